@@ -1,0 +1,28 @@
+include(GoogleTest)
+find_package(GTest REQUIRED)
+
+# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI])
+# A GoogleTest executable whose tests carry the subsystem's ctest LABEL. GUI tests get a
+# QApplication (offscreen), the others a QCoreApplication; both run with QStandardPaths in
+# test mode and settings in a private temporary folder.
+function(kw_add_gtest name)
+    cmake_parse_arguments(ARG "GUI" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_LABEL)
+        message(FATAL_ERROR "kw_add_gtest(${name}): LABEL is required")
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    kw_set_warnings(${name})
+    if(ARG_GUI)
+        target_link_libraries(${name} PRIVATE kw_test_main_gui)
+    else()
+        target_link_libraries(${name} PRIVATE kw_test_main_core)
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
+                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,67 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace kwtest {
+
+namespace {
+std::unique_ptr<QTemporaryDir>& rootDir()
+{
+    static std::unique_ptr<QTemporaryDir> dir;
+    return dir;
+}
+
+void setFolderVariable(const char* name, const QString& path)
+{
+    QDir().mkpath(path);
+    qputenv(name, QFile::encodeName(path));
+}
+} // namespace
+
+void isolateFromUserFiles()
+{
+    if (rootDir()) {
+        return;
+    }
+    rootDir() = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/kwtest-XXXXXX");
+    const QString root = rootDir()->path();
+    setFolderVariable("HOME", root + "/home");
+    setFolderVariable("XDG_CONFIG_HOME", root + "/config");
+    setFolderVariable("XDG_DATA_HOME", root + "/data");
+    setFolderVariable("XDG_CACHE_HOME", root + "/cache");
+    QDir().mkpath(root + "/runtime");
+    QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime"));
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root + "/settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root + "/settings");
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, root + "/settings-system");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, root + "/settings-system");
+}
+
+QString isolatedRoot()
+{
+    return rootDir() ? rootDir()->path() : QString();
+}
+
+bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline)
+{
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!predicate()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return predicate();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+} // namespace kwtest
