@@ -1,0 +1,137 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The editor's window onto the machine's MIDI system: endpoints to list, sources to listen to and
+// destinations to send to, and endpoints of our own for other programs (or this one) to use.
+namespace kwmidi {
+
+// Which implementation serves the process; chosen once from KNOBWRIGHT_MIDI_BACKEND.
+enum class Backend {
+    RtMidi,  // the machine's MIDI system (ALSA sequencer, or JACK where there is none)
+    Virtual, // endpoints that exist only inside this process (tests, the simulated synthesizer)
+};
+
+// Name of the environment variable that selects the backend: "rtmidi" (the default) or "virtual".
+inline constexpr const char* kBackendVariable = "KNOBWRIGHT_MIDI_BACKEND";
+
+// What clients report when neither an ALSA sequencer nor a JACK server can be reached.
+inline constexpr const char* kNoMidiSystem = "no MIDI system";
+
+// The backend named by KNOBWRIGHT_MIDI_BACKEND; the only place that reads it. Unknown texts give RtMidi.
+Backend backendFromEnvironment();
+
+// One endpoint as the MIDI system names it. Either name may be empty when the system gives none.
+// Device names are stable across runs: no client or port numbers, no suffix that JACK added to
+// tell clashing client names apart.
+struct EndpointInfo {
+    std::string deviceName;
+    std::string endpointName;
+};
+
+// Receives raw bytes in arrival order on a thread the backend owns. A chunk may hold part of a
+// message or several messages; the pointer is valid only during the call.
+using ReceiveCallback = std::function<void(const std::uint8_t* bytes, std::size_t length)>;
+
+// A listening connection to one source. Destroying it disconnects: the destructor returns once no
+// callback runs and none will follow (it may be destroyed from inside its own callback).
+class InputConnection {
+public:
+    virtual ~InputConnection() = default;
+};
+
+// A sending connection to one destination; used by one thread at a time.
+class OutputConnection {
+public:
+    virtual ~OutputConnection() = default;
+    // Hands the bytes to the MIDI system as one packet; never waits indefinitely. False when the
+    // system refused them, the destination vanished or length is 0.
+    virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
+};
+
+// How a source of our own hands its bytes to its listeners (honoured by the virtual backend only;
+// the machine's MIDI system chunks as it likes).
+struct Chunking {
+    // Cut the outgoing byte stream into chunks of these sizes, repeating the list; empty: each
+    // send() is delivered as one chunk.
+    std::vector<std::size_t> splitSizes;
+    // Hold every send() until releaseHeld(), then deliver all held bytes as one stream (merged,
+    // then cut by splitSizes).
+    bool hold = false;
+};
+
+// A source of our own that other programs (or this one) can listen to. Destroying it removes it.
+class PublishedSource {
+public:
+    virtual ~PublishedSource() = default;
+    // Queues bytes for every connected listener; never waits indefinitely. False when refused.
+    virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
+    bool send(const std::vector<std::uint8_t>& bytes) { return send(bytes.data(), bytes.size()); }
+    // Virtual backend: how deliveries are cut or merged; the others ignore it.
+    virtual void setChunking(const Chunking& chunking) = 0;
+    // Virtual backend: delivers what hold kept back. No effect elsewhere.
+    virtual void releaseHeld() = 0;
+    // True once everything sent so far has been handed to the listeners' callbacks (the virtual
+    // backend waits for its delivery thread; the others answer true at once).
+    virtual bool waitUntilDelivered(std::chrono::milliseconds deadline) = 0;
+};
+
+// A destination of our own that other programs (or this one) can send to. It keeps every chunk it
+// received and, when given one, calls a callback on the backend's thread. Destroying it removes it.
+class PublishedDestination {
+public:
+    virtual ~PublishedDestination() = default;
+    // Called for each received chunk on the backend's thread; set it before anyone sends.
+    virtual void setReceiveCallback(ReceiveCallback callback) = 0;
+    // Every chunk received so far, in order, and all their bytes joined.
+    virtual std::vector<std::vector<std::uint8_t>> receivedChunks() const = 0;
+    virtual std::vector<std::uint8_t> receivedBytes() const = 0;
+    virtual void clearReceived() = 0;
+    // Waits until at least count bytes were received in all; false at the deadline.
+    virtual bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const = 0;
+    // Virtual backend: while true, every send to this destination fails (and nothing is kept).
+    virtual void setRefusing(bool refusing) = 0;
+};
+
+// The process-wide MIDI client. acquire() hands out references to one shared instance; it is made
+// for the first and ends with the last. Listing and opening run on any thread.
+class Client {
+public:
+    virtual ~Client() = default;
+
+    // The process's client, made with the backend from the environment if none lives.
+    static std::shared_ptr<Client> acquire();
+
+    virtual Backend backend() const = 0;
+    // False when no MIDI system can be reached (then nothing is listed and nothing opens).
+    virtual bool isAvailable() = 0;
+    // "ALSA sequencer", "JACK", "virtual", or kNoMidiSystem.
+    virtual std::string systemName() = 0;
+
+    // The endpoints present now, in the system's order; an index into these lists names an
+    // endpoint until the list changes.
+    virtual std::vector<EndpointInfo> sources() = 0;
+    virtual std::vector<EndpointInfo> destinations() = 0;
+
+    // Listens to source index (0-based). Null when it does not exist or cannot be connected.
+    virtual std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) = 0;
+    // Opens destination index (0-based) for sending. Null when it does not exist or cannot be opened.
+    virtual std::unique_ptr<OutputConnection> openDestination(int index) = 0;
+
+    // Endpoints of our own, listed under deviceName / endpointName (by this process too). Null
+    // when the MIDI system cannot make them.
+    virtual std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
+                                                          const std::string& endpointName) = 0;
+    virtual std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
+                                                                    const std::string& endpointName) = 0;
+};
+
+using ClientRef = std::shared_ptr<Client>;
+
+} // namespace kwmidi
