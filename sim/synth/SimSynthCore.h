@@ -1,0 +1,194 @@
+#pragma once
+
+#include "SimSynthCodec.h"
+#include "SimSynthTemplate.h"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelksim {
+
+// Milliseconds of a monotonic clock that the caller owns; the core never reads a clock itself.
+using Millis = std::int64_t;
+
+inline constexpr int kPortCount = 5;
+
+struct SynthOptions {
+    std::uint8_t device = 0;     // device number, the low nibble of every device byte sent
+    int sensePort = 1;           // active sensing goes out here
+    int sysexPort = 5;           // SysEx is exchanged with the editor here
+    Millis senseInterval = 300;  // 0 sends no active sensing
+    Millis replyDelay = 0;       // every SysEx message waits this long before it goes out
+};
+
+// One message for one of the synthesizer's output ports (1-based).
+struct OutMessage {
+    int port = 0;
+    Bytes bytes;
+};
+
+// What the synthesizer did, for tests and for the command line's log.
+struct SynthEvent {
+    enum class Kind {
+        TemplateSelected, // by the editor or at the panel
+        ParamChanged,     // a parameter change from the editor applied to the current template
+        BankEditFlagSet,
+        ParamRequestAnswered,
+        BulkRequestAnswered,
+        DumpAccepted,     // a complete dump from the editor was written (acknowledged unless a fault drops it)
+        DumpIncomplete,   // a footer closed a dump that lacked a block or had a damaged one: no acknowledge
+        Stored,           // the edit buffer was stored, by the editor's store command
+        StoredToFlash,
+        HardwareEdit,
+        HardwareStore,
+        FaultApplied,
+        Rejected,         // malformed or not understood; detail says why
+    };
+    Kind kind = Kind::Rejected;
+    int area = 0;            // 60 or 6F for dump events
+    int templateNumber = -1; // where it applies
+    std::uint8_t mid = 0;    // address of a parameter event
+    std::uint8_t low = 0;
+    std::string detail;
+};
+
+struct SynthStats {
+    int bulkRequestsAnswered = 0;
+    int dumpsSent = 0;
+    int dumpsAccepted = 0;
+    int dumpsIncomplete = 0;
+    int acksSent = 0;
+    int paramChangesApplied = 0;
+    int paramRequestsAnswered = 0;
+    int templateSelects = 0;
+    int stores = 0;
+    int flashStores = 0;
+    int hardwareEdits = 0;
+    int hardwareStores = 0;
+    int activeSensingSent = 0;
+    int rejected = 0; // malformed or refused messages
+    int ignored = 0;  // well-formed messages that are not for the synthesizer (other maker, own direction)
+};
+
+// The simulated synthesizer as a pure state machine: bytes in, messages out, on the caller's clock.
+// Not thread-safe; one thread at a time (the MIDI binding guards it with its own mutex).
+class SynthCore {
+public:
+    explicit SynthCore(SynthOptions options = {});
+
+    const SynthOptions& options() const { return m_options; }
+
+    // Raw MIDI bytes as they arrived on input port `port` (1-based); SysEx may be split anywhere.
+    void receive(int port, std::span<const std::uint8_t> bytes, Millis now);
+    // The messages due by `now`, in sending order; schedules active sensing as it goes.
+    std::vector<OutMessage> poll(Millis now);
+    // When poll next has something to send; nullopt when nothing is scheduled.
+    std::optional<Millis> nextDue() const;
+
+    // Memory.
+    const TemplateImage& storedTemplate(int t) const;
+    const TemplateImage& editTemplate(int t) const;
+    void setStoredTemplate(int t, const TemplateImage& image);
+    void setEditTemplate(int t, const TemplateImage& image);
+    // Stored bank from TemplateImage::pattern(seed, t), edit buffer from pattern(seed + 1, t).
+    void fillPattern(int seed);
+    int currentTemplate() const { return m_current; }
+    bool bankEdited() const { return m_bankEdited; }
+
+    // The panel: edits of the current template of the edit buffer, template selection and store, each
+    // reported to the editor as the synthesizer reports its own changes. False when refused.
+    bool hardwareEditText(FieldRef field, std::string_view text, Millis now);
+    bool hardwareEditNumber(FieldRef field, int value, Millis now);
+    bool hardwareSelectTemplate(int t, Millis now);
+    void hardwareStore(Millis now);
+
+    // Faults. `nth` counts from now: 1 is the next acknowledge or the next dump sent.
+    void dropAck(int nth = 1);
+    void dropFooter(int nth = 1);
+    void corruptChecksum(int nth = 1, int block = 0); // block 0 the common block, 1 + k knob k
+    void dropBlock(int nth = 1, int block = 0);
+    // While silent the synthesizer neither hears nor sends anything; what was queued is lost.
+    void setSilent(bool silent);
+    bool isSilent() const { return m_silent; }
+    void setReplyDelay(Millis delay);
+    void setSenseInterval(Millis interval);
+    void clearFaults();
+
+    const SynthStats& stats() const { return m_stats; }
+    // Called synchronously for every event, on the thread that drives the core.
+    void setEventListener(std::function<void(const SynthEvent&)> listener);
+
+private:
+    enum class FaultKind { DropAck, DropFooter, BadChecksum, MissingBlock };
+    struct Fault {
+        FaultKind kind;
+        long index; // the acknowledge or dump it hits, counted since construction
+        int block;
+    };
+    struct Scheduled {
+        Millis due;
+        OutMessage message;
+    };
+    // Assembles SysEx messages from one input port's byte stream.
+    struct PortParser {
+        Bytes buffer;
+        bool inSysEx = false;
+        bool overflow = false;
+    };
+    struct IncomingDump {
+        bool open = false;
+        std::uint8_t area = 0;
+        int templateNumber = 0;
+        TemplateImage image;
+        std::bitset<kBlockCount> blocks;
+        bool damaged = false;
+    };
+
+    void handleMessage(std::span<const std::uint8_t> bytes, Millis now);
+    void handleParamChange(const Message& m, Millis now);
+    void handleParamRequest(const Message& m, Millis now);
+    void handleBulkRequest(const Message& m, Millis now);
+    void handleBulk(const Message& m, Millis now);
+    void handleBulkBlock(const Message& m);
+    void handleBulkFooter(const Message& m, Millis now);
+
+    void sendDump(std::uint8_t area, int t, Millis now);
+    void sendParamChange(std::uint8_t mid, std::uint8_t low, std::span<const std::uint8_t> data, Millis now);
+    void sendField(FieldRef field, Millis now);
+    void send(Bytes bytes, Millis now);
+    bool takeFault(FaultKind kind, long index, int block = 0);
+
+    TemplateImage* area(std::uint8_t area, int t);
+    void emit(SynthEvent event);
+    void reject(std::string detail);
+
+    SynthOptions m_options;
+    std::array<TemplateImage, kTemplateCount> m_stored;
+    std::array<TemplateImage, kTemplateCount> m_edit;
+    int m_current = 0;
+    bool m_bankEdited = false;
+
+    std::array<PortParser, kPortCount> m_parsers;
+    IncomingDump m_incoming;
+    std::deque<Scheduled> m_outbox;
+    Millis m_lastDue = 0;
+    std::optional<Millis> m_nextSense; // unset: send at the next poll
+
+    std::vector<Fault> m_faults;
+    long m_acksIssued = 0;
+    long m_dumpsIssued = 0;
+    bool m_silent = false;
+
+    SynthStats m_stats;
+    std::function<void(const SynthEvent&)> m_listener;
+};
+
+} // namespace zelksim
