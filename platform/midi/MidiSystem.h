@@ -114,8 +114,9 @@ public:
     // "ALSA sequencer", "JACK", "virtual", or kNoMidiSystem.
     virtual std::string systemName() = 0;
 
-    // The endpoints present now, in the system's order; an index into these lists names an
-    // endpoint until the list changes.
+    // The endpoints present now, in the system's order. connectSource and openDestination take an
+    // index into the list that sources() or destinations() last returned (the current list if none
+    // was asked for), so that other programs adding ports in between do not shift it.
     virtual std::vector<EndpointInfo> sources() = 0;
     virtual std::vector<EndpointInfo> destinations() = 0;
 

@@ -1,0 +1,60 @@
+#include "MidiPortNames.h"
+
+#include <cctype>
+
+namespace kwmidi {
+
+namespace {
+
+bool allDigits(const std::string& text, std::size_t from, std::size_t to)
+{
+    if (from >= to)
+        return false;
+    for (std::size_t i = from; i < to; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    }
+    return true;
+}
+
+// ALSA appends " client:port" in numbers, which change from run to run.
+std::string withoutAlsaAddress(const std::string& name)
+{
+    const std::size_t blank = name.rfind(' ');
+    if (blank == std::string::npos)
+        return name;
+    const std::size_t colon = name.find(':', blank);
+    if (colon == std::string::npos || !allDigits(name, blank + 1, colon) || !allDigits(name, colon + 1, name.size()))
+        return name;
+    return name.substr(0, blank);
+}
+
+// JACK renames a client whose name is taken by appending "-01" to "-99".
+std::string withoutJackCloneSuffix(const std::string& client)
+{
+    const std::size_t n = client.size();
+    if (n > 3 && client[n - 3] == '-' && allDigits(client, n - 2, n))
+        return client.substr(0, n - 3);
+    return client;
+}
+
+} // namespace
+
+EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming)
+{
+    const std::string name = naming == PortNaming::Alsa ? withoutAlsaAddress(portName) : portName;
+    const std::size_t colon = name.find(':');
+    if (colon == std::string::npos)
+        return {std::string(), name};
+    std::string device = name.substr(0, colon);
+    if (naming == PortNaming::Jack)
+        device = withoutJackCloneSuffix(device);
+    return {device, name.substr(colon + 1)};
+}
+
+bool isLinkPort(const std::string& portName, PortNaming naming)
+{
+    return splitSystemPortName(portName, naming).deviceName == kLinkClientName;
+}
+
+} // namespace kwmidi

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "MidiSystem.h"
+
+#include <string>
+
+// How the machine's MIDI system names its ports, turned into names that stay the same across runs.
+namespace kwmidi {
+
+enum class PortNaming {
+    Alsa, // "Client name:Port name 20:0"
+    Jack, // "client:port", the client renamed "client-01" when its name was taken
+};
+
+// Client name under which this layer makes the ports it connects and sends through. Ports of such
+// clients (of any process) are no endpoints and are left out of the lists.
+inline constexpr const char* kLinkClientName = "kw-link";
+
+// Device and endpoint name of a port name as the system gives it: no client or port numbers, and on
+// JACK no suffix that told clashing client names apart, so that all ports of one device share one
+// device name. A name without a separator is an endpoint name with no device name.
+EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming);
+
+// True for a port that this layer made to connect or send through (of this process or another).
+bool isLinkPort(const std::string& portName, PortNaming naming);
+
+} // namespace kwmidi

@@ -1,0 +1,408 @@
+#include "detail/RtMidiClient.h"
+
+#include "detail/CallbackGate.h"
+#include "detail/ReceivedLog.h"
+
+#include <RtMidi.h>
+#include <jack/jack.h>
+
+#include <atomic>
+#include <thread>
+#include <unistd.h>
+
+namespace kwmidi::detail {
+
+namespace {
+
+constexpr const char* kAlsaSequencerDevice = "/dev/snd/seq";
+
+// RtMidi reports through this instead of throwing once it is set. Debug lines are no failures.
+struct ErrorFlag {
+    std::atomic<bool> failed{false};
+};
+
+void recordError(RtMidiError::Type type, const std::string&, void* userData)
+{
+    if (type != RtMidiError::DEBUG_WARNING)
+        static_cast<ErrorFlag*>(userData)->failed.store(true);
+}
+
+void dropJackMessage(const char*) {}
+
+// JACK would print its complaints about a missing server to stderr; diagnostics are dropped here.
+void silenceJack()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function(dropJackMessage);
+        jack_set_info_function(dropJackMessage);
+    });
+}
+
+// RtMidi dereferences a missing JACK client when it makes ports, so the server is asked first.
+bool jackServerReachable()
+{
+    silenceJack();
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open(kLinkClientName, JackNoStartServer, &status);
+    if (!probe)
+        return false;
+    jack_client_close(probe);
+    return true;
+}
+
+// Makes an RtMidi object whose errors set flag; null when the system refuses. An input asks for
+// every kind of message: RtMidi drops SysEx, timing and active sensing unless told otherwise.
+template <class T>
+std::unique_ptr<T> makeRtMidi(bool alsa, const std::string& clientName, ErrorFlag& flag)
+{
+    if (!alsa && !jackServerReachable())
+        return nullptr;
+    try {
+        auto object = std::make_unique<T>(alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK, clientName);
+        object->setErrorCallback(recordError, &flag);
+        if constexpr (std::is_same_v<T, RtMidiIn>)
+            object->ignoreTypes(false, false, false);
+        // Connects a lazily made client, so that a vanished server shows before any port is made.
+        object->getPortCount();
+        if (flag.failed.load())
+            return nullptr;
+        return object;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+// The RtMidi number of a port named name in object's own list, or -1.
+template <class T>
+int findPort(T& object, const std::string& name)
+{
+    const unsigned count = object.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        if (object.getPortName(i) == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Ends an RtMidi object and the state its callback uses. From inside that callback the object
+// cannot be closed (closing waits for the callback's thread), so another thread does it.
+template <class T, class State>
+void retire(std::unique_ptr<T> object, std::shared_ptr<State> state, bool insideCallback)
+{
+    if (insideCallback) {
+        std::thread([object = std::move(object), state = std::move(state)]() mutable {
+            object.reset();
+            state.reset();
+        }).detach();
+        return;
+    }
+    object.reset();
+    state.reset();
+}
+
+// A receive callback behind its gate, with what our own destinations keep.
+struct InputState {
+    CallbackGate gate;
+    std::mutex callbackMutex;
+    ReceiveCallback callback;
+    ReceivedLog log;
+    bool keepLog = false;
+    ErrorFlag errors;
+};
+
+void onMessage(double, std::vector<unsigned char>* message, void* userData)
+{
+    auto* state = static_cast<InputState*>(userData);
+    if (!message || message->empty())
+        return;
+    if (state->keepLog)
+        state->log.add(message->data(), message->size());
+    state->gate.run([&] {
+        ReceiveCallback callback;
+        {
+            std::lock_guard<std::mutex> lock(state->callbackMutex);
+            callback = state->callback;
+        }
+        if (callback)
+            callback(message->data(), message->size());
+    });
+}
+
+// Makes an input whose messages go to state; null when it cannot be made.
+std::unique_ptr<RtMidiIn> makeInput(bool alsa, const std::string& clientName, InputState& state)
+{
+    auto input = makeRtMidi<RtMidiIn>(alsa, clientName, state.errors);
+    if (input)
+        input->setCallback(onMessage, &state);
+    return input;
+}
+
+bool sendThrough(RtMidiOut& output, ErrorFlag& errors, const std::uint8_t* bytes, std::size_t length)
+{
+    if (length == 0)
+        return false;
+    errors.failed.store(false);
+    try {
+        output.sendMessage(bytes, length);
+    } catch (const RtMidiError&) {
+        return false;
+    }
+    return !errors.failed.load();
+}
+
+// Listens to one of the system's sources; on the owner's thread, callbacks on RtMidi's.
+class RtMidiInput : public InputConnection {
+public:
+    RtMidiInput(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
+        : m_input(std::move(input)), m_state(std::move(state))
+    {
+    }
+    ~RtMidiInput() override
+    {
+        const bool inside = m_state->gate.close();
+        retire(std::move(m_input), std::move(m_state), inside);
+    }
+
+private:
+    std::unique_ptr<RtMidiIn> m_input;
+    std::shared_ptr<InputState> m_state;
+};
+
+// Sends to one of the system's destinations; one thread at a time.
+class RtMidiOutput : public OutputConnection {
+public:
+    RtMidiOutput(std::unique_ptr<RtMidiOut> output, std::unique_ptr<ErrorFlag> errors)
+        : m_errors(std::move(errors)), m_output(std::move(output))
+    {
+    }
+    bool send(const std::uint8_t* bytes, std::size_t length) override
+    {
+        return sendThrough(*m_output, *m_errors, bytes, length);
+    }
+
+private:
+    std::unique_ptr<ErrorFlag> m_errors;
+    std::unique_ptr<RtMidiOut> m_output;
+};
+
+// A port of our own that others listen to; the system decides how it is chunked.
+class RtMidiSource : public PublishedSource {
+public:
+    RtMidiSource(std::unique_ptr<RtMidiOut> output, std::unique_ptr<ErrorFlag> errors)
+        : m_errors(std::move(errors)), m_output(std::move(output))
+    {
+    }
+    bool send(const std::uint8_t* bytes, std::size_t length) override
+    {
+        return sendThrough(*m_output, *m_errors, bytes, length);
+    }
+    void setChunking(const Chunking&) override {}
+    void releaseHeld() override {}
+    bool waitUntilDelivered(std::chrono::milliseconds) override { return true; }
+
+private:
+    std::unique_ptr<ErrorFlag> m_errors;
+    std::unique_ptr<RtMidiOut> m_output;
+};
+
+// A port of our own that others send to.
+class RtMidiDestination : public PublishedDestination {
+public:
+    RtMidiDestination(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
+        : m_input(std::move(input)), m_state(std::move(state))
+    {
+    }
+    ~RtMidiDestination() override
+    {
+        const bool inside = m_state->gate.close();
+        retire(std::move(m_input), std::move(m_state), inside);
+    }
+    void setReceiveCallback(ReceiveCallback callback) override
+    {
+        std::lock_guard<std::mutex> lock(m_state->callbackMutex);
+        m_state->callback = std::move(callback);
+    }
+    std::vector<std::vector<std::uint8_t>> receivedChunks() const override { return m_state->log.chunks(); }
+    std::vector<std::uint8_t> receivedBytes() const override { return m_state->log.bytes(); }
+    void clearReceived() override { m_state->log.clear(); }
+    bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const override
+    {
+        return m_state->log.waitForBytes(count, deadline);
+    }
+    void setRefusing(bool) override {}
+
+private:
+    std::unique_ptr<RtMidiIn> m_input;
+    std::shared_ptr<InputState> m_state;
+};
+
+} // namespace
+
+RtMidiClient::RtMidiClient()
+{
+    // RtMidi throws when it cannot open the sequencer; a machine without one uses JACK.
+    if (::access(kAlsaSequencerDevice, R_OK | W_OK) == 0) {
+        try {
+            RtMidiIn probe(RtMidi::LINUX_ALSA, kLinkClientName);
+            m_alsa = true;
+        } catch (const RtMidiError&) {
+            m_alsa = false;
+        }
+    }
+}
+
+bool RtMidiClient::isAvailable()
+{
+    return m_alsa || jackServerReachable();
+}
+
+std::string RtMidiClient::systemName()
+{
+    if (m_alsa)
+        return "ALSA sequencer";
+    return jackServerReachable() ? "JACK" : kNoMidiSystem;
+}
+
+std::vector<std::string> RtMidiClient::systemPortNames(bool sources)
+{
+    std::vector<std::string> names;
+    ErrorFlag errors;
+    auto collect = [&](auto& lister) {
+        const unsigned count = lister.getPortCount();
+        for (unsigned i = 0; i < count && !errors.failed.load(); ++i) {
+            std::string name = lister.getPortName(i);
+            if (!name.empty() && !isLinkPort(name, naming()))
+                names.push_back(std::move(name));
+        }
+    };
+    try {
+        if (sources) {
+            if (auto lister = makeRtMidi<RtMidiIn>(m_alsa, kLinkClientName, errors))
+                collect(*lister);
+        } else if (auto lister = makeRtMidi<RtMidiOut>(m_alsa, kLinkClientName, errors)) {
+            collect(*lister);
+        }
+    } catch (const RtMidiError&) {
+        names.clear();
+    }
+    if (errors.failed.load())
+        names.clear();
+    return names;
+}
+
+std::vector<EndpointInfo> RtMidiClient::endpoints(bool sources)
+{
+    std::vector<std::string> names = systemPortNames(sources);
+    std::vector<EndpointInfo> list;
+    for (const std::string& name : names)
+        list.push_back(splitSystemPortName(name, naming()));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listed[sources ? 0 : 1] = std::move(names);
+    m_haveListed[sources ? 0 : 1] = true;
+    return list;
+}
+
+std::string RtMidiClient::listedPortName(bool sources, int index)
+{
+    const int which = sources ? 0 : 1;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_haveListed[which])
+            m_listed[which] = systemPortNames(sources);
+        m_haveListed[which] = true;
+        if (index >= 0 && static_cast<std::size_t>(index) < m_listed[which].size())
+            return m_listed[which][static_cast<std::size_t>(index)];
+    }
+    return std::string();
+}
+
+std::vector<EndpointInfo> RtMidiClient::sources()
+{
+    return endpoints(true);
+}
+
+std::vector<EndpointInfo> RtMidiClient::destinations()
+{
+    return endpoints(false);
+}
+
+std::unique_ptr<InputConnection> RtMidiClient::connectSource(int index, ReceiveCallback callback)
+{
+    const std::string name = listedPortName(true, index);
+    if (name.empty())
+        return nullptr;
+    auto state = std::make_shared<InputState>();
+    state->callback = std::move(callback);
+    auto input = makeInput(m_alsa, kLinkClientName, *state);
+    if (!input)
+        return nullptr;
+    try {
+        const int number = findPort(*input, name);
+        if (number >= 0 && !state->errors.failed.load())
+            input->openPort(static_cast<unsigned>(number), "Input port");
+        if (number < 0 || state->errors.failed.load() || !input->isPortOpen())
+            return nullptr;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+    return std::make_unique<RtMidiInput>(std::move(input), std::move(state));
+}
+
+std::unique_ptr<OutputConnection> RtMidiClient::openDestination(int index)
+{
+    const std::string name = listedPortName(false, index);
+    if (name.empty())
+        return nullptr;
+    auto errors = std::make_unique<ErrorFlag>();
+    auto output = makeRtMidi<RtMidiOut>(m_alsa, kLinkClientName, *errors);
+    if (!output)
+        return nullptr;
+    try {
+        const int number = findPort(*output, name);
+        if (number >= 0 && !errors->failed.load())
+            output->openPort(static_cast<unsigned>(number), "Output port");
+        if (number < 0 || errors->failed.load() || !output->isPortOpen())
+            return nullptr;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+    return std::make_unique<RtMidiOutput>(std::move(output), std::move(errors));
+}
+
+std::unique_ptr<PublishedSource> RtMidiClient::createSource(const std::string& deviceName,
+                                                            const std::string& endpointName)
+{
+    auto errors = std::make_unique<ErrorFlag>();
+    auto output = makeRtMidi<RtMidiOut>(m_alsa, deviceName, *errors);
+    if (!output)
+        return nullptr;
+    try {
+        output->openVirtualPort(endpointName);
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+    if (errors->failed.load())
+        return nullptr;
+    return std::make_unique<RtMidiSource>(std::move(output), std::move(errors));
+}
+
+std::unique_ptr<PublishedDestination> RtMidiClient::createDestination(const std::string& deviceName,
+                                                                      const std::string& endpointName)
+{
+    auto state = std::make_shared<InputState>();
+    state->keepLog = true;
+    auto input = makeInput(m_alsa, deviceName, *state);
+    if (!input)
+        return nullptr;
+    try {
+        input->openVirtualPort(endpointName);
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+    if (state->errors.failed.load())
+        return nullptr;
+    return std::make_unique<RtMidiDestination>(std::move(input), std::move(state));
+}
+
+} // namespace kwmidi::detail

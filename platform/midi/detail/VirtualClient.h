@@ -1,0 +1,84 @@
+#pragma once
+
+#include "MidiSystem.h"
+#include "detail/CallbackGate.h"
+#include "detail/ReceivedLog.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace kwmidi::detail {
+
+// The in-process backend: endpoints made by code, delivered by a thread of its own. Listing,
+// connecting and sending run on any thread; callbacks run on the delivery thread.
+class VirtualClient : public Client, public std::enable_shared_from_this<VirtualClient> {
+public:
+    // A receive callback behind its gate.
+    struct Receiver {
+        CallbackGate gate;
+        ReceiveCallback callback;
+    };
+    struct SourceState {
+        EndpointInfo info;
+        std::vector<std::shared_ptr<Receiver>> receivers;
+        Chunking chunking;
+        std::vector<std::uint8_t> held;
+        std::uint64_t lastSerial = 0;
+    };
+    struct DestinationState {
+        EndpointInfo info;
+        ReceivedLog log;
+        std::mutex mutex; // guards the three below
+        bool refusing = false;
+        bool removed = false;
+        std::shared_ptr<Receiver> receiver;
+    };
+    // State shared with the delivery thread, which outlives the client when the client ends inside
+    // one of its own callbacks.
+    struct Hub {
+        struct Job {
+            std::vector<std::shared_ptr<Receiver>> receivers;
+            std::vector<std::uint8_t> bytes;
+            std::uint64_t serial = 0;
+        };
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable idle;
+        std::vector<std::shared_ptr<SourceState>> sources;
+        std::vector<std::shared_ptr<DestinationState>> destinations;
+        std::deque<Job> jobs;
+        std::uint64_t nextSerial = 1;
+        std::uint64_t delivered = 0;
+        bool stopping = false;
+
+        // Cuts bytes by the source's chunking and queues them for its receivers; hub mutex held.
+        void queueFromSource(SourceState& source, const std::vector<std::uint8_t>& bytes);
+        std::uint64_t queue(std::vector<std::shared_ptr<Receiver>> receivers, std::vector<std::uint8_t> bytes);
+        void deliverUntilStopped();
+    };
+
+    VirtualClient();
+    ~VirtualClient() override;
+
+    Backend backend() const override { return Backend::Virtual; }
+    bool isAvailable() override { return true; }
+    std::string systemName() override { return "virtual"; }
+    std::vector<EndpointInfo> sources() override;
+    std::vector<EndpointInfo> destinations() override;
+    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) override;
+    std::unique_ptr<OutputConnection> openDestination(int index) override;
+    std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
+                                                  const std::string& endpointName) override;
+    std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
+                                                            const std::string& endpointName) override;
+
+    const std::shared_ptr<Hub>& hub() const { return m_hub; }
+
+private:
+    std::shared_ptr<Hub> m_hub;
+    std::thread m_thread;
+};
+
+} // namespace kwmidi::detail

@@ -1,0 +1,130 @@
+#include "MidiSystem.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+constexpr const char* kSkipWithoutServer =
+    "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
+
+// The machine's MIDI system with a second process that publishes five ports of one device and echoes.
+class JackMidi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv(kwmidi::kBackendVariable, "rtmidi");
+        client = kwmidi::Client::acquire();
+        ASSERT_EQ(client->backend(), kwmidi::Backend::RtMidi);
+        if (!client->isAvailable())
+            GTEST_SKIP() << kSkipWithoutServer;
+    }
+    void TearDown() override
+    {
+        if (peer.state() != QProcess::NotRunning) {
+            peer.closeWriteChannel();
+            if (!peer.waitForFinished(10000))
+                peer.kill();
+        }
+    }
+    void startPeer()
+    {
+        peer.start(QStringLiteral(KW_MIDI_PEER), {QString::fromStdString(device)});
+        ASSERT_TRUE(peer.waitForStarted(10000)) << "the second MIDI program did not start";
+        ASSERT_TRUE(peer.waitForReadyRead(20000)) << "the second MIDI program never said ready";
+        ASSERT_EQ(peer.readLine().trimmed().toStdString(), "ready");
+    }
+    static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
+                       const std::string& endpoint)
+    {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].deviceName == device && list[i].endpointName == endpoint)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    kwmidi::ClientRef client;
+    QProcess peer;
+    std::string device = "KW Peer " + std::to_string(QCoreApplication::applicationPid());
+};
+
+} // namespace
+
+TEST_F(JackMidi, FivePortsOfOneDeviceShareItsNameInBothLists)
+{
+    startPeer();
+    for (const auto& list : {client->sources(), client->destinations()}) {
+        int found = 0;
+        for (int i = 1; i <= 5; ++i)
+            found += indexOf(list, device, device + " Port" + std::to_string(i)) >= 0;
+        EXPECT_EQ(found, 5) << "ports of one device came out under different device names";
+        for (const auto& endpoint : list)
+            EXPECT_NE(endpoint.deviceName, "kw-link") << "a port of our own connections was listed";
+    }
+}
+
+TEST_F(JackMidi, LoopbackCarriesSysExAndActiveSensingByteForByte)
+{
+    startPeer();
+    const int source = indexOf(client->sources(), device, device + " Port2");
+    const int destination = indexOf(client->destinations(), device, device + " Port2");
+    ASSERT_GE(source, 0);
+    ASSERT_GE(destination, 0);
+
+    std::mutex mutex;
+    std::condition_variable arrived;
+    Bytes received;
+    auto input = client->connectSource(source, [&](const std::uint8_t* bytes, std::size_t length) {
+        std::lock_guard<std::mutex> lock(mutex);
+        received.insert(received.end(), bytes, bytes + length);
+        arrived.notify_all();
+    });
+    ASSERT_NE(input, nullptr);
+    auto output = client->openDestination(destination);
+    ASSERT_NE(output, nullptr);
+
+    Bytes sysex{0xF0, 0x43, 0x10, 0x7F, 0x1C};
+    for (int i = 0; i < 1000; ++i)
+        sysex.push_back(static_cast<std::uint8_t>(i & 0x7F));
+    sysex.push_back(0xF7);
+    const Bytes sensing{0xFE};
+    const Bytes note{0x90, 0x40, 0x7F};
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    ASSERT_TRUE(output->send(sensing.data(), sensing.size()));
+    ASSERT_TRUE(output->send(note.data(), note.size()));
+
+    Bytes expected = sysex;
+    expected.insert(expected.end(), sensing.begin(), sensing.end());
+    expected.insert(expected.end(), note.begin(), note.end());
+    std::unique_lock<std::mutex> lock(mutex);
+    EXPECT_TRUE(arrived.wait_for(lock, 10s, [&] { return received.size() >= expected.size(); }))
+        << "only " << received.size() << " of " << expected.size() << " bytes came back";
+    EXPECT_EQ(received, expected);
+    lock.unlock();
+    input.reset();
+    output.reset();
+}
+
+TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)
+{
+    // Points JACK at a server that does not exist: the same as a machine where none runs.
+    qputenv("JACK_DEFAULT_SERVER", "kw-absent-" + QByteArray::number(QCoreApplication::applicationPid()));
+    qputenv(kwmidi::kBackendVariable, "rtmidi");
+    auto client = kwmidi::Client::acquire();
+    if (client->systemName() == "ALSA sequencer")
+        GTEST_SKIP() << "this machine has an ALSA sequencer";
+    EXPECT_FALSE(client->isAvailable());
+    EXPECT_EQ(client->systemName(), kwmidi::kNoMidiSystem);
+    EXPECT_TRUE(client->sources().empty());
+    EXPECT_TRUE(client->destinations().empty());
+    EXPECT_EQ(client->connectSource(0, nullptr), nullptr);
+    EXPECT_EQ(client->openDestination(0), nullptr);
+    EXPECT_EQ(client->createSource("Synth", "Out"), nullptr);
+    EXPECT_EQ(client->createDestination("Synth", "In"), nullptr);
+}

@@ -1,0 +1,200 @@
+#include "MidiPortNames.h"
+#include "MidiSystem.h"
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// Collects what a connection receives, with the thread it arrived on.
+struct Collector {
+    std::mutex mutex;
+    std::vector<Bytes> chunks;
+    std::thread::id thread;
+    kwmidi::ReceiveCallback callback()
+    {
+        return [this](const std::uint8_t* bytes, std::size_t length) {
+            std::lock_guard<std::mutex> lock(mutex);
+            chunks.emplace_back(bytes, bytes + length);
+            thread = std::this_thread::get_id();
+        };
+    }
+    std::vector<Bytes> taken()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return chunks;
+    }
+};
+
+class VirtualMidi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qputenv(kwmidi::kBackendVariable, "virtual");
+        client = kwmidi::Client::acquire();
+        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
+    }
+    kwmidi::ClientRef client;
+};
+
+} // namespace
+
+TEST(MidiPortNames, AlsaNamesLoseClientAndPortNumbers)
+{
+    auto info = kwmidi::splitSystemPortName("Synth:Synth Port1 20:0", kwmidi::PortNaming::Alsa);
+    EXPECT_EQ(info.deviceName, "Synth");
+    EXPECT_EQ(info.endpointName, "Synth Port1");
+    info = kwmidi::splitSystemPortName("Midi Through:Port 0", kwmidi::PortNaming::Alsa);
+    EXPECT_EQ(info.endpointName, "Port 0");
+    info = kwmidi::splitSystemPortName("Lonely 1:2", kwmidi::PortNaming::Alsa);
+    EXPECT_EQ(info.deviceName, "");
+    EXPECT_EQ(info.endpointName, "Lonely");
+}
+
+TEST(MidiPortNames, JackClientsRenamedForClashesKeepOneDeviceName)
+{
+    for (const char* name : {"ZELK8:ZELK8 Port1", "ZELK8-01:ZELK8 Port2", "ZELK8-17:ZELK8 Port5"})
+        EXPECT_EQ(kwmidi::splitSystemPortName(name, kwmidi::PortNaming::Jack).deviceName, "ZELK8") << name;
+    EXPECT_EQ(kwmidi::splitSystemPortName("Box-1:out", kwmidi::PortNaming::Jack).deviceName, "Box-1");
+    EXPECT_EQ(kwmidi::splitSystemPortName("a:b:c", kwmidi::PortNaming::Jack).endpointName, "b:c");
+    EXPECT_EQ(kwmidi::splitSystemPortName("nocolon", kwmidi::PortNaming::Jack).endpointName, "nocolon");
+    EXPECT_TRUE(kwmidi::isLinkPort("kw-link-03:Input port", kwmidi::PortNaming::Jack));
+    EXPECT_FALSE(kwmidi::isLinkPort("ZELK8:kw-link", kwmidi::PortNaming::Jack));
+}
+
+TEST(MidiClient, OneClientPerProcessEndingWithItsLastReference)
+{
+    qputenv(kwmidi::kBackendVariable, "virtual");
+    std::weak_ptr<kwmidi::Client> first;
+    {
+        auto a = kwmidi::Client::acquire();
+        auto b = kwmidi::Client::acquire();
+        EXPECT_EQ(a, b);
+        first = a;
+    }
+    EXPECT_TRUE(first.expired());
+    qputenv(kwmidi::kBackendVariable, "something else");
+    EXPECT_EQ(kwmidi::backendFromEnvironment(), kwmidi::Backend::RtMidi);
+    qunsetenv(kwmidi::kBackendVariable);
+    EXPECT_EQ(kwmidi::backendFromEnvironment(), kwmidi::Backend::RtMidi);
+}
+
+TEST_F(VirtualMidi, ListsEndpointsInCreationOrderUntilRemoved)
+{
+    auto s1 = client->createSource("Synth", "Synth Port1");
+    auto s2 = client->createSource("Synth", "Synth Port2");
+    auto d1 = client->createDestination("Synth", "Synth Port1");
+    ASSERT_EQ(client->sources().size(), 2u);
+    EXPECT_EQ(client->sources()[1].endpointName, "Synth Port2");
+    EXPECT_EQ(client->destinations()[0].deviceName, "Synth");
+    s1.reset();
+    ASSERT_EQ(client->sources().size(), 1u);
+    EXPECT_EQ(client->sources()[0].endpointName, "Synth Port2");
+    EXPECT_EQ(client->connectSource(1, nullptr), nullptr);
+    EXPECT_EQ(client->connectSource(-1, nullptr), nullptr);
+    EXPECT_EQ(client->openDestination(1), nullptr);
+    EXPECT_TRUE(client->isAvailable());
+}
+
+TEST_F(VirtualMidi, DeliversInOrderOnItsOwnThreadCutAndMergedAsTold)
+{
+    auto source = client->createSource("Synth", "Out");
+    Collector collector;
+    auto input = client->connectSource(0, collector.callback());
+    ASSERT_NE(input, nullptr);
+
+    ASSERT_TRUE(source->send(Bytes{0x90, 0x40, 0x7F}));
+    ASSERT_TRUE(source->send(Bytes{0xFE}));
+    EXPECT_FALSE(source->send(Bytes{}));
+    source->setChunking({{3, 1}, false});
+    ASSERT_TRUE(source->send(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    source->setChunking({{}, true});
+    ASSERT_TRUE(source->send(Bytes{0xF0, 0x43}));
+    ASSERT_TRUE(source->send(Bytes{0x10, 0xF7}));
+    ASSERT_TRUE(source->waitUntilDelivered(5s));
+    EXPECT_EQ(collector.taken().size(), 7u) << "held bytes went out before their release";
+    source->releaseHeld();
+    ASSERT_TRUE(source->waitUntilDelivered(5s));
+
+    const std::vector<Bytes> expected{{0x90, 0x40, 0x7F}, {0xFE}, {1, 2, 3}, {4}, {5, 6, 7}, {8}, {9},
+                                      {0xF0, 0x43, 0x10, 0xF7}};
+    EXPECT_EQ(collector.taken(), expected);
+    EXPECT_NE(collector.thread, std::this_thread::get_id());
+}
+
+TEST_F(VirtualMidi, DisconnectWaitsForTheRunningCallbackAndNoneFollows)
+{
+    auto source = client->createSource("Synth", "Out");
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> calls{0};
+    auto input = client->connectSource(0, [&](const std::uint8_t*, std::size_t) {
+        if (calls++ == 0) {
+            entered.set_value();
+            released.wait();
+        }
+    });
+    source->send(Bytes{0xFE});
+    entered.get_future().wait();
+    auto disconnected = std::async(std::launch::async, [&] { input.reset(); });
+    EXPECT_EQ(disconnected.wait_for(50ms), std::future_status::timeout)
+        << "disconnecting returned while a callback still ran";
+    release.set_value();
+    ASSERT_EQ(disconnected.wait_for(5s), std::future_status::ready);
+    source->send(Bytes{0xFE});
+    ASSERT_TRUE(source->waitUntilDelivered(5s));
+    EXPECT_EQ(calls.load(), 1);
+}
+
+TEST_F(VirtualMidi, ConnectionMayEndInsideItsOwnCallback)
+{
+    auto source = client->createSource("Synth", "Out");
+    std::unique_ptr<kwmidi::InputConnection> input;
+    std::atomic<int> calls{0};
+    input = client->connectSource(0, [&](const std::uint8_t*, std::size_t) {
+        ++calls;
+        input.reset();
+    });
+    source->send(Bytes{0xFE});
+    source->send(Bytes{0xFE});
+    ASSERT_TRUE(source->waitUntilDelivered(5s));
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_EQ(input, nullptr);
+}
+
+TEST_F(VirtualMidi, DestinationKeepsWhatArrivesAndRefusesOrVanishesOnDemand)
+{
+    auto destination = client->createDestination("Synth", "In");
+    Collector collector;
+    destination->setReceiveCallback(collector.callback());
+    auto output = client->openDestination(0);
+    ASSERT_NE(output, nullptr);
+    const Bytes sysex{0xF0, 0x43, 0x10, 0x7F, 0xF7};
+    EXPECT_TRUE(output->send(sysex.data(), sysex.size()));
+    EXPECT_TRUE(output->send(sysex.data(), 2));
+    EXPECT_FALSE(output->send(sysex.data(), 0));
+    ASSERT_TRUE(destination->waitForBytes(7, 5s));
+    EXPECT_EQ(destination->receivedChunks().size(), 2u);
+    EXPECT_EQ(destination->receivedBytes(), (Bytes{0xF0, 0x43, 0x10, 0x7F, 0xF7, 0xF0, 0x43}));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return collector.taken().size() == 2; }));
+    EXPECT_NE(collector.thread, std::this_thread::get_id());
+
+    destination->clearReceived();
+    destination->setRefusing(true);
+    EXPECT_FALSE(output->send(sysex.data(), sysex.size()));
+    destination->setRefusing(false);
+    EXPECT_TRUE(output->send(sysex.data(), 1));
+    EXPECT_EQ(destination->receivedBytes(), Bytes{0xF0});
+    destination.reset();
+    EXPECT_FALSE(output->send(sysex.data(), sysex.size())) << "a vanished destination took bytes";
+    EXPECT_TRUE(client->destinations().empty());
+}

@@ -1,0 +1,12 @@
+# The platform MIDI layer: the in-process backend, port names, and real JACK ports between two processes.
+if(TARGET kw_platform_midi)
+    add_executable(kw_midi_peer ${CMAKE_CURRENT_LIST_DIR}/MidiPeerMain.cpp)
+    target_link_libraries(kw_midi_peer PRIVATE kw_platform_midi)
+    kw_set_warnings(kw_midi_peer)
+
+    kw_add_gtest(kw_platform_midi_tests LABEL midi
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/JackMidiTest.cpp
+        LIBS kw_platform_midi Qt6::Core)
+    target_compile_definitions(kw_platform_midi_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
+    add_dependencies(kw_platform_midi_tests kw_midi_peer)
+endif()
