@@ -1,0 +1,172 @@
+#include "SimHost.h"
+
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+
+using namespace Quorvane;
+
+namespace simhost {
+
+namespace {
+
+using BundleEntryFunction = bool (*)(void*);
+using BundleExitFunction = bool (*)();
+using GetFactoryFunction = IPluginFactory* (*)();
+
+// A fixed text field that may fill its whole size without a terminator.
+std::string fieldText(const char* field, std::size_t size)
+{
+    return std::string(field, strnlen(field, size));
+}
+
+std::string hexIdentifier(const char* cid)
+{
+    char text[FUID::kStringSize] = {};
+    FUID(cid).toString(text);
+    return text;
+}
+
+void setError(std::string* error, const std::string& text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+SimHost::SimHost()
+    : m_application(new SimApplication), m_platform(new SimPlatform), m_pool(new SimDefaultPool),
+      m_updateHandler(new SimUpdateHandler),
+      m_context(new SimHostContext(m_application, m_platform, m_pool, m_updateHandler))
+{
+}
+
+SimHost::~SimHost()
+{
+    unload();
+    m_context->release();
+    m_updateHandler->release();
+    m_pool->release();
+    m_platform->release();
+    m_application->release();
+}
+
+bool SimHost::load(const std::string& path, std::string* error)
+{
+    unload();
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = dlerror();
+        setError(error, reason ? reason : "the library could not be loaded");
+        return false;
+    }
+    auto entry = reinterpret_cast<BundleEntryFunction>(dlsym(handle, "bundleEntry"));
+    auto exit = reinterpret_cast<BundleExitFunction>(dlsym(handle, "bundleExit"));
+    auto getFactory = reinterpret_cast<GetFactoryFunction>(dlsym(handle, "GetPluginFactory"));
+    if (!entry || !exit || !getFactory) {
+        dlclose(handle);
+        setError(error, "the library lacks an entry point (bundleEntry, bundleExit or GetPluginFactory)");
+        return false;
+    }
+    if (!entry(handle)) {
+        dlclose(handle);
+        setError(error, "bundleEntry refused the library");
+        return false;
+    }
+    IPluginFactory* factory = getFactory();
+    if (!factory) {
+        exit();
+        dlclose(handle);
+        setError(error, "GetPluginFactory gave no factory");
+        return false;
+    }
+    m_handle = handle;
+    m_bundleExit = exit;
+    m_factory = factory;
+    return true;
+}
+
+void SimHost::unload()
+{
+    if (!m_handle)
+        return;
+    if (m_factory)
+        m_factory->release();
+    m_factory = nullptr;
+    if (m_bundleExit)
+        m_bundleExit();
+    m_bundleExit = nullptr;
+    dlclose(m_handle);
+    m_handle = nullptr;
+}
+
+bool SimHost::factoryInfo(PFactoryInfo& info) const
+{
+    return m_factory && m_factory->getFactoryInfo(&info) == kResultOk;
+}
+
+std::vector<ClassRecord> SimHost::classes() const
+{
+    std::vector<ClassRecord> records;
+    if (!m_factory)
+        return records;
+    IPluginFactory2* factory2 = nullptr;
+    m_factory->queryInterface(IPluginFactory2::iid, reinterpret_cast<void**>(&factory2));
+    const int32 count = m_factory->countClasses();
+    for (int32 i = 0; i < count; ++i) {
+        PClassInfo info;
+        if (m_factory->getClassInfo(i, &info) != kResultOk)
+            continue;
+        ClassRecord record;
+        record.cid = hexIdentifier(info.cid);
+        record.category = fieldText(info.category, sizeof info.category);
+        record.name = fieldText(info.name, sizeof info.name);
+        record.cardinality = info.cardinality;
+        PClassInfo2 info2;
+        if (factory2 && factory2->getClassInfo2(i, &info2) == kResultOk)
+            record.version = fieldText(info2.version, sizeof info2.version);
+        records.push_back(record);
+    }
+    if (factory2)
+        factory2->release();
+    return records;
+}
+
+void* SimHost::createInstance(const FUID& cid, const FUID& iid)
+{
+    if (!m_factory)
+        return nullptr;
+    void* object = nullptr;
+    if (m_factory->createInstance(cid, iid, &object) != kResultOk)
+        return nullptr;
+    return object;
+}
+
+int SimHost::idle()
+{
+    m_updateHandler->flushDeferred();
+    return m_platform->runIdle();
+}
+
+int printFactory(const SimHost& host, std::FILE* out)
+{
+    PFactoryInfo info;
+    if (host.factoryInfo(info))
+        std::fprintf(out, "factory: vendor \"%s\" url \"%s\" email \"%s\" flags 0x%X\n",
+                     fieldText(info.vendor, sizeof info.vendor).c_str(), fieldText(info.url, sizeof info.url).c_str(),
+                     fieldText(info.email, sizeof info.email).c_str(), static_cast<unsigned>(info.flags));
+    const std::vector<ClassRecord> classes = host.classes();
+    std::fprintf(out, "classes: %zu\n", classes.size());
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        const ClassRecord& c = classes[i];
+        std::fprintf(out, "class %zu: cid %s category \"%s\" name \"%s\" cardinality %d", i, c.cid.c_str(),
+                     c.category.c_str(), c.name.c_str(), c.cardinality);
+        if (!c.version.empty())
+            std::fprintf(out, " version \"%s\"", c.version.c_str());
+        std::fprintf(out, "\n");
+    }
+    return static_cast<int>(classes.size());
+}
+
+} // namespace simhost

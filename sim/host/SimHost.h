@@ -1,0 +1,72 @@
+#pragma once
+
+#include "PluginFactory.h"
+#include "SimHostObjects.h"
+
+#include <string>
+#include <vector>
+
+namespace simhost {
+
+// One class of a loaded extension's factory, as the host reads it.
+struct ClassRecord
+{
+    std::string cid; // 32 upper-case hexadecimal digits
+    std::string category;
+    std::string name;
+    int32 cardinality = 0;
+    std::string version; // empty unless the class has an extended record
+};
+
+// The simulated DAW host: loads an extension library with dlopen, calls its entry points and offers it
+// the host's in-memory objects. Used from one thread (the host's user-interface thread); the host
+// objects themselves may be called from any thread.
+class SimHost
+{
+public:
+    SimHost();
+    ~SimHost();
+
+    SimHost(const SimHost&) = delete;
+    SimHost& operator=(const SimHost&) = delete;
+
+    // Loads the library, runs bundleEntry and takes the factory. False with a reason in error.
+    bool load(const std::string& path, std::string* error = nullptr);
+    // Releases the factory, runs bundleExit and unloads the library; harmless when nothing is loaded.
+    void unload();
+    bool isLoaded() const { return m_handle != nullptr; }
+
+    Quorvane::IPluginFactory* factory() const { return m_factory; }
+    // The factory's record texts and its classes in registration order.
+    bool factoryInfo(Quorvane::PFactoryInfo& info) const;
+    std::vector<ClassRecord> classes() const;
+
+    // Creates an instance of a registered class answering iid; a referenced object, or null.
+    void* createInstance(const Quorvane::FUID& cid, const Quorvane::FUID& iid);
+
+    // The context object handed to the extension's initialize calls (not referenced).
+    SimHostContext* context() const { return m_context; }
+    SimApplication& application() const { return *m_application; }
+    SimPlatform& platform() const { return *m_platform; }
+    SimDefaultPool& pool() const { return *m_pool; }
+    SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
+
+    // One idle turn: the deferred updates, then every idle handler; the number of handlers called.
+    int idle();
+
+private:
+    void* m_handle = nullptr;
+    Quorvane::IPluginFactory* m_factory = nullptr;
+    bool (*m_bundleExit)() = nullptr;
+
+    SimApplication* m_application;
+    SimPlatform* m_platform;
+    SimDefaultPool* m_pool;
+    SimUpdateHandler* m_updateHandler;
+    SimHostContext* m_context;
+};
+
+// Prints what `dbhost list` prints for a loaded host; returns the number of classes.
+int printFactory(const SimHost& host, std::FILE* out);
+
+} // namespace simhost
