@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QFile>
+
+namespace kwplugins {
+
+// Files larger than this are no database, preset, description or cache file of ours and are not parsed.
+constexpr qint64 kMaxXmlFileBytes = 64 * 1024 * 1024;
+
+// Deepest group nesting that the tree walks follow; deeper groups are dropped with their contents.
+constexpr int kMaxGroupDepth = 64;
+
+// Parses an opened file when its size is within bounds; false for an oversized or malformed file.
+inline bool parseBoundedXml(QFile& file, QDomDocument& document)
+{
+    if (file.size() > kMaxXmlFileBytes) {
+        return false;
+    }
+    return bool(document.setContent(file.read(kMaxXmlFileBytes + 1)));
+}
+
+} // namespace kwplugins
