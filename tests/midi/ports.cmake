@@ -1,0 +1,14 @@
+# The port directory, the communication controller and its port objects, and the midiports tool.
+if(TARGET kw_midi AND TARGET kw_platform_midi)
+    kw_add_gtest(kw_midi_ports_tests LABEL midi
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PortDirectoryTest.cpp
+        LIBS kw_midi)
+endif()
+if(TARGET midiports AND TARGET kw_midi_peer)
+    kw_add_gtest(kw_midiports_tool_tests LABEL midi
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/MidiPortsToolTest.cpp
+        LIBS Qt6::Core)
+    target_compile_definitions(kw_midiports_tool_tests PRIVATE
+        KW_MIDIPORTS="$<TARGET_FILE:midiports>" KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
+    add_dependencies(kw_midiports_tool_tests midiports kw_midi_peer)
+endif()
