@@ -92,6 +92,8 @@ public:
     std::vector<OutMessage> poll(Millis now);
     // When poll next has something to send; nullopt when nothing is scheduled.
     std::optional<Millis> nextDue() const;
+    // Messages queued and not yet returned by poll (active sensing is never queued).
+    std::size_t queuedCount() const { return m_outbox.size(); }
 
     // Memory.
     const TemplateImage& storedTemplate(int t) const;

@@ -1,7 +1,16 @@
-# The simulated synthesizer: its codec, state machine and panel language; its MIDI binding when the platform
-# MIDI layer is in the build.
+# The simulated synthesizer: its codec, state machine and panel language; its MIDI binding on in-process
+# ports, and zelk-sim as a separate process on JACK ports, when the platform MIDI layer is in the build.
 if(TARGET zelk_sim_core)
     kw_add_gtest(sim_synth_tests LABEL protocol
-        SOURCES sim_codec_test.cpp sim_core_test.cpp sim_commands_test.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_codec_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_core_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/sim_commands_test.cpp
         LIBS zelk_sim_core)
+endif()
+if(TARGET zelk_sim_midi)
+    kw_add_gtest(sim_synth_midi_tests LABEL protocol
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_midi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_process_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/sim_midi_support.h
+        LIBS zelk_sim_midi Qt6::Core)
+    target_compile_definitions(sim_synth_midi_tests PRIVATE KW_ZELK_SIM="$<TARGET_FILE:zelk-sim>")
+    add_dependencies(sim_synth_midi_tests zelk-sim)
 endif()
