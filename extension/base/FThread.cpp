@@ -301,6 +301,14 @@ void FCondition::reset()
     pthread_mutex_unlock(&m_mutex);
 }
 
+int32 FCondition::waitingCount()
+{
+    pthread_mutex_lock(&m_mutex);
+    const int32 n = m_waiters;
+    pthread_mutex_unlock(&m_mutex);
+    return n;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // FRwLock
 

@@ -139,6 +139,8 @@ public:
     void signalAll();
     void signal();
     void reset();
+    // How many threads wait at this moment.
+    int32 waitingCount();
 
     FCondition(const FCondition&) = delete;
     FCondition& operator=(const FCondition&) = delete;
