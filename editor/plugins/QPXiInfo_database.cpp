@@ -149,7 +149,8 @@ bool QPXiInfo::writeParameterListDatabase(QFile& file) const
 
     // Written whole or not at all: a failed write leaves the old file in place.
     QSaveFile out(file.fileName());
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write shows here and not as a silently truncated commit.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     const QByteArray text = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + document.toByteArray(4);

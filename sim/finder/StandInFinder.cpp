@@ -13,6 +13,7 @@
 //   stray-pid-file=<p>  leave a child behind that writes its process id to <p>, waits, then writes into
 //                       the result file
 //   fds-file=<p>        write where standard input, output and error lead, one per line
+//   exclusive-file=<p>  hold <p> while running; finding it held already appends "overlap" to <p>.overlap
 // The environment variable KW_FINDER_LOG names a file to which each run appends its plug-in path.
 
 #include <chrono>
@@ -25,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +44,7 @@ struct Control
     std::string toStderr;
     std::string strayPidFile;
     std::string fdsFile;
+    std::string exclusiveFile;
 };
 
 int hexDigit(char c)
@@ -137,6 +140,8 @@ Control readControl(const std::string& pluginPath)
             control.strayPidFile = value;
         } else if (key == "fds-file") {
             control.fdsFile = value;
+        } else if (key == "exclusive-file") {
+            control.exclusiveFile = value;
         }
     }
     return control;
@@ -197,6 +202,16 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
+    bool holding = false;
+    if (!control.exclusiveFile.empty()) {
+        const int fd = ::open(control.exclusiveFile.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+        holding = fd >= 0;
+        if (holding) {
+            ::close(fd);
+        } else {
+            writeFile(control.exclusiveFile + ".overlap", "overlap\n", std::ios::app);
+        }
+    }
     if (control.delayMs > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(control.delayMs));
     }
@@ -209,6 +224,9 @@ int main(int argc, char** argv)
     }
     if (control.writeResult) {
         writeFile(resultPath, control.result, std::ios::trunc);
+    }
+    if (holding) {
+        ::unlink(control.exclusiveFile.c_str());
     }
     return control.exitCode;
 }

@@ -207,7 +207,10 @@ TEST_F(FinderContract, MalformedNumbersAreReadErrors)
 
 TEST_F(FinderContract, SkipsEmptyNamesAndNeverRecordsGeneric)
 {
-    run("Mixed.qpx", finderResult({"3", "", "Generic", "1", "1", "A", "0", "Lead\x01Synth", "-2"}));
+    run("Mixed.qpx", finderResult({"3", "", "Generic", "1", "1", "A", "0",
+                                   "Lead\x01"
+                                   "Synth",
+                                   "-2"}));
     ASSERT_EQ(results().size(), 1u);
     EXPECT_EQ(results()[0].name, "LeadSynth");
     EXPECT_TRUE(results()[0].parameters.empty());
