@@ -17,20 +17,31 @@ Backend backendFromEnvironment()
     return Backend::RtMidi;
 }
 
+namespace {
+
+std::mutex s_clientMutex;
+std::weak_ptr<Client> s_client;
+
+} // namespace
+
 ClientRef Client::acquire()
 {
-    static std::mutex mutex;
-    static std::weak_ptr<Client> current;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (ClientRef client = current.lock())
+    std::lock_guard<std::mutex> lock(s_clientMutex);
+    if (ClientRef client = s_client.lock())
         return client;
     ClientRef client;
     if (backendFromEnvironment() == Backend::Virtual)
         client = std::make_shared<detail::VirtualClient>();
     else
         client = std::make_shared<detail::RtMidiClient>();
-    current = client;
+    s_client = client;
     return client;
+}
+
+ClientRef Client::current()
+{
+    std::lock_guard<std::mutex> lock(s_clientMutex);
+    return s_client.lock();
 }
 
 } // namespace kwmidi

@@ -92,6 +92,8 @@ public:
     // Every chunk received so far, in order, and all their bytes joined.
     virtual std::vector<std::vector<std::uint8_t>> receivedChunks() const = 0;
     virtual std::vector<std::uint8_t> receivedBytes() const = 0;
+    // When each chunk arrived (as it was handed over, before any callback).
+    virtual std::vector<std::chrono::steady_clock::time_point> receivedTimes() const = 0;
     virtual void clearReceived() = 0;
     // Waits until at least count bytes were received in all; false at the deadline.
     virtual bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const = 0;
@@ -107,6 +109,8 @@ public:
 
     // The process's client, made with the backend from the environment if none lives.
     static std::shared_ptr<Client> acquire();
+    // The process's client if one lives, else null; makes none.
+    static std::shared_ptr<Client> current();
 
     virtual Backend backend() const = 0;
     // False when no MIDI system can be reached (then nothing is listed and nothing opens).

@@ -78,9 +78,11 @@ TEST(MidiClient, OneClientPerProcessEndingWithItsLastReference)
         auto a = kwmidi::Client::acquire();
         auto b = kwmidi::Client::acquire();
         EXPECT_EQ(a, b);
+        EXPECT_EQ(kwmidi::Client::current(), a);
         first = a;
     }
     EXPECT_TRUE(first.expired());
+    EXPECT_EQ(kwmidi::Client::current(), nullptr) << "asking for the current client made one";
     qputenv(kwmidi::kBackendVariable, "something else");
     EXPECT_EQ(kwmidi::backendFromEnvironment(), kwmidi::Backend::RtMidi);
     qunsetenv(kwmidi::kBackendVariable);
@@ -184,6 +186,7 @@ TEST_F(VirtualMidi, DestinationKeepsWhatArrivesAndRefusesOrVanishesOnDemand)
     EXPECT_FALSE(output->send(sysex.data(), 0));
     ASSERT_TRUE(destination->waitForBytes(7, 5s));
     EXPECT_EQ(destination->receivedChunks().size(), 2u);
+    EXPECT_EQ(destination->receivedTimes().size(), 2u);
     EXPECT_EQ(destination->receivedBytes(), (Bytes{0xF0, 0x43, 0x10, 0x7F, 0xF7, 0xF0, 0x43}));
     ASSERT_TRUE(kwtest::waitUntil([&] { return collector.taken().size() == 2; }));
     EXPECT_NE(collector.thread, std::this_thread::get_id());

@@ -17,6 +17,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_chunks.emplace_back(bytes, bytes + length);
+            m_times.push_back(std::chrono::steady_clock::now());
             m_byteCount += length;
         }
         m_arrived.notify_all();
@@ -34,10 +35,16 @@ public:
             all.insert(all.end(), chunk.begin(), chunk.end());
         return all;
     }
+    std::vector<std::chrono::steady_clock::time_point> times() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_times;
+    }
     void clear()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_chunks.clear();
+        m_times.clear();
         m_byteCount = 0;
     }
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const
@@ -50,6 +57,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_arrived;
     std::vector<std::vector<std::uint8_t>> m_chunks;
+    std::vector<std::chrono::steady_clock::time_point> m_times;
     std::size_t m_byteCount = 0;
 };
 

@@ -225,6 +225,10 @@ public:
     }
     std::vector<std::vector<std::uint8_t>> receivedChunks() const override { return m_state->log.chunks(); }
     std::vector<std::uint8_t> receivedBytes() const override { return m_state->log.bytes(); }
+    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override
+    {
+        return m_state->log.times();
+    }
     void clearReceived() override { m_state->log.clear(); }
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const override
     {

@@ -1,0 +1,276 @@
+#include "TMIDITransport.h"
+
+#include <cstring>
+
+namespace NS_Utilities {
+
+void milisecondDelay(long ms)
+{
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+} // namespace NS_Utilities
+
+namespace {
+
+constexpr int kRecordSize = static_cast<int>(sizeof(tagMPEVENT));
+
+bool isRealTime(unsigned char c)
+{
+    return c >= 0xF8;
+}
+
+void releaseLongBuffer(tagMPEVENT& record)
+{
+    if (isLongEvent(record))
+        delete[] record.longData;
+    record.longData = nullptr;
+}
+
+} // namespace
+
+TMIDIEventPushThread::TMIDIEventPushThread(TMIDITransport* transport)
+    : m_transport(transport), m_ring(kRingRecords * kRecordSize, false)
+{
+}
+
+TMIDIEventPushThread::~TMIDIEventPushThread()
+{
+    // Records behind the stop record (none in normal use) still own their bytes.
+    tagMPEVENT record{};
+    m_ring.lock();
+    while (m_ring.count() >= kRecordSize) {
+        m_ring.read(&record, kRecordSize);
+        releaseLongBuffer(record);
+    }
+    m_ring.unlock();
+}
+
+void TMIDIEventPushThread::requestTermination()
+{
+    tagMPEVENT stop{};
+    stop.type = MPEV_NONE;
+    m_ring.lock();
+    // The input keeps one record's room free for this; only a stalled ring makes it wait.
+    while (m_ring.freeSpace() < kRecordSize) {
+        m_ring.unlock();
+        QThread::msleep(1);
+        m_ring.lock();
+    }
+    m_ring.write(&stop, kRecordSize);
+    m_ring.unlock();
+    m_recordsQueued.wakeAll();
+}
+
+void TMIDIEventPushThread::run()
+{
+    tagMPEVENT record{};
+    m_ring.lock();
+    for (;;) {
+        while (m_ring.count() < kRecordSize)
+            m_recordsQueued.wait(m_ring.mutex());
+        m_ring.read(&record, kRecordSize);
+        m_ring.unlock();
+        if (record.type == MPEV_NONE)
+            return;
+        m_transport->doEvent(&record, false);
+        m_ring.lock();
+    }
+}
+
+TMIDITransport::TMIDITransport()
+{
+    m_current.type = MPEV_NONE;
+}
+
+TMIDITransport::~TMIDITransport()
+{
+    stopPusherThread();
+}
+
+bool TMIDITransport::startPusherThread()
+{
+    if (!m_pushThread) {
+        m_pushThread = new TMIDIEventPushThread(this);
+        m_pushThread->start(QThread::TimeCriticalPriority);
+    }
+    return true;
+}
+
+void TMIDITransport::stopPusherThread()
+{
+    if (!m_pushThread)
+        return;
+    m_pushThread->requestTermination();
+    m_pushThread->wait();
+    delete m_pushThread;
+    m_pushThread = nullptr;
+}
+
+void TMIDITransport::doEvent(tagMPEVENT* record, bool keepLong)
+{
+    unsigned char* buffer = nullptr;
+    if (isLongEvent(*record)) {
+        buffer = record->longData;
+        record->longData = buffer ? buffer + 1 : nullptr;
+    }
+    if (m_listener)
+        m_listener->midiIn(record);
+    if (!keepLong)
+        delete[] buffer;
+}
+
+void TMIDITransport::resetParser()
+{
+    m_current = tagMPEVENT{};
+    m_current.type = MPEV_NONE;
+    m_longBuffer.clear();
+    m_discardingLong = false;
+}
+
+int TMIDITransport::read(int length, const void* bytes)
+{
+    if (length <= 0 || !bytes)
+        return 0;
+    const auto* chunk = static_cast<const unsigned char*>(bytes);
+    int pos = 0;
+    while (pos < length) {
+        const unsigned char* at = chunk + pos;
+        const int remaining = length - pos;
+        const unsigned char c = *at;
+        if (m_current.type != MPEV_NONE) {
+            if (c < 0x80 || c == 0xF7) {
+                pos += readLong(at, remaining);
+            } else if (isRealTime(c)) {
+                ++pos; // real-time bytes may sit inside a SysEx without ending it
+            } else {
+                // Any other status byte ends the unterminated record; it is then parsed afresh.
+                const unsigned char end = 0xF7;
+                if (m_current.type == MPEV_SYSEXCONT && m_longBuffer.size() <= 1)
+                    resetParser(); // a lone F7 carries nothing
+                else if (appendLong(&end, 1))
+                    pushLongEvent();
+            }
+        } else if (m_discardingLong) {
+            pos += skipDiscarded(at, remaining);
+        } else if (c < 0x80) {
+            // Stray data bytes (no running status): skip up to the next status byte.
+            while (pos < length && chunk[pos] < 0x80)
+                ++pos;
+        } else if (c == 0xF0 || c == 0xF7) {
+            startLong(c);
+            ++pos;
+        } else if (c >= 0xF1 && c <= 0xF6) {
+            ++pos;
+        } else {
+            pos += readShort(at, remaining);
+        }
+    }
+    return 0;
+}
+
+int TMIDITransport::readShort(const unsigned char* bytes, int remaining)
+{
+    const unsigned char status = bytes[0];
+    const int length = midi_msg_length(status);
+    if (length > remaining)
+        return remaining; // truncated at the end of the chunk: nothing to record
+    tagMPEVENT record{};
+    if (status < 0xF0) {
+        for (int i = 1; i < length; ++i) {
+            // A status byte where a data byte belongs cuts the message short; it is parsed itself.
+            if (bytes[i] >= 0x80)
+                return i;
+        }
+        record.type = mpevent_short[(status >> 4) - 8];
+        record.channel = status & 0x0F;
+        record.data[0] = bytes[1];
+        record.data[1] = length == 3 ? bytes[2] : 0;
+        pushEvent(record);
+    } else if (status == 0xFE) {
+        record.type = MPEV_ACTIVESENSE;
+        record.data[1] = 0xFE;
+        pushEvent(record);
+    }
+    return length;
+}
+
+int TMIDITransport::readLong(const unsigned char* bytes, int remaining)
+{
+    int dataBytes = 0;
+    while (dataBytes < remaining && bytes[dataBytes] < 0x80)
+        ++dataBytes;
+    const bool finished = dataBytes < remaining && bytes[dataBytes] == 0xF7;
+    const int taken = dataBytes + (finished ? 1 : 0);
+    if (finished && dataBytes == 0 && m_current.type == MPEV_SYSEXCONT && m_longBuffer.size() <= 1) {
+        resetParser(); // F7 F7: nothing between
+        return taken;
+    }
+    if (!appendLong(bytes, taken)) {
+        m_discardingLong = !finished;
+        return taken;
+    }
+    if (finished)
+        pushLongEvent();
+    return taken;
+}
+
+int TMIDITransport::skipDiscarded(const unsigned char* bytes, int remaining)
+{
+    int pos = 0;
+    while (pos < remaining && (bytes[pos] < 0x80 || isRealTime(bytes[pos])))
+        ++pos;
+    if (pos < remaining) {
+        m_discardingLong = false;
+        if (bytes[pos] == 0xF7)
+            ++pos; // the end of the dropped record
+    }
+    return pos;
+}
+
+void TMIDITransport::startLong(unsigned char leadingByte)
+{
+    m_current = tagMPEVENT{};
+    m_current.type = leadingByte == 0xF0 ? MPEV_SYSEX : MPEV_SYSEXCONT;
+    m_longBuffer.assign(1, leadingByte);
+}
+
+bool TMIDITransport::appendLong(const unsigned char* bytes, int count)
+{
+    if (m_longBuffer.size() + static_cast<std::size_t>(count) > static_cast<std::size_t>(kMaxLongRecordBytes)) {
+        resetParser();
+        m_longBuffer.shrink_to_fit();
+        return false;
+    }
+    m_longBuffer.insert(m_longBuffer.end(), bytes, bytes + count);
+    return true;
+}
+
+void TMIDITransport::pushLongEvent()
+{
+    auto* buffer = new unsigned char[m_longBuffer.size()];
+    std::memcpy(buffer, m_longBuffer.data(), m_longBuffer.size());
+    m_current.length = static_cast<std::int32_t>(m_longBuffer.size()) - 1;
+    m_current.longData = buffer;
+    m_longBuffer.clear();
+    pushEvent(m_current);
+}
+
+void TMIDITransport::pushEvent(tagMPEVENT& record)
+{
+    bool stored = false;
+    if (m_pushThread) {
+        CircularBuffer& ring = m_pushThread->ring();
+        ring.lock();
+        // The last record's room stays free for the stop record.
+        if (ring.freeSpace() >= 2 * kRecordSize)
+            stored = ring.write(&record, kRecordSize) == kRecordSize;
+        ring.unlock();
+        m_pushThread->recordsQueued().wakeAll();
+    }
+    if (!stored)
+        releaseLongBuffer(record);
+    m_current = tagMPEVENT{};
+    m_current.type = MPEV_NONE;
+}
