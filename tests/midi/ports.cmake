@@ -1,7 +1,7 @@
 # The port directory, the communication controller and its port objects, and the midiports tool.
 if(TARGET kw_midi AND TARGET kw_platform_midi)
     kw_add_gtest(kw_midi_ports_tests LABEL midi
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PortDirectoryTest.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PortDirectoryTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ComuControllerTest.cpp
         LIBS kw_midi)
 endif()
 if(TARGET midiports AND TARGET kw_midi_peer)

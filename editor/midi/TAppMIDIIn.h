@@ -1,0 +1,48 @@
+#pragma once
+
+#include "MPEvent.h"
+#include "TMIDITransport.h"
+
+#include <QList>
+#include <QRecursiveMutex>
+
+#include <memory>
+
+class MessageProcessor;
+
+// A filter that an input port could consult before delivering; the port keeps a list of them.
+class IMPEventFilter
+{
+public:
+    virtual ~IMPEventFilter() = default;
+};
+
+// One open input port: owns its transport and hands every received record, stamped with the port
+// number and a process-wide sequence number, to its message processor. midiIn runs on the transport's
+// delivery thread under the port's mutex; opening and closing run on the GUI thread.
+class TAppMIDIIn : public TMIDIReaderRefConInterface
+{
+public:
+    explicit TAppMIDIIn(MessageProcessor* processor);
+    ~TAppMIDIIn() override;
+    TAppMIDIIn(const TAppMIDIIn&) = delete;
+    TAppMIDIIn& operator=(const TAppMIDIIn&) = delete;
+
+    bool openPort(long port, int filterType);
+    void midiIn(tagMPEVENT* record) override;
+    long getPortID() const { return m_port; }
+    int getFilterType() const { return m_filterType; }
+
+    void attachEventFilter(IMPEventFilter* filter);
+    void detachEventFilter(IMPEventFilter* filter);
+
+private:
+    long m_port = 0;
+    int m_filterType = 0;
+    MessageProcessor* m_processor;
+    QRecursiveMutex m_mutex;
+    QList<IMPEventFilter*> m_filters;
+    // Declared last so that, whatever the destructor does, the delivery thread ends before the mutex
+    // and the processor pointer it uses are gone.
+    std::unique_ptr<TMIDITransport> m_transport;
+};
