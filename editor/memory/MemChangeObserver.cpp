@@ -4,6 +4,12 @@
 
 MemChangeObserver::~MemChangeObserver()
 {
+    detachFromMemAPI();
+}
+
+void MemChangeObserver::detachFromMemAPI()
+{
     if (m_memAPI)
         m_memAPI->unregistObserver(this);
+    m_memAPI = nullptr;
 }

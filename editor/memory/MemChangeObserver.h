@@ -11,13 +11,17 @@ public:
     MemChangeObserver() = default;
     MemChangeObserver(const MemChangeObserver&) = delete;
     MemChangeObserver& operator=(const MemChangeObserver&) = delete;
-    // Unregisters from the service it was given with setMemAPI.
+    // Unregisters from the service it was given with setMemAPI. By then the derived part is gone: a
+    // class whose paramUpdate() may run on another thread calls detachFromMemAPI() first in its own
+    // destructor, so that no notification reaches a half-destroyed object.
     virtual ~MemChangeObserver();
 
     virtual void paramUpdate() = 0;
 
     void setMemAPI(RemoteMemAPI* memAPI) { m_memAPI = memAPI; }
     RemoteMemAPI* getMemAPI() const { return m_memAPI; }
+    // Unregisters now (waiting for a notification under way on another thread) and forgets the service.
+    void detachFromMemAPI();
 
 private:
     RemoteMemAPI* m_memAPI = nullptr;
