@@ -82,8 +82,9 @@ private:
             field[0] = 0;
             return;
         }
-        std::strncpy(field, text, size);
-        field[size - 1] = 0;
+        const std::size_t n = strnlen(text, size - 1);
+        std::memcpy(field, text, n);
+        std::memset(field + n, 0, size - n);
     }
 };
 

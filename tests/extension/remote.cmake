@@ -1,0 +1,31 @@
+# Tests of the DAW extension (dialbridge) and the simulated host.
+if(TARGET dialbridge AND TARGET db_simhost)
+    add_executable(dialbridge_tests
+        ${CMAKE_CURRENT_LIST_DIR}/remote/ChannelTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/ExtensionMessagesTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/HostInterfacesTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/LibraryTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/UsefulTest.cpp
+    )
+    kw_set_warnings(dialbridge_tests)
+    target_include_directories(dialbridge_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/remote)
+    target_link_libraries(dialbridge_tests PRIVATE dialbridge_core db_simhost GTest::gtest GTest::gtest_main)
+    target_compile_definitions(dialbridge_tests PRIVATE DIALBRIDGE_PATH="$<TARGET_FILE:dialbridge>")
+    add_dependencies(dialbridge_tests dialbridge)
+    gtest_discover_tests(dialbridge_tests
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS extension TIMEOUT 120)
+
+    # The library shows the host its entry points and nothing else.
+    add_test(NAME dialbridge.ExportsOnlyItsEntryPoints
+        COMMAND sh -c "test \"$(nm -D --defined-only \"$0\" | awk '{print $3}' | sort | tr '\\n' ' ')\" = 'GetPluginFactory bundleEntry bundleExit '"
+                $<TARGET_FILE:dialbridge>)
+    set_tests_properties(dialbridge.ExportsOnlyItsEntryPoints PROPERTIES LABELS extension)
+
+    add_test(NAME dbhost.ListsTheThreeClasses COMMAND dbhost list $<TARGET_FILE:dialbridge>)
+    set_tests_properties(dbhost.ListsTheThreeClasses PROPERTIES LABELS extension
+        PASS_REGULAR_EXPRESSION "classes: 3\nclass 0: cid 9DF255F2185E447289733758D4409CE3 category \"Service\" name \"Dialbridge\" cardinality 1 version \"1.0.2\"\nclass 1: cid F8DCF175A7304BE5A1DE1553899D2504 category \"Remote Devices\" name \"Telvor ZELK6/ZELK8\" cardinality 2147483647\nclass 2: cid A0DC148774BA4BF1A71252FF31B9F1BC category \"Device Detection\" name \"\" cardinality 1")
+    add_test(NAME dbhost.RefusesAMissingLibrary COMMAND dbhost list /nonexistent/libdialbridge.so)
+    set_tests_properties(dbhost.RefusesAMissingLibrary PROPERTIES LABELS extension WILL_FAIL TRUE)
+endif()
