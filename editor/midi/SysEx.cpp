@@ -134,6 +134,22 @@ QByteArray storeCommand()
     return parameterChange(kMidStoreCommand, 0x00, QByteArray());
 }
 
+QList<QByteArray> textFieldChanges(unsigned char mid, unsigned char start, int length, const QString& text,
+                                   bool oneMessage)
+{
+    QList<QByteArray> messages;
+    const QByteArray field = encodeText(text, length);
+    if (field.isEmpty())
+        return messages;
+    if (oneMessage) {
+        messages.append(parameterChange(mid, start, field));
+        return messages;
+    }
+    for (int i = 0; i < field.size(); ++i)
+        messages.append(parameterChange(mid, static_cast<unsigned char>(start + i), field.mid(i, 1)));
+    return messages;
+}
+
 QByteArray bulkRequest(unsigned char area, int templateNumber)
 {
     QByteArray r = framed(KindBulkRequest << 4, kDirectionToSynth);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // The SysEx dialect spoken with the synthesizer: framing, byte count, checksum, text and number encoding,
@@ -96,6 +97,11 @@ QString decodeText(const QByteArray& bytes);
 QByteArray parameterChange(unsigned char mid, unsigned char low, const QByteArray& data);
 QByteArray parameterRequest(unsigned char mid, unsigned char low);
 QByteArray storeCommand();
+// The parameter changes that set a text field of `length` bytes at (mid, start): one message per
+// position of the field, blank-filled, or with oneMessage (the remote number) a single message carrying
+// all of them. Characters are made 7-bit as encodeText does.
+QList<QByteArray> textFieldChanges(unsigned char mid, unsigned char start, int length, const QString& text,
+                                   bool oneMessage);
 QByteArray bulkRequest(unsigned char area, int templateNumber);
 // A bulk message with its count and checksum.
 QByteArray bulkMessage(unsigned char high, unsigned char mid, unsigned char low, const QByteArray& data,

@@ -314,3 +314,35 @@ TEST(SysExParse, TheTransportsExampleRecordIsAParameterChange)
     EXPECT_EQ(m.type, SysEx::MessageType::ParameterChange);
     EXPECT_EQ(m.data, QByteArray(1, 0x05));
 }
+
+TEST(SysExText, TextFieldGoesOutOneCharacterPerMessage)
+{
+    const QList<QByteArray> name = SysEx::textFieldChanges(0x00, 0x00, SysEx::kTemplateNameLength,
+                                                           QStringLiteral("Lead"), false);
+    ASSERT_EQ(name.size(), 13);
+    const QByteArray letters("Lead         ");
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_BYTES(SysEx::wireForm(name[i]),
+                     wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x00, i, uchar(letters[i]), 0xF7}));
+    }
+    // A display name starts at 09 of its knob's block.
+    const QList<QByteArray> display = SysEx::textFieldChanges(0x13, 0x09, SysEx::kDisplayNameLength,
+                                                              QString::fromUtf8("Cut\xC3\xB6"), false);
+    ASSERT_EQ(display.size(), 15);
+    EXPECT_EQ(uchar(display[3][8]), '?');
+    EXPECT_EQ(uchar(display[14][7]), 0x09 + 14);
+}
+
+TEST(SysExText, RemoteNumberGoesOutWholeAndPadded)
+{
+    const QList<QByteArray> id = SysEx::textFieldChanges(0x14, 0x00, SysEx::kRemoteNumberLength,
+                                                         QStringLiteral("1001"), true);
+    ASSERT_EQ(id.size(), 1);
+    EXPECT_BYTES(SysEx::wireForm(id.first()), wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x14, 0x00, '1', '0',
+                                                    '0', '1', ' ', ' ', ' ', ' ', ' ', 0xF7}));
+    EXPECT_EQ(SysEx::textFieldChanges(0x14, 0x00, SysEx::kRemoteNumberLength, QStringLiteral("204143dff0000"), true)
+                  .first()
+                  .mid(8, 9),
+              QByteArray("204143dff"));
+    EXPECT_TRUE(SysEx::textFieldChanges(0x14, 0x00, 0, QStringLiteral("x"), false).isEmpty());
+}
