@@ -153,6 +153,9 @@ bool RemoteMemAPI::registObserver(ParamAddress* address, MemChangeObserver* obse
     auto entry = std::make_shared<ObserverEntry>();
     entry->pair = PairAdrObs(address, observer);
     m_observers.append(entry);
+    // An observer that knows no service yet learns this one, so that it leaves the list when it goes.
+    if (observer->getMemAPI() == nullptr)
+        observer->setMemAPI(this);
     return true;
 }
 

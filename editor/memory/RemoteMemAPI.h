@@ -56,7 +56,8 @@ public:
     // ---- Observers ------------------------------------------------------------------------------------
     // Any thread; the list is changed under the memory lock, so a registration waits for a running
     // notification. An observer may unregister itself or others from inside paramUpdate().
-    // Registering the same address object and observer again adds no second entry.
+    // Registering the same address object and observer again adds no second entry. An observer without
+    // a service is given this one, so its destructor unregisters it.
     bool registObserver(ParamAddress* address, MemChangeObserver* observer);
     bool registObserver(const PairAdrObs& entry);
     void unregistObserver(MemChangeObserver* observer);

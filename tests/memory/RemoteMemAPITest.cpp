@@ -296,6 +296,17 @@ TEST_F(RemoteMemAPITest, RegisteringTheSameEntryTwiceNotifiesOnce)
     EXPECT_EQ(observer.count, 1);
 }
 
+TEST_F(RemoteMemAPITest, ObserverWithoutServiceLearnsItAndLeavesWhenDestroyed)
+{
+    ParamAddress address(0, 0, 0, 1);
+    auto observer = std::make_unique<CountingObserver>();
+    api.registObserver(&address, observer.get());
+    EXPECT_EQ(observer->getMemAPI(), &api);
+    observer.reset();
+    EXPECT_EQ(api.observerCount(), 0);
+    EXPECT_TRUE(api.setParam(address, 1L));
+}
+
 TEST_F(RemoteMemAPITest, ObserverMayUnregisterItselfAndOthersWhileNotified)
 {
     const ParamAddress address(0, 0, 0, 1);
