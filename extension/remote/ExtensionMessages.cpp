@@ -146,9 +146,13 @@ unsigned char* buildInstrumentName(const std::string& name)
         return nullptr;
     unsigned char* message =
         newMessage(k_prmChgHead_Snd, k_sysExSnd_qpxiName[0], k_sysExSnd_qpxiName[1], kInstrumentNameWidth);
-    // The instrument name goes out unchanged: blank padded, cut at the field.
+    // The instrument name goes out as it is, blank padded and cut at the field; only a byte with bit 7
+    // set, which would break the SysEx frame, becomes "-".
     const std::size_t n = std::min(name.size(), static_cast<std::size_t>(kInstrumentNameWidth));
-    std::memcpy(message + k_dataPos, name.data(), n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        message[k_dataPos + i] = (c & 0x80) ? '-' : c;
+    }
     return message;
 }
 

@@ -127,9 +127,13 @@ TEST(ExtensionMessages, TextFieldsTurnEverythingFromTheFirstNonAsciiByteIntoDash
                                  "Keys"));
     EXPECT_EQ(track.field(9, 24), "Piano------" + std::string(13, ' '));
 
-    // The instrument name goes out as it is, cut at 12 bytes.
-    Message instrument(buildInstrumentName("Caf\xC3\xA9 Strings Ensemble"));
-    EXPECT_EQ(instrument.field(9, 12), "Caf\xC3\xA9 String");
+    // The instrument name goes out as it is, cut at 12 bytes; only bytes that would break the SysEx
+    // frame are replaced.
+    Message instrument(buildInstrumentName("Strings Ensemble"));
+    EXPECT_EQ(instrument.field(9, 12), "Strings Ense");
+    Message framed(buildInstrumentName("Caf\xC3\xA9\xF7Pad"));
+    EXPECT_EQ(framed.field(9, 12), "Caf---Pad   ");
+    EXPECT_EQ(framed.length(), 22u);
 
     Message longName(buildKnobName(0, std::string(40, 'x')));
     EXPECT_EQ(longName.field(9, 24), std::string(24, 'x'));
