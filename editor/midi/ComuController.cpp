@@ -67,17 +67,8 @@ void ComuController::releasePort(int io, DWORD dwPortId)
         return;
     const std::shared_ptr<QRecursiveMutex> mutex = portMutex(dwPortId);
     std::unique_ptr<TAppMIDIOut> port;
-    if (!mutex) {
-        QMutexLocker registry(&m_registryMutex);
-        auto it = m_midiOutTransporters.find(dwPortId);
-        if (it == m_midiOutTransporters.end())
-            return;
-        port = std::move(it->second);
-        m_midiOutTransporters.erase(it);
-        return;
-    }
     {
-        // Waits for a send in progress on the port.
+        // Waits for a send in progress on the port (a port without a mutex has no send in progress).
         QMutexLocker portLock(mutex.get());
         QMutexLocker registry(&m_registryMutex);
         auto it = m_midiOutTransporters.find(dwPortId);
