@@ -234,10 +234,7 @@ void FCondition::wait()
     ++m_waiters;
     while (m_signalled == 0)
         pthread_cond_wait(&m_cond, &m_mutex);
-    if (m_waiters == 1)
-        m_signalled = 0;
-    else
-        --m_signalled;
+    consumeSignal();
     --m_waiters;
     pthread_mutex_unlock(&m_mutex);
 }
@@ -267,15 +264,20 @@ bool FCondition::waitTimeout(int32 ms)
             break;
         }
     }
-    if (signalled) {
-        if (m_waiters == 1)
-            m_signalled = 0;
-        else
-            --m_signalled;
-    }
+    if (signalled)
+        consumeSignal();
     --m_waiters;
     pthread_mutex_unlock(&m_mutex);
     return signalled;
+}
+
+void FCondition::consumeSignal()
+{
+    // The last waiter to leave takes what is left of the signal.
+    if (m_waiters == 1)
+        m_signalled = 0;
+    else
+        --m_signalled;
 }
 
 void FCondition::signalAll()

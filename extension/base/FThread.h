@@ -146,6 +146,8 @@ public:
     FCondition& operator=(const FCondition&) = delete;
 
 private:
+    void consumeSignal();
+
     pthread_mutex_t m_mutex;
     pthread_cond_t m_cond;
     int32 m_signalled = 0;

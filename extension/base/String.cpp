@@ -405,52 +405,42 @@ char16 String::getChar16(int32 index) const
     return ConstString::getChar16(index);
 }
 
-String& String::assign(const char8* text, int32 length, bool isTerminated)
+template <class Char>
+String& String::assignUnits(const Char* text, int32 length, bool isTerminated)
 {
+    constexpr bool wide = sizeof(Char) == 2;
     if (text && text == m_buffer)
         return *this;
     if (isTerminated) {
-        const int32 n = length8(text);
+        int32 n;
+        if constexpr (wide)
+            n = length16(text);
+        else
+            n = length8(text);
         if (length < 0 || length > n)
             length = n;
     } else if (length < 0) {
         return *this;
     }
-    if (length > static_cast<int32>(kMaxLength))
-        return *this;
-    if (!resize(length, false))
+    if (length > static_cast<int32>(kMaxLength) || !resize(length, wide))
         return *this;
     if (length > 0) {
-        std::memcpy(m_buffer, text, static_cast<std::size_t>(length));
-        static_cast<char8*>(m_buffer)[length] = 0;
+        std::memcpy(m_buffer, text, static_cast<std::size_t>(length) * sizeof(Char));
+        static_cast<Char*>(m_buffer)[length] = 0;
     }
     setLength(length);
-    setWide(false);
+    setWide(wide);
     return *this;
+}
+
+String& String::assign(const char8* text, int32 length, bool isTerminated)
+{
+    return assignUnits(text, length, isTerminated);
 }
 
 String& String::assign(const char16* text, int32 length, bool isTerminated)
 {
-    if (text && text == m_buffer)
-        return *this;
-    if (isTerminated) {
-        const int32 n = length16(text);
-        if (length < 0 || length > n)
-            length = n;
-    } else if (length < 0) {
-        return *this;
-    }
-    if (length > static_cast<int32>(kMaxLength))
-        return *this;
-    if (!resize(length, true))
-        return *this;
-    if (length > 0) {
-        std::memcpy(m_buffer, text, static_cast<std::size_t>(length) * sizeof(char16));
-        static_cast<char16*>(m_buffer)[length] = 0;
-    }
-    setLength(length);
-    setWide(true);
-    return *this;
+    return assignUnits(text, length, isTerminated);
 }
 
 String& String::assign(const ConstString& other, int32 length)

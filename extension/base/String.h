@@ -141,6 +141,8 @@ public:
                                        uint32 codePage = kCP_Default);
 
 private:
+    template <class Char>
+    String& assignUnits(const Char* text, int32 length, bool isTerminated);
     void freeBuffer();
     void takeBuffer(void* buffer, bool wide);
 };

@@ -45,6 +45,18 @@ private:
     std::function<int32()> m_body;
 };
 
+// Threads that each wait once on the condition and count themselves woken.
+std::vector<std::thread> startWaiters(FCondition& condition, int count, std::atomic<int>& woken)
+{
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i)
+        threads.emplace_back([&condition, &woken] {
+            condition.wait();
+            ++woken;
+        });
+    return threads;
+}
+
 std::string currentThreadName()
 {
     char name[32] = {};
@@ -311,12 +323,7 @@ TEST(FCondition, SignalAllWakesEveryWaiterAndThenResets)
 {
     FCondition condition;
     std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 2; ++i)
-        waiters.emplace_back([&] {
-            condition.wait();
-            ++woken;
-        });
+    std::vector<std::thread> waiters = startWaiters(condition, 2, woken);
     ASSERT_TRUE(waitUntil([&] { return condition.waitingCount() == 2; })) << "the waiters never waited";
     condition.signalAll();
     for (auto& t : waiters)
@@ -330,12 +337,7 @@ TEST(FCondition, SignalWakesOneWaiter)
 {
     FCondition condition;
     std::atomic<int> woken{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 2; ++i)
-        waiters.emplace_back([&] {
-            condition.wait();
-            ++woken;
-        });
+    std::vector<std::thread> waiters = startWaiters(condition, 2, woken);
     ASSERT_TRUE(waitUntil([&] { return condition.waitingCount() == 2; }));
     condition.signal();
     ASSERT_TRUE(waitUntil([&] { return woken == 1; }));
