@@ -167,90 +167,82 @@ bool SimDefaultPool::makeKey(const char* section, const char* key, Key& out)
     return true;
 }
 
-bool SimDefaultPool::getInt(const char* section, const char* key, int32* value)
+template <class Map>
+bool SimDefaultPool::read(Map& map, const char* section, const char* key, typename Map::mapped_type* value)
 {
     Key k;
     if (!value || !makeKey(section, key, k))
         return false;
     std::lock_guard lock(m_mutex);
-    const auto it = m_ints.find(k);
-    if (it == m_ints.end())
+    const auto it = map.find(k);
+    if (it == map.end())
         return false;
     *value = it->second;
     return true;
+}
+
+template <class Map>
+const typename Map::mapped_type* SimDefaultPool::find(Map& map, const char* section, const char* key)
+{
+    Key k;
+    if (!makeKey(section, key, k))
+        return nullptr;
+    std::lock_guard lock(m_mutex);
+    const auto it = map.find(k);
+    return it == map.end() ? nullptr : &it->second;
+}
+
+template <class Map>
+tresult SimDefaultPool::write(Map& map, const char* section, const char* key, typename Map::mapped_type value)
+{
+    Key k;
+    if (!makeKey(section, key, k))
+        return kInvalidArgument;
+    std::lock_guard lock(m_mutex);
+    map[k] = std::move(value);
+    return kResultOk;
+}
+
+bool SimDefaultPool::getInt(const char* section, const char* key, int32* value)
+{
+    return read(m_ints, section, key, value);
 }
 
 tresult SimDefaultPool::setInt(const char* section, const char* key, int32 value)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return kInvalidArgument;
-    std::lock_guard lock(m_mutex);
-    m_ints[k] = value;
-    return kResultOk;
+    return write(m_ints, section, key, value);
 }
 
 const char* SimDefaultPool::getText(const char* section, const char* key)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return nullptr;
-    std::lock_guard lock(m_mutex);
-    const auto it = m_texts.find(k);
-    return it == m_texts.end() ? nullptr : it->second.c_str();
+    const std::string* text = find(m_texts, section, key);
+    return text ? text->c_str() : nullptr;
 }
 
 tresult SimDefaultPool::setText(const char* section, const char* key, const char* text)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return kInvalidArgument;
-    std::lock_guard lock(m_mutex);
-    m_texts[k] = text ? text : "";
-    return kResultOk;
+    return write(m_texts, section, key, std::string(text ? text : ""));
 }
 
 bool SimDefaultPool::getFloat(const char* section, const char* key, double* value)
 {
-    Key k;
-    if (!value || !makeKey(section, key, k))
-        return false;
-    std::lock_guard lock(m_mutex);
-    const auto it = m_floats.find(k);
-    if (it == m_floats.end())
-        return false;
-    *value = it->second;
-    return true;
+    return read(m_floats, section, key, value);
 }
 
 tresult SimDefaultPool::setFloat(const char* section, const char* key, double value)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return kInvalidArgument;
-    std::lock_guard lock(m_mutex);
-    m_floats[k] = value;
-    return kResultOk;
+    return write(m_floats, section, key, value);
 }
 
 const char16_t* SimDefaultPool::getText16(const char* section, const char* key)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return nullptr;
-    std::lock_guard lock(m_mutex);
-    const auto it = m_texts16.find(k);
-    return it == m_texts16.end() ? nullptr : it->second.c_str();
+    const std::u16string* text = find(m_texts16, section, key);
+    return text ? text->c_str() : nullptr;
 }
 
 tresult SimDefaultPool::setText16(const char* section, const char* key, const char16_t* text)
 {
-    Key k;
-    if (!makeKey(section, key, k))
-        return kInvalidArgument;
-    std::lock_guard lock(m_mutex);
-    m_texts16[k] = text ? text : u"";
-    return kResultOk;
+    return write(m_texts16, section, key, std::u16string(text ? text : u""));
 }
 
 void SimDefaultPool::clear()

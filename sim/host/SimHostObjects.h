@@ -121,6 +121,13 @@ public:
 private:
     using Key = std::pair<std::string, std::string>;
     static bool makeKey(const char* section, const char* key, Key& out);
+    template <class Map>
+    bool read(Map& map, const char* section, const char* key, typename Map::mapped_type* value);
+    // The stored entry (valid until it is written again), or null.
+    template <class Map>
+    const typename Map::mapped_type* find(Map& map, const char* section, const char* key);
+    template <class Map>
+    tresult write(Map& map, const char* section, const char* key, typename Map::mapped_type value);
 
     std::mutex m_mutex;
     std::map<Key, int32> m_ints;
