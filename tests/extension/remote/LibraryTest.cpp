@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
 
 using namespace Quorvane;
@@ -132,6 +133,11 @@ TEST(ExtensionLibrary, LoadsAndUnloadsRepeatedly)
         ASSERT_TRUE(host.factoryInfo(info));
         host.unload();
         EXPECT_FALSE(host.isLoaded());
+        // Really gone: its static objects were destroyed and the next load builds them anew.
+        void* stillThere = dlopen(kLibrary, RTLD_NOW | RTLD_NOLOAD);
+        EXPECT_EQ(stillThere, nullptr);
+        if (stillThere)
+            dlclose(stillThere);
     }
 }
 
