@@ -1,8 +1,6 @@
 #include "BankData.h"
 
-BankData::BankData(int available) : m_availableFlag(0, 1, available)
-{
-}
+BankData::BankData(int available) : m_availableFlag(0, 1, available) {}
 
 bool BankData::setTemplate(const ControlTemplateData& templ, int index)
 {

@@ -96,6 +96,6 @@ bool ControlTemplateData::setCtrlType(const NumericParameter& type)
 
 bool ControlTemplateData::operator==(const ControlTemplateData& other) const
 {
-    return m_templateName == other.m_templateName && m_ctrlType == other.m_ctrlType &&
-           m_qpxiName == other.m_qpxiName && m_controllers == other.m_controllers;
+    return m_templateName == other.m_templateName && m_ctrlType == other.m_ctrlType && m_qpxiName == other.m_qpxiName &&
+           m_controllers == other.m_controllers;
 }

@@ -9,9 +9,7 @@ QString defaultRemoteTagID()
 }
 } // namespace
 
-ControllerData::ControllerData() : m_remoteTagID(defaultRemoteTagID())
-{
-}
+ControllerData::ControllerData() : m_remoteTagID(defaultRemoteTagID()) {}
 
 bool ControllerData::setDisplayName(const QString& name)
 {

@@ -7,9 +7,7 @@
 
 // ---- MemController --------------------------------------------------------------------------------------
 
-MemController::MemController(RemoteMemAPI* memAPI, AddressTransTable* table) : m_memAPI(memAPI), m_table(table)
-{
-}
+MemController::MemController(RemoteMemAPI* memAPI, AddressTransTable* table) : m_memAPI(memAPI), m_table(table) {}
 
 MemController::~MemController()
 {
@@ -191,9 +189,7 @@ void MemControllerHelper::setKnobAdr(int knob)
 
 // ---- MemControllerFactory -------------------------------------------------------------------------------
 
-MemControllerFactory::MemControllerFactory() : m_table(std::make_unique<AddressTransTable>())
-{
-}
+MemControllerFactory::MemControllerFactory() : m_table(std::make_unique<AddressTransTable>()) {}
 
 MemControllerFactory::MemControllerFactory(RemoteMemAPI* memAPI)
     : m_memAPI(memAPI), m_table(std::make_unique<AddressTransTable>())

@@ -36,6 +36,5 @@ bool NumericParameter::setCurrentValue(int value)
 
 bool NumericParameter::isIdenticalTo(const NumericParameter& other) const
 {
-    return m_current == other.m_current && m_max == other.m_max && m_min == other.m_min &&
-           m_initial == other.m_initial;
+    return m_current == other.m_current && m_max == other.m_max && m_min == other.m_min && m_initial == other.m_initial;
 }

@@ -14,9 +14,7 @@ void storeIfSet(int& component, int value)
 
 } // namespace
 
-ParamAddress::ParamAddress(AddressTransTable* table) : m_table(table)
-{
-}
+ParamAddress::ParamAddress(AddressTransTable* table) : m_table(table) {}
 
 ParamAddress::ParamAddress(int bank, int templ, int controller, int param)
 {

@@ -31,9 +31,7 @@ int decrementToZero(std::atomic<int>& counter)
 
 } // namespace
 
-RemoteMemAPI::RemoteMemAPI() : m_store(std::make_unique<RemoteMemory>())
-{
-}
+RemoteMemAPI::RemoteMemAPI() : m_store(std::make_unique<RemoteMemory>()) {}
 
 RemoteMemAPI::~RemoteMemAPI()
 {
@@ -218,8 +216,9 @@ void RemoteMemAPI::notifyObserverOfBankAllParam(int bank)
 
 void RemoteMemAPI::notifyObserverOfTemplateAllParam(int bank, int templ)
 {
-    notifyMatching(
-        [bank, templ](const ParamAddress& watched) { return watched.isThisBank(bank) && watched.isThisTemplate(templ); });
+    notifyMatching([bank, templ](const ParamAddress& watched) {
+        return watched.isThisBank(bank) && watched.isThisTemplate(templ);
+    });
 }
 
 void RemoteMemAPI::notifyObserverOfControllerAllParam(int bank, int templ, int controller)

@@ -140,7 +140,12 @@ signals:
     void portActivated();
 
 private:
-    enum class WriteKind { Edit, Received, Activation };
+    enum class WriteKind
+    {
+        Edit,
+        Received,
+        Activation
+    };
     struct ObserverEntry;
 
     bool writeNumeric(const ParamAddress& address, long value, WriteKind kind);

@@ -200,8 +200,7 @@ bool RemoteMemory::exchangeTemplate(int bank1, int templ1, int bank2, int templ2
 
 bool RemoteMemory::copyController(int bank1, int templ1, int controller1, int bank2, int templ2, int controller2)
 {
-    if (!isValidTemplateSlot(bank1, templ1) || !isValidTemplateSlot(bank2, templ2) ||
-        !isValidControllerIndex(controller1) || !isValidControllerIndex(controller2))
+    if (!isValidControllerSlot(bank1, templ1, controller1) || !isValidControllerSlot(bank2, templ2, controller2))
         return false;
     const ControllerData source = m_banks[bank1]->getTemplate(templ1).getController(controller1);
     ControlTemplateData destination = m_banks[bank2]->getCopiedTemplate(templ2);
@@ -214,8 +213,7 @@ bool RemoteMemory::copyController(int bank1, int templ1, int controller1, int ba
 
 bool RemoteMemory::exchangeController(int bank1, int templ1, int controller1, int bank2, int templ2, int controller2)
 {
-    if (!isValidTemplateSlot(bank1, templ1) || !isValidTemplateSlot(bank2, templ2) ||
-        !isValidControllerIndex(controller1) || !isValidControllerIndex(controller2))
+    if (!isValidControllerSlot(bank1, templ1, controller1) || !isValidControllerSlot(bank2, templ2, controller2))
         return false;
     const ControllerData first = m_banks[bank1]->getTemplate(templ1).getController(controller1);
     const ControllerData second = m_banks[bank2]->getTemplate(templ2).getController(controller2);

@@ -68,7 +68,14 @@ public:
     ControlTemplateData getInitialTemplate() const { return m_initialTemplate; }
 
 private:
-    bool isValidTemplateSlot(int bank, int templ) const { return isValidBankIndex(bank) && isValidTemplateIndex(templ); }
+    bool isValidTemplateSlot(int bank, int templ) const
+    {
+        return isValidBankIndex(bank) && isValidTemplateIndex(templ);
+    }
+    bool isValidControllerSlot(int bank, int templ, int controller) const
+    {
+        return isValidTemplateSlot(bank, templ) && isValidControllerIndex(controller);
+    }
     NumericParameter* stateFlag(int bank);
     const NumericParameter* stateFlag(int bank) const;
 

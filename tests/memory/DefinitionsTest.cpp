@@ -1,5 +1,5 @@
-#include "EditorDefinitions.h"
 #include "EditorData.h"
+#include "EditorDefinitions.h"
 
 #include <QRegularExpression>
 
@@ -17,8 +17,8 @@ TEST(EditorDefinitions, BankFileSuffixesAndFiltersAreComposed)
 
 TEST(EditorDefinitions, FixedIdentifiersAreWellFormedNineCharacterIds)
 {
-    for (const QString* id : {&BypassID, &TrackControlVolumeID, &TrackControlPanID, &TrackControlNoAssignID,
-                              &TrackControlQuickControlID}) {
+    for (const QString* id :
+         {&BypassID, &TrackControlVolumeID, &TrackControlPanID, &TrackControlNoAssignID, &TrackControlQuickControlID}) {
         EXPECT_EQ(id->size(), 9);
         EXPECT_EQ(*id, id->toLower());
         EXPECT_EQ(EditorData::translateDwremoteparam2Sremoteparam(EditorData::translateSremoteparam2Dwremoteparam(*id)),

@@ -1,6 +1,6 @@
+#include "ParamAddress.h"
 #include "AddressTransTable.h"
 #include "NumericParameter.h"
-#include "ParamAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -29,11 +29,10 @@ TEST(AddressTransTable, HoldsExactlyTheTwentyEightNames)
     const QHash<QString, int> names = table.getTable();
     EXPECT_EQ(names.size(), 28);
     const std::pair<const char*, int> expected[] = {
-        {"bankName", 50},        {"templateName", 13},      {"controlType", 14},     {"displayName", 0},
-        {"ccNumber", 1},         {"displayFormat", 2},      {"remoteNumber", 3},     {"qpxiName", 15},
-        {"none", -1},            {"isOnline", -2},          {"fileName", -4},        {"bankEditFlag", -6},
-        {"fileEditFlag", -3},    {"libraryEditFlag", -5},   {"bankAvailableFlag", 51},
-        {"currentTemplateNumber", 52}};
+        {"bankName", 50},     {"templateName", 13},    {"controlType", 14},       {"displayName", 0},
+        {"ccNumber", 1},      {"displayFormat", 2},    {"remoteNumber", 3},       {"qpxiName", 15},
+        {"none", -1},         {"isOnline", -2},        {"fileName", -4},          {"bankEditFlag", -6},
+        {"fileEditFlag", -3}, {"libraryEditFlag", -5}, {"bankAvailableFlag", 51}, {"currentTemplateNumber", 52}};
     for (const auto& [name, number] : expected) {
         ASSERT_TRUE(names.contains(QLatin1String(name))) << name;
         EXPECT_EQ(names.value(QLatin1String(name)), number) << name;

@@ -1,5 +1,5 @@
-#include "MemoryTestSupport.h"
 #include "RemoteMemAPI.h"
+#include "MemoryTestSupport.h"
 
 #include <QSignalSpy>
 
