@@ -4,8 +4,7 @@
 
 namespace Quorvane {
 
-template <class T>
-class TArray;
+template <class T> class TArray;
 
 // The host's update handler: keeps dependents of objects and delivers their change messages.
 class IUpdateHandler : public FUnknown

@@ -50,7 +50,8 @@ namespace {
 // Longest thread name the system takes, without its terminator.
 constexpr std::size_t kMaxThreadName = 15;
 
-struct PriorityEntry {
+struct PriorityEntry
+{
     int schedPriority;
     int policy;
 };

@@ -12,8 +12,8 @@ namespace Quorvane {
 class FUnknown;
 
 // Full-barrier atomic operations on a 32-bit integer; any thread.
-int32 FAtomicIncrement(int32& value); // returns the value before the change
-int32 FAtomicDecrement(int32& value); // returns the value before the change
+int32 FAtomicIncrement(int32& value);    // returns the value before the change
+int32 FAtomicDecrement(int32& value);    // returns the value before the change
 int32 FAtomicAdd(int32& value, int32 n); // returns the value before adding n
 bool FAtomicCompareAndSwap(int32& value, int32 oldValue, int32 newValue);
 

@@ -169,8 +169,9 @@ bool FUID::fromRegistryString(const char8* string)
     if (!string || std::strlen(string) != 38)
         return false;
     char parsed[16];
-    if (!readHex(string + 1, 4, parsed) || !readHex(string + 10, 2, parsed + 4) || !readHex(string + 15, 2, parsed + 6) ||
-        !readHex(string + 20, 2, parsed + 8) || !readHex(string + 25, 6, parsed + 10))
+    if (!readHex(string + 1, 4, parsed) || !readHex(string + 10, 2, parsed + 4) ||
+        !readHex(string + 15, 2, parsed + 6) || !readHex(string + 20, 2, parsed + 8) ||
+        !readHex(string + 25, 6, parsed + 10))
         return false;
     std::memcpy(data, parsed, sizeof data);
     return true;

@@ -17,7 +17,13 @@ class FUID
 {
 public:
     // print styles
-    enum PrintStyle { kINLINE_UID = 0, kDECLARE_UID = 1, kFUID = 2, kCLASS_UID = 3 };
+    enum PrintStyle
+    {
+        kINLINE_UID = 0,
+        kDECLARE_UID = 1,
+        kFUID = 2,
+        kCLASS_UID = 3
+    };
     // Sizes of the buffers the text forms write into (terminator included).
     static constexpr std::size_t kStringSize = 33;
     static constexpr std::size_t kRegistryStringSize = 39;
@@ -107,7 +113,11 @@ class IDependent : public FUnknown
 {
 public:
     // Messages of update.
-    enum ChangeMessage : int32 { kChanged = 1, kDestroyed = 2 };
+    enum ChangeMessage : int32
+    {
+        kChanged = 1,
+        kDestroyed = 2
+    };
 
     virtual void update(FUnknown* changedUnknown, int32 message) = 0;
 

@@ -9,7 +9,8 @@ namespace Quorvane {
 class FVariant
 {
 public:
-    enum Type : uint16 {
+    enum Type : uint16
+    {
         kEmpty = 0,
         kInteger = 0x01,
         kFloat = 0x02,

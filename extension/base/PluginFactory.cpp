@@ -220,7 +220,8 @@ tresult CPluginFactory::createInstance(const char* cid, const char* iid, void** 
 bool CPluginFactory::growClasses()
 {
     const int32 capacity = m_maxClassCount + 10;
-    auto* grown = static_cast<ClassEntry*>(std::realloc(m_classes, sizeof(ClassEntry) * static_cast<std::size_t>(capacity)));
+    auto* grown =
+        static_cast<ClassEntry*>(std::realloc(m_classes, sizeof(ClassEntry) * static_cast<std::size_t>(capacity)));
     if (!grown)
         return false;
     m_classes = grown;

@@ -7,8 +7,13 @@
 namespace Quorvane {
 
 // The factory's own information, as the host reads it (452 bytes).
-struct PFactoryInfo {
-    enum FactoryFlags : int32 { kNoFlags = 0, kUnicode = 0x10 };
+struct PFactoryInfo
+{
+    enum FactoryFlags : int32
+    {
+        kNoFlags = 0,
+        kUnicode = 0x10
+    };
     static constexpr int32 kNameSize = 64;
     static constexpr int32 kURLSize = 256;
     static constexpr int32 kEmailSize = 128;
@@ -25,7 +30,8 @@ struct PFactoryInfo {
 };
 
 // One class of the factory, 8-bit form (116 bytes).
-struct PClassInfo {
+struct PClassInfo
+{
     static constexpr int32 kManyInstances = 0x7FFFFFFF;
     static constexpr int32 kCategorySize = 32;
     static constexpr int32 kNameSize = 64;
@@ -41,7 +47,8 @@ struct PClassInfo {
 };
 
 // One class of the factory with its flags and version texts, 8-bit form (440 bytes).
-struct PClassInfo2 {
+struct PClassInfo2
+{
     static constexpr int32 kSubCategoriesSize = 128;
     static constexpr int32 kVendorSize = 64;
     static constexpr int32 kVersionSize = 64;
@@ -62,7 +69,8 @@ struct PClassInfo2 {
 };
 
 // One class of the factory, 16-bit form (696 bytes).
-struct PClassInfoW {
+struct PClassInfoW
+{
     char cid[16];
     int32 cardinality;
     char8 category[PClassInfo::kCategorySize];
@@ -171,7 +179,8 @@ public:
     CPluginFactory& operator=(const CPluginFactory&) = delete;
 
 private:
-    struct ClassEntry {
+    struct ClassEntry
+    {
         PClassInfo2 info8;
         PClassInfoW info16;
         CreateFunction createFunc;

@@ -22,7 +22,8 @@ using tchar = char16;    // the library's native text unit
 using tresult = int32;
 
 // Results of every call that crosses between the extension and the host.
-enum : tresult {
+enum : tresult
+{
     kResultOk = 0,
     kResultTrue = kResultOk,
     kResultFalse = 1,

@@ -245,11 +245,10 @@ int32 ConstString::compare(const ConstString& other, int32 n, CompareMode mode) 
         return -1;
     const bool caseless = mode == kCaseInsensitive;
     if (!isWide() && !other.isWide())
-        return compare8(static_cast<const char8*>(m_buffer), static_cast<const char8*>(other.m_buffer), n,
-                        caseless);
+        return compare8(static_cast<const char8*>(m_buffer), static_cast<const char8*>(other.m_buffer), n, caseless);
     if (isWide() && other.isWide())
-        return compare16(static_cast<const char16*>(m_buffer), length(),
-                         static_cast<const char16*>(other.m_buffer), other.length(), n, caseless);
+        return compare16(static_cast<const char16*>(m_buffer), length(), static_cast<const char16*>(other.m_buffer),
+                         other.length(), n, caseless);
     return compareAt(0, other, n, mode);
 }
 
@@ -405,8 +404,7 @@ char16 String::getChar16(int32 index) const
     return ConstString::getChar16(index);
 }
 
-template <class Char>
-String& String::assignUnits(const Char* text, int32 length, bool isTerminated)
+template <class Char> String& String::assignUnits(const Char* text, int32 length, bool isTerminated)
 {
     constexpr bool wide = sizeof(Char) == 2;
     if (text && text == m_buffer)

@@ -8,7 +8,8 @@
 namespace Quorvane {
 
 // Code pages the conversions understand; any other number is read as ASCII.
-enum CodePage : uint32 {
+enum CodePage : uint32
+{
     kCP_Default = 0,
     kCP_MacRoman = 2,
     kCP_ShiftJIS = 932,
@@ -18,7 +19,8 @@ enum CodePage : uint32 {
 };
 
 // Text encodings behind the code pages (numbered as the host platform numbers them).
-enum TextEncoding : uint32 {
+enum TextEncoding : uint32
+{
     kEncodingMacRoman = 0,
     kEncodingUnicode = 0x0100, // UTF-16 in host byte order
     kEncodingWindowsLatin1 = 0x0500,
@@ -45,7 +47,11 @@ class String;
 class ConstString
 {
 public:
-    enum CompareMode { kCaseSensitive = 0, kCaseInsensitive = 1 };
+    enum CompareMode
+    {
+        kCaseSensitive = 0,
+        kCaseInsensitive = 1
+    };
 
     static constexpr uint32 kMaxLength = (1u << 30) - 1;
 
@@ -141,8 +147,7 @@ public:
                                        uint32 codePage = kCP_Default);
 
 private:
-    template <class Char>
-    String& assignUnits(const Char* text, int32 length, bool isTerminated);
+    template <class Char> String& assignUnits(const Char* text, int32 length, bool isTerminated);
     void freeBuffer();
     void takeBuffer(void* buffer, bool wide);
 };

@@ -7,12 +7,10 @@
 
 namespace Quorvane {
 
-template <class T>
-class TContainer;
+template <class T> class TContainer;
 
 // Walks a container's items; belongs to the container's owner thread.
-template <class T>
-class TIterator
+template <class T> class TIterator
 {
 public:
     virtual ~TIterator() = default;
@@ -29,8 +27,7 @@ public:
 
 // A container of pointer-sized items; accessors that find nothing return the zero item (a null
 // value). Containers take no lock: their owner guards them.
-template <class T>
-class TContainer
+template <class T> class TContainer
 {
 public:
     virtual ~TContainer() = default;
@@ -58,12 +55,10 @@ protected:
     T m_zero{};
 };
 
-template <class T>
-class TArrayIterator;
+template <class T> class TArrayIterator;
 
 // Growable array of items; the grow step is 10 by default, -1 doubles, 0 never grows.
-template <class T>
-class TArrayBase : public TContainer<T>
+template <class T> class TArrayBase : public TContainer<T>
 {
 public:
     static constexpr int32 kDefaultGrowStep = 10;
@@ -205,8 +200,7 @@ protected:
 };
 
 // Growable array that appends and finds items by value.
-template <class T>
-class TArray : public TArrayBase<T>
+template <class T> class TArray : public TArrayBase<T>
 {
 public:
     explicit TArray(int32 capacity = 0, int32 growStep = TArrayBase<T>::kDefaultGrowStep)
@@ -219,8 +213,7 @@ public:
 };
 
 // Iterator over an array by position.
-template <class T>
-class TArrayIterator : public TIterator<T>
+template <class T> class TArrayIterator : public TIterator<T>
 {
 public:
     explicit TArrayIterator(TArrayBase<T>* array) : m_array(array) {}
@@ -253,14 +246,12 @@ private:
     friend class TArrayBase<T>;
 };
 
-template <class T>
-TIterator<T>* TArrayBase<T>::newIterator()
+template <class T> TIterator<T>* TArrayBase<T>::newIterator()
 {
     return new (std::nothrow) TArrayIterator<T>(this);
 }
 
-template <class T>
-bool TArrayBase<T>::remove(TIterator<T>& iterator)
+template <class T> bool TArrayBase<T>::remove(TIterator<T>& iterator)
 {
     auto* it = dynamic_cast<TArrayIterator<T>*>(&iterator);
     if (!it || it->m_array != this)
@@ -268,15 +259,14 @@ bool TArrayBase<T>::remove(TIterator<T>& iterator)
     return removeAt(it->m_position);
 }
 
-template <class T>
-class TLinkedListIterator;
+template <class T> class TLinkedListIterator;
 
 // Singly linked list of items.
-template <class T>
-class TLinkedList : public TContainer<T>
+template <class T> class TLinkedList : public TContainer<T>
 {
 public:
-    struct Node {
+    struct Node
+    {
         Node* next;
         T item;
     };
@@ -428,8 +418,7 @@ protected:
 };
 
 // Iterator over a linked list by node; it starts at the head.
-template <class T>
-class TLinkedListIterator : public TIterator<T>
+template <class T> class TLinkedListIterator : public TIterator<T>
 {
 public:
     using Node = typename TLinkedList<T>::Node;
@@ -472,14 +461,12 @@ private:
     friend class TLinkedList<T>;
 };
 
-template <class T>
-TIterator<T>* TLinkedList<T>::newIterator()
+template <class T> TIterator<T>* TLinkedList<T>::newIterator()
 {
     return new (std::nothrow) TLinkedListIterator<T>(this);
 }
 
-template <class T>
-bool TLinkedList<T>::remove(TIterator<T>& iterator)
+template <class T> bool TLinkedList<T>::remove(TIterator<T>& iterator)
 {
     auto* it = dynamic_cast<TLinkedListIterator<T>*>(&iterator);
     if (!it || it->m_list != this || !it->m_current)

@@ -53,10 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Bounded conversions never write past their limit.
     std::vector<char16> smallUnits(limit + 1, 0x5A5A);
-    String::multiByteToWideString(limit ? smallUnits.data() : nullptr, bytes.data(), static_cast<int32>(limit), codePage);
+    String::multiByteToWideString(limit ? smallUnits.data() : nullptr, bytes.data(), static_cast<int32>(limit),
+                                  codePage);
     check(smallUnits[limit] == 0x5A5A);
     std::vector<char> smallBytes(limit + 1, 0x5A);
-    String::wideStringToMultiByte(limit ? smallBytes.data() : nullptr, units.data(), static_cast<int32>(limit), codePage);
+    String::wideStringToMultiByte(limit ? smallBytes.data() : nullptr, units.data(), static_cast<int32>(limit),
+                                  codePage);
     check(smallBytes[limit] == 0x5A);
 
     // Comparisons across widths and cases.

@@ -16,8 +16,7 @@ int* item(int i)
     return &gItems[i];
 }
 
-template <class T>
-std::vector<T> walk(TContainer<T>& container)
+template <class T> std::vector<T> walk(TContainer<T>& container)
 {
     std::vector<T> out;
     std::unique_ptr<TIterator<T>> it(container.newIterator());

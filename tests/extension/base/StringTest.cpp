@@ -148,13 +148,17 @@ TEST(CodePage, NarrowToUtf8WidensWithTheDefaultCodePageFirst)
 
 TEST(CodePage, ConvertsBothWaysInEachCodePage)
 {
-    struct Case {
+    struct Case
+    {
         uint32 codePage;
         const char* bytes;
         std::u16string text;
     };
     const Case cases[] = {
-        {65001, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", u"Grüße €"},
+        {65001,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC",
+         u"Grüße €"},
         {1252, "\x80 caf\xE9", u"€ café"},
         {2, "\x8E\xA5", u"é•"},
         {10029, "\xFC\x8E", u"Łé"},
@@ -194,7 +198,8 @@ TEST(CodePage, CharactersTheTargetCannotHoldBecomeQuestionMarks)
 
 TEST(CodePage, BytesTheSourceDoesNotDefineBecomeSpaces)
 {
-    String invalidUtf8("a\xFF" "b");
+    String invalidUtf8("a\xFF"
+                       "b");
     ASSERT_TRUE(invalidUtf8.toWideString(65001));
     EXPECT_EQ(wide(invalidUtf8), u"a b");
 

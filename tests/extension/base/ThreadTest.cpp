@@ -35,9 +35,7 @@ bool waitUntil(const std::function<bool()>& pred, Clock::duration limit = kDeadl
 class TestThread : public FThread
 {
 public:
-    explicit TestThread(const char* name, std::function<int32()> body = {}) : FThread(name), m_body(std::move(body))
-    {
-    }
+    explicit TestThread(const char* name, std::function<int32()> body = {}) : FThread(name), m_body(std::move(body)) {}
     ~TestThread() override { waitDead(); }
     int32 entry() override { return m_body ? m_body() : 0; }
 
