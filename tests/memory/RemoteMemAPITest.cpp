@@ -126,6 +126,7 @@ TEST_F(RemoteMemAPITest, ActivationSendsTheCurrentTemplateEvenWhenUnchanged)
     ASSERT_EQ(sender.changes.size(), 2);
     EXPECT_EQ(sender.changes[1].value, 5);
     EXPECT_EQ(api.pendingTemplateNumbers(), QList<int>({5, 5}));
+    EXPECT_EQ(api.getParam(fileEditFlag()).getCurrentValue(), 1) << "flagged like any edit of bank 0";
 
     EXPECT_FALSE(api.activateCurrentTemplateNumber(50)) << "out of range is neither notified nor sent";
     EXPECT_FALSE(api.activateCurrentTemplateNumber(-1));
