@@ -1,6 +1,7 @@
 #include "ComuController.h"
 #include "MessageProcessor.h"
 #include "MidiSystem.h"
+#include "RecordingProcessor.h"
 #include "TAppMIDIIn.h"
 #include "TAppMIDIOut.h"
 #include "TMIDIPortAccessor.h"
@@ -22,45 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 constexpr int kPorts = 5;
-
-// Keeps a copy of every record it is given, with the bytes of long records.
-class RecordingProcessor : public MessageProcessor
-{
-public:
-    RecordingProcessor(long port, int filterType)
-        : MessageProcessor(port, nullptr, filterType)
-    {
-    }
-    bool Process(tagMPEVENT& record) override
-    {
-        Received r{record, {}};
-        if (isLongEvent(record) && record.longData && record.length > 0)
-            r.bytes.assign(record.longData, record.longData + record.length);
-        onProcess();
-        std::lock_guard<std::mutex> lock(mutex);
-        received.push_back(std::move(r));
-        return true;
-    }
-    virtual void onProcess() {}
-    size_t count()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return received.size();
-    }
-    struct Received {
-        tagMPEVENT record;
-        Bytes bytes;
-    };
-    std::vector<Received> taken()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return received;
-    }
-
-private:
-    std::mutex mutex;
-    std::vector<Received> received;
-};
 
 // Five sources and five destinations of one device on the in-process MIDI system, and a controller
 // whose port numbers for them are known.
@@ -135,7 +97,7 @@ protected:
 
 TEST_F(ComuControllerTest, PortNumberZeroOpensNothing)
 {
-    RecordingProcessor processor(0, 6);
+    kwtest::RecordingProcessor processor(0, 6);
     EXPECT_FALSE(controller->requestPort(ComuController::kInput, 0, 6, &processor));
     EXPECT_FALSE(controller->requestPort(ComuController::kOutput, 0, 0, nullptr));
     EXPECT_FALSE(controller->isPortActive(ComuController::kInput, 0));
@@ -252,11 +214,11 @@ TEST_F(ComuControllerTest, RefusesRecordsThatCannotBeSentAndReportsFailedSends)
 
 TEST_F(ComuControllerTest, InputsStampRecordsAndHandThemToTheirProcessor)
 {
-    RecordingProcessor processor(inputNumbers[4], 6);
+    kwtest::RecordingProcessor processor(inputNumbers[4], 6);
     ASSERT_TRUE(controller->setMessageProcessorAndOpenPort(&processor));
     EXPECT_TRUE(controller->isPortActive(ComuController::kInput, inputNumbers[4]));
     // Opening it again keeps the first processor.
-    RecordingProcessor other(inputNumbers[4], 0);
+    kwtest::RecordingProcessor other(inputNumbers[4], 0);
     EXPECT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[4], 0, &other));
 
     ASSERT_TRUE(sources[4]->send(Bytes{0xF0, 0x43, 0x60, 0x02, 0xF7, 0xFE, 0x90, 0x40, 0x7F}));
@@ -278,8 +240,8 @@ TEST_F(ComuControllerTest, InputsStampRecordsAndHandThemToTheirProcessor)
 
 TEST_F(ComuControllerTest, SequenceNumbersAreUniqueAcrossTwoInputs)
 {
-    RecordingProcessor first(inputNumbers[0], 0);
-    RecordingProcessor second(inputNumbers[1], 6);
+    kwtest::RecordingProcessor first(inputNumbers[0], 0);
+    kwtest::RecordingProcessor second(inputNumbers[1], 6);
     ASSERT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[0], 0, &first));
     ASSERT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[1], 6, &second));
     constexpr int kEach = 400;
@@ -302,7 +264,7 @@ TEST_F(ComuControllerTest, SequenceNumbersAreUniqueAcrossTwoInputs)
 
 TEST_F(ComuControllerTest, ReleasingAnInputDeliversWhatWasQueuedFirst)
 {
-    RecordingProcessor processor(inputNumbers[2], 6);
+    kwtest::RecordingProcessor processor(inputNumbers[2], 6);
     ASSERT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[2], 6, &processor));
     for (int i = 0; i < 50; ++i)
         sources[2]->send(Bytes{0xC0, std::uint8_t(i)});
@@ -318,10 +280,10 @@ TEST_F(ComuControllerTest, ReleasingAnInputDeliversWhatWasQueuedFirst)
 TEST_F(ComuControllerTest, ReleasingAnInputWaitsForTheProcessorItIsIn)
 {
     // A processor that holds the delivery thread until the test lets it go.
-    class Holding : public RecordingProcessor
+    class Holding : public kwtest::RecordingProcessor
     {
     public:
-        using RecordingProcessor::RecordingProcessor;
+        using kwtest::RecordingProcessor::RecordingProcessor;
         void onProcess() override
         {
             std::unique_lock<std::mutex> lock(m);
@@ -361,7 +323,7 @@ TEST_F(ComuControllerTest, ReleasingAnInputWaitsForTheProcessorItIsIn)
 TEST_F(ComuControllerTest, CloseAllWhileAnotherThreadDispatchesNeverSendsOnAClosedPort)
 {
     const long port = outputNumbers[0];
-    RecordingProcessor processor(inputNumbers[0], 0);
+    kwtest::RecordingProcessor processor(inputNumbers[0], 0);
     ASSERT_TRUE(controller->requestPort(ComuController::kOutput, port, 0, nullptr));
     ASSERT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[0], 0, &processor));
     std::atomic<bool> stop{false};

@@ -12,3 +12,12 @@ if(TARGET midiports AND TARGET kw_midi_peer)
         KW_MIDIPORTS="$<TARGET_FILE:midiports>" KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
     add_dependencies(kw_midiports_tool_tests midiports kw_midi_peer)
 endif()
+# The controller over the machine's MIDI system (JACK here) needs a process of its own: the MIDI
+# backend is chosen once per process.
+if(TARGET kw_midi AND TARGET kw_midi_peer)
+    kw_add_gtest(kw_midi_ports_jack_tests LABEL midi
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/ComuControllerJackTest.cpp
+        LIBS kw_midi)
+    target_compile_definitions(kw_midi_ports_jack_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
+    add_dependencies(kw_midi_ports_jack_tests kw_midi_peer)
+endif()
