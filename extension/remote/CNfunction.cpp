@@ -30,7 +30,7 @@ CNfunction::CNfunction(const char* name)
 
 CNfunction::~CNfunction()
 {
-    freeQueued();
+    discardPending();
     delete m_condition;
     delete m_lock;
 }
@@ -78,12 +78,14 @@ int CNfunction::pendingCount()
     return m_queue.total();
 }
 
-void CNfunction::freeQueued()
+int CNfunction::discardPending()
 {
     FGuard guard(m_lock);
-    for (int i = 0; i < m_queue.total(); ++i)
+    const int count = m_queue.total();
+    for (int i = 0; i < count; ++i)
         ExtensionMessage::freeMessage(m_queue.at(i));
     m_queue.removeAll();
+    return count;
 }
 
 CNfunction gSysExReceiving("SysExReceiving_ZELK");

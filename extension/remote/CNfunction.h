@@ -40,9 +40,10 @@ public:
     // Only under lock(): the pending messages in arrival order.
     Quorvane::TArray<unsigned char*>& queue() { return m_queue; }
     int pendingCount();
+    // Frees every queued message; the number freed.
+    int discardPending();
 
 private:
-    void freeQueued();
 
     std::atomic<bool> m_stop{false};
     char m_name[kMaxNameLength + 1] = {};

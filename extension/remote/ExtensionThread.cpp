@@ -72,15 +72,18 @@ bool ReceiveWorker::begin(IReceiver* receiver, CNfunction& channel)
     return true;
 }
 
-void ReceiveWorker::end()
+int ReceiveWorker::end()
 {
     if (!m_thread)
-        return;
+        return 0;
     m_channel->requestStop();
     m_thread->waitDead(30000);
     delete m_thread;
     m_thread = nullptr;
+    // What the stopped worker did not deliver is stale by the time another service would read it.
+    const int discarded = m_channel->discardPending();
     m_channel = nullptr;
+    return discarded;
 }
 
 bool SendWorker::begin(ISender* sender)

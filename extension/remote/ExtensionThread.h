@@ -56,8 +56,9 @@ public:
     // Clears the channel's stop flag and starts a worker handing messages to receiver; false when it
     // is already running or cannot start.
     bool begin(IReceiver* receiver, CNfunction& channel = gSysExReceiving);
-    // Stops the worker (stop flag, signal, wait for its end) and deletes it; queued messages stay.
-    void end();
+    // Stops the worker (stop flag, signal, wait for its end), deletes it and frees the messages it
+    // left undelivered; the number freed. Messages posted afterwards wait for the next worker.
+    int end();
     bool isRunning() const { return m_thread != nullptr; }
 
 private:
