@@ -3,9 +3,7 @@
 MessageProcessor::MessageProcessor() = default;
 
 MessageProcessor::MessageProcessor(long port, RemoteMemAPI* service, int filterType)
-    : m_port(port)
-    , m_service(service)
-    , m_filterType(filterType)
+    : m_port(port), m_service(service), m_filterType(filterType)
 {
 }
 

@@ -263,8 +263,8 @@ QByteArray commonBlockMessage(const CommonBlock& block, unsigned char direction)
 
 QByteArray controllerBlockMessage(int knob, const ControllerBlock& block, unsigned char direction)
 {
-    return bulkMessage(kAddressParameter, static_cast<unsigned char>(kMidFirstControllerBlock + (knob & 0x0F)),
-                       0x00, encodeControllerBlock(block), direction);
+    return bulkMessage(kAddressParameter, static_cast<unsigned char>(kMidFirstControllerBlock + (knob & 0x0F)), 0x00,
+                       encodeControllerBlock(block), direction);
 }
 
 bool Message::isBulk() const

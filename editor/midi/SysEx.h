@@ -23,7 +23,8 @@ constexpr unsigned char kDirectionFromSynth = 0x01;
 constexpr unsigned char kAcknowledgeMarker = 0x02;
 
 // Message kinds: the high nibble of the device byte.
-enum Kind : unsigned char {
+enum Kind : unsigned char
+{
     KindBulkDump = 0x0,
     KindParameterChange = 0x1,
     KindBulkRequest = 0x2,
@@ -115,13 +116,15 @@ QByteArray parameterChangeFromSynth(unsigned char mid, unsigned char low, const 
 QByteArray bulkAcknowledge(unsigned char deviceNumber = 0);
 
 // Contents of the common block.
-struct CommonBlock {
+struct CommonBlock
+{
     QString templateName;
     QString qpxiName;
     int controlType = 0;
 };
 // Contents of a controller block.
-struct ControllerBlock {
+struct ControllerBlock
+{
     QString remoteNumber;
     QString displayName;
     int ccNumber = 0;
@@ -134,11 +137,11 @@ bool decodeCommonBlock(const QByteArray& data, CommonBlock* block);
 bool decodeControllerBlock(const QByteArray& data, ControllerBlock* block);
 // Whole block messages; knob is 0..11.
 QByteArray commonBlockMessage(const CommonBlock& block, unsigned char direction = kDirectionToSynth);
-QByteArray controllerBlockMessage(int knob, const ControllerBlock& block,
-                                  unsigned char direction = kDirectionToSynth);
+QByteArray controllerBlockMessage(int knob, const ControllerBlock& block, unsigned char direction = kDirectionToSynth);
 
 // What parse() makes of a record.
-enum class MessageType {
+enum class MessageType
+{
     Invalid,          // not of this dialect, or too short for what its bytes announce
     ParameterChange,  // 1n, any address but the store command
     StoreCommand,     // 1n to 01 22 00 without data
@@ -154,7 +157,8 @@ enum class MessageType {
 };
 
 // A parsed record. Offsets and sizes were checked against the record's length before anything was read.
-struct Message {
+struct Message
+{
     MessageType type = MessageType::Invalid;
     unsigned char deviceNumber = 0;
     unsigned char direction = 0;

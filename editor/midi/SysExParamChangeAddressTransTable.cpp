@@ -80,8 +80,7 @@ bool SysExParamChangeAddressTransTable::findBySysExAddress(unsigned short addres
     return false;
 }
 
-void SysExParamChangeAddressTransTable::getSysExAddressParamInfo(const unsigned char* address,
-                                                                 unsigned char* out) const
+void SysExParamChangeAddressTransTable::getSysExAddressParamInfo(const unsigned char* address, unsigned char* out) const
 {
     if (!address || !out)
         return;

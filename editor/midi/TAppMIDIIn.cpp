@@ -3,10 +3,7 @@
 #include "ComuController.h"
 #include "MessageProcessor.h"
 
-TAppMIDIIn::TAppMIDIIn(MessageProcessor* processor)
-    : m_processor(processor)
-{
-}
+TAppMIDIIn::TAppMIDIIn(MessageProcessor* processor) : m_processor(processor) {}
 
 TAppMIDIIn::~TAppMIDIIn()
 {

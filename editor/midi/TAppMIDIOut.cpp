@@ -81,8 +81,7 @@ HRESULT TAppMIDIOut::midiOut(const tagMPEVENT& record)
         break;
     }
     case MPEV_BANKPROGRAM:
-        ok = midiOut(n, 0xB0, kBankMsb, d[0], 2) && midiOut(n, 0xB0, kBankLsb, d[1], 2) &&
-             midiOut(n, 0xC0, d[2], 0, 1);
+        ok = midiOut(n, 0xB0, kBankMsb, d[0], 2) && midiOut(n, 0xB0, kBankLsb, d[1], 2) && midiOut(n, 0xC0, d[2], 0, 1);
         break;
     case MPEV_SYSEX:
     case MPEV_SYSEXCONT:

@@ -125,7 +125,8 @@ void TUniMIDIPortAccessor::updateDirection(int dir)
         storedIds = settings.value(idsKey).toStringList();
 
     // The stored pairs are used only when both lists are whole; a damaged pair of lists is rebuilt.
-    struct Candidate {
+    struct Candidate
+    {
         QString name;
         QUuid uuid;
         bool used = false;

@@ -1,9 +1,6 @@
 #include "TSystemMIDIPortAccessor.h"
 
-TSystemMIDIPortAccessor::TSystemMIDIPortAccessor(kwmidi::ClientRef client)
-    : m_client(std::move(client))
-{
-}
+TSystemMIDIPortAccessor::TSystemMIDIPortAccessor(kwmidi::ClientRef client) : m_client(std::move(client)) {}
 
 TSystemMIDIPortAccessor::~TSystemMIDIPortAccessor() = default;
 

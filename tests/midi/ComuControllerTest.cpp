@@ -140,15 +140,16 @@ TEST_F(ComuControllerTest, ExpandsRecordsIntoTheirMidiBytes)
     const long port = outputNumbers[1];
     ASSERT_TRUE(controller->requestPort(ComuController::kOutput, port, 0, nullptr));
     EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_NRPN, port, 2, {1, 2, 3, 4}), 1), kMidiSuccess);
-    EXPECT_EQ(chunksAt(2, 12), (std::vector<Bytes>{{0xB2, 0x63, 1}, {0xB2, 0x62, 2}, {0xB2, 0x06, 3}, {0xB2, 0x26, 4}}));
+    EXPECT_EQ(chunksAt(2, 12),
+              (std::vector<Bytes>{{0xB2, 0x63, 1}, {0xB2, 0x62, 2}, {0xB2, 0x06, 3}, {0xB2, 0x26, 4}}));
     destinations[1]->clearReceived();
 
     EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_RPN, port, 0x1F, {5, 6, 7, 8}), 1), kMidiSuccess);
-    EXPECT_EQ(chunksAt(2, 12), (std::vector<Bytes>{{0xBF, 0x65, 5}, {0xBF, 0x64, 6}, {0xBF, 0x06, 7}, {0xBF, 0x26, 8}}));
+    EXPECT_EQ(chunksAt(2, 12),
+              (std::vector<Bytes>{{0xBF, 0x65, 5}, {0xBF, 0x64, 6}, {0xBF, 0x06, 7}, {0xBF, 0x26, 8}}));
     destinations[1]->clearReceived();
 
-    EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_BANKPROGRAM, port, 3, {0x10, 0x20, 0x30}), 1),
-              kMidiSuccess);
+    EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_BANKPROGRAM, port, 3, {0x10, 0x20, 0x30}), 1), kMidiSuccess);
     EXPECT_EQ(chunksAt(2, 8), (std::vector<Bytes>{{0xB3, 0x00, 0x10}, {0xB3, 0x20, 0x20}, {0xC3, 0x30}}));
     destinations[1]->clearReceived();
 

@@ -8,7 +8,8 @@
 
 namespace {
 
-struct ToolRun {
+struct ToolRun
+{
     int exitCode = -1;
     QStringList lines;
 };
@@ -90,9 +91,8 @@ TEST(MidiPortsTool, ListsTheFivePortsOfADeviceOnJackUnderOneName)
     for (int dir = 0; dir < 2; ++dir) {
         const QStringList part = dir == 0 ? run.lines.mid(1, outputsAt - 1) : run.lines.mid(outputsAt + 1);
         for (int k = 1; k <= 5; ++k) {
-            const QRegularExpression entry(QStringLiteral("^\\d+;%1 Port%2$")
-                                               .arg(QRegularExpression::escape(device))
-                                               .arg(k));
+            const QRegularExpression entry(
+                QStringLiteral("^\\d+;%1 Port%2$").arg(QRegularExpression::escape(device)).arg(k));
             EXPECT_EQ(part.filter(entry).size(), 1) << "port " << k << " in " << part.join('|').toStdString();
         }
         // Whatever order the system registered the ports in, they are listed by port number.

@@ -165,10 +165,10 @@ TEST_F(PortDirectory, DamagedStoredListsAreRebuiltFromThePortsPresent)
 {
     const QString keptId = QUuid::createUuid().toString();
     const std::vector<std::pair<QStringList, QStringList>> damaged = {
-        {{"1;Synth In<[Inp]>", "2;Other<[Inp]>"}, {keptId}},              // unequal lengths
-        {{"1;Synth In<[Inp]>"}, {"not a uuid"}},                            // bad QUuid text
-        {{"Synth In<[Inp]>"}, {keptId}},                                    // no semicolon
-        {{"1;Synth In<[Inp]>", "2;Synth In<[Inp]>"}, {keptId, keptId}},     // one QUuid twice
+        {{"1;Synth In<[Inp]>", "2;Other<[Inp]>"}, {keptId}},            // unequal lengths
+        {{"1;Synth In<[Inp]>"}, {"not a uuid"}},                        // bad QUuid text
+        {{"Synth In<[Inp]>"}, {keptId}},                                // no semicolon
+        {{"1;Synth In<[Inp]>", "2;Synth In<[Inp]>"}, {keptId, keptId}}, // one QUuid twice
     };
     for (const auto& [names, ids] : damaged) {
         store("Input/portNames", names);
@@ -242,7 +242,8 @@ TEST_F(PortDirectory, ListsTheEndpointsOfTheMidiSystem)
     const QStringList inputs = directory->getInputPortList();
     const QStringList outputs = directory->getOutputPortList();
     EXPECT_TRUE(inputs.contains(QStringLiteral("%1;ZELK8 Port1").arg(inputs.size()))) << inputs.join('|').toStdString();
-    EXPECT_TRUE(outputs.contains(QStringLiteral("%1;ZELK8 Port5").arg(outputs.size()))) << outputs.join('|').toStdString();
+    EXPECT_TRUE(outputs.contains(QStringLiteral("%1;ZELK8 Port5").arg(outputs.size())))
+        << outputs.join('|').toStdString();
 
     // A port that goes away leaves the list at the next refresh.
     source.reset();

@@ -12,10 +12,7 @@ namespace kwtest {
 class RecordingProcessor : public MessageProcessor
 {
 public:
-    RecordingProcessor(long port, int filterType)
-        : MessageProcessor(port, nullptr, filterType)
-    {
-    }
+    RecordingProcessor(long port, int filterType) : MessageProcessor(port, nullptr, filterType) {}
     bool Process(tagMPEVENT& record) override
     {
         Received r{record, {}};
@@ -32,7 +29,8 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return received.size();
     }
-    struct Received {
+    struct Received
+    {
         tagMPEVENT record;
         std::vector<std::uint8_t> bytes;
     };

@@ -6,7 +6,8 @@
 
 namespace {
 
-struct Bytes4 {
+struct Bytes4
+{
     unsigned char b[4] = {0xAA, 0xAA, 0xAA, 0xAA};
 };
 
@@ -68,7 +69,7 @@ TEST(SysExAddressTable, RefusesAddressesWithoutASysExField)
 {
     const SysExParamChangeAddressTransTable table;
     Bytes4 out;
-    EXPECT_FALSE(table.getSysExParamAddress(ParamAddress(0, 51, -1, -1), out.b)); // bank available flag
+    EXPECT_FALSE(table.getSysExParamAddress(ParamAddress(0, 51, -1, -1), out.b));  // bank available flag
     EXPECT_FALSE(table.getSysExParamAddress(ParamAddress(-2, -1, -1, -1), out.b)); // ONLINE
     EXPECT_FALSE(table.getSysExParamAddress(ParamAddress(-4, -1, -1, -1), out.b)); // file name
     EXPECT_FALSE(table.getSysExParamAddress(ParamAddress(0, 7, 4, -1), out.b));

@@ -34,7 +34,8 @@ TEST(SysExFraming, EditBufferHeaderOfTemplate49MatchesTheWorkedExample)
 TEST(SysExFraming, StoreToFlashMatchesTheWorkedExample)
 {
     const QByteArray r = SysEx::storeToFlash();
-    EXPECT_BYTES(SysEx::wireForm(r), wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x11, 0x00, 0x00, 0x6F, 0xF7}));
+    EXPECT_BYTES(SysEx::wireForm(r),
+                 wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x11, 0x00, 0x00, 0x6F, 0xF7}));
     EXPECT_EQ(r.size(), 12);
 }
 
@@ -191,13 +192,14 @@ TEST(SysExParse, ClassifiesTheSynthesizersParameterChanges)
     EXPECT_EQ(m.addressLow, 0x05);
     EXPECT_EQ(m.data, QByteArray("A"));
 
-    const SysEx::Message s = SysEx::parseFromSynth(record({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x22, 0x00, 0xF7}));
+    const SysEx::Message s =
+        SysEx::parseFromSynth(record({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x22, 0x00, 0xF7}));
     EXPECT_EQ(s.type, SysEx::MessageType::StoreCommand);
     EXPECT_TRUE(s.data.isEmpty());
 
     // Any device number is accepted.
-    const QByteArray id = record({0xF0, 0x43, 0x1A, 0x7F, 0x1C, 0x01, 0x01, 0x14, 0x00, '1', '0', '0', '0', '0',
-                                  'f', 'f', 'f', 'f', 0xF7});
+    const QByteArray id = record(
+        {0xF0, 0x43, 0x1A, 0x7F, 0x1C, 0x01, 0x01, 0x14, 0x00, '1', '0', '0', '0', '0', 'f', 'f', 'f', 'f', 0xF7});
     const SysEx::Message r = SysEx::parseFromSynth(id);
     ASSERT_EQ(r.type, SysEx::MessageType::ParameterChange);
     EXPECT_EQ(r.deviceNumber, 0x0A);
@@ -317,8 +319,8 @@ TEST(SysExParse, TheTransportsExampleRecordIsAParameterChange)
 
 TEST(SysExText, TextFieldGoesOutOneCharacterPerMessage)
 {
-    const QList<QByteArray> name = SysEx::textFieldChanges(0x00, 0x00, SysEx::kTemplateNameLength,
-                                                           QStringLiteral("Lead"), false);
+    const QList<QByteArray> name =
+        SysEx::textFieldChanges(0x00, 0x00, SysEx::kTemplateNameLength, QStringLiteral("Lead"), false);
     ASSERT_EQ(name.size(), 13);
     const QByteArray letters("Lead         ");
     for (int i = 0; i < 13; ++i) {
@@ -326,8 +328,8 @@ TEST(SysExText, TextFieldGoesOutOneCharacterPerMessage)
                      wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x00, i, uchar(letters[i]), 0xF7}));
     }
     // A display name starts at 09 of its knob's block.
-    const QList<QByteArray> display = SysEx::textFieldChanges(0x13, 0x09, SysEx::kDisplayNameLength,
-                                                              QString::fromUtf8("Cut\xC3\xB6"), false);
+    const QList<QByteArray> display =
+        SysEx::textFieldChanges(0x13, 0x09, SysEx::kDisplayNameLength, QString::fromUtf8("Cut\xC3\xB6"), false);
     ASSERT_EQ(display.size(), 15);
     EXPECT_EQ(uchar(display[3][8]), '?');
     EXPECT_EQ(uchar(display[14][7]), 0x09 + 14);
@@ -335,11 +337,11 @@ TEST(SysExText, TextFieldGoesOutOneCharacterPerMessage)
 
 TEST(SysExText, RemoteNumberGoesOutWholeAndPadded)
 {
-    const QList<QByteArray> id = SysEx::textFieldChanges(0x14, 0x00, SysEx::kRemoteNumberLength,
-                                                         QStringLiteral("1001"), true);
+    const QList<QByteArray> id =
+        SysEx::textFieldChanges(0x14, 0x00, SysEx::kRemoteNumberLength, QStringLiteral("1001"), true);
     ASSERT_EQ(id.size(), 1);
-    EXPECT_BYTES(SysEx::wireForm(id.first()), wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x14, 0x00, '1', '0',
-                                                    '0', '1', ' ', ' ', ' ', ' ', ' ', 0xF7}));
+    EXPECT_BYTES(SysEx::wireForm(id.first()), wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x14, 0x00, '1', '0', '0',
+                                                    '1', ' ', ' ', ' ', ' ', ' ', 0xF7}));
     EXPECT_EQ(SysEx::textFieldChanges(0x14, 0x00, SysEx::kRemoteNumberLength, QStringLiteral("204143dff0000"), true)
                   .first()
                   .mid(8, 9),
