@@ -19,7 +19,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -53,7 +56,7 @@ CText* caption(QWidget* parent, int x, int y, const QString& text)
 // One button per look: off, on, pressed (when the picture has that row) and two categories.
 void addButtons(QWidget* parent, int y)
 {
-    caption(parent, 10, y, QStringLiteral("COnOffButton: off / on / pressed / columns"));
+    caption(parent, 10, y, QStringLiteral("COnOffButton: off / on, and two columns"));
     const char* names[] = {":/images/dw_nsw_ok.png", ":/images/dw_nsw_cancel.png", ":/images/t51m_nsw_store.png"};
     int x = 10;
     for (const char* name : names) {
@@ -67,6 +70,12 @@ void addButtons(QWidget* parent, int y)
             x += 56;
         }
     }
+    // A picture with a pressed row, shown pressed.
+    auto* pressed = new COnOffButton(parent);
+    pressed->setCombinedImage(QPixmap(QStringLiteral(":/images/bram_tsw_radiobtn.png")));
+    pressed->setGeometry(x, y + 15, 19, 18);
+    pressed->setDown(true);
+    x += 24;
     for (int column = 0; column < 2; ++column) {
         auto* size = new COnOffButton(parent);
         size->setCombinedImage(QPixmap(QStringLiteral(":/images/t51m_tsw_size.png")));
@@ -77,7 +86,7 @@ void addButtons(QWidget* parent, int y)
         x += 24;
     }
 
-    caption(parent, 10, y + 38, QStringLiteral("CRadioButton / CSpinButton / CTextSlider / CLineEdit"));
+    caption(parent, 10, y + 38, QStringLiteral("CRadioButton, CSpinButton, CTextSlider, CLineEdit"));
     int rx = 10;
     for (const char* name : {":/images/bram_tsw_radiobtn.png", ":/images/bram_tsw_radiobtn_cc_rem.png"}) {
         for (int state = 0; state < 2; ++state) {
@@ -141,7 +150,8 @@ CListView* addList(QWidget* parent, int x, int y, bool selected)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setStyle(new RemoteEditorStyle);
+    auto* style = new RemoteEditorStyle;
+    QApplication::setStyle(style);
 
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -153,10 +163,11 @@ int main(int argc, char** argv)
     CFrame window(nullptr, Qt::Window);
     window.setFont(editorFont(11));
     window.setBackgroundPixmap(QPixmap(QStringLiteral(":/images/zelk_bak_1.png")));
-    window.resize(470, 465);
+    window.resize(900, 465);
 
     auto* menuBar = new QMenuBar(&window);
     menuBar->setGeometry(79, 6, 97, 15);
+    menuBar->setFont(editorFont(9));
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open...\tCtrl+O"));
     file->addAction(QStringLiteral("Delete\tCtrl+Backspace"));
@@ -166,21 +177,67 @@ int main(int argc, char** argv)
     view->setGeometry(14, 48, 442, 402);
     view->setBackgroundPixmap(QPixmap(QStringLiteral(":/images/bram_bak_library.png")));
 
-    caption(view, 10, 4, QStringLiteral("CText, CFrame"));
-#ifdef KW_WIDGETS_HAVE_BINDING
-    addButtons(view, 250);
-#endif
     addList(view, 8, 40, false);
     addList(view, 226, 40, true);
 
-    auto* edit = new QLineEdit(view);
+    auto* panel = new CFrame(&window);
+    panel->setGeometry(470, 0, 430, 465);
+    QPixmap plain(430, 465);
+    plain.fill(QColor(58, 56, 54));
+    panel->setBackgroundPixmap(plain);
+    caption(panel, 10, 4, QStringLiteral("CText on a CFrame"));
+#ifdef KW_WIDGETS_HAVE_BINDING
+    addButtons(panel, 60);
+#endif
+    auto* edit = new QLineEdit(panel);
     edit->setGeometry(10, 170, 150, 16);
     edit->setText(QStringLiteral("QLineEdit under the style"));
-    auto* horizontal = new QScrollBar(Qt::Horizontal, view);
+    auto* horizontal = new QScrollBar(Qt::Horizontal, panel);
     horizontal->setGeometry(170, 170, 200, 16);
     horizontal->setRange(0, 100);
     horizontal->setPageStep(10);
     horizontal->setValue(40);
+    auto* empty = new QScrollBar(Qt::Horizontal, panel);
+    empty->setGeometry(170, 190, 200, 16);
+    empty->setRange(0, 0);
+
+    // The pickers' inner views, drawn as the style draws them inside the pop-ups.
+    auto* tree = new QTreeWidget(panel);
+    tree->setObjectName(QStringLiteral("CPopupTreeWidget"));
+    tree->setGeometry(10, 215, 150, 120);
+    tree->setHeaderHidden(true);
+    auto* group = new QTreeWidgetItem(tree, {QStringLiteral("Oscillator")});
+    new QTreeWidgetItem(group, {QStringLiteral("Pitch")});
+    new QTreeWidgetItem(group, {QStringLiteral("Shape")});
+    auto* filter = new QTreeWidgetItem(tree, {QStringLiteral("Filter")});
+    new QTreeWidgetItem(filter, {QStringLiteral("Cutoff")});
+    group->setExpanded(true);
+    tree->setCurrentItem(group->child(0));
+    auto* list = new QListWidget(panel);
+    list->setObjectName(QStringLiteral("CPopupListWidget"));
+    list->setGeometry(170, 215, 150, 120);
+    for (int i = 0; i < 12; ++i) {
+        list->addItem(QStringLiteral("%1: Template").arg(i + 1));
+    }
+    list->setCurrentRow(2);
+    for (QWidget* w : {static_cast<QWidget*>(tree), static_cast<QWidget*>(list)}) {
+        w->setPalette(style->popupPalette());
+    }
+
+    // A menu drawn off the screen and shown as a picture, since a real one would be a window of its own.
+    auto* menuPicture = new QLabel(panel);
+    menuPicture->setGeometry(10, 345, 300, 110);
+    QMenu sample;
+    sample.setFont(editorFont(11));
+    sample.addAction(QStringLiteral("&Open...\tCtrl+O"));
+    sample.addAction(QStringLiteral("Delete\tCtrl+Backspace"))->setEnabled(false);
+    sample.addSeparator();
+    QAction* checked = sample.addAction(QStringLiteral("Stay in &Front"));
+    checked->setCheckable(true);
+    checked->setChecked(true);
+    sample.addMenu(QStringLiteral("Plug-in &Database"))->addAction(QStringLiteral("Full Scan"));
+    sample.adjustSize();
+    menuPicture->setPixmap(sample.grab());
 
     window.show();
     FlashFrame::start(view, QRect(8, 40, 180, 120));
