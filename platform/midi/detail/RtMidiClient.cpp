@@ -4,7 +4,6 @@
 #include "detail/ReceivedLog.h"
 
 #include <RtMidi.h>
-#include <jack/jack.h>
 
 #include <atomic>
 #include <thread>
@@ -27,36 +26,14 @@ void recordError(RtMidiError::Type type, const std::string&, void* userData)
         static_cast<ErrorFlag*>(userData)->failed.store(true);
 }
 
-void dropJackMessage(const char*) {}
-
-// JACK would print its complaints about a missing server to stderr; diagnostics are dropped here.
-void silenceJack()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        jack_set_error_function(dropJackMessage);
-        jack_set_info_function(dropJackMessage);
-    });
-}
-
-// RtMidi dereferences a missing JACK client when it makes ports, so the server is asked first.
-bool jackServerReachable()
-{
-    silenceJack();
-    jack_status_t status{};
-    jack_client_t* probe = jack_client_open(kLinkClientName, JackNoStartServer, &status);
-    if (!probe)
-        return false;
-    jack_client_close(probe);
-    return true;
-}
-
 // Makes an RtMidi object whose errors set flag; null when the system refuses. An input asks for
 // every kind of message: RtMidi drops SysEx, timing and active sensing unless told otherwise.
 template <class T>
-std::unique_ptr<T> makeRtMidi(bool alsa, const std::string& clientName, ErrorFlag& flag)
+std::unique_ptr<T> makeRtMidi(JackServer* jack, const std::string& clientName, ErrorFlag& flag)
 {
-    if (!alsa && !jackServerReachable())
+    // RtMidi dereferences a missing JACK client when it makes ports, so the server is asked first.
+    const bool alsa = jack == nullptr;
+    if (!alsa && !jack->reachable())
         return nullptr;
     try {
         auto object = std::make_unique<T>(alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK, clientName);
@@ -130,9 +107,9 @@ void onMessage(double, std::vector<unsigned char>* message, void* userData)
 }
 
 // Makes an input whose messages go to state; null when it cannot be made.
-std::unique_ptr<RtMidiIn> makeInput(bool alsa, const std::string& clientName, InputState& state)
+std::unique_ptr<RtMidiIn> makeInput(JackServer* jack, const std::string& clientName, InputState& state)
 {
-    auto input = makeRtMidi<RtMidiIn>(alsa, clientName, state.errors);
+    auto input = makeRtMidi<RtMidiIn>(jack, clientName, state.errors);
     if (input)
         input->setCallback(onMessage, &state);
     return input;
@@ -254,44 +231,48 @@ RtMidiClient::RtMidiClient()
             m_alsa = false;
         }
     }
+    if (!m_alsa)
+        m_jack = std::make_unique<JackServer>();
 }
 
 bool RtMidiClient::isAvailable()
 {
-    return m_alsa || jackServerReachable();
+    return m_alsa || m_jack->reachable();
 }
 
 std::string RtMidiClient::systemName()
 {
     if (m_alsa)
         return "ALSA sequencer";
-    return jackServerReachable() ? "JACK" : kNoMidiSystem;
+    return m_jack->reachable() ? "JACK" : kNoMidiSystem;
 }
 
 std::vector<std::string> RtMidiClient::systemPortNames(bool sources)
 {
     std::vector<std::string> names;
-    ErrorFlag errors;
-    auto collect = [&](auto& lister) {
-        const unsigned count = lister.getPortCount();
-        for (unsigned i = 0; i < count && !errors.failed.load(); ++i) {
-            std::string name = lister.getPortName(i);
-            if (!name.empty() && !isLinkPort(name, naming()))
-                names.push_back(std::move(name));
-        }
-    };
-    try {
-        if (sources) {
-            if (auto lister = makeRtMidi<RtMidiIn>(m_alsa, kLinkClientName, errors))
+    if (m_jack) {
+        names = m_jack->midiPorts(sources);
+    } else {
+        ErrorFlag errors;
+        auto collect = [&](auto& lister) {
+            const unsigned count = lister.getPortCount();
+            for (unsigned i = 0; i < count && !errors.failed.load(); ++i)
+                names.push_back(lister.getPortName(i));
+        };
+        try {
+            if (sources) {
+                if (auto lister = makeRtMidi<RtMidiIn>(nullptr, kLinkClientName, errors))
+                    collect(*lister);
+            } else if (auto lister = makeRtMidi<RtMidiOut>(nullptr, kLinkClientName, errors)) {
                 collect(*lister);
-        } else if (auto lister = makeRtMidi<RtMidiOut>(m_alsa, kLinkClientName, errors)) {
-            collect(*lister);
+            }
+        } catch (const RtMidiError&) {
+            names.clear();
         }
-    } catch (const RtMidiError&) {
-        names.clear();
+        if (errors.failed.load())
+            names.clear();
     }
-    if (errors.failed.load())
-        names.clear();
+    std::erase_if(names, [&](const std::string& name) { return name.empty() || isLinkPort(name, naming()); });
     return names;
 }
 
@@ -338,7 +319,7 @@ std::unique_ptr<InputConnection> RtMidiClient::connectSource(int index, ReceiveC
         return nullptr;
     auto state = std::make_shared<InputState>();
     state->callback = std::move(callback);
-    auto input = makeInput(m_alsa, kLinkClientName, *state);
+    auto input = makeInput(m_jack.get(), kLinkClientName, *state);
     if (!input)
         return nullptr;
     try {
@@ -359,7 +340,7 @@ std::unique_ptr<OutputConnection> RtMidiClient::openDestination(int index)
     if (name.empty())
         return nullptr;
     auto errors = std::make_unique<ErrorFlag>();
-    auto output = makeRtMidi<RtMidiOut>(m_alsa, kLinkClientName, *errors);
+    auto output = makeRtMidi<RtMidiOut>(m_jack.get(), kLinkClientName, *errors);
     if (!output)
         return nullptr;
     try {
@@ -378,7 +359,7 @@ std::unique_ptr<PublishedSource> RtMidiClient::createSource(const std::string& d
                                                             const std::string& endpointName)
 {
     auto errors = std::make_unique<ErrorFlag>();
-    auto output = makeRtMidi<RtMidiOut>(m_alsa, deviceName, *errors);
+    auto output = makeRtMidi<RtMidiOut>(m_jack.get(), deviceName, *errors);
     if (!output)
         return nullptr;
     try {
@@ -396,7 +377,7 @@ std::unique_ptr<PublishedDestination> RtMidiClient::createDestination(const std:
 {
     auto state = std::make_shared<InputState>();
     state->keepLog = true;
-    auto input = makeInput(m_alsa, deviceName, *state);
+    auto input = makeInput(m_jack.get(), deviceName, *state);
     if (!input)
         return nullptr;
     try {

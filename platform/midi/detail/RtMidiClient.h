@@ -2,6 +2,7 @@
 
 #include "MidiPortNames.h"
 #include "MidiSystem.h"
+#include "detail/JackServer.h"
 
 #include <mutex>
 
@@ -36,6 +37,7 @@ private:
     PortNaming naming() const { return m_alsa ? PortNaming::Alsa : PortNaming::Jack; }
 
     bool m_alsa = false;
+    std::unique_ptr<JackServer> m_jack; // JACK only
     std::mutex m_mutex;
     std::vector<std::string> m_listed[2]; // sources, destinations
     bool m_haveListed[2] = {false, false};
