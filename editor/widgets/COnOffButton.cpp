@@ -1,7 +1,5 @@
 #include "COnOffButton.h"
 
-#include "CRadioButton.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,7 +20,7 @@ COnOffButton::COnOffButton(QWidget* parent)
 
 void COnOffButton::setAlignment(Qt::Alignment a)
 {
-    m_alignment = a;
+    m_look.alignment = a;
     updateDoubleBuffer();
 }
 
@@ -44,26 +42,25 @@ void COnOffButton::setOffValue(int v)
 
 void COnOffButton::setCombinedImage(const QPixmap& pixmap)
 {
-    m_combinedImage = pixmap;
+    m_look.image = pixmap;
     updateDoubleBuffer();
 }
 
 void COnOffButton::setHasDownImage(bool on)
 {
-    m_hasDownImage = on;
+    m_look.hasDownImage = on;
     updateDoubleBuffer();
 }
 
 void COnOffButton::setImageCategories(int n)
 {
-    m_imageCategories = std::max(n, 1);
-    m_category = std::min(m_category, m_imageCategories - 1);
+    m_look.setCategories(n);
     updateDoubleBuffer();
 }
 
 void COnOffButton::setCategory(int c)
 {
-    m_category = std::clamp(c, 0, m_imageCategories - 1);
+    m_look.setCategory(c);
     updateDoubleBuffer();
 }
 
@@ -152,6 +149,5 @@ void COnOffButton::keyReleaseEvent(QKeyEvent* e)
 
 void COnOffButton::paintDoubleBuffer(QPainter* painter)
 {
-    drawCombinedImage(painter, m_combinedImage, m_imageCategories, m_category, m_hasDownImage ? 3 : 2,
-                      buttonImageRow(m_hasDownImage, isDown(), isChecked()), m_alignment, size());
+    m_look.drawButton(painter, isDown(), isChecked(), size());
 }

@@ -27,7 +27,7 @@ public:
 
     explicit COnOffButton(QWidget* parent = nullptr);
 
-    Qt::Alignment alignment() const { return m_alignment; }
+    Qt::Alignment alignment() const { return m_look.alignment; }
     void setAlignment(Qt::Alignment a);
     TOnOffStateTrigger offStateTrigger() const { return m_offStateTrigger; }
     void setOffStateTrigger(TOnOffStateTrigger t) { m_offStateTrigger = t; }
@@ -37,13 +37,13 @@ public:
     void setOnValue(int v);
     int offValue() const { return m_offValue; }
     void setOffValue(int v);
-    QPixmap combinedImage() const { return m_combinedImage; }
+    QPixmap combinedImage() const { return m_look.image; }
     void setCombinedImage(const QPixmap& pixmap);
-    bool hasDownImage() const { return m_hasDownImage; }
+    bool hasDownImage() const { return m_look.hasDownImage; }
     void setHasDownImage(bool on);
-    int imageCategories() const { return m_imageCategories; }
+    int imageCategories() const { return m_look.categories; }
     void setImageCategories(int n);
-    int category() const { return m_category; }
+    int category() const { return m_look.category; }
     void setCategory(int c);
 
     void assignMemAPI() override;
@@ -60,15 +60,11 @@ protected slots:
     void checkUpdate();
 
 private:
-    Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    CombinedImageLook m_look;
     TOnOffStateTrigger m_offStateTrigger = buttonRelease;
     TOnOffStateTrigger m_onStateTrigger = buttonRelease;
     int m_onValue = 1;
     int m_offValue = 0;
-    QPixmap m_combinedImage;
-    bool m_hasDownImage = true;
-    int m_imageCategories = 1;
-    int m_category = 0;
     bool m_lastDown = false;
     bool m_lastChecked = false;
 };

@@ -3,7 +3,6 @@
 #include "detail/PopupPlacement.h"
 
 #include <QCursor>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -48,22 +47,10 @@ void CPopupListWidget::keyPressEvent(QKeyEvent* e)
 }
 
 CPopupList::CPopupList(QWidget* parent)
-    : QWidget(parent, Qt::Popup)
+    : PopupFrame(parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(sizeHint());
     m_list = new CPopupListWidget(this);
     kwwidgets::adoptApplicationLook(m_list);
-}
-
-QSize CPopupList::sizeHint() const
-{
-    return {150, 250};
-}
-
-QSize CPopupList::minimumSizeHint() const
-{
-    return {0, 0};
 }
 
 QListWidgetItem* CPopupList::exec()
@@ -73,29 +60,17 @@ QListWidgetItem* CPopupList::exec()
 
 QListWidgetItem* CPopupList::exec(const QPoint& globalPos)
 {
-    if (!kwwidgets::runPopup(this, m_loop, [&] { popup(globalPos); })) {
-        return nullptr;
-    }
-    return m_result;
+    return runAt(globalPos) ? m_result : nullptr;
 }
 
 QListWidgetItem* CPopupList::exec(const QRect& globalRect)
 {
-    return exec(kwwidgets::popupPositionBesideRect(globalRect, size()));
+    return exec(besideRect(globalRect));
 }
 
 void CPopupList::popup(const QPoint& globalPos)
 {
-    move(kwwidgets::popupPositionAtPoint(globalPos, size()));
-    if (m_list) {
-        if (!m_list->currentItem() && m_list->count() > 0) {
-            m_list->setCurrentRow(0);
-        }
-        m_list->setGeometry(rect());
-        m_list->setFocus(Qt::OtherFocusReason);
-    }
-    m_result = nullptr;
-    show();
+    placeAndShow(globalPos);
 }
 
 void CPopupList::decide(QListWidgetItem* item)
@@ -104,18 +79,9 @@ void CPopupList::decide(QListWidgetItem* item)
     hide();
 }
 
-void CPopupList::resizeEvent(QResizeEvent* e)
+void CPopupList::makeFirstItemCurrent()
 {
-    if (m_list) {
-        m_list->setGeometry(rect());
+    if (m_list && !m_list->currentItem() && m_list->count() > 0) {
+        m_list->setCurrentRow(0);
     }
-    QWidget::resizeEvent(e);
-}
-
-void CPopupList::hideEvent(QHideEvent* e)
-{
-    if (m_loop) {
-        m_loop->exit();
-    }
-    QWidget::hideEvent(e);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "detail/PopupFrame.h"
+
 #include <QListWidget>
 #include <QPointer>
-#include <QWidget>
 
 class CPopupList;
-class QEventLoop;
 
 // The pop-up list's inner item widget; decides an item on a click or Return; GUI thread only.
 class CPopupListWidget : public QListWidget
@@ -26,7 +26,7 @@ private:
 };
 
 // Modal pick-one pop-up over a flat list; returns the chosen item or null; GUI thread only.
-class CPopupList : public QWidget
+class CPopupList : public PopupFrame
 {
     Q_OBJECT
 
@@ -43,15 +43,12 @@ public:
     void popup(const QPoint& globalPos);
     void decide(QListWidgetItem* item);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
-    void resizeEvent(QResizeEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
+    QAbstractItemView* itemView() const override { return m_list; }
+    void makeFirstItemCurrent() override;
+    void clearResult() override { m_result = nullptr; }
 
 private:
     QPointer<CPopupListWidget> m_list;
-    QEventLoop* m_loop = nullptr;
     QListWidgetItem* m_result = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "detail/PopupPlacement.h"
 
 #include <QCursor>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -62,10 +61,8 @@ void CPopupTreeWidget::resizeEvent(QResizeEvent* e)
 }
 
 CPopupTree::CPopupTree(QWidget* parent)
-    : QWidget(parent, Qt::Popup)
+    : PopupFrame(parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(sizeHint());
     m_tree = new CPopupTreeWidget(this);
     kwwidgets::adoptApplicationLook(m_tree);
     m_tree->setColumnCount(1);
@@ -75,16 +72,6 @@ CPopupTree::CPopupTree(QWidget* parent)
     connect(m_tree, &QTreeWidget::itemExpanded, this, &CPopupTree::adjustScrollArea);
 }
 
-QSize CPopupTree::sizeHint() const
-{
-    return {150, 250};
-}
-
-QSize CPopupTree::minimumSizeHint() const
-{
-    return {0, 0};
-}
-
 QTreeWidgetItem* CPopupTree::exec()
 {
     return exec(QCursor::pos());
@@ -92,29 +79,17 @@ QTreeWidgetItem* CPopupTree::exec()
 
 QTreeWidgetItem* CPopupTree::exec(const QPoint& globalPos)
 {
-    if (!kwwidgets::runPopup(this, m_loop, [&] { popup(globalPos); })) {
-        return nullptr;
-    }
-    return m_result;
+    return runAt(globalPos) ? m_result : nullptr;
 }
 
 QTreeWidgetItem* CPopupTree::exec(const QRect& globalRect)
 {
-    return exec(kwwidgets::popupPositionBesideRect(globalRect, size()));
+    return exec(besideRect(globalRect));
 }
 
 void CPopupTree::popup(const QPoint& globalPos)
 {
-    move(kwwidgets::popupPositionAtPoint(globalPos, size()));
-    if (m_tree) {
-        if (!m_tree->currentItem() && m_tree->topLevelItemCount() > 0) {
-            m_tree->setCurrentItem(m_tree->topLevelItem(0));
-        }
-        m_tree->setGeometry(rect());
-        m_tree->setFocus(Qt::OtherFocusReason);
-    }
-    m_result = nullptr;
-    show();
+    placeAndShow(globalPos);
 }
 
 void CPopupTree::decide(QTreeWidgetItem* item)
@@ -123,20 +98,11 @@ void CPopupTree::decide(QTreeWidgetItem* item)
     hide();
 }
 
-void CPopupTree::resizeEvent(QResizeEvent* e)
+void CPopupTree::makeFirstItemCurrent()
 {
-    if (m_tree) {
-        m_tree->setGeometry(rect());
+    if (m_tree && !m_tree->currentItem() && m_tree->topLevelItemCount() > 0) {
+        m_tree->setCurrentItem(m_tree->topLevelItem(0));
     }
-    QWidget::resizeEvent(e);
-}
-
-void CPopupTree::hideEvent(QHideEvent* e)
-{
-    if (m_loop) {
-        m_loop->exit();
-    }
-    QWidget::hideEvent(e);
 }
 
 void CPopupTree::adjustScrollArea()

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "detail/PopupFrame.h"
+
 #include <QPointer>
 #include <QTreeWidget>
-#include <QWidget>
 
 class CPopupTree;
-class QEventLoop;
 
 // The pop-up tree's inner item widget; decides a leaf on a click or Return; GUI thread only.
 class CPopupTreeWidget : public QTreeWidget
@@ -27,7 +27,7 @@ private:
 };
 
 // Modal pick-one pop-up over a tree of items; returns the chosen leaf or null; GUI thread only.
-class CPopupTree : public QWidget
+class CPopupTree : public PopupFrame
 {
     Q_OBJECT
 
@@ -48,18 +48,15 @@ public:
     // Records the choice and hides the pop-up, which ends a running exec().
     void decide(QTreeWidgetItem* item);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
-    void resizeEvent(QResizeEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
+    QAbstractItemView* itemView() const override { return m_tree; }
+    void makeFirstItemCurrent() override;
+    void clearResult() override { m_result = nullptr; }
 
 private slots:
     void adjustScrollArea();
 
 private:
     QPointer<CPopupTreeWidget> m_tree;
-    QEventLoop* m_loop = nullptr;
     QTreeWidgetItem* m_result = nullptr;
 };

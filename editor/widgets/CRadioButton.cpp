@@ -5,17 +5,6 @@
 
 #include <algorithm>
 
-int buttonImageRow(bool hasDownImage, bool down, bool checked)
-{
-    if (hasDownImage && down) {
-        return 2;
-    }
-    if (!checked && !down) {
-        return 0;
-    }
-    return 1;
-}
-
 CRadioButton::CRadioButton(QWidget* parent)
     : QRadioButton(parent)
     , DoubleBuffer(this)
@@ -30,7 +19,7 @@ CRadioButton::CRadioButton(QWidget* parent)
 
 void CRadioButton::setAlignment(Qt::Alignment a)
 {
-    m_alignment = a;
+    m_look.alignment = a;
     updateDoubleBuffer();
 }
 
@@ -44,26 +33,25 @@ void CRadioButton::setOnValue(int v)
 
 void CRadioButton::setCombinedImage(const QPixmap& pixmap)
 {
-    m_combinedImage = pixmap;
+    m_look.image = pixmap;
     updateDoubleBuffer();
 }
 
 void CRadioButton::setHasDownImage(bool on)
 {
-    m_hasDownImage = on;
+    m_look.hasDownImage = on;
     updateDoubleBuffer();
 }
 
 void CRadioButton::setImageCategories(int n)
 {
-    m_imageCategories = std::max(n, 1);
-    m_category = std::min(m_category, m_imageCategories - 1);
+    m_look.setCategories(n);
     updateDoubleBuffer();
 }
 
 void CRadioButton::setCategory(int c)
 {
-    m_category = std::clamp(c, 0, m_imageCategories - 1);
+    m_look.setCategory(c);
     updateDoubleBuffer();
 }
 
@@ -119,6 +107,5 @@ bool CRadioButton::hitButton(const QPoint& pos) const
 
 void CRadioButton::paintDoubleBuffer(QPainter* painter)
 {
-    drawCombinedImage(painter, m_combinedImage, m_imageCategories, m_category, m_hasDownImage ? 3 : 2,
-                      buttonImageRow(m_hasDownImage, isDown(), isChecked()), m_alignment, size());
+    m_look.drawButton(painter, isDown(), isChecked(), size());
 }

@@ -24,19 +24,19 @@ public:
 
     explicit CRadioButton(QWidget* parent = nullptr);
 
-    Qt::Alignment alignment() const { return m_alignment; }
+    Qt::Alignment alignment() const { return m_look.alignment; }
     void setAlignment(Qt::Alignment a);
     TRadioStateTrigger radioStateTrigger() const { return m_radioStateTrigger; }
     void setRadioStateTrigger(TRadioStateTrigger t) { m_radioStateTrigger = t; }
     int onValue() const { return m_onValue; }
     void setOnValue(int v);
-    QPixmap combinedImage() const { return m_combinedImage; }
+    QPixmap combinedImage() const { return m_look.image; }
     void setCombinedImage(const QPixmap& pixmap);
-    bool hasDownImage() const { return m_hasDownImage; }
+    bool hasDownImage() const { return m_look.hasDownImage; }
     void setHasDownImage(bool on);
-    int imageCategories() const { return m_imageCategories; }
+    int imageCategories() const { return m_look.categories; }
     void setImageCategories(int n);
-    int category() const { return m_category; }
+    int category() const { return m_look.category; }
     void setCategory(int c);
 
     void assignMemAPI() override;
@@ -53,16 +53,9 @@ protected slots:
     void checkUpdate();
 
 private:
-    Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    CombinedImageLook m_look;
     TRadioStateTrigger m_radioStateTrigger = buttonRelease;
     int m_onValue = 0;
-    QPixmap m_combinedImage;
-    bool m_hasDownImage = true;
-    int m_imageCategories = 1;
-    int m_category = 0;
     bool m_lastDown = false;
     bool m_lastChecked = false;
 };
-
-// The row of an on/off or radio picture: pressed (when the picture has that row), off, or on.
-int buttonImageRow(bool hasDownImage, bool down, bool checked);

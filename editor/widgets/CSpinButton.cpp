@@ -1,6 +1,7 @@
 #include "CSpinButton.h"
 
 #include "COnOffButton.h"
+#include "detail/SliderBinding.h"
 #include "detail/WheelSteps.h"
 
 #include <QKeyEvent>
@@ -40,26 +41,25 @@ CSpinButton::CSpinButton(QWidget* parent)
 
 void CSpinButton::setAlignment(Qt::Alignment a)
 {
-    m_alignment = a;
+    m_look.alignment = a;
     updateDoubleBuffer();
 }
 
 void CSpinButton::setCombinedImage(const QPixmap& pixmap)
 {
-    m_combinedImage = pixmap;
+    m_look.image = pixmap;
     updateDoubleBuffer();
 }
 
 void CSpinButton::setImageCategories(int n)
 {
-    m_imageCategories = std::max(n, 1);
-    m_category = std::min(m_category, m_imageCategories - 1);
+    m_look.setCategories(n);
     updateDoubleBuffer();
 }
 
 void CSpinButton::setCategory(int c)
 {
-    m_category = std::clamp(c, 0, m_imageCategories - 1);
+    m_look.setCategory(c);
     updateDoubleBuffer();
 }
 
@@ -167,25 +167,13 @@ void CSpinButton::keyPressEvent(QKeyEvent* e)
 
 void CSpinButton::updateMemAPI()
 {
-    if (!isBound()) {
-        return;
-    }
-    m_loading = true;
-    setValue(getMemAPICurrentValue());
-    m_loading = false;
+    kwwidgets::pullSliderFromParameter(this, this, m_loading, false);
 }
 
 void CSpinButton::assignMemAPI()
 {
     MemProxy::assignMemAPI();
-    if (!isBound()) {
-        return;
-    }
-    m_loading = true;
-    setMinimum(getMemAPIMinimumValue());
-    setMaximum(getMemAPIMaximumValue());
-    setValue(getMemAPICurrentValue());
-    m_loading = false;
+    kwwidgets::pullSliderFromParameter(this, this, m_loading, true);
 }
 
 QSize CSpinButton::sizeHint() const
@@ -209,5 +197,5 @@ bool CSpinButton::event(QEvent* e)
 void CSpinButton::paintDoubleBuffer(QPainter* painter)
 {
     const int row = m_lowerShown ? 2 : (m_upperShown ? 1 : 0);
-    drawCombinedImage(painter, m_combinedImage, m_imageCategories, m_category, 3, row, m_alignment, size());
+    m_look.draw(painter, 3, row, size());
 }

@@ -21,13 +21,13 @@ class CSpinButton : public QAbstractSlider, public DoubleBuffer, public MemProxy
 public:
     explicit CSpinButton(QWidget* parent = nullptr);
 
-    Qt::Alignment alignment() const { return m_alignment; }
+    Qt::Alignment alignment() const { return m_look.alignment; }
     void setAlignment(Qt::Alignment a);
-    QPixmap combinedImage() const { return m_combinedImage; }
+    QPixmap combinedImage() const { return m_look.image; }
     void setCombinedImage(const QPixmap& pixmap);
-    int imageCategories() const { return m_imageCategories; }
+    int imageCategories() const { return m_look.categories; }
     void setImageCategories(int n);
-    int category() const { return m_category; }
+    int category() const { return m_look.category; }
     void setCategory(int c);
 
     // How long a wheel or key step shows its pressed half; tests shorten it.
@@ -63,10 +63,7 @@ private:
     void showLook(bool upper);
     void layoutButtons(const QSize& size);
 
-    Qt::Alignment m_alignment = Qt::AlignHCenter | Qt::AlignVCenter;
-    QPixmap m_combinedImage;
-    int m_imageCategories = 1;
-    int m_category = 0;
+    CombinedImageLook m_look;
     COnOffButton* m_upper = nullptr;
     COnOffButton* m_lower = nullptr;
     QTimer* m_timer = nullptr;

@@ -2,6 +2,7 @@
 
 #include "CLineEdit.h"
 #include "detail/DisplayFormat.h"
+#include "detail/SliderBinding.h"
 #include "detail/WheelSteps.h"
 
 #include <QDoubleValidator>
@@ -62,25 +63,13 @@ void CTextSlider::updateValue()
 
 void CTextSlider::updateMemAPI()
 {
-    if (!isBound()) {
-        return;
-    }
-    m_loading = true;
-    setValue(getMemAPICurrentValue());
-    m_loading = false;
+    kwwidgets::pullSliderFromParameter(this, this, m_loading, false);
 }
 
 void CTextSlider::assignMemAPI()
 {
     MemProxy::assignMemAPI();
-    if (!isBound()) {
-        return;
-    }
-    m_loading = true;
-    setMinimum(getMemAPIMinimumValue());
-    setMaximum(getMemAPIMaximumValue());
-    setValue(getMemAPICurrentValue());
-    m_loading = false;
+    kwwidgets::pullSliderFromParameter(this, this, m_loading, true);
 }
 
 QSize CTextSlider::sizeHint() const

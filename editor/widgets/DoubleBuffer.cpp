@@ -126,3 +126,30 @@ void drawCombinedImage(QPainter* painter, const QPixmap& picture, int categories
     const QRectF source(QPointF(cell.source.topLeft()) * ratio, QSizeF(cell.source.size()) * ratio);
     painter->drawPixmap(QRectF(cell.target, cell.source.size()), picture, source);
 }
+
+void CombinedImageLook::setCategories(int n)
+{
+    categories = std::max(n, 1);
+    category = std::min(category, categories - 1);
+}
+
+void CombinedImageLook::setCategory(int c)
+{
+    category = std::clamp(c, 0, categories - 1);
+}
+
+void CombinedImageLook::draw(QPainter* painter, int rows, int row, const QSize& widgetSize) const
+{
+    drawCombinedImage(painter, image, categories, category, rows, row, alignment, widgetSize);
+}
+
+void CombinedImageLook::drawButton(QPainter* painter, bool down, bool checked, const QSize& widgetSize) const
+{
+    int row = 1;
+    if (hasDownImage && down) {
+        row = 2;
+    } else if (!checked && !down) {
+        row = 0;
+    }
+    draw(painter, hasDownImage ? 3 : 2, row, widgetSize);
+}

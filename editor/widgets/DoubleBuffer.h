@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRect>
 #include <Qt>
 
 class QEvent;
@@ -56,3 +57,21 @@ CombinedImageCell combinedImageCell(const QSize& pictureSize, int categories, in
 // Draws that cell unscaled; a null picture draws nothing.
 void drawCombinedImage(QPainter* painter, const QPixmap& picture, int categories, int category, int rows, int row,
                        Qt::Alignment alignment, const QSize& widgetSize);
+
+// The look of a picture control: one combined image, how many category columns it holds, the column shown and
+// where the cell sits in the widget. Setters clamp as the controls' properties promise.
+struct CombinedImageLook
+{
+    Qt::Alignment alignment = Qt::AlignHCenter | Qt::AlignVCenter;
+    QPixmap image;
+    bool hasDownImage = true;
+    int categories = 1;
+    int category = 0;
+
+    void setCategories(int n);
+    void setCategory(int c);
+    void draw(QPainter* painter, int rows, int row, const QSize& widgetSize) const;
+    // On/off and radio pictures: the pressed row when the picture has one and the button is down, else off
+    // (neither checked nor down) or on.
+    void drawButton(QPainter* painter, bool down, bool checked, const QSize& widgetSize) const;
+};

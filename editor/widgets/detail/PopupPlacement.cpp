@@ -65,26 +65,3 @@ void adoptApplicationLook(QWidget* w)
 
 } // namespace kwwidgets
 
-#include <QEventLoop>
-#include <QPointer>
-
-namespace kwwidgets {
-
-bool runPopup(QWidget* popup, QEventLoop*& loopField, const std::function<void()>& show)
-{
-    QPointer<QWidget> guard(popup);
-    QEventLoop loop;
-    loopField = &loop;
-    show();
-    if (guard && guard->isVisible()) {
-        loop.exec();
-    }
-    if (!guard) {
-        return false;
-    }
-    loopField = nullptr;
-    guard->deleteLater();
-    return true;
-}
-
-} // namespace kwwidgets

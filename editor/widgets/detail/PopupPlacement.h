@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QPoint>
-
-#include <functional>
 #include <QRect>
 #include <QSize>
 
@@ -23,14 +21,3 @@ void adoptApplicationLook(QWidget* w);
 
 } // namespace kwwidgets
 
-class QEventLoop;
-
-namespace kwwidgets {
-
-// Runs a local event loop (remembered in loopField while it runs) after show() placed the pop-up at p,
-// until the pop-up is hidden. Returns false when the pop-up was destroyed meanwhile. A pop-up that is
-// still there is deleted once control returns to the event loop: a decision only hides it, and nothing
-// else would ever free it.
-bool runPopup(QWidget* popup, QEventLoop*& loopField, const std::function<void()>& show);
-
-} // namespace kwwidgets
