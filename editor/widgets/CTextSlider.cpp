@@ -95,8 +95,13 @@ void CTextSlider::paintDoubleBuffer(QPainter* painter)
     if (m_editor->isVisible()) {
         return;
     }
-    m_shownText = kwwidgets::formatDisplayValue(m_format, double(value()) * m_multiplier + m_offset);
+    m_shownText = displayText();
     painter->drawText(rect(), static_cast<int>(m_alignment), m_shownText);
+}
+
+QString CTextSlider::displayText() const
+{
+    return kwwidgets::formatDisplayValue(m_format, double(value()) * m_multiplier + m_offset);
 }
 
 void CTextSlider::wheelEvent(QWheelEvent* e)
@@ -192,6 +197,8 @@ void CTextSlider::mouseDoubleClickEvent(QMouseEvent* e)
     }
     m_editor->setValidator(m_editValidator);
     m_editor->setAlignment(m_alignment);
+    // The text as the face shows it now, even when no paint has come since the value last changed.
+    m_shownText = displayText();
     m_editor->setText(m_shownText);
     m_editor->selectAll();
     m_editor->show();

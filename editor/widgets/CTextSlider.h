@@ -73,6 +73,9 @@ private slots:
     void abortEdit();
 
 private:
+    // The value as the face shows it: value x multiplier + offset through the display format.
+    QString displayText() const;
+
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
     QString m_format = QStringLiteral("%.0f");
     double m_offset = 0;

@@ -440,7 +440,9 @@ void templateBackground()
     text(p, QRect(300, 25, 36, 18), QStringLiteral("QPXi"), LabelText, 9, true);
     // Control-type switch and the LCD of the twelve knobs.
     box(p, QRect(4, 56, 434, 203), Plate, BodyDark);
-    text(p, QRect(8, 62, 70, 14), QStringLiteral("DAW  CC"), LabelText, 9, true, Qt::AlignLeft | Qt::AlignVCenter);
+    // Captions over the two control-type buttons (at x 13 and 49, y 80).
+    text(p, QRect(4, 64, 36, 14), QStringLiteral("DAW"), LabelText, 9, true);
+    text(p, QRect(40, 64, 36, 14), QStringLiteral("CC"), LabelText, 9, true);
     box(p, QRect(79, 92, 345, 165), LcdBack, Ink);
     for (int c = 0; c < 4; ++c) {
         text(p, QRect(81 + 1 + 84 * c, 95, 71, 14), QString(QChar(QLatin1Char('A' + c))), QColor(18, 38, 142), 10,
@@ -455,8 +457,11 @@ void templateBackground()
     text(p, QRect(277, 325, 123, 14), QStringLiteral("Display Name"), LabelText, 9, true,
          Qt::AlignLeft | Qt::AlignVCenter);
     box(p, QRect(275, 338, 127, 19), Field, Ink);
-    text(p, QRect(345, 376, 65, 18), QStringLiteral("0..127"), LabelText, 8, false, Qt::AlignLeft | Qt::AlignVCenter);
-    text(p, QRect(345, 362, 90, 14), QStringLiteral("Format  -64..63"), LabelText, 8, false,
+    // The display-format buttons sit at x 325 and 413, y 376.
+    text(p, QRect(325, 362, 110, 14), QStringLiteral("Display Format"), LabelText, 9, true,
+         Qt::AlignLeft | Qt::AlignVCenter);
+    text(p, QRect(346, 376, 40, 18), QStringLiteral("0..127"), LabelText, 8, false, Qt::AlignLeft | Qt::AlignVCenter);
+    text(p, QRect(372, 376, 40, 18), QStringLiteral("-64..63"), LabelText, 8, false,
          Qt::AlignRight | Qt::AlignVCenter);
     save(image, "bram_bak_main.png");
 }
