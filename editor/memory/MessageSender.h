@@ -6,6 +6,8 @@ class ParamAddress;
 
 // The sending side of the MIDI route as the memory service uses it: the SysEx encoder implements it.
 // Called under the memory lock, on the writing thread (the GUI thread or the SysEx input's thread).
+// The operations beyond the first five have a default that sends nothing, so that stand-ins in tests
+// implement only what they watch.
 class MessageSender
 {
 public:
@@ -17,9 +19,24 @@ public:
     virtual bool enqueueParamChange(const ParamAddress& address, const QString& text) = 0;
     // One sending pass; wasEmpty, when given, receives whether the queue was empty on entry.
     virtual bool sendMessage(bool* wasEmpty) = 0;
-    // Bulk requests for the synthesizer's data (only the edit buffer when editBufferOnly).
-    virtual bool sendHardWareDataReq(bool editBufferOnly) = 0;
+    // Bulk requests for the synthesizer's stored templates, and with withEditBuffer for its edit buffer
+    // as well, then the first sending pass.
+    virtual bool sendHardWareDataReq(bool withEditBuffer) = 0;
     virtual void clearTransmitQueue(bool withLock) = 0;
+
+    // One template of bank 0 (edit buffer) or 1 (stored) as a bulk dump, then a pass.
+    virtual bool sendBulk(int /*bank*/, int /*templ*/) { return false; }
+    // The four values of one knob as parameter changes, then a pass.
+    virtual bool sendParamChangeOfController(int /*bank*/, int /*templ*/, int /*controller*/) { return false; }
+    // Every value of one template as parameter changes, then a pass.
+    virtual bool send1TemplateDataParamChange(int /*bank*/, int /*templ*/) { return false; }
+    // Bank 0 as edit-buffer dumps, the template number select and, unless editBufferOnly, bank 1 as
+    // stored dumps; then the first pass.
+    virtual bool sendEditorAllData(bool /*editBufferOnly*/) { return false; }
+    // The store command (the synthesizer stores its edit buffer), then a pass.
+    virtual bool sendStoreMessage() { return false; }
+    // Queues the store-to-flash message without sending it.
+    virtual bool enqueueStoreToFlash() { return false; }
 };
 
 // The decoder's counters of bulks and bulk requests in flight, as the memory service forwards to them.

@@ -35,6 +35,8 @@ RemoteMemAPI::RemoteMemAPI() : m_store(std::make_unique<RemoteMemory>()) {}
 
 RemoteMemAPI::~RemoteMemAPI()
 {
+    // The route first, outside the memory lock: its delivery threads may be waiting for that lock.
+    m_midi.reset();
     QMutexLocker lock(&m_memoryLock);
     // Observers that outlive the service must not unregister from it when they go.
     for (const auto& entry : std::as_const(m_observers)) {
@@ -90,6 +92,8 @@ bool RemoteMemAPI::writeNumeric(const ParamAddress& address, long value, WriteKi
         if (address.isCurrentTemplateNumAdr()) {
             QMutexLocker pending(&m_pendingLock);
             m_pendingTemplateNumbers.append(static_cast<int>(value));
+            while (m_pendingTemplateNumbers.size() > kMaxPendingTemplateNumbers)
+                m_pendingTemplateNumbers.removeFirst();
         }
         if (m_sender->enqueueParamChange(address, static_cast<int>(value)))
             m_sender->sendMessage(nullptr);
@@ -241,6 +245,11 @@ bool RemoteMemAPI::setONLINEstate(long value)
     QMutexLocker lock(&m_memoryLock);
     if (!m_store->setONLINEstate(value))
         return false;
+    // Echoes still awaited from a synthesizer that went away will not come.
+    if (!m_store->isONLINE()) {
+        QMutexLocker pending(&m_pendingLock);
+        m_pendingTemplateNumbers.clear();
+    }
     notifyObserver(kOnlineStateAddress);
     return true;
 }
@@ -273,9 +282,10 @@ int RemoteMemAPI::allowToRaiseFileEditFlag()
 bool RemoteMemAPI::takePendingTemplateNumberEcho(int number)
 {
     QMutexLocker lock(&m_pendingLock);
-    if (m_pendingTemplateNumbers.isEmpty() || m_pendingTemplateNumbers.first() != number)
+    const qsizetype at = m_pendingTemplateNumbers.indexOf(number);
+    if (at < 0)
         return false;
-    m_pendingTemplateNumbers.removeFirst();
+    m_pendingTemplateNumbers.remove(0, at + 1);
     return true;
 }
 
@@ -298,11 +308,11 @@ void RemoteMemAPI::setTransmitCounters(TransmitCounters* counters)
     m_counters = counters;
 }
 
-bool RemoteMemAPI::sendHardWareDataReq(bool editBufferOnly)
+bool RemoteMemAPI::sendHardWareDataReq(bool withEditBuffer)
 {
     QMutexLocker lock(&m_memoryLock);
     m_bulkReceiveEnabled = true;
-    return m_sender && m_sender->sendHardWareDataReq(editBufferOnly);
+    return m_sender && m_sender->sendHardWareDataReq(withEditBuffer);
 }
 
 bool RemoteMemAPI::sendMessage(bool* wasEmpty)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AddressTransTable.h"
+#include "BankData.h"
 #include "NumericParameter.h"
 #include "PairAdrObs.h"
 #include "ParamAddress.h"
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <QRecursiveMutex>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <memory>
@@ -105,10 +107,73 @@ public:
     bool isWaitingBulkReceive() const { return m_waitingBulkReceive; }
     bool takeWaitingBulkReceive() { return m_waitingBulkReceive.exchange(false); }
 
+    // ---- Bank operations ------------------------------------------------------------------------------
+    // Banks: 0 edit buffer (mirrored live), 1 editor backup (the synthesizer's stored bank), 2 and 3 the
+    // receive buffers of the stored bank and the edit buffer, 4 import, 5 library, 6 and 7 evacuation
+    // slots of a file load, 8 factory presets. Every operation runs under the memory lock. A copy into
+    // bank 0 or 1 raises the file edit flag (unless denied), a copy into bank 5 the library edit flag.
+    void copyBank(int source, int destination);
+    void copyStoredBankToArbitraryBank(int bank);
+    void copyStoredBankToEditorBackupBank();
+    void setupLibraryBank();
+    // Bank 0 becomes the library bank without raising the file edit flag.
+    void activateLibraryEdit();
+    bool copyTemplate(int bank1, int templ1, int bank2, int templ2);
+    // Swaps; while ONLINE a swapped template of bank 0 goes to the synthesizer as a bulk dump.
+    bool exchangeTemplate(int bank1, int templ1, int bank2, int templ2);
+    // While ONLINE a changed knob of bank 0 goes to the synthesizer: as parameter changes when it
+    // belongs to the current template (the only one they can reach), else in a dump of its template.
+    bool copyController(int bank1, int templ1, int controller1, int bank2, int templ2, int controller2);
+    bool exchangeController(int bank1, int templ1, int controller1, int bank2, int templ2, int controller2);
+    void initializeInitialTemplate();
+    void initializeTemplate(int bank, int templ);
+    ControlTemplateData getInitialTemplate();
+    // Keeps bank `bank` and bank 0 in the evacuation slots before a file load overwrites them, and puts
+    // both back, available flags included, after a load that failed.
+    void evacuateSpecificBankAndEditBuff(int bank);
+    void restoreSpecificBankAndEditBuff(int bank);
+    // Bank 0 becomes the editor backup; raises the file edit flag when bank 0 holds anything but empty
+    // templates; with send the synthesizer is told to store too. True when send is false.
+    bool storeBank(bool send);
+    bool isEditBufferEdited();
+    int createBank();
+    int getQuantityOfBank();
+    // Copies; a bank that does not exist gives an unavailable, empty bank.
+    NumericParameter getBankAvailableFlag(int bank);
+    void setBankAvailableFlag(int flag, int bank);
+    void setBank(const BankData& bank);
+    BankData getBank(int bank);
+    ControlTemplateData getTemplateData(int bank, int templ);
+    bool send1TemplateDataParamChange(int bank, int templ);
+    // The full send of auto-sync with its follow-ups (store, store to flash) when their flags are set;
+    // a failed step keeps the later flags for the next full send.
+    bool sendEditorAllData(bool editBufferOnly);
+    bool sendStoreToFlash();
+    bool sendAllTemplatesStoreMessage();
+
+    // ---- MIDI route -----------------------------------------------------------------------------------
+    // The watched input (active sensing), the SysEx input and the output, by 1-based port number. The
+    // watched and the SysEx input must differ. False, with nothing of the failed side left behind, when
+    // a port cannot be opened; an input side that opened stays when only the output failed.
+    // GUI thread only, and never under the memory lock (the teardown waits for the delivery threads).
+    bool createMIDIComunicationRoute(int watchInput, int commInput, int output);
+    bool createMIDIInput(int watchInput, int commInput);
+    bool createMIDIOutput(int output);
+    void deleteMIDIComunicationRoute();
+    bool hasMIDIInput();
+    bool hasMIDIOutput();
+    QStringList getInputPortList();
+    QStringList getOutputPortList();
+    // The connection watcher's period for the next route built (tests shorten it).
+    void setConnectionWatchPeriod(int milliseconds) { m_watchPeriodMs = milliseconds; }
+
     // ---- Echo guard -----------------------------------------------------------------------------------
-    // True, and the entry removed, when number is the oldest current template number sent and not yet
-    // echoed by the synthesizer: the caller then drops the report instead of writing it.
+    // True when number is a current template number sent and not yet echoed by the synthesizer: the
+    // entry and the older ones ahead of it (whose echoes were lost) are removed, and the caller drops
+    // the report instead of writing it. The list is bounded and cleared when ONLINE falls and when
+    // the route is rebuilt, so one lost echo cannot swallow genuine reports for good.
     bool takePendingTemplateNumberEcho(int number);
+    static constexpr int kMaxPendingTemplateNumbers = 16;
     QList<int> pendingTemplateNumbers();
 
     // ---- Sending --------------------------------------------------------------------------------------
@@ -116,8 +181,8 @@ public:
     // counter calls take no lock, so the encoder may make them while it holds its queue lock.
     void setMessageSender(MessageSender* sender);
     void setTransmitCounters(TransmitCounters* counters);
-    // Each false when there is no sender.
-    bool sendHardWareDataReq(bool editBufferOnly);
+    // Each false when there is no sender. Bulk reception is switched on before the requests go out.
+    bool sendHardWareDataReq(bool withEditBuffer);
     bool sendMessage(bool* wasEmpty);
     void clearTransmitQueue();
     void incrementTransmitedBulkCounter();
@@ -147,12 +212,23 @@ private:
         Activation
     };
     struct ObserverEntry;
+    // The MIDI layer (controller, encoder, processors, SysEx address table); made at the first port or
+    // route call, so that a service that never opens a route never touches the MIDI system.
+    class MidiLayer
+    {
+    public:
+        virtual ~MidiLayer() = default;
+    };
+    struct MidiLayerObjects;
 
     bool writeNumeric(const ParamAddress& address, long value, WriteKind kind);
     bool writeText(const ParamAddress& address, const QString& text, WriteKind kind);
     void raiseFileEditFlag();
     bool maySend(const ParamAddress& address, WriteKind kind);
     template <typename Match> void notifyMatching(Match match);
+    void applyEditFlagRule(int destination);
+    void sendKnobChange(int templ, int controller);
+    MidiLayerObjects& midiLayer();
 
     QList<int> m_pendingTemplateNumbers;
     QMutex m_pendingLock;
@@ -174,4 +250,9 @@ private:
     std::atomic<int> m_sendHoldCounter{0};
     std::atomic<bool> m_storeToFlashSending{false};
     std::atomic<bool> m_storePending{false};
+    // Available flags of the evacuated banks (the bank, then bank 0), for an exact restore.
+    int m_evacuatedAvailable[2] = {1, 1};
+    int m_watchPeriodMs = 5000;
+    // Last member: the route goes before anything its threads may reach.
+    std::unique_ptr<MidiLayer> m_midi;
 };

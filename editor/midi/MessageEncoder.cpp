@@ -1,0 +1,447 @@
+#include "MessageEncoder.h"
+
+#include "ComuController.h"
+#include "ControlTemplateData.h"
+#include "RemoteMemAPI.h"
+#include "SysEx.h"
+#include "SysExParamChangeAddressTransTable.h"
+
+#include <QMutexLocker>
+
+namespace {
+
+// Record indices (wire offset - 1) the grouping and the model bytes look at.
+constexpr int kDeviceIndex = 1;
+constexpr int kModelIndex = 2;
+constexpr int kParamDirectionIndex = 4;
+constexpr int kBulkDirectionIndex = 6;
+constexpr int kBulkAddressHighIndex = 7;
+
+unsigned char byteAt(const QByteArray& record, int index)
+{
+    return index < record.size() ? static_cast<unsigned char>(record.at(index)) : 0;
+}
+
+unsigned char areaByte(MessageEncoder::BulkType area)
+{
+    return area == MessageEncoder::kStoredArea ? SysEx::kAreaStored : SysEx::kAreaEditBuffer;
+}
+
+bool isTemplateNumber(int templ)
+{
+    return templ >= 0 && templ < SysEx::kTemplateCount;
+}
+
+} // namespace
+
+MessageEncoder::MessageEncoder(const unsigned char* model, SysExParamChangeAddressTransTable& table,
+                               ComuController& controller, long port, RemoteMemAPI* service)
+    : m_table(&table), m_controller(&controller), m_port(port), m_service(service)
+{
+    const unsigned char fallback[3] = {SysEx::kModelHigh, SysEx::kModelLow, SysEx::kDirectionToSynth};
+    for (int i = 0; i < 3; ++i)
+        m_model[i] = model ? model[i] : fallback[i];
+    m_nameTable = service ? service->getAddressTransTable() : nullptr;
+}
+
+MessageEncoder::~MessageEncoder()
+{
+    clearTransmitQueue(true);
+}
+
+// ---- Queue and send -------------------------------------------------------------------------------------
+
+bool MessageEncoder::bufferingMsg(const QByteArray& record)
+{
+    if (record.size() < 4)
+        return false;
+    QMutexLocker lock(&m_queueLock);
+    const unsigned char kind = byteAt(record, kDeviceIndex) >> 4;
+    const unsigned char high = byteAt(record, kBulkAddressHighIndex);
+    const bool groupOpen = m_openGroup >= 0;
+    auto appendGroup = [this, &record](bool wait) {
+        Group group;
+        group.wait = wait;
+        group.records.append(record);
+        m_queue.append(std::move(group));
+    };
+    switch (kind) {
+    case SysEx::KindParameterChange:
+    case SysEx::KindParameterRequest:
+        // A parameter message closes an open dump: it must not go out inside one.
+        m_openGroup = -1;
+        appendGroup(false);
+        return true;
+    case SysEx::KindBulkRequest:
+        if (groupOpen)
+            return false;
+        appendGroup(true);
+        if (m_service)
+            m_service->incrementTransmitedBulkReqCounter();
+        return true;
+    case SysEx::KindBulkDump:
+        break;
+    default:
+        return false;
+    }
+    if (high == SysEx::kAddressHeader) {
+        if (groupOpen)
+            return false;
+        appendGroup(true);
+        m_openGroup = int(m_queue.size()) - 1;
+        if (m_service)
+            m_service->incrementTransmitedBulkCounter();
+        return true;
+    }
+    if (high == SysEx::kAddressStoreToFlash) {
+        if (groupOpen)
+            return false;
+        appendGroup(false);
+        return true;
+    }
+    // Blocks and footers belong to the dump a header opened; alone they mean nothing to the synthesizer.
+    if (!groupOpen || m_openGroup >= m_queue.size())
+        return false;
+    m_queue[m_openGroup].records.append(record);
+    if (high == SysEx::kAddressFooter)
+        m_openGroup = -1;
+    return true;
+}
+
+bool MessageEncoder::sendMessage(bool* wasEmpty)
+{
+    QMutexLocker lock(&m_queueLock);
+    if (wasEmpty)
+        *wasEmpty = m_queue.isEmpty();
+    while (!m_queue.isEmpty()) {
+        const Group group = m_queue.takeFirst();
+        m_openGroup = m_openGroup > 0 ? m_openGroup - 1 : -1;
+        bool failed = false;
+        for (const QByteArray& record : group.records) {
+            tagMPEVENT event{};
+            event.type = MPEV_SYSEX;
+            event.portId = static_cast<std::int32_t>(m_port);
+            event.channel = 0;
+            event.length = static_cast<std::int32_t>(record.size());
+            event.longData = reinterpret_cast<unsigned char*>(const_cast<char*>(record.constData()));
+            if (!m_controller || m_controller->midiOutDispatch(event, 1) != kMidiSuccess) {
+                failed = true;
+                break;
+            }
+        }
+        if (failed) {
+            clearTransmitQueue(false);
+            return false;
+        }
+        if (group.wait)
+            return true;
+        if (m_queue.isEmpty())
+            queueDrained();
+    }
+    return true;
+}
+
+// A drained queue ends a full send that was waiting for it, and ends bulk reception: nothing more was
+// asked of the synthesizer.
+void MessageEncoder::queueDrained()
+{
+    if (!m_service)
+        return;
+    if (m_service->takeWaitingBulkTransmit())
+        m_service->emitCompleteBulkTransmitSignal();
+    m_service->revokeReceivedBulk();
+}
+
+void MessageEncoder::clearTransmitQueue(bool lock)
+{
+    // Recursive: a caller inside a pass that passes false already holds it.
+    QMutexLocker locker(lock ? &m_queueLock : nullptr);
+    m_queue.clear();
+    m_openGroup = -1;
+}
+
+int MessageEncoder::queuedGroupCount()
+{
+    QMutexLocker lock(&m_queueLock);
+    return int(m_queue.size());
+}
+
+QList<int> MessageEncoder::queuedRecordCounts()
+{
+    QMutexLocker lock(&m_queueLock);
+    QList<int> counts;
+    for (const Group& group : std::as_const(m_queue))
+        counts.append(int(group.records.size()));
+    return counts;
+}
+
+bool MessageEncoder::enqueueOrClear(const QByteArray& record)
+{
+    if (bufferingMsg(withModel(record)))
+        return true;
+    clearTransmitQueue(true);
+    return false;
+}
+
+QByteArray MessageEncoder::withModel(QByteArray record) const
+{
+    if (record.size() < kBulkDirectionIndex + 3)
+        return record;
+    record[kModelIndex] = char(m_model[0] & 0x7F);
+    record[kModelIndex + 1] = char(m_model[1] & 0x7F);
+    if ((byteAt(record, kDeviceIndex) >> 4) != SysEx::KindBulkDump) {
+        record[kParamDirectionIndex] = char(m_model[2] & 0x7F);
+        return record;
+    }
+    record[kBulkDirectionIndex] = char(m_model[2] & 0x7F);
+    record[record.size() - 2] = char(CreateBulkChecksum(record.left(record.size() - 2)));
+    return record;
+}
+
+// ---- Single messages ------------------------------------------------------------------------------------
+
+bool MessageEncoder::enqueueParamChange(const ParamAddress& address, int value)
+{
+    unsigned char sysex[4];
+    if (!m_table || !m_table->getSysExParamAddress(address, sysex))
+        return false;
+    const unsigned char data = SysEx::encodeNumber(value);
+    return enqueueParamChange(sysex, &data, 1);
+}
+
+bool MessageEncoder::enqueueParamChange(const ParamAddress& address, const QString& text)
+{
+    return enqueueTextChange(address, text);
+}
+
+bool MessageEncoder::enqueueTextChange(const ParamAddress& address, const QString& text)
+{
+    unsigned char sysex[4];
+    if (!m_table || !m_table->getSysExParamAddress(address, sysex))
+        return false;
+    int length = 0;
+    bool oneMessage = false;
+    if (address.isTemplateNameAdr())
+        length = SysEx::kTemplateNameLength;
+    else if (address.isQPXiNameAdr())
+        length = SysEx::kQPXiNameLength;
+    else if (address.isDisplayNameAdr())
+        length = SysEx::kDisplayNameLength;
+    else if (address.isRemoteTagIDAdr()) {
+        length = SysEx::kRemoteNumberLength;
+        oneMessage = true;
+    } else {
+        return false;
+    }
+    const QList<QByteArray> messages = SysEx::textFieldChanges(sysex[0], sysex[1], length, text, oneMessage);
+    for (const QByteArray& message : messages) {
+        if (!enqueueOrClear(message))
+            return false;
+    }
+    return !messages.isEmpty();
+}
+
+bool MessageEncoder::enqueueParamChange(const unsigned char* address, const unsigned char* data, int n)
+{
+    if (!address || n < 0 || (n > 0 && !data))
+        return false;
+    return enqueueOrClear(SysEx::parameterChange(address[0], address[1],
+                                                 QByteArray(reinterpret_cast<const char*>(data), n)));
+}
+
+bool MessageEncoder::enqueueParamReq(const unsigned char* address)
+{
+    if (!address)
+        return false;
+    return enqueueOrClear(SysEx::parameterRequest(address[0], address[1]));
+}
+
+bool MessageEncoder::enququeTemplateNumberReq()
+{
+    const unsigned char address[2] = {SysEx::kMidCurrentTemplateNumber, 0x00};
+    return enqueueParamReq(address);
+}
+
+bool MessageEncoder::enququeBankEditFlagReq()
+{
+    if (!m_table)
+        return false;
+    const unsigned char address[2] = {SysEx::kMidBankEditFlag, 0x00};
+    return enqueueParamReq(address);
+}
+
+bool MessageEncoder::enququeTemplateNumberSelect()
+{
+    if (!m_service)
+        return false;
+    const ParamAddress current(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
+    const unsigned char address[2] = {SysEx::kMidCurrentTemplateNumber, 0x00};
+    const unsigned char number = SysEx::encodeNumber(m_service->getParam(current).getCurrentValue());
+    return enqueueParamChange(address, &number, 1);
+}
+
+bool MessageEncoder::enqueueBulkReqHeaderFooter(BulkType area, BulkType2 part, int templ)
+{
+    const QByteArray request = createBulkReqHeaderFooter(area, part, templ);
+    return !request.isEmpty() && bufferingMsg(withModel(request));
+}
+
+bool MessageEncoder::enqueueStoreToFlash()
+{
+    return bufferingMsg(withModel(SysEx::storeToFlash()));
+}
+
+// ---- Several messages -----------------------------------------------------------------------------------
+
+bool MessageEncoder::enqueue1TemplateBulk(int bank, int templ)
+{
+    if ((bank != 0 && bank != 1) || !isTemplateNumber(templ) || !m_service)
+        return false;
+    const BulkType area = bank == 0 ? kEditBufferArea : kStoredArea;
+    if (!enqueueOrClear(createBulkHeaderFooter(area, kHeaderPart, templ)))
+        return false;
+    for (int block = 0; block <= SysEx::kControllerCount; ++block) {
+        if (!enqueueOrClear(createBulkContent(block, bank, templ)))
+            return false;
+    }
+    return enqueueOrClear(createBulkHeaderFooter(area, kFooterPart, templ));
+}
+
+bool MessageEncoder::sendBulk(int bank, int templ)
+{
+    return enqueue1TemplateBulk(bank, templ) && sendMessage(nullptr);
+}
+
+bool MessageEncoder::sendHardWareDataReq(bool withEditBuffer)
+{
+    auto requestArea = [this](BulkType area) {
+        for (int t = 0; t < SysEx::kTemplateCount; ++t) {
+            if (!enqueueBulkReqHeaderFooter(area, kHeaderPart, t))
+                return false;
+        }
+        return true;
+    };
+    bool ok = requestArea(kStoredArea) && enququeBankEditFlagReq();
+    if (ok && withEditBuffer)
+        ok = enququeTemplateNumberReq() && requestArea(kEditBufferArea);
+    if (!ok) {
+        clearTransmitQueue(true);
+        return false;
+    }
+    return sendMessage(nullptr);
+}
+
+bool MessageEncoder::sendEditorAllData(bool editBufferOnly)
+{
+    bool ok = true;
+    for (int t = 0; ok && t < SysEx::kTemplateCount; ++t)
+        ok = enqueue1TemplateBulk(0, t);
+    ok = ok && enququeTemplateNumberSelect();
+    for (int t = 0; ok && !editBufferOnly && t < SysEx::kTemplateCount; ++t)
+        ok = enqueue1TemplateBulk(1, t);
+    if (!ok) {
+        clearTransmitQueue(true);
+        return false;
+    }
+    return sendMessage(nullptr);
+}
+
+bool MessageEncoder::sendParamChangeOfController(int bank, int templ, int controller)
+{
+    if (!m_service || controller < 0 || controller >= SysEx::kControllerCount)
+        return false;
+    const ParamAddress name(bank, templ, controller, ParamAddress::kDisplayNameParam);
+    const ParamAddress cc(bank, templ, controller, ParamAddress::kCCNumberParam);
+    const ParamAddress format(bank, templ, controller, ParamAddress::kDisplayFormatParam);
+    const ParamAddress id(bank, templ, controller, ParamAddress::kRemoteNumberParam);
+    const bool ok = enqueueTextChange(name, m_service->getParamQString(name)) &&
+                    enqueueParamChange(cc, m_service->getParam(cc).getCurrentValue()) &&
+                    enqueueParamChange(format, m_service->getParam(format).getCurrentValue()) &&
+                    enqueueTextChange(id, m_service->getParamQString(id));
+    if (!ok) {
+        clearTransmitQueue(true);
+        return false;
+    }
+    return sendMessage(nullptr);
+}
+
+bool MessageEncoder::send1TemplateDataParamChange(int bank, int templ)
+{
+    if (!m_service)
+        return false;
+    const ParamAddress name(bank, templ, ParamAddress::kTemplateNameController, -1);
+    const ParamAddress qpxi(bank, templ, ParamAddress::kQPXiNameController, -1);
+    const ParamAddress type(bank, templ, ParamAddress::kControlTypeController, -1);
+    const unsigned char reserved[2] = {SysEx::kMidCommonBlock, SysEx::kReservedStart};
+    const unsigned char zero = 0;
+    bool ok = enqueueTextChange(name, m_service->getParamQString(name)) &&
+              enqueueTextChange(qpxi, m_service->getParamQString(qpxi)) &&
+              enqueueParamChange(type, m_service->getParam(type).getCurrentValue()) &&
+              enqueueParamChange(reserved, &zero, 1);
+    for (int k = 0; ok && k < SysEx::kControllerCount; ++k)
+        ok = sendParamChangeOfController(bank, templ, k);
+    if (!ok) {
+        clearTransmitQueue(true);
+        return false;
+    }
+    return sendMessage(nullptr);
+}
+
+bool MessageEncoder::sendStoreMessage()
+{
+    return enqueueOrClear(SysEx::storeCommand()) && sendMessage(nullptr);
+}
+
+bool MessageEncoder::sendParamChange(const unsigned char* address, unsigned char value)
+{
+    return enqueueParamChange(address, &value, 1) && sendMessage(nullptr);
+}
+
+// ---- Builders -------------------------------------------------------------------------------------------
+
+QByteArray MessageEncoder::createBulkContent(int block, int bank, int templ)
+{
+    if (block < 0 || block > SysEx::kControllerCount || !m_service)
+        return QByteArray();
+    const ControlTemplateData data = m_service->getTemplateData(bank, templ);
+    if (block == 0) {
+        SysEx::CommonBlock common;
+        common.templateName = data.getTemplateName();
+        common.qpxiName = data.getQPXiName();
+        common.controlType = data.getCtrlType().getCurrentValue();
+        return SysEx::commonBlockMessage(common);
+    }
+    const ControllerData knob = data.getController(block - 1);
+    SysEx::ControllerBlock content;
+    content.remoteNumber = knob.getRemoteTagID();
+    content.displayName = knob.getDisplayName();
+    content.ccNumber = knob.getCCNum().getCurrentValue();
+    content.displayFormat = knob.getDispFormat().getCurrentValue();
+    return SysEx::controllerBlockMessage(block - 1, content);
+}
+
+QByteArray MessageEncoder::createBulkHeaderFooter(BulkType area, BulkType2 part, int templ)
+{
+    if (!isTemplateNumber(templ) || (area != kStoredArea && area != kEditBufferArea))
+        return QByteArray();
+    if (part == kHeaderPart)
+        return SysEx::bulkHeader(areaByte(area), templ);
+    if (part == kFooterPart)
+        return SysEx::bulkFooter(areaByte(area), templ);
+    return QByteArray();
+}
+
+QByteArray MessageEncoder::createBulkReqHeaderFooter(BulkType area, BulkType2 part, int templ)
+{
+    if (part != kHeaderPart || !isTemplateNumber(templ) || (area != kStoredArea && area != kEditBufferArea))
+        return QByteArray();
+    return SysEx::bulkRequest(areaByte(area), templ);
+}
+
+unsigned char MessageEncoder::CreateBulkChecksum(const QByteArray& record)
+{
+    if (record.size() < kBulkDirectionIndex + 1)
+        return 0;
+    return SysEx::checksum(reinterpret_cast<const unsigned char*>(record.constData()) + kBulkDirectionIndex,
+                           int(record.size()) - kBulkDirectionIndex);
+}
