@@ -18,7 +18,6 @@ namespace {
 
 // The scheme the editor's style uses: dark brown ink on grey, green for what is active.
 const QColor Ink(24, 15, 2);
-const QColor Grey(153, 153, 153);
 const QColor DarkGrey(102, 102, 102);
 const QColor Green(0, 204, 0);
 const QColor BrightGreen(0, 255, 0);
