@@ -25,6 +25,13 @@ std::string canonicalPath(const std::string& path)
 // into a QString, so such items are left alone.
 bool survivesTextConversion(const char* name)
 {
+    bool ascii = true;
+    for (const char* c = name; *c && ascii; ++c) {
+        ascii = static_cast<unsigned char>(*c) < 0x80;
+    }
+    if (ascii) {
+        return true;
+    }
     const QByteArray bytes(name);
     return QString::fromLocal8Bit(bytes).toLocal8Bit() == bytes;
 }
@@ -203,6 +210,7 @@ void CFileSearch::ResetAll()
 {
     m_keywords.clear();
     m_ignorableDirs.clear();
+    m_canonicalIgnorableDirs.clear();
     m_enteredFolders.clear();
 }
 
@@ -231,6 +239,14 @@ bool CFileSearch::SearchFiles(const char* folder, long depth, bool unique)
     }
     if (depth == 0) {
         m_enteredFolders.clear();
+        // Both sides of the skip test in canonical form; the folders to skip are resolved once per search.
+        m_canonicalIgnorableDirs.clear();
+        for (const std::string& skip : m_ignorableDirs) {
+            const std::string canonical = canonicalPath(skip);
+            if (!canonical.empty()) {
+                m_canonicalIgnorableDirs.push_back(canonical);
+            }
+        }
     }
     if (!IsOKToKeepSearching(folder, depth)) {
         return true;
@@ -248,9 +264,7 @@ bool CFileSearch::SearchFolder(const std::string& folder, long depth, bool uniqu
     if (!IsOKToKeepSearching(folder.c_str(), depth)) {
         return true;
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
     }
@@ -270,7 +284,11 @@ bool CFileSearch::SearchFolder(const std::string& folder, long depth, bool uniqu
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || !survivesTextConversion(name)) {
             continue;
         }
-        SearchSubDirAndFile(prefix + name, depth, unique);
+        // The entry's type spares a stat for plain files; links and unknown types are looked at.
+        const ItemKind kind = entry->d_type == DT_REG   ? ItemKind::File
+                              : entry->d_type == DT_DIR ? ItemKind::Folder
+                                                        : ItemKind::Unknown;
+        SearchSubDirAndFile(prefix + name, depth, unique, kind);
     }
     ::closedir(dir);
     return true;
@@ -278,27 +296,23 @@ bool CFileSearch::SearchFolder(const std::string& folder, long depth, bool uniqu
 
 bool CFileSearch::IsIgnorableDir(const std::string& itemPath) const
 {
-    for (const std::string& skip : m_ignorableDirs) {
-        const std::string canonical = canonicalPath(skip);
-        if (!canonical.empty() && canonical == itemPath) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(m_canonicalIgnorableDirs.begin(), m_canonicalIgnorableDirs.end(), itemPath) !=
+           m_canonicalIgnorableDirs.end();
 }
 
-void CFileSearch::SearchSubDirAndFile(const std::string& itemPath, long depth, bool unique)
+void CFileSearch::SearchSubDirAndFile(const std::string& itemPath, long depth, bool unique, ItemKind kind)
 {
     if (itemPath.empty() || !IsOKToKeepSearching(itemPath.c_str(), depth) || IsIgnorableDir(itemPath)) {
         return;
     }
-    struct stat info
-    {
-    };
-    if (::stat(itemPath.c_str(), &info) != 0) {
-        return;
+    if (kind == ItemKind::Unknown) {
+        struct stat info = {};
+        if (::stat(itemPath.c_str(), &info) != 0) {
+            return;
+        }
+        kind = S_ISDIR(info.st_mode) ? ItemKind::Folder : ItemKind::File;
     }
-    const bool isFolder = S_ISDIR(info.st_mode);
+    const bool isFolder = kind == ItemKind::Folder;
     const std::string typeCode = isFolder ? bundleTypeCode(itemPath) : std::string();
     AddPath(itemPath, typeCode.empty() ? nullptr : &typeCode, unique);
     if (isFolder) {

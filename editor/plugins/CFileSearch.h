@@ -59,13 +59,21 @@ private:
         bool operator==(const FolderId&) const = default;
     };
 
+    enum class ItemKind
+    {
+        File,
+        Folder,
+        Unknown
+    };
+
     bool SearchFolder(const std::string& folder, long depth, bool unique);
-    void SearchSubDirAndFile(const std::string& itemPath, long depth, bool unique);
+    void SearchSubDirAndFile(const std::string& itemPath, long depth, bool unique, ItemKind kind);
     std::size_t StoredPathCount() const;
     bool IsIgnorableDir(const std::string& itemPath) const;
 
     std::vector<SKeywordAndPaths> m_keywords;
     std::vector<std::string> m_ignorableDirs;
+    std::vector<std::string> m_canonicalIgnorableDirs;
     // Folders entered during the current search, so that a link back up the tree is not walked again.
     std::vector<FolderId> m_enteredFolders;
 };

@@ -68,9 +68,7 @@ quint64 allocatedSizeBelow(const QByteArray& folder, int depth)
             continue;
         }
         const QByteArray child = folder + '/' + entry->d_name;
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (::lstat(child.constData(), &info) != 0) {
             continue;
         }
@@ -91,9 +89,7 @@ const char* const QPXiInfo::kFinderTimeoutSettingKey = "preferences/QPXiInfoFind
 qint64 getQPXiFileSize(const QFileInfo& file)
 {
     const QByteArray path = QFile::encodeName(file.absoluteFilePath());
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (path.isEmpty() || ::stat(path.constData(), &info) != 0) {
         return file.size();
     }

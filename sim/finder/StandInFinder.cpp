@@ -98,9 +98,7 @@ std::string unescape(const std::string& text)
 
 Control readControl(const std::string& pluginPath)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     std::string controlPath = pluginPath;
     if (::stat(pluginPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         controlPath += "/Contents/finder-control.txt";
@@ -193,9 +191,7 @@ int main(int argc, char** argv)
         }
         // The child's process id must be on record before this process ends.
         for (int i = 0; i < 5000 && child > 0; ++i) {
-            struct stat written
-            {
-            };
+            struct stat written = {};
             if (::stat(control.strayPidFile.c_str(), &written) == 0 && written.st_size > 0) {
                 break;
             }

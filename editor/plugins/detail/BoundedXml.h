@@ -17,7 +17,9 @@ inline bool parseBoundedXml(QFile& file, QDomDocument& document)
     if (file.size() > kMaxXmlFileBytes) {
         return false;
     }
-    return bool(document.setContent(file.read(kMaxXmlFileBytes + 1)));
+    // Read what the file holds, not the bound: reading with the bound as the size reserves that much.
+    const QByteArray bytes = file.read(file.size());
+    return bytes.size() <= kMaxXmlFileBytes && bool(document.setContent(bytes));
 }
 
 } // namespace kwplugins

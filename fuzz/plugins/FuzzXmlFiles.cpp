@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes to the readers of the database file, the preset file and the host's plug-in cache
+// file; the first byte picks the reader.
+#include "FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    static std::unique_ptr<QPXiInfo> info = kwfuzz::makeInfo();
+    const uint8_t which = data[0] % 3;
+    ++data;
+    --size;
+    if (which == 0) {
+        const QString path = kwfuzz::workPath("db/QPXiDatabase.xml");
+        kwfuzz::writeInput(path, data, size);
+        info->selectDAW(size > 0 && (data[0] & 1) ? QStringLiteral("Sonvik 8") : QString());
+        QFile file(path);
+        info->createParameterListFromDatabase(file);
+    } else if (which == 1) {
+        const QString path = kwfuzz::workPath("preset/QPXiPreset.xml");
+        kwfuzz::writeInput(path, data, size);
+        QFile file(path);
+        info->createParameterListFromPreset(file);
+        info->appendPreset();
+    } else {
+        QString path = kwfuzz::workPath("cache.xml");
+        kwfuzz::writeInput(path, data, size);
+        info->analyzeXmlToFindQPX2Folders(path);
+        info->selectDAW(QString());
+    }
+    if (info->getQPXiExistsAndPresetList().size() > 10000) {
+        info = kwfuzz::makeInfo();
+    }
+    return 0;
+}
