@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -32,13 +36,15 @@ protected:
                 peer.kill();
         }
     }
-    void startPeer()
+    void startPeer(const QString& program = QStringLiteral(KW_MIDI_PEER), QStringList arguments = {})
     {
-        peer.start(QStringLiteral(KW_MIDI_PEER), {QString::fromStdString(device)});
+        if (arguments.isEmpty())
+            arguments = QStringList{QString::fromStdString(device)};
+        peer.start(program, arguments);
         ASSERT_TRUE(peer.waitForStarted(10000)) << "the second MIDI program did not start";
         ASSERT_TRUE(peer.waitForReadyRead(20000))
             << "the second MIDI program never said ready: " << peer.readAllStandardError().toStdString();
-        ASSERT_EQ(peer.readLine().trimmed().toStdString(), "ready");
+        ASSERT_TRUE(peer.readLine().startsWith("ready"));
     }
     static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
                        const std::string& endpoint)
@@ -69,6 +75,32 @@ TEST_F(JackMidi, FivePortsOfOneDeviceShareItsNameInBothLists)
             EXPECT_NE(endpoint.deviceName, "kw-link") << "a port of our own connections was listed";
     }
 }
+
+#ifdef KW_ZELK_SIM
+TEST_F(JackMidi, SimulatedSynthesizerShowsItsFivePortsUnderOneDeviceAndSenses)
+{
+    startPeer(QStringLiteral(KW_ZELK_SIM), {"--name", QString::fromStdString(device), "--sense", "50"});
+    const auto sources = client->sources();
+    const auto destinations = client->destinations();
+    for (int i = 1; i <= 5; ++i) {
+        const std::string endpoint = device + " Port" + std::to_string(i);
+        EXPECT_GE(indexOf(sources, device, endpoint), 0) << endpoint << " is not a source of " << device;
+        EXPECT_GE(indexOf(destinations, device, endpoint), 0) << endpoint << " is not a destination of " << device;
+    }
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool sensed = false;
+    auto input = client->connectSource(indexOf(sources, device, device + " Port1"),
+                                       [&](const std::uint8_t* bytes, std::size_t length) {
+                                           std::lock_guard<std::mutex> lock(mutex);
+                                           sensed = sensed || std::find(bytes, bytes + length, 0xFE) != bytes + length;
+                                           arrived.notify_all();
+                                       });
+    ASSERT_NE(input, nullptr);
+    std::unique_lock<std::mutex> lock(mutex);
+    EXPECT_TRUE(arrived.wait_for(lock, 10s, [&] { return sensed; })) << "no active sensing came from Port1";
+}
+#endif
 
 TEST_F(JackMidi, LoopbackCarriesSysExAndActiveSensingByteForByte)
 {
