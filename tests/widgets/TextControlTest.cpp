@@ -46,15 +46,17 @@ TEST(CTextSlider, DragStepsPerPixelFollowTheRange)
 
 namespace {
 
-// Moves the pointer over the slider by dy pixels from where the drag measures, as the platform reports it.
-void dragBy(CTextSlider* slider, int dy, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// Moves the pointer by dy pixels from where the slider measures the drag: the centre when the platform
+// moved the pointer there, otherwise the last position the slider saw (platforms that cannot move it).
+void dragBy(CTextSlider* slider, QPoint& lastGlobal, int dy)
 {
-    const QPoint centre((slider->width() - 1) / 2, (slider->height() - 1) / 2);
-    const QPoint reference = slider->mapFromGlobal(QCursor::pos());
-    const QPoint from = (reference == centre) ? centre : reference;
-    QMouseEvent move(QEvent::MouseMove, QPointF(from + QPoint(0, dy)), slider->mapToGlobal(QPointF(from + QPoint(0, dy))),
-                     Qt::NoButton, Qt::LeftButton, modifiers);
+    const QPoint centre = slider->mapToGlobal(QPoint((slider->width() - 1) / 2, (slider->height() - 1) / 2));
+    const QPoint from = QCursor::pos() == centre ? centre : lastGlobal;
+    const QPoint to = from + QPoint(0, dy);
+    QMouseEvent move(QEvent::MouseMove, QPointF(slider->mapFromGlobal(to)), QPointF(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(slider, &move);
+    lastGlobal = to;
 }
 
 } // namespace
@@ -70,13 +72,14 @@ TEST(CTextSlider, DraggingDownLowersTheValueWithRemainders)
     kwtest::showAndWait(&host);
 
     QSignalSpy actions(slider, &QAbstractSlider::actionTriggered);
+    QPoint last = slider->mapToGlobal(QPoint(3, 3));
     QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     ASSERT_TRUE(slider->isDragging());
     EXPECT_EQ(slider->cursor().shape(), Qt::BlankCursor);
-    dragBy(slider, 3);
+    dragBy(slider, last, 3);
     EXPECT_EQ(slider->value(), 61);
     EXPECT_EQ(actions.count(), 1);
-    dragBy(slider, -2);
+    dragBy(slider, last, -2);
     EXPECT_EQ(slider->value(), 63);
     QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_FALSE(slider->isDragging());
@@ -84,10 +87,11 @@ TEST(CTextSlider, DraggingDownLowersTheValueWithRemainders)
     // Range 0..7: eight pixels per step, and the remainder carries over.
     slider->setRange(0, 7);
     slider->setValue(4);
+    last = slider->mapToGlobal(QPoint(3, 3));
     QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
-    dragBy(slider, 5);
+    dragBy(slider, last, 5);
     EXPECT_EQ(slider->value(), 4);
-    dragBy(slider, 3);
+    dragBy(slider, last, 3);
     EXPECT_EQ(slider->value(), 3);
     QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
 }
