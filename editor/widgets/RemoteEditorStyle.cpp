@@ -90,6 +90,17 @@ int remoteEditorScrollSliderLength(int trackLength, int minimum, int maximum, in
     return static_cast<int>(std::min(length, track));
 }
 
+QString remoteEditorShortcutText(QString shortcut)
+{
+    // Only a shortcut that names Backspace changes; appending to every shortcut would garble the others.
+    static const QRegularExpression backspace(QStringLiteral("Backspace"));
+    if (shortcut.contains(backspace)) {
+        shortcut.remove(backspace);
+        shortcut += QStringLiteral("Del (BS)");
+    }
+    return shortcut;
+}
+
 RemoteEditorStyle::RemoteEditorStyle()
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Windows")))
     , m_baseStyle(QApplication::style())
@@ -450,12 +461,7 @@ void RemoteEditorStyle::drawMenuItem(const QStyleOption* opt, QPainter* p, const
     if (tab >= 0) {
         QString shortcut = label.mid(tab + 1);
         label.truncate(tab);
-        // The Backspace key is shown under the name its key cap carries; other shortcuts stay as they are.
-        static const QRegularExpression backspace(QStringLiteral("Backspace"));
-        if (shortcut.contains(backspace)) {
-            shortcut.remove(backspace);
-            shortcut += QStringLiteral("Del (BS)");
-        }
+        shortcut = remoteEditorShortcutText(shortcut);
         const QRect shortcutRect(QPoint(textRect.right(), textRect.top()), QPoint(r.right(), textRect.bottom()));
         p->drawText(visualRect(mi->direction, r, shortcutRect), flags, shortcut);
     }

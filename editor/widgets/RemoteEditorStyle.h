@@ -77,3 +77,6 @@ private:
 
 // The scroll bar's slider length along a track, in 64 bits, never negative and never longer than the track.
 int remoteEditorScrollSliderLength(int trackLength, int minimum, int maximum, int pageStep, int sliderMin);
+
+// A menu item's shortcut as the menus show it: the Backspace key under the name its key cap carries.
+QString remoteEditorShortcutText(QString shortcut);

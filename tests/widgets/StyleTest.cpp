@@ -214,3 +214,52 @@ TEST(FlashFrame, OutlinesTheWidgetOrTheAreaAndRemovesItself)
         << "the outlines did not remove themselves";
     FlashFrame::setTimings(500, 100);
 }
+
+TEST(RemoteEditorStyle, MenuShortcutsShowBackspaceByItsKeyCap)
+{
+    EXPECT_EQ(remoteEditorShortcutText(QStringLiteral("Ctrl+Backspace")), QStringLiteral("Ctrl+Del (BS)"));
+    EXPECT_EQ(remoteEditorShortcutText(QStringLiteral("Ctrl+C")), QStringLiteral("Ctrl+C"));
+}
+
+namespace {
+
+// Draws one menu item without text into an image and returns it.
+QImage menuItem(QStyle::State state, QStyleOptionMenuItem::MenuItemType type, bool checkable, bool checked)
+{
+    QMenu menu;
+    QStyleOptionMenuItem opt;
+    opt.initFrom(&menu);
+    opt.rect = QRect(0, 0, 80, 20);
+    opt.state = state;
+    opt.menuItemType = type;
+    opt.checkType = checkable ? QStyleOptionMenuItem::Exclusive : QStyleOptionMenuItem::NotCheckable;
+    opt.checked = checked;
+    opt.maxIconWidth = 0;
+    opt.reservedShortcutWidth = 0;
+    QImage image(80, 20, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    style().drawControl(QStyle::CE_MenuItem, &opt, &p, &menu);
+    return image;
+}
+
+} // namespace
+
+TEST(RemoteEditorStyle, MenuItemsTakeTheColoursOfTheirState)
+{
+    const QStyle::State enabled = QStyle::State_Enabled;
+    EXPECT_EQ(menuItem(enabled, QStyleOptionMenuItem::Normal, false, false).pixelColor(40, 10),
+              QColor(153, 153, 153));
+    EXPECT_EQ(menuItem(enabled | QStyle::State_Selected, QStyleOptionMenuItem::Normal, false, false)
+                  .pixelColor(40, 10),
+              QColor(24, 15, 2));
+    EXPECT_EQ(menuItem(enabled | QStyle::State_Sunken, QStyleOptionMenuItem::Normal, false, false).pixelColor(40, 10),
+              QColor(0, 0, 0));
+    // The check mark: a 5 x 5 square at the left, filled green when checked.
+    EXPECT_EQ(menuItem(enabled, QStyleOptionMenuItem::Normal, true, true).pixelColor(7, 10), QColor(0, 204, 0));
+    EXPECT_EQ(menuItem(enabled, QStyleOptionMenuItem::Normal, true, false).pixelColor(7, 10), QColor(0x37, 0x37, 0x37));
+    // A separator: a line in the menu's text colour across the middle.
+    const QImage separator = menuItem(enabled, QStyleOptionMenuItem::Separator, false, false);
+    EXPECT_EQ(separator.pixelColor(40, 9), QColor(24, 15, 2));
+    EXPECT_EQ(separator.pixelColor(40, 3), QColor(153, 153, 153));
+}
