@@ -1,6 +1,7 @@
 #include "MidiPortNames.h"
 #include "MidiSystem.h"
 #include "TestEnvironment.h"
+#include "VirtualMidiFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -34,16 +35,7 @@ struct Collector {
     }
 };
 
-class VirtualMidi : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        qputenv(kwmidi::kBackendVariable, "virtual");
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
-    }
-    kwmidi::ClientRef client;
-};
+using VirtualMidi = kwtest::VirtualMidiTest;
 
 } // namespace
 

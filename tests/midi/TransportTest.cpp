@@ -1,5 +1,6 @@
 #include "TSystemMIDI.h"
 #include "TestEnvironment.h"
+#include "VirtualMidiFixture.h"
 #include "TransportHarness.h"
 
 #include <gtest/gtest.h>
@@ -28,16 +29,7 @@ struct FirstCallGate {
     }
 };
 
-class VirtualTransport : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        qputenv(kwmidi::kBackendVariable, "virtual");
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
-    }
-    kwmidi::ClientRef client;
-};
+using VirtualTransport = kwtest::VirtualMidiTest;
 
 } // namespace
 

@@ -6,6 +6,7 @@ if(TARGET kw_platform_midi)
 
     kw_add_gtest(kw_platform_midi_tests LABEL midi
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/JackMidiTest.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
         LIBS kw_platform_midi Qt6::Core)
     target_compile_definitions(kw_platform_midi_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
     add_dependencies(kw_platform_midi_tests kw_midi_peer)

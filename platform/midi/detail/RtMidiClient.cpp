@@ -115,85 +115,81 @@ std::unique_ptr<RtMidiIn> makeInput(JackServer* jack, const std::string& clientN
     return input;
 }
 
-bool sendThrough(RtMidiOut& output, ErrorFlag& errors, const std::uint8_t* bytes, std::size_t length)
-{
-    if (length == 0)
-        return false;
-    errors.failed.store(false);
-    try {
-        output.sendMessage(bytes, length);
-    } catch (const RtMidiError&) {
-        return false;
+// An RtMidi output and the flag its errors set; sends from one thread at a time.
+struct Sender {
+    std::unique_ptr<ErrorFlag> errors;
+    std::unique_ptr<RtMidiOut> output;
+
+    bool send(const std::uint8_t* bytes, std::size_t length)
+    {
+        if (length == 0)
+            return false;
+        errors->failed.store(false);
+        try {
+            output->sendMessage(bytes, length);
+        } catch (const RtMidiError&) {
+            return false;
+        }
+        return !errors->failed.load();
     }
-    return !errors.failed.load();
-}
+};
+
+// An RtMidi input and the state its callback uses. Ending it disconnects: no callback runs after.
+struct Listening {
+    std::unique_ptr<RtMidiIn> input;
+    std::shared_ptr<InputState> state;
+
+    Listening(std::unique_ptr<RtMidiIn> in, std::shared_ptr<InputState> st) : input(std::move(in)), state(std::move(st))
+    {
+    }
+    ~Listening()
+    {
+        const bool inside = state->gate.close();
+        retire(std::move(input), std::move(state), inside);
+    }
+};
 
 // Listens to one of the system's sources; on the owner's thread, callbacks on RtMidi's.
 class RtMidiInput : public InputConnection {
 public:
     RtMidiInput(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
-        : m_input(std::move(input)), m_state(std::move(state))
+        : m_listening(std::move(input), std::move(state))
     {
-    }
-    ~RtMidiInput() override
-    {
-        const bool inside = m_state->gate.close();
-        retire(std::move(m_input), std::move(m_state), inside);
     }
 
 private:
-    std::unique_ptr<RtMidiIn> m_input;
-    std::shared_ptr<InputState> m_state;
+    Listening m_listening;
 };
 
 // Sends to one of the system's destinations; one thread at a time.
 class RtMidiOutput : public OutputConnection {
 public:
-    RtMidiOutput(std::unique_ptr<RtMidiOut> output, std::unique_ptr<ErrorFlag> errors)
-        : m_errors(std::move(errors)), m_output(std::move(output))
-    {
-    }
-    bool send(const std::uint8_t* bytes, std::size_t length) override
-    {
-        return sendThrough(*m_output, *m_errors, bytes, length);
-    }
+    explicit RtMidiOutput(Sender sender) : m_sender(std::move(sender)) {}
+    bool send(const std::uint8_t* bytes, std::size_t length) override { return m_sender.send(bytes, length); }
 
 private:
-    std::unique_ptr<ErrorFlag> m_errors;
-    std::unique_ptr<RtMidiOut> m_output;
+    Sender m_sender;
 };
 
 // A port of our own that others listen to; the system decides how it is chunked.
 class RtMidiSource : public PublishedSource {
 public:
-    RtMidiSource(std::unique_ptr<RtMidiOut> output, std::unique_ptr<ErrorFlag> errors)
-        : m_errors(std::move(errors)), m_output(std::move(output))
-    {
-    }
-    bool send(const std::uint8_t* bytes, std::size_t length) override
-    {
-        return sendThrough(*m_output, *m_errors, bytes, length);
-    }
+    explicit RtMidiSource(Sender sender) : m_sender(std::move(sender)) {}
+    bool send(const std::uint8_t* bytes, std::size_t length) override { return m_sender.send(bytes, length); }
     void setChunking(const Chunking&) override {}
     void releaseHeld() override {}
     bool waitUntilDelivered(std::chrono::milliseconds) override { return true; }
 
 private:
-    std::unique_ptr<ErrorFlag> m_errors;
-    std::unique_ptr<RtMidiOut> m_output;
+    Sender m_sender;
 };
 
 // A port of our own that others send to.
 class RtMidiDestination : public PublishedDestination {
 public:
     RtMidiDestination(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
-        : m_input(std::move(input)), m_state(std::move(state))
+        : m_state(state), m_listening(std::move(input), std::move(state))
     {
-    }
-    ~RtMidiDestination() override
-    {
-        const bool inside = m_state->gate.close();
-        retire(std::move(m_input), std::move(m_state), inside);
     }
     void setReceiveCallback(ReceiveCallback callback) override
     {
@@ -214,8 +210,8 @@ public:
     void setRefusing(bool) override {}
 
 private:
-    std::unique_ptr<RtMidiIn> m_input;
     std::shared_ptr<InputState> m_state;
+    Listening m_listening;
 };
 
 } // namespace
@@ -352,7 +348,7 @@ std::unique_ptr<OutputConnection> RtMidiClient::openDestination(int index)
     } catch (const RtMidiError&) {
         return nullptr;
     }
-    return std::make_unique<RtMidiOutput>(std::move(output), std::move(errors));
+    return std::make_unique<RtMidiOutput>(Sender{std::move(errors), std::move(output)});
 }
 
 std::unique_ptr<PublishedSource> RtMidiClient::createSource(const std::string& deviceName,
@@ -369,7 +365,7 @@ std::unique_ptr<PublishedSource> RtMidiClient::createSource(const std::string& d
     }
     if (errors->failed.load())
         return nullptr;
-    return std::make_unique<RtMidiSource>(std::move(output), std::move(errors));
+    return std::make_unique<RtMidiSource>(Sender{std::move(errors), std::move(output)});
 }
 
 std::unique_ptr<PublishedDestination> RtMidiClient::createDestination(const std::string& deviceName,
