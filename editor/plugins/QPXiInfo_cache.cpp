@@ -34,12 +34,8 @@ void forEachChild(const QDomElement& parent, const QString& tag,
 void QPXiInfo::analyzeXmlToFindQPX2Folders(QString& cacheFilePath)
 {
     QFile file(cacheFilePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
-    }
     QDomDocument document;
-    const bool parsed = kwplugins::parseBoundedXml(file, document);
-    file.close();
+    const bool parsed = kwplugins::readXmlFile(file, document);
     const QDomElement root = document.documentElement();
     if (!parsed || root.tagName() != TagQPX2xPlugins) {
         return;

@@ -2,6 +2,7 @@
 
 #include "EditorData.h"
 #include "EditorDefinitions.h"
+#include "detail/BoundedXml.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -43,12 +44,8 @@ QDomElement childGroup(QDomElement& parent, const QString& name)
 
 void QPXiInfo::createParameterListFromDatabase(QFile& file)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
-    }
     QDomDocument document;
-    const bool parsed = bool(document.setContent(&file));
-    file.close();
+    const bool parsed = kwplugins::readXmlFile(file, document);
     if (!parsed || document.doctype().name() != DatabaseDocType) {
         return;
     }
@@ -94,16 +91,13 @@ bool QPXiInfo::writeParameterListDatabase(QFile& file) const
     QDomDocument document(DatabaseDocType);
     QDomElement root;
     QDomElement oldDAW;
-    if (file.open(QIODevice::ReadOnly)) {
-        QDomDocument old;
-        if (old.setContent(&file) && old.doctype().name() == DatabaseDocType &&
-            old.documentElement().tagName() == TagDAWList) {
-            // Keep the other DAWs' elements as they stand.
-            root = document.importNode(old.documentElement(), true).toElement();
-            document.appendChild(root);
-            oldDAW = firstDAWElement(root, m_selectedDAW);
-        }
-        file.close();
+    QDomDocument old;
+    if (kwplugins::readXmlFile(file, old) && old.doctype().name() == DatabaseDocType &&
+        old.documentElement().tagName() == TagDAWList) {
+        // Keep the other DAWs' elements as they stand.
+        root = document.importNode(old.documentElement(), true).toElement();
+        document.appendChild(root);
+        oldDAW = firstDAWElement(root, m_selectedDAW);
     }
     if (root.isNull()) {
         root = document.createElement(TagDAWList);

@@ -87,12 +87,8 @@ int QPXiInfo::getIntValue(const QString& expression, QHash<QString, int> values)
 
 void QPXiInfo::createParameterListFromPreset(QFile& file)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
-    }
     QDomDocument document;
-    const bool parsed = kwplugins::parseBoundedXml(file, document);
-    file.close();
+    const bool parsed = kwplugins::readXmlFile(file, document);
     if (!parsed || document.doctype().name() != PresetDocType || document.documentElement().tagName() != TagQPXiList) {
         return;
     }
@@ -151,12 +147,8 @@ void QPXiInfo::dropEmptyNameTable(const QString& qpxiName)
 
 void QPXiInfo::updateParameterListFromQPXXMLFile(QFile& file, const QString& qpxiName, bool merge)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
-    }
     QDomDocument document;
-    const bool parsed = kwplugins::parseBoundedXml(file, document);
-    file.close();
+    const bool parsed = kwplugins::readXmlFile(file, document);
     if (parsed) {
         updateParameterListFromQPXXMLDomDocument(document, qpxiName, merge);
     }

@@ -29,6 +29,15 @@ std::vector<std::string> pathsOf(const CFileSearch& search, long index)
     return paths;
 }
 
+// Searches a folder for items with the extension qpx; a failed search gives no paths and a test failure.
+std::vector<std::string> searchQpx(const QString& top, bool unique = false)
+{
+    CFileSearch search;
+    search.SetSearchExtension("qpx");
+    EXPECT_TRUE(search.SearchFiles(local(top).c_str(), 0, unique)) << top.toStdString();
+    return pathsOf(search, 0);
+}
+
 bool contains(const std::vector<std::string>& paths, const QString& path)
 {
     return std::find(paths.begin(), paths.end(), local(path)) != paths.end();
@@ -140,10 +149,7 @@ TEST(FileSearchWalk, ListsNineteenLevelsBelowTheStartButNotTwenty)
         folder += "/d";
         machine.addPlugin(folder, QString("L%1.qpx").arg(level));
     }
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    ASSERT_TRUE(search.SearchFiles(local(machine.base() + "/deep").c_str(), 0, false));
-    const auto paths = pathsOf(search, 0);
+    const auto paths = searchQpx(machine.base() + "/deep");
     EXPECT_EQ(paths.size(), 19u);
     EXPECT_TRUE(std::any_of(paths.begin(), paths.end(), [](const std::string& p) { return p.ends_with("/L19.qpx"); }));
     EXPECT_FALSE(std::any_of(paths.begin(), paths.end(), [](const std::string& p) { return p.ends_with("/L20.qpx"); }));
@@ -158,10 +164,7 @@ TEST(FileSearchWalk, StopsStoringAfterTheHitLimitAndStillSucceeds)
         QFile file(top + QString("/P%1.qpx").arg(i));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    EXPECT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
-    EXPECT_EQ(search.GetNumberOfPaths(0), 1024);
+    EXPECT_EQ(searchQpx(top).size(), 1024u);
 }
 
 TEST(FileSearchWalk, SkipsItemsWhosePathReachesTheLengthLimit)
@@ -186,18 +189,12 @@ TEST(FileSearchWalk, SkipsItemsWhosePathReachesTheLengthLimit)
         return QFile::encodeName(path + "/" + name).size();
     };
     EXPECT_EQ(makeNested(1023, "A"), 1023);
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
-    EXPECT_EQ(search.GetNumberOfPaths(0), 1);
+    EXPECT_EQ(searchQpx(top).size(), 1u);
 
     QDir(top).removeRecursively();
     QDir().mkpath(top);
     EXPECT_EQ(makeNested(1024, "B"), 1024);
-    CFileSearch again;
-    again.SetSearchExtension("qpx");
-    ASSERT_TRUE(again.SearchFiles(local(top).c_str(), 0, false));
-    EXPECT_EQ(again.GetNumberOfPaths(0), 0);
+    EXPECT_TRUE(searchQpx(top).empty());
 }
 
 TEST(FileSearchWalk, UniqueFlagKeepsTheFirstPathPerBaseName)
@@ -207,10 +204,7 @@ TEST(FileSearchWalk, UniqueFlagKeepsTheFirstPathPerBaseName)
     machine.addPlugin(top + "/a", "Foo.qpx");
     machine.addPlugin(top + "/b", "Foo.qpx");
     machine.addPlugin(top + "/b", "foo.qpx");
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, true));
-    const auto paths = pathsOf(search, 0);
+    const auto paths = searchQpx(top, true);
     EXPECT_EQ(std::count_if(paths.begin(), paths.end(), [](const std::string& p) { return p.ends_with("/Foo.qpx"); }),
               1);
     EXPECT_TRUE(contains(paths, top + "/b/foo.qpx"));
@@ -242,10 +236,7 @@ TEST(FileSearchWalk, NeverEntersAFolderTwiceThroughLinks)
     machine.addPlugin(top + "/a", "Looped.qpx");
     ASSERT_TRUE(QFile::link(top, top + "/a/back"));
     ASSERT_TRUE(QFile::link(top + "/a", top + "/again"));
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
-    EXPECT_EQ(search.GetNumberOfPaths(0), 1);
+    EXPECT_EQ(searchQpx(top).size(), 1u);
 }
 
 TEST(FileSearchWalk, SkipsNamesThatAreNoValidText)
@@ -257,8 +248,5 @@ TEST(FileSearchWalk, SkipsNamesThatAreNoValidText)
     const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    CFileSearch search;
-    search.SetSearchExtension("qpx");
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
-    EXPECT_EQ(pathsOf(search, 0), std::vector<std::string>{local(top + "/Good.qpx")});
+    EXPECT_EQ(searchQpx(top), std::vector<std::string>{local(top + "/Good.qpx")});
 }

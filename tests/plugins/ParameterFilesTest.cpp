@@ -237,3 +237,21 @@ TEST(DescriptionFileModes, BrokenOrForeignDocumentsChangeNothing)
     info->updateParameterListFromQPXXMLFile(missing, "Generic", true);
     EXPECT_TRUE(info->getQPXiParameterMap("Generic").isEmpty());
 }
+
+TEST_F(DescriptionFile, DeepNestingIsCutOffWithoutHarm)
+{
+    QByteArray text = "<QPXParametersStructure>";
+    for (int level = 0; level < 200; ++level) {
+        text += "<Group name=\"L" + QByteArray::number(level) + "\"><Param name=\"P\" id=\"" +
+                QByteArray::number(level) + "\"/>";
+    }
+    for (int level = 0; level < 200; ++level) {
+        text += "</Group>";
+    }
+    text += "</QPXParametersStructure>";
+    info->updateParameterListFromQPXXMLDomDocument(parse(text), "Deep", true);
+    const QList<QPXiInfo::Parameter> list = info->getQPXiParameterList("Deep");
+    ASSERT_FALSE(list.isEmpty());
+    EXPECT_LT(list.size(), 200);
+    EXPECT_EQ(list.first().namePath, (QStringList{"L0", "P"}));
+}

@@ -214,3 +214,15 @@ TEST_F(Scan, TwoEditorsScanningOneDatabaseFolderTakeTurns)
     EXPECT_EQ(machine.finderRuns().size(), 12);
     EXPECT_FALSE(QFile::exists(busy + ".overlap")) << "two finders ran at once";
 }
+
+TEST_F(Scan, TwinsAreMatchedByTheTextBeforeTheLastDot)
+{
+    machine.addPlugin(machine.userQpx3Folder(), "Foo.v2.qpx3", finderResult({"1", "Foo v2", "0"}));
+    machine.addPlugin(qpx2Folder(), "Foo.v2.qpx", finderResult({"1", "Foo v2 old", "0"}));
+    machine.addPlugin(qpx2Folder() + "/other", "Foo.v3.qpx", finderResult({"1", "Foo v3", "0"}));
+    auto info = selected();
+    Announcements announcements(*info);
+    info->analyzeQPXi();
+    EXPECT_EQ(announcements.names(), (QStringList{"Foo.v2.qpx3", "Foo.v3.qpx", QString()}));
+    EXPECT_EQ(PluginMachine::readFile(machine.notSynthList()), QByteArray("Foo.v2.qpx\n"));
+}

@@ -22,4 +22,15 @@ inline bool parseBoundedXml(QFile& file, QDomDocument& document)
     return bytes.size() <= kMaxXmlFileBytes && bool(document.setContent(bytes));
 }
 
+// Opens the file read-only, parses it within the bounds and closes it again; false when any step fails.
+inline bool readXmlFile(QFile& file, QDomDocument& document)
+{
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const bool parsed = parseBoundedXml(file, document);
+    file.close();
+    return parsed;
+}
+
 } // namespace kwplugins
