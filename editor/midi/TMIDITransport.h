@@ -80,6 +80,8 @@ public:
     virtual int read(int length, const void* bytes);
 
     bool startPusherThread();
+    // Delivers every record queued before it, then ends the delivery thread. Never from the delivery
+    // thread itself (a listener closes no input inside midiIn).
     void stopPusherThread();
     // Hands one record to the listener; the long record's buffer is released after unless keepLong
     // (the listener then owns it; it starts one byte before longData).
