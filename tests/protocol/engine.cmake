@@ -1,0 +1,11 @@
+# The protocol engine: bank operations, encoder, decoder, connection watcher and the memory service's
+# MIDI route, alone and end to end against the simulated synthesizer (in-process, and as zelk-sim in
+# another process over the machine's MIDI system).
+if(TARGET kw_midi AND TARGET kw_memory AND TARGET zelk_sim_midi)
+    kw_add_gtest(protocol_engine_tests LABEL protocol TIMEOUT 300
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_support.h ${CMAKE_CURRENT_LIST_DIR}/engine_banks_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/engine_decoder_test.cpp ${CMAKE_CURRENT_LIST_DIR}/engine_encoder_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/engine_synth_test.cpp
+        LIBS kw_midi kw_memory zelk_sim_midi Qt6::Test)
+    target_include_directories(protocol_engine_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+endif()
