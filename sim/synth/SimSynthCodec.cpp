@@ -64,8 +64,10 @@ Bytes buildBulk(std::uint8_t device, std::uint8_t direction, std::uint8_t addrHi
                 std::uint8_t addrLow, std::span<const std::uint8_t> data)
 {
     const ByteCount count = bulkByteCount(4 + data.size());
-    Bytes out{kSysExStart, kManufacturer, deviceByte(kKindBulkDump, device), kModelHigh, kModelLow, count.high,
-              count.low,   direction,     addrHigh,                          addrMid,    addrLow};
+    Bytes out{kSysExStart, kManufacturer, deviceByte(kKindBulkDump, device),
+              kModelHigh,  kModelLow,     count.high,
+              count.low,   direction,     addrHigh,
+              addrMid,     addrLow};
     out.insert(out.end(), data.begin(), data.end());
     out.push_back(bulkChecksum(std::span<const std::uint8_t>(out).subspan(7)));
     out.push_back(kSysExEnd);

@@ -56,7 +56,8 @@ inline constexpr std::size_t kMaxMessageSize = 512;
 std::uint8_t bulkChecksum(std::span<const std::uint8_t> summed);
 
 // Byte count of a bulk message: bytes from the direction byte through the last data byte.
-struct ByteCount {
+struct ByteCount
+{
     std::uint8_t high;
     std::uint8_t low;
 };
@@ -85,8 +86,10 @@ int blockForAddressMid(std::uint8_t mid);
 int blockSize(int block);
 
 // One received message, classified. Only the fields of its kind are meaningful.
-struct Message {
-    enum class Kind {
+struct Message
+{
+    enum class Kind
+    {
         ParamChange,
         ParamRequest,
         BulkRequest,
@@ -106,7 +109,8 @@ struct Message {
 };
 
 // Why a message of this dialect was refused; Ok when it parsed.
-enum class ParseError {
+enum class ParseError
+{
     Ok,
     NotSysEx,    // does not start with F0 and end with F7
     TooShort,    // fewer bytes than its kind's fixed part

@@ -109,8 +109,8 @@ CommandResult faultCommand(SynthCore& core, std::string_view rest)
     }
     if (kind == "delay") {
         const auto ms = toNumber(first);
-        if (!ms || *ms < 0) {
-            return failed("fault delay MS");
+        if (!ms || *ms < 0 || *ms > kMaxInterval) {
+            return failed("fault delay MS, at most an hour");
         }
         core.setReplyDelay(*ms);
         return done();
@@ -199,8 +199,8 @@ CommandResult runCommand(SynthCore& core, std::string_view line, Millis now)
     }
     if (command == "sense") {
         const auto ms = toNumber(nextWord(rest));
-        if (!ms || *ms < 0) {
-            return failed("sense MS");
+        if (!ms || *ms < 0 || *ms > kMaxInterval) {
+            return failed("sense MS, at most an hour");
         }
         core.setSenseInterval(*ms);
         return done();

@@ -9,7 +9,8 @@ namespace zelksim {
 
 // Result of one command line: whether it was understood and done, the answer to print, and whether the
 // program should end.
-struct CommandResult {
+struct CommandResult
+{
     bool ok = false;
     std::string text;
     bool quit = false;

@@ -49,7 +49,11 @@ bool isRemoteNumber(FieldRef field)
 
 } // namespace
 
-SynthCore::SynthCore(SynthOptions options) : m_options(options) {}
+SynthCore::SynthCore(SynthOptions options) : m_options(options)
+{
+    setReplyDelay(options.replyDelay);
+    setSenseInterval(options.senseInterval);
+}
 
 // ---- input ------------------------------------------------------------------------------------------------
 
@@ -217,8 +221,7 @@ void SynthCore::handleParamRequest(const Message& m, Millis now)
         const auto bytes = m_edit[static_cast<std::size_t>(m_current)].bytes(located->field);
         // A parameter identifier travels whole, to its field start; every other byte alone.
         const bool whole = isRemoteNumber(located->field) && located->position == 0;
-        sendParamChange(mid, low, whole ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1),
-                        now);
+        sendParamChange(mid, low, whole ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1), now);
     } else {
         reject("parameter request for an unknown address: " + hex(std::array{mid, low}));
         return;
@@ -244,8 +247,9 @@ void SynthCore::handleBulk(const Message& m, Millis now)
         if (m.addrHigh == kBulkBlock && m_incoming.open) {
             m_incoming.damaged = true;
         }
-        reject(std::string(!m.checksumOk ? "bulk message with a wrong checksum: " : "bulk message with a wrong count: ") +
-               hex(std::array{m.addrHigh, m.addrMid, m.addrLow}));
+        reject(
+            std::string(!m.checksumOk ? "bulk message with a wrong checksum: " : "bulk message with a wrong count: ") +
+            hex(std::array{m.addrHigh, m.addrMid, m.addrLow}));
         return;
     }
     switch (m.addrHigh) {
@@ -526,12 +530,14 @@ void SynthCore::dropFooter(int nth)
 
 void SynthCore::corruptChecksum(int nth, int block)
 {
-    m_faults.push_back({FaultKind::BadChecksum, m_dumpsIssued + std::max(nth, 1), std::clamp(block, 0, kBlockCount - 1)});
+    m_faults.push_back(
+        {FaultKind::BadChecksum, m_dumpsIssued + std::max(nth, 1), std::clamp(block, 0, kBlockCount - 1)});
 }
 
 void SynthCore::dropBlock(int nth, int block)
 {
-    m_faults.push_back({FaultKind::MissingBlock, m_dumpsIssued + std::max(nth, 1), std::clamp(block, 0, kBlockCount - 1)});
+    m_faults.push_back(
+        {FaultKind::MissingBlock, m_dumpsIssued + std::max(nth, 1), std::clamp(block, 0, kBlockCount - 1)});
 }
 
 bool SynthCore::takeFault(FaultKind kind, long index, int block)
@@ -562,12 +568,12 @@ void SynthCore::setSilent(bool silent)
 
 void SynthCore::setReplyDelay(Millis delay)
 {
-    m_options.replyDelay = std::max<Millis>(delay, 0);
+    m_options.replyDelay = std::clamp<Millis>(delay, 0, kMaxInterval);
 }
 
 void SynthCore::setSenseInterval(Millis interval)
 {
-    m_options.senseInterval = std::max<Millis>(interval, 0);
+    m_options.senseInterval = std::clamp<Millis>(interval, 0, kMaxInterval);
     m_nextSense.reset();
 }
 

@@ -20,37 +20,43 @@ namespace zelksim {
 using Millis = std::int64_t;
 
 inline constexpr int kPortCount = 5;
+// Longest reply delay and sensing interval taken; longer ones are cut to it.
+inline constexpr Millis kMaxInterval = 3600000;
 
-struct SynthOptions {
-    std::uint8_t device = 0;     // device number, the low nibble of every device byte sent
-    int sensePort = 1;           // active sensing goes out here
-    int sysexPort = 5;           // SysEx is exchanged with the editor here
-    Millis senseInterval = 300;  // 0 sends no active sensing
-    Millis replyDelay = 0;       // every SysEx message waits this long before it goes out
+struct SynthOptions
+{
+    std::uint8_t device = 0;    // device number, the low nibble of every device byte sent
+    int sensePort = 1;          // active sensing goes out here
+    int sysexPort = 5;          // SysEx is exchanged with the editor here
+    Millis senseInterval = 300; // 0 sends no active sensing
+    Millis replyDelay = 0;      // every SysEx message waits this long before it goes out
 };
 
 // One message for one of the synthesizer's output ports (1-based).
-struct OutMessage {
+struct OutMessage
+{
     int port = 0;
     Bytes bytes;
 };
 
 // What the synthesizer did, for tests and for the command line's log.
-struct SynthEvent {
-    enum class Kind {
+struct SynthEvent
+{
+    enum class Kind
+    {
         TemplateSelected, // by the editor or at the panel
         ParamChanged,     // a parameter change from the editor applied to the current template
         BankEditFlagSet,
         ParamRequestAnswered,
         BulkRequestAnswered,
-        DumpAccepted,     // a complete dump from the editor was written (acknowledged unless a fault drops it)
-        DumpIncomplete,   // a footer closed a dump that lacked a block or had a damaged one: no acknowledge
-        Stored,           // the edit buffer was stored, by the editor's store command
+        DumpAccepted,   // a complete dump from the editor was written (acknowledged unless a fault drops it)
+        DumpIncomplete, // a footer closed a dump that lacked a block or had a damaged one: no acknowledge
+        Stored,         // the edit buffer was stored, by the editor's store command
         StoredToFlash,
         HardwareEdit,
         HardwareStore,
         FaultApplied,
-        Rejected,         // malformed or not understood; detail says why
+        Rejected, // malformed or not understood; detail says why
     };
     Kind kind = Kind::Rejected;
     int area = 0;            // 60 or 6F for dump events
@@ -60,7 +66,8 @@ struct SynthEvent {
     std::string detail;
 };
 
-struct SynthStats {
+struct SynthStats
+{
     int bulkRequestsAnswered = 0;
     int dumpsSent = 0;
     int dumpsAccepted = 0;
@@ -80,7 +87,8 @@ struct SynthStats {
 
 // The simulated synthesizer as a pure state machine: bytes in, messages out, on the caller's clock.
 // Not thread-safe; one thread at a time (the MIDI binding guards it with its own mutex).
-class SynthCore {
+class SynthCore
+{
 public:
     explicit SynthCore(SynthOptions options = {});
 
@@ -129,23 +137,33 @@ public:
     void setEventListener(std::function<void(const SynthEvent&)> listener);
 
 private:
-    enum class FaultKind { DropAck, DropFooter, BadChecksum, MissingBlock };
-    struct Fault {
+    enum class FaultKind
+    {
+        DropAck,
+        DropFooter,
+        BadChecksum,
+        MissingBlock
+    };
+    struct Fault
+    {
         FaultKind kind;
         long index; // the acknowledge or dump it hits, counted since construction
         int block;
     };
-    struct Scheduled {
+    struct Scheduled
+    {
         Millis due;
         OutMessage message;
     };
     // Assembles SysEx messages from one input port's byte stream.
-    struct PortParser {
+    struct PortParser
+    {
         Bytes buffer;
         bool inSysEx = false;
         bool overflow = false;
     };
-    struct IncomingDump {
+    struct IncomingDump
+    {
         bool open = false;
         std::uint8_t area = 0;
         int templateNumber = 0;

@@ -137,7 +137,8 @@ bool SynthMidi::waitUntilSent(std::chrono::milliseconds deadline)
         }
     }
     for (auto& source : m_sources) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (!source->waitUntilDelivered(std::max(left, std::chrono::milliseconds(0)))) {
             return false;
         }

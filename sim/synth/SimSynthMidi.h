@@ -22,7 +22,8 @@ inline constexpr const char* kDefaultDeviceName = "Telvor ZELK6/ZELK8";
 // named with the device name, a blank and "Port1" to "Port5", on whatever backend the client has
 // (in-process virtual ports for tests, the machine's MIDI system for zelk-sim). Input arrives on the backend's threads;
 // one service thread of its own sends the core's output when it falls due. Thread-safe.
-class SynthMidi {
+class SynthMidi
+{
 public:
     // Null, with a reason in *error when given, when the ports cannot be made.
     static std::unique_ptr<SynthMidi> create(kwmidi::ClientRef client, SynthOptions options = {},
@@ -36,11 +37,11 @@ public:
 
     // Runs f(core, now) under the binding's lock, then lets the service thread send what it queued.
     // f must not call back into this object.
-    template <class F>
-    auto withCore(F&& f)
+    template <class F> auto withCore(F&& f)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        struct Wake {
+        struct Wake
+        {
             SynthMidi* self;
             ~Wake() { self->m_wake.notify_all(); }
         } wake{this};

@@ -25,14 +25,38 @@ std::uint8_t knobMid(int knob)
 
 namespace fields {
 
-FieldRef templateName() { return field(0x00, 0x00, 13, true); }
-FieldRef instrumentName() { return field(0x00, 0x0D, 12, true); }
-FieldRef controlType() { return field(0x00, 0x19, 1, false); }
-FieldRef reserved() { return field(0x00, 0x1A, 1, false); }
-FieldRef knobRemoteNumber(int knob) { return field(knobMid(knob), 0x00, 9, true); }
-FieldRef knobDisplayName(int knob) { return field(knobMid(knob), 0x09, 15, true); }
-FieldRef knobControlNumber(int knob) { return field(knobMid(knob), 0x18, 1, false); }
-FieldRef knobDisplayFormat(int knob) { return field(knobMid(knob), 0x19, 1, false); }
+FieldRef templateName()
+{
+    return field(0x00, 0x00, 13, true);
+}
+FieldRef instrumentName()
+{
+    return field(0x00, 0x0D, 12, true);
+}
+FieldRef controlType()
+{
+    return field(0x00, 0x19, 1, false);
+}
+FieldRef reserved()
+{
+    return field(0x00, 0x1A, 1, false);
+}
+FieldRef knobRemoteNumber(int knob)
+{
+    return field(knobMid(knob), 0x00, 9, true);
+}
+FieldRef knobDisplayName(int knob)
+{
+    return field(knobMid(knob), 0x09, 15, true);
+}
+FieldRef knobControlNumber(int knob)
+{
+    return field(knobMid(knob), 0x18, 1, false);
+}
+FieldRef knobDisplayFormat(int knob)
+{
+    return field(knobMid(knob), 0x19, 1, false);
+}
 
 std::optional<Located> locate(std::uint8_t mid, std::uint8_t low)
 {
@@ -56,14 +80,22 @@ std::optional<Located> locate(std::uint8_t mid, std::uint8_t low)
 
 } // namespace fields
 
-TemplateImage::TemplateImage()
+TemplateImage::TemplateImage() : m_bytes(blankBytes()) {}
+
+// Made once: a synthesizer holds a hundred templates, and tests and fuzzers make many synthesizers.
+const std::array<std::uint8_t, TemplateImage::kSize>& TemplateImage::blankBytes()
 {
-    setText(fields::templateName(), "");
-    setText(fields::instrumentName(), "");
-    for (int k = 0; k < kKnobCount; ++k) {
-        setText(fields::knobRemoteNumber(k), kDefaultRemoteNumber);
-        setText(fields::knobDisplayName(k), "");
-    }
+    static const std::array<std::uint8_t, kSize> bytes = [] {
+        TemplateImage image{Zeroed{}};
+        image.setText(fields::templateName(), "");
+        image.setText(fields::instrumentName(), "");
+        for (int k = 0; k < kKnobCount; ++k) {
+            image.setText(fields::knobRemoteNumber(k), kDefaultRemoteNumber);
+            image.setText(fields::knobDisplayName(k), "");
+        }
+        return image.m_bytes;
+    }();
+    return bytes;
 }
 
 int TemplateImage::offset(FieldRef field)

@@ -12,7 +12,8 @@
 namespace zelksim {
 
 // One field of a template as the synthesizer addresses it: SysEx address (01 mid start), length, kind.
-struct FieldRef {
+struct FieldRef
+{
     std::uint8_t mid = 0;
     std::uint8_t start = 0;
     std::uint8_t length = 0;
@@ -22,16 +23,17 @@ struct FieldRef {
 };
 
 namespace fields {
-FieldRef templateName();                 // 01 00 00, 13 characters
-FieldRef instrumentName();               // 01 00 0D, 12 characters
-FieldRef controlType();                  // 01 00 19, number
-FieldRef reserved();                     // 01 00 1A, number, always 0 from the editor
-FieldRef knobRemoteNumber(int knob);     // 01 1k 00, 9 characters
-FieldRef knobDisplayName(int knob);      // 01 1k 09, 15 characters
-FieldRef knobControlNumber(int knob);    // 01 1k 18, number
-FieldRef knobDisplayFormat(int knob);    // 01 1k 19, number
+FieldRef templateName();              // 01 00 00, 13 characters
+FieldRef instrumentName();            // 01 00 0D, 12 characters
+FieldRef controlType();               // 01 00 19, number
+FieldRef reserved();                  // 01 00 1A, number, always 0 from the editor
+FieldRef knobRemoteNumber(int knob);  // 01 1k 00, 9 characters
+FieldRef knobDisplayName(int knob);   // 01 1k 09, 15 characters
+FieldRef knobControlNumber(int knob); // 01 1k 18, number
+FieldRef knobDisplayFormat(int knob); // 01 1k 19, number
 // The field that holds the byte at address (01 mid low), with the byte's position in it.
-struct Located {
+struct Located
+{
     FieldRef field;
     int position = 0;
 };
@@ -40,7 +42,8 @@ std::optional<Located> locate(std::uint8_t mid, std::uint8_t low);
 
 // The memory image of one template: the common block followed by the twelve knob blocks, exactly as the
 // bulk dump carries them. The synthesizer keeps 7-bit bytes only.
-class TemplateImage {
+class TemplateImage
+{
 public:
     static constexpr int kSize = kCommonBlockSize + kKnobCount * kKnobBlockSize;
 
@@ -68,6 +71,9 @@ public:
     bool operator==(const TemplateImage&) const = default;
 
 private:
+    struct Zeroed {};
+    explicit TemplateImage(Zeroed) {}
+    static const std::array<std::uint8_t, kSize>& blankBytes();
     static int offset(FieldRef field);
     std::array<std::uint8_t, kSize> m_bytes{};
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,19 +62,32 @@ const char* eventName(zelksim::SynthEvent::Kind kind)
 {
     using K = zelksim::SynthEvent::Kind;
     switch (kind) {
-    case K::TemplateSelected: return "template selected";
-    case K::ParamChanged: return "parameter changed";
-    case K::BankEditFlagSet: return "bank edit flag";
-    case K::ParamRequestAnswered: return "parameter request answered";
-    case K::BulkRequestAnswered: return "bulk request answered";
-    case K::DumpAccepted: return "dump accepted";
-    case K::DumpIncomplete: return "dump incomplete";
-    case K::Stored: return "stored";
-    case K::StoredToFlash: return "stored to flash";
-    case K::HardwareEdit: return "panel edit";
-    case K::HardwareStore: return "panel store";
-    case K::FaultApplied: return "fault";
-    case K::Rejected: return "rejected";
+    case K::TemplateSelected:
+        return "template selected";
+    case K::ParamChanged:
+        return "parameter changed";
+    case K::BankEditFlagSet:
+        return "bank edit flag";
+    case K::ParamRequestAnswered:
+        return "parameter request answered";
+    case K::BulkRequestAnswered:
+        return "bulk request answered";
+    case K::DumpAccepted:
+        return "dump accepted";
+    case K::DumpIncomplete:
+        return "dump incomplete";
+    case K::Stored:
+        return "stored";
+    case K::StoredToFlash:
+        return "stored to flash";
+    case K::HardwareEdit:
+        return "panel edit";
+    case K::HardwareStore:
+        return "panel store";
+    case K::FaultApplied:
+        return "fault";
+    case K::Rejected:
+        return "rejected";
     }
     return "event";
 }
@@ -162,15 +176,24 @@ int main(int argc, char** argv)
         std::perror("zelk-sim: pipe");
         return 1;
     }
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // The MIDI system may refuse a port for a moment while other programs come and go.
     std::string error;
-    auto synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error);
+    std::unique_ptr<zelksim::SynthMidi> synth;
+    for (int attempt = 0; attempt < 5 && !synth; ++attempt) {
+        if (attempt > 0) {
+            usleep(200000);
+        }
+        synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error);
+    }
     if (!synth) {
         std::fprintf(stderr, "zelk-sim: %s\n", error.c_str());
         return 1;

@@ -68,10 +68,26 @@ TEST(SimCommands, SetsFaultsAndSensing)
 TEST(SimCommands, RefusesWhatItDoesNotUnderstandAndChangesNothing)
 {
     SynthCore synth = quietSynth();
-    const char* bad[] = {"select", "select 50", "select -1", "select 3x", "edit", "edit knob 12 cc 3",
-                         "edit knob 1 cc 128", "edit knob 1 pan 3", "edit type",
-                         "fault", "fault drop-ack 0", "fault bad-checksum 1 13", "fault silent maybe",
-                         "fault delay -5", "sense", "fill x", "dance", "edit knob 99999999999999999999 cc 1"};
+    const char* bad[] = {"select",
+                         "select 50",
+                         "select -1",
+                         "select 3x",
+                         "edit",
+                         "edit knob 12 cc 3",
+                         "edit knob 1 cc 128",
+                         "edit knob 1 pan 3",
+                         "edit type",
+                         "fault",
+                         "fault drop-ack 0",
+                         "fault bad-checksum 1 13",
+                         "fault silent maybe",
+                         "fault delay -5",
+                         "fault delay 3600001",
+                         "sense 99999999999",
+                         "sense",
+                         "fill x",
+                         "dance",
+                         "edit knob 99999999999999999999 cc 1"};
     for (const char* line : bad) {
         const CommandResult r = runCommand(synth, line, 0);
         EXPECT_FALSE(r.ok) << line;

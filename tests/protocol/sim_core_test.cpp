@@ -65,7 +65,8 @@ bool isAck(const OutMessage& m)
 }
 
 // Reads a dump the synthesizer sent back into an image, checking its frame on the way.
-struct ReadDump {
+struct ReadDump
+{
     bool headerOk = false;
     bool footerOk = false;
     int blocks = 0;
@@ -170,7 +171,8 @@ TEST(SimSynth, WritesAndAcknowledgesEachCompleteDumpAfterItsFooter)
 TEST(SimSynth, LeavesIncompleteDumpsUnwrittenAndUnacknowledged)
 {
     const TemplateImage image = TemplateImage::pattern(5, 2);
-    struct Case {
+    struct Case
+    {
         const char* what;
         std::function<void(std::vector<Bytes>&)> spoil;
     };
@@ -178,9 +180,8 @@ TEST(SimSynth, LeavesIncompleteDumpsUnwrittenAndUnacknowledged)
         {"a missing block", [](std::vector<Bytes>& m) { m.erase(m.begin() + 5); }},
         {"a bad checksum", [](std::vector<Bytes>& m) { m[3][m[3].size() - 2] ^= 0x01; }},
         {"a wrong count", [](std::vector<Bytes>& m) { m[2][6] ^= 0x01; }},
-        {"a short block", [](std::vector<Bytes>& m) {
-             m[4] = buildBulkBlock(0, kFromEditor, 3, Bytes(kKnobBlockSize - 1, 0x41));
-         }},
+        {"a short block",
+         [](std::vector<Bytes>& m) { m[4] = buildBulkBlock(0, kFromEditor, 3, Bytes(kKnobBlockSize - 1, 0x41)); }},
         {"the footer of another template",
          [](std::vector<Bytes>& m) { m.back() = buildBulkFooter(0, kFromEditor, kAreaStored, 3); }},
     };
@@ -565,10 +566,10 @@ TEST(SimSynth, DropsBrokenSysExWithoutCrashing)
     EXPECT_EQ(feed(synth, request).size(), static_cast<std::size_t>(kDumpMessageCount));
 
     // Every cut-short form of every kind of message, and random bytes: refused quietly.
-    const std::vector<Bytes> valid = {
-        buildBulkRequest(0, kAreaEditBuffer, 2), buildParamRequest(0, 0x14, 0x00),
-        buildParamChange(0, kFromEditor, 0x20, 0x00, Bytes{4}),
-        buildBulkBlock(0, kFromEditor, 0, Bytes(kCommonBlockSize, 0x41)), buildStoreToFlash(0)};
+    const std::vector<Bytes> valid = {buildBulkRequest(0, kAreaEditBuffer, 2), buildParamRequest(0, 0x14, 0x00),
+                                      buildParamChange(0, kFromEditor, 0x20, 0x00, Bytes{4}),
+                                      buildBulkBlock(0, kFromEditor, 0, Bytes(kCommonBlockSize, 0x41)),
+                                      buildStoreToFlash(0)};
     for (const Bytes& v : valid) {
         for (std::size_t n = 1; n + 1 < v.size(); ++n) {
             Bytes m(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(n));

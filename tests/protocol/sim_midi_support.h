@@ -27,7 +27,8 @@ inline int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::str
 }
 
 // Collects what one of the synthesizer's sources sends, on the backend's thread, for a test to wait on.
-class Collector {
+class Collector
+{
 public:
     bool connect(kwmidi::Client& client, int sourceIndex)
     {

@@ -23,7 +23,8 @@ Bytes expectedDump(std::uint8_t area, int t, const TemplateImage& image)
     return simtest::joined(messages);
 }
 
-class SimSynthOnVirtualPorts : public ::testing::Test {
+class SimSynthOnVirtualPorts : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
