@@ -77,7 +77,7 @@ protected:
     {
         for (int attempt = 0; attempt < 3; ++attempt) {
             const int before = completions;
-            if (start() && waitFor([&] { return completions > before; }, 30s))
+            if (start() && waitFor([&] { return completions > before; }, 15s))
                 return true;
             ++retries;
             api.clearTransmitQueue();
