@@ -129,6 +129,7 @@ private:
                              CQPXiPathFinder* finder);
     void dropEmptyNameTable(const QString& qpxiName);
     void markFailure(const QString& pluginPath, bool isQPX2, CQPXiPathFinder* finder);
+    static void markNotSynth(const QString& pluginPath, CQPXiPathFinder* finder);
     QString databaseFilePath() const;
     QString notSynthListPath() const;
 

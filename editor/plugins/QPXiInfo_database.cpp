@@ -3,6 +3,7 @@
 #include "EditorData.h"
 #include "EditorDefinitions.h"
 #include "detail/BoundedXml.h"
+#include "detail/PluginPaths.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -203,7 +204,7 @@ void QPXiInfo::entryQPXiParameter()
     }
 
     for (auto it = m_pluginFiles.cbegin(); it != m_pluginFiles.cend(); ++it) {
-        if (it.value().version != 2 || it.key().contains(QLatin1Char('/')) || it.key() == QLatin1String("..")) {
+        if (it.value().version != 2 || !kwplugins::isPathSafeName(it.key())) {
             continue;
         }
         QFile beside(it.value().file.absolutePath() + "/" + it.key() + ExtensionQPXXML);

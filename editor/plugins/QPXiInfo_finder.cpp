@@ -2,6 +2,7 @@
 
 #include "CQPXiPathFinder.h"
 #include "EditorDefinitions.h"
+#include "detail/PluginPaths.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,11 +19,6 @@ namespace {
 constexpr qint64 kMaxResultFileBytes = 64 * 1024 * 1024;
 // How long a killed finder may take to be reaped.
 constexpr int kReapTimeoutMs = 10000;
-
-std::string toLocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 // The finder is a bundle on its home platform; a plain executable of that name is started directly.
 QString finderProgram(const QString& finderPath)
@@ -46,13 +42,6 @@ void killProcessGroup(qint64 pid)
 QString finderParameterId(int id)
 {
     return QString::number(static_cast<quint32>(id), 16).rightJustified(9, QLatin1Char('0'));
-}
-
-// An instrument name becomes part of a file path only when it cannot leave the folder it is put in.
-bool isPathSafeName(const QString& name)
-{
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String("..") &&
-           !name.contains(QChar(0));
 }
 
 } // namespace
@@ -126,9 +115,7 @@ void QPXiInfo::execQPXiInfoFinder(const QString& finderPath, const QString& plug
             break;
         case 3:
         case 8:
-            if (finder) {
-                finder->AddNotSynthList(toLocalPath(pluginPath));
-            }
+            markNotSynth(pluginPath, finder);
             break;
         case 4:
         case 5:
@@ -145,8 +132,15 @@ void QPXiInfo::execQPXiInfoFinder(const QString& finderPath, const QString& plug
 
 void QPXiInfo::markFailure(const QString& pluginPath, bool isQPX2, CQPXiPathFinder* finder)
 {
-    if (!entryQPXiPreset(pluginPath, isQPX2, finder) && finder) {
-        finder->AddNotSynthList(toLocalPath(pluginPath));
+    if (!entryQPXiPreset(pluginPath, isQPX2, finder)) {
+        markNotSynth(pluginPath, finder);
+    }
+}
+
+void QPXiInfo::markNotSynth(const QString& pluginPath, CQPXiPathFinder* finder)
+{
+    if (finder) {
+        finder->AddNotSynthList(kwplugins::toLocalPath(pluginPath));
     }
 }
 
@@ -155,7 +149,7 @@ bool QPXiInfo::entryQPXiPreset(const QString& pluginPath, bool isQPX2, CQPXiPath
     if (!finder) {
         return false;
     }
-    const std::string path = toLocalPath(pluginPath);
+    const std::string path = kwplugins::toLocalPath(pluginPath);
     const std::vector<std::string> names = finder->GetQPXiName(path);
     for (const std::string& name : names) {
         m_scanResults.push_back(SQPXiInfo{name, path, isQPX2, {}});
@@ -175,15 +169,10 @@ void QPXiInfo::readQPXiInfoFinderResult(QFile& file, const QString& pluginPath, 
         markFailure(pluginPath, isQPX2, finder);
         return;
     }
-    auto markNotSynth = [&] {
-        if (finder) {
-            finder->AddNotSynthList(toLocalPath(pluginPath));
-        }
-    };
     bool error = false;
     const int entries = getIntFromFile(&file, &error);
     if (error) {
-        markNotSynth();
+        markNotSynth(pluginPath, finder);
         file.close();
         return;
     }
@@ -198,7 +187,7 @@ void QPXiInfo::readQPXiInfoFinderResult(QFile& file, const QString& pluginPath, 
             continue;
         }
         const QString name = removeXmlInvalidCharacters(rawName);
-        SQPXiInfo record{name.toLocal8Bit().toStdString(), toLocalPath(pluginPath), isQPX2, {}};
+        SQPXiInfo record{name.toLocal8Bit().toStdString(), kwplugins::toLocalPath(pluginPath), isQPX2, {}};
         const int parameters = getIntFromFile(&file, &error);
         for (int p = 0; p < parameters && !error; ++p) {
             SQPXiParameterInfo parameter;
@@ -221,7 +210,7 @@ void QPXiInfo::readQPXiInfoFinderResult(QFile& file, const QString& pluginPath, 
         }
     }
     if (error) {
-        markNotSynth();
+        markNotSynth(pluginPath, finder);
     }
     file.close();
 }
@@ -230,7 +219,7 @@ void QPXiInfo::recordFinderOutcome(SQPXiInfo record, const QString& pluginPath, 
                                    CQPXiPathFinder* finder)
 {
     const QString name = QString::fromLocal8Bit(record.name);
-    const bool pathSafe = isPathSafeName(name);
+    const bool pathSafe = kwplugins::isPathSafeName(name);
     if (pathSafe) {
         const QString inBundle = pluginPath + ResourceQPXXML + name + ExtensionQPXXML;
         if (QFileInfo::exists(inBundle)) {

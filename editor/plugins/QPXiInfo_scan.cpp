@@ -2,6 +2,7 @@
 
 #include "CQPXiPathFinder.h"
 #include "EditorDefinitions.h"
+#include "detail/PluginPaths.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -19,16 +20,11 @@ const QString k_virluxSonicSEPath =
     QStringLiteral("/Library/Application Support/Quorvane/Components/Virlux Sonic SE.qpx3");
 const QString k_drumvaleSEPath = QStringLiteral("/Library/Application Support/Quorvane/Components/Drumvale SE.qpx3");
 
-std::string toLocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 std::vector<std::string> searchFolders(const QList<QDir>& folders)
 {
     std::vector<std::string> result;
     for (const QDir& folder : folders) {
-        result.push_back(toLocalPath(folder.absolutePath() + "/"));
+        result.push_back(kwplugins::toLocalPath(folder.absolutePath() + "/"));
     }
     return result;
 }
@@ -48,7 +44,7 @@ void QPXiInfo::analyzeQPXi()
     scanLock.setStaleLockTime(0);
     scanLock.lock();
 
-    CQPXiPathFinder finder(toLocalPath(m_databaseFolder.absolutePath() + "/"));
+    CQPXiPathFinder finder(kwplugins::toLocalPath(m_databaseFolder.absolutePath() + "/"));
     m_scanResults.clear();
     m_descriptionFiles.clear();
     m_sideFileNames.clear();
@@ -59,7 +55,7 @@ void QPXiInfo::analyzeQPXi()
         if (it.value().file.filePath().isEmpty()) {
             continue; // a fixed name without a plug-in file
         }
-        const std::string path = toLocalPath(it.value().file.absoluteFilePath());
+        const std::string path = kwplugins::toLocalPath(it.value().file.absoluteFilePath());
         ignorable.push_back(CQPXiPathFinder::FileNameOf(path));
         if (it.value().version == 3) {
             qpx3BaseNames.push_back(CQPXiPathFinder::BaseNameOf(path));
@@ -80,7 +76,7 @@ void QPXiInfo::analyzeQPXi()
     for (const auto& [name, path] : fixedInstruments) {
         const QString located = m_machine.systemPath(path);
         if (!m_pluginFiles.contains(name) && QFileInfo::exists(located)) {
-            qpx3Paths.push_back(toLocalPath(located));
+            qpx3Paths.push_back(kwplugins::toLocalPath(located));
         }
     }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 
 #include <sys/resource.h>
 
@@ -262,4 +263,29 @@ TEST_F(Database, AFailedWriteLeavesTheOldFile)
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
     EXPECT_EQ(PluginMachine::readFile(machine.databaseFile()), old);
+}
+
+TEST_F(Database, AnotherTimeZoneMakesEveryEntryStale)
+{
+    machine.addPlugin(machine.userQpx3Folder(), "Zoned.qpx3", finderResult({"1", "Zoned", "0"}));
+    const QByteArray oldZone = qgetenv("TZ");
+    qputenv("TZ", "UTC");
+    ::tzset();
+    scan();
+    auto same = machine.make();
+    same->selectDAW("Sonvik 8");
+    EXPECT_TRUE(same->pluginFiles().contains("Zoned"));
+
+    qputenv("TZ", "Asia/Kolkata");
+    ::tzset();
+    auto moved = machine.make();
+    moved->selectDAW("Sonvik 8");
+    EXPECT_FALSE(moved->pluginFiles().contains("Zoned"));
+
+    if (oldZone.isEmpty()) {
+        qunsetenv("TZ");
+    } else {
+        qputenv("TZ", oldZone);
+    }
+    ::tzset();
 }
