@@ -1,0 +1,232 @@
+#include "EditorFile.h"
+
+#include "EditorData.h"
+#include "EditorDefinitions.h"
+#include "ParamAddress.h"
+#include "RemoteMemAPI.h"
+
+#include <QDomDocument>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUuid>
+#include <QXmlStreamReader>
+
+#include <limits>
+
+namespace {
+
+constexpr int kEditBuffer = 0;
+constexpr int kEvacuatedBank = 6;
+constexpr int kEvacuatedEditBuffer = 7;
+constexpr int kMaxCreateAttempts = 16;
+
+const QString kWriteFailed = QStringLiteral("Failed in the file writing.");
+const QString kNotFound = QStringLiteral("File was not found.");
+const QString kCannotOpen = QStringLiteral("File could not be opened.");
+const QString kNotEditorFile = QStringLiteral("File is not an editor file.");
+const QString kRootTagDiffers = QStringLiteral("Root tag ID name is different.");
+const QString kVersionRefused = QStringLiteral("It doesn't correspond to this version.");
+const QString kParameterMissing = QStringLiteral("Parameter is not found.");
+
+bool fail(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+// The document parser's time grows much faster than the nesting depth, so a small file of nothing but
+// nested elements could hold the editor for hours. A streaming pass, linear in the size, refuses such
+// documents first. False only for too deep a nesting; malformed XML is left to the parser, whose message
+// the user then sees.
+bool isNestingWithinBound(const QByteArray& bytes)
+{
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > EditorFile::kMaxElementDepth)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+// 1.0, 1 and 0.5 are read; a higher version, a missing attribute or one that is no number are not.
+bool isReadableVersion(const QDomElement& root)
+{
+    bool isNumber = false;
+    const float version = root.attribute(AttributeVersion).toFloat(&isNumber);
+    const float fileVersion = FileVersion.toFloat();
+    const float effective =
+        isNumber && root.hasAttribute(AttributeVersion) ? version : std::numeric_limits<float>::max();
+    return fileVersion >= effective;
+}
+
+// Checks the document and reads it into the memory; the message of the first failure, empty on success.
+QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
+{
+    if (!isNestingWithinBound(bytes))
+        return kNotEditorFile;
+    QDomDocument document;
+    QString parserMessage;
+    int line = 0;
+    int column = 0;
+    if (!document.setContent(bytes, true, &parserMessage, &line, &column))
+        return QStringLiteral("Parse error at line %1. (").arg(line) + parserMessage + QStringLiteral(")");
+    const QString documentType = document.doctype().name();
+    if (documentType != DocType && documentType != LoadFileOtherDocType)
+        return kNotEditorFile;
+    const QDomElement root = document.documentElement();
+    if (root.tagName() != TagEditorBank)
+        return kRootTagDiffers;
+    if (!isReadableVersion(root))
+        return kVersionRefused;
+
+    // Files of the predecessor's editor hold the same elements, so both are read by this format's rules.
+    QString message;
+    if (withEditBuffer) {
+        bool complete = EditorData::setBankDomElement(memory, root, bank, DocType, false, QString());
+        if (complete) {
+            complete = setNumericParamFromDomElement(memory, root.firstChildElement(TagBankInfo), DocType,
+                                                     TagCurrentTemplateNumber, kEditBuffer,
+                                                     ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
+        }
+        if (!complete)
+            message = kParameterMissing;
+        if (!EditorData::setBankDomElement(memory, root, kEditBuffer, DocType, true, QString()))
+            message = kParameterMissing;
+    } else if (!EditorData::setBankDomElement(memory, root, bank, DocType, false, QString())) {
+        message = kParameterMissing;
+    }
+    return message;
+}
+
+// Keeps the banks a load may overwrite in the evacuation slots, and puts them back exactly, available
+// flags included. Without the edit buffer only the target bank is written, so bank 0 is left alone:
+// putting it back would undo changes that reached it from elsewhere while the file was read.
+class Evacuation
+{
+public:
+    Evacuation(RemoteMemAPI* memory, int bank, bool withEditBuffer)
+        : m_memory(memory), m_bank(bank), m_withEditBuffer(withEditBuffer)
+    {
+        if (m_withEditBuffer) {
+            m_memory->evacuateSpecificBankAndEditBuff(m_bank);
+        } else {
+            m_available = m_memory->getBankAvailableFlag(m_bank).getCurrentValue();
+            m_memory->copyBank(m_bank, kEvacuatedBank);
+        }
+    }
+
+    void restore()
+    {
+        if (m_withEditBuffer) {
+            m_memory->restoreSpecificBankAndEditBuff(m_bank);
+        } else {
+            m_memory->copyBank(kEvacuatedBank, m_bank);
+            m_memory->setBankAvailableFlag(m_available, m_bank);
+        }
+    }
+
+private:
+    RemoteMemAPI* m_memory;
+    int m_bank;
+    bool m_withEditBuffer;
+    int m_available = 1;
+};
+
+// A load needs its evacuation slots, and must not load into one of them: the restore would then copy
+// loaded data back over what it meant to keep.
+bool isLoadableBank(RemoteMemAPI* memory, int bank, bool withEditBuffer)
+{
+    const int lastSlot = withEditBuffer ? kEvacuatedEditBuffer : kEvacuatedBank;
+    return bank >= 0 && bank < memory->getQuantityOfBank() && lastSlot < memory->getQuantityOfBank() &&
+           bank != kEvacuatedBank && bank != kEvacuatedEditBuffer;
+}
+
+} // namespace
+
+bool EditorFile::save(RemoteMemAPI* memory, int bank, QFile* file, QString* error)
+{
+    if (memory == nullptr || file == nullptr || file->fileName().isEmpty())
+        return fail(error, kWriteFailed);
+    QDomDocument document(QDomImplementation().createDocumentType(DocType, QString(), QString()));
+    QDomElement root = EditorData::getBankDomElement(memory, &document, bank, TagEditorBank, true);
+    root.setAttribute(AttributeVersion, FileVersion);
+    document.appendChild(root);
+    const QByteArray bytes = document.toByteArray(4);
+
+    // Written beside the old file and renamed over it only when every byte got there.
+    QSaveFile out(file->fileName());
+    // A short write leaves the temporary file uncommitted, and the save file discards it when it goes.
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return fail(error, kWriteFailed);
+    return true;
+}
+
+bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEditBuffer, QString* error)
+{
+    if (memory == nullptr || file == nullptr || !file->exists())
+        return fail(error, kNotFound);
+    if (file->isOpen())
+        file->close();
+    if (!file->open(QIODevice::ReadOnly) || !isLoadableBank(memory, bank, withEditBuffer))
+        return fail(error, kCannotOpen);
+    // Read at most one byte beyond the bound: a device that never ends must not fill the memory.
+    const QByteArray bytes = file->read(kMaxFileBytes + 1);
+    if (bytes.size() > kMaxFileBytes) {
+        file->close();
+        return fail(error, kNotEditorFile);
+    }
+    if (file->error() != QFileDevice::NoError) {
+        file->close();
+        return fail(error, kCannotOpen);
+    }
+
+    memory->setAllowToSendSysExFlag(false);
+    memory->denyToRaiseFileEditFlag();
+    Evacuation evacuation(memory, bank, withEditBuffer);
+    memory->allowToRaiseFileEditFlag();
+    memory->denyToRaiseFileEditFlag();
+
+    const QString message = readDocument(memory, bytes, bank, withEditBuffer);
+
+    file->close();
+    memory->allowToRaiseFileEditFlag();
+    if (!message.isEmpty()) {
+        memory->denyToRaiseFileEditFlag();
+        evacuation.restore();
+        memory->allowToRaiseFileEditFlag();
+        memory->setAllowToSendSysExFlag(true);
+        return fail(error, message);
+    }
+    memory->setAllowToSendSysExFlag(true);
+    return true;
+}
+
+bool EditorFile::create(RemoteMemAPI* memory, int bank, const QDir& dir, const QString& prefix,
+                        const QString& extension, QString* error)
+{
+    if (memory == nullptr)
+        return fail(error, kWriteFailed);
+    QString path;
+    for (int attempt = 0; attempt < kMaxCreateAttempts && path.isEmpty(); ++attempt) {
+        const QString candidate = dir.absoluteFilePath(prefix + QUuid::createUuid().toString() + extension);
+        if (!QFileInfo::exists(candidate))
+            path = candidate;
+    }
+    QFile file(path);
+    if (path.isEmpty() || !save(memory, bank, &file, error)) {
+        memory->setBankAvailableFlag(0, bank);
+        return fail(error, kWriteFailed);
+    }
+    return true;
+}
