@@ -474,10 +474,7 @@ bool SynthCore::hardwareEditText(FieldRef field, std::string_view text, Millis n
         return false;
     }
     m_edit[static_cast<std::size_t>(m_current)].setText(field, text);
-    m_bankEdited = true;
-    ++m_stats.hardwareEdits;
-    sendField(field, now);
-    emit({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::string(text)});
+    reportPanelEdit(field, std::string(text), now);
     return true;
 }
 
@@ -487,11 +484,16 @@ bool SynthCore::hardwareEditNumber(FieldRef field, int value, Millis now)
         return false;
     }
     m_edit[static_cast<std::size_t>(m_current)].setNumber(field, value);
+    reportPanelEdit(field, std::to_string(value), now);
+    return true;
+}
+
+void SynthCore::reportPanelEdit(FieldRef field, std::string detail, Millis now)
+{
     m_bankEdited = true;
     ++m_stats.hardwareEdits;
     sendField(field, now);
-    emit({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::to_string(value)});
-    return true;
+    emit({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::move(detail)});
 }
 
 bool SynthCore::hardwareSelectTemplate(int t, Millis now)

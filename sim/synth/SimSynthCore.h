@@ -183,6 +183,8 @@ private:
     void sendDump(std::uint8_t area, int t, Millis now);
     void sendParamChange(std::uint8_t mid, std::uint8_t low, std::span<const std::uint8_t> data, Millis now);
     void sendField(FieldRef field, Millis now);
+    // After an edit at the panel: the bank counts as edited and the editor hears of the new value.
+    void reportPanelEdit(FieldRef field, std::string detail, Millis now);
     void send(Bytes bytes, Millis now);
     bool takeFault(FaultKind kind, long index, int block = 0);
 
