@@ -85,6 +85,7 @@ quint64 allocatedSizeBelow(const QByteArray& folder, int depth)
 } // namespace
 
 const char* const QPXiInfo::kFinderTimeoutSettingKey = "preferences/QPXiInfoFinderTimeout";
+const char* const QPXiInfo::kSettingsOrganization = "Telvor";
 
 qint64 getQPXiFileSize(const QFileInfo& file)
 {
@@ -129,7 +130,9 @@ QPXiInfo::QPXiInfo(QDir finderModuleFolder, QDir presetFolder, QDir databaseFold
     : QObject(nullptr), m_dawSettingFolder(QString()), m_finderModuleFolder(finderModuleFolder),
       m_presetFolder(presetFolder), m_databaseFolder(databaseFolder), m_machine(machine)
 {
-    const int configured = QSettings().value(QLatin1String(kFinderTimeoutSettingKey), kDefaultFinderTimeoutMs).toInt();
+    // The editor's own settings store, the one its main window keeps its options in.
+    const QSettings settings(QSettings::UserScope, QLatin1String(kSettingsOrganization), SettingName);
+    const int configured = settings.value(QLatin1String(kFinderTimeoutSettingKey), kDefaultFinderTimeoutMs).toInt();
     m_finderTimeoutMs = configured > 0 ? configured : kDefaultFinderTimeoutMs;
     for (const DAWRow& row : kDAWRows) {
         installDAWJudgment(QString::fromUtf8(row.applicationName), QString::fromUtf8(row.displayName),

@@ -46,8 +46,9 @@ public:
 
     // How long one finder run may take before it is killed.
     static constexpr int kDefaultFinderTimeoutMs = 60000;
-    // Settings key of that time in milliseconds.
+    // Settings key of that time in milliseconds, in the store of this organisation and the editor's settings name.
     static const char* const kFinderTimeoutSettingKey;
+    static const char* const kSettingsOrganization;
 
     QPXiInfo(QDir finderModuleFolder, QDir presetFolder, QDir databaseFolder,
              const QPXiMachine& machine = QPXiMachine());

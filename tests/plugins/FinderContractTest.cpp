@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -241,9 +242,23 @@ TEST_F(FinderContract, HangingFinderIsKilledAfterTheTimeOut)
 
 TEST_F(FinderContract, DefaultTimeOutIsSixtySecondsUnlessSettingsSayOtherwise)
 {
+    auto timeoutWith = [&](const QVariant& value) {
+        QSettings settings(QSettings::UserScope, QPXiInfo::kSettingsOrganization, "Knobwright");
+        if (value.isValid()) {
+            settings.setValue(QPXiInfo::kFinderTimeoutSettingKey, value);
+        } else {
+            settings.remove(QPXiInfo::kFinderTimeoutSettingKey);
+        }
+        settings.sync();
+        return QPXiInfo(QDir(machine.finderFolder()), QDir(machine.presetFolder()), QDir(machine.databaseFolder()))
+            .finderTimeout();
+    };
     EXPECT_EQ(QPXiInfo::kDefaultFinderTimeoutMs, 60000);
-    QPXiInfo plain(QDir(machine.finderFolder()), QDir(machine.presetFolder()), QDir(machine.databaseFolder()));
-    EXPECT_EQ(plain.finderTimeout(), 60000);
+    EXPECT_EQ(timeoutWith(QVariant()), 60000);
+    EXPECT_EQ(timeoutWith(1500), 1500);
+    EXPECT_EQ(timeoutWith(0), 60000);
+    EXPECT_EQ(timeoutWith("soon"), 60000);
+    timeoutWith(QVariant());
 }
 
 TEST_F(FinderContract, MissingFinderTakesTheFailurePathForEveryPlugin)
