@@ -58,7 +58,7 @@ struct Rig
         QObject::connect(&api, &RemoteMemAPI::completeBulkTransmit, [this] { completed(); });
         const QStringList inputs = api.getInputPortList();
         ok = synth && api.createMIDIComunicationRoute(portNumber(inputs, " Port1"), portNumber(inputs, " Port5"),
-                                                       portNumber(api.getOutputPortList(), " Port5"));
+                                                      portNumber(api.getOutputPortList(), " Port5"));
     }
     void completed()
     {
@@ -175,7 +175,9 @@ void BM_DecodeFullReceive(benchmark::State& state)
             messages << SysEx::commonBlockMessage({QStringLiteral("Template %1").arg(t), "Instrument", t & 1}, 1);
             for (int k = 0; k < 12; ++k)
                 messages << SysEx::controllerBlockMessage(
-                    k, {QStringLiteral("1%1").arg(t * 12 + k, 8, 16, QLatin1Char('0')), QStringLiteral("Knob %1").arg(k), k, 1},
+                    k,
+                    {QStringLiteral("1%1").arg(t * 12 + k, 8, 16, QLatin1Char('0')), QStringLiteral("Knob %1").arg(k),
+                     k, 1},
                     1);
             messages << SysEx::bulkMessage(SysEx::kAddressFooter, area, static_cast<unsigned char>(t), {}, 1);
         }

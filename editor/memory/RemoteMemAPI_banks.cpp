@@ -125,8 +125,7 @@ bool RemoteMemAPI::copyController(int bank1, int templ1, int controller1, int ba
     return changed;
 }
 
-bool RemoteMemAPI::exchangeController(int bank1, int templ1, int controller1, int bank2, int templ2,
-                                      int controller2)
+bool RemoteMemAPI::exchangeController(int bank1, int templ1, int controller1, int bank2, int templ2, int controller2)
 {
     QMutexLocker lock(&m_memoryLock);
     const bool changed = m_store->exchangeController(bank1, templ1, controller1, bank2, templ2, controller2);
@@ -139,9 +138,10 @@ bool RemoteMemAPI::exchangeController(int bank1, int templ1, int controller1, in
     if (bank1 == kEditBuffer)
         sendKnobChange(templ1, controller1);
     // One dump carries both knobs when they share a template that is not the current one.
-    const bool sameDump = bank1 == kEditBuffer && templ1 == templ2 &&
-                          m_store->getParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1))
-                                  .getCurrentValue() != templ2;
+    const bool sameDump =
+        bank1 == kEditBuffer && templ1 == templ2 &&
+        m_store->getParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1)).getCurrentValue() !=
+            templ2;
     if (bank2 == kEditBuffer && !sameDump)
         sendKnobChange(templ2, controller2);
     return changed;
@@ -192,7 +192,8 @@ bool RemoteMemAPI::storeBank(bool send)
     copyBank(kEditBuffer, kEditorBackup);
     allowToRaiseFileEditFlag();
     // Built afresh: the factory bank may have been loaded after the initial template was made.
-    ControlTemplateData empty = m_store->getTemplateData(RemoteMemory::kPresetBank, RemoteMemory::kInitialTemplateSource);
+    ControlTemplateData empty =
+        m_store->getTemplateData(RemoteMemory::kPresetBank, RemoteMemory::kInitialTemplateSource);
     empty.setTemplateName(QString());
     empty.setQPXiName(QString());
     empty.setCtrlType(NumericParameter(0, 1, 0));

@@ -245,8 +245,8 @@ bool MessageEncoder::enqueueParamChange(const unsigned char* address, const unsi
 {
     if (!address || n < 0 || (n > 0 && !data))
         return false;
-    return enqueueOrClear(SysEx::parameterChange(address[0], address[1],
-                                                 QByteArray(reinterpret_cast<const char*>(data), n)));
+    return enqueueOrClear(
+        SysEx::parameterChange(address[0], address[1], QByteArray(reinterpret_cast<const char*>(data), n)));
 }
 
 bool MessageEncoder::enqueueParamReq(const unsigned char* address)

@@ -22,9 +22,17 @@ class MessageEncoder : public QObject, public MessageSender
 {
 public:
     // Areas of bulk requests and dumps: the synthesizer's stored templates and its edit buffer.
-    enum BulkType { kStoredArea = 0, kEditBufferArea = 1 };
+    enum BulkType
+    {
+        kStoredArea = 0,
+        kEditBufferArea = 1
+    };
     // Parts of a dump; a request uses the header form.
-    enum BulkType2 { kHeaderPart = 0, kFooterPart = 2 };
+    enum BulkType2
+    {
+        kHeaderPart = 0,
+        kFooterPart = 2
+    };
 
     // model: the three model and direction bytes put into every message (7F 1C 00).
     MessageEncoder(const unsigned char* model, SysExParamChangeAddressTransTable& table, ComuController& controller,

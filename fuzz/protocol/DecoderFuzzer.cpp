@@ -106,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     api->setTransmitCounters(nullptr);
 
-    const int current = api->getParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1))
-                            .getCurrentValue();
+    const int current =
+        api->getParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1)).getCurrentValue();
     if (current < 0 || current > 49)
         __builtin_trap();
     checkTemplate(*api, 0, current);

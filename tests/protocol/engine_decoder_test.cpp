@@ -55,7 +55,8 @@ protected:
     // One template's whole dump from the synthesizer, optionally without one block.
     void feedDump(unsigned char area, int t, const QString& name, int skipBlock = -1)
     {
-        feed(SysEx::bulkMessage(SysEx::kAddressHeader, area, static_cast<unsigned char>(t), {}, SysEx::kDirectionFromSynth));
+        feed(SysEx::bulkMessage(SysEx::kAddressHeader, area, static_cast<unsigned char>(t), {},
+                                SysEx::kDirectionFromSynth));
         if (skipBlock != 0)
             feed(SysEx::commonBlockMessage({name, "Inst", 1}, SysEx::kDirectionFromSynth));
         for (int k = 0; k < 12; ++k) {
@@ -63,7 +64,8 @@ protected:
                 feed(SysEx::controllerBlockMessage(k, {"1000000a" + QString::number(k % 10), "Knob", 10 + k, 1},
                                                    SysEx::kDirectionFromSynth));
         }
-        feed(SysEx::bulkMessage(SysEx::kAddressFooter, area, static_cast<unsigned char>(t), {}, SysEx::kDirectionFromSynth));
+        feed(SysEx::bulkMessage(SysEx::kAddressFooter, area, static_cast<unsigned char>(t), {},
+                                SysEx::kDirectionFromSynth));
     }
 
     RemoteMemAPI api;

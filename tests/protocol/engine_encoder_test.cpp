@@ -183,8 +183,8 @@ TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)
 {
     EXPECT_EQ(MessageEncoder::createBulkHeaderFooter(MessageEncoder::kEditBufferArea, MessageEncoder::kHeaderPart, 49),
               QByteArray::fromHex("43007F1C000400 0E6F3152F7"));
-    EXPECT_TRUE(MessageEncoder::createBulkHeaderFooter(MessageEncoder::kStoredArea, MessageEncoder::kHeaderPart, 50)
-                    .isEmpty());
+    EXPECT_TRUE(
+        MessageEncoder::createBulkHeaderFooter(MessageEncoder::kStoredArea, MessageEncoder::kHeaderPart, 50).isEmpty());
     EXPECT_EQ(MessageEncoder::CreateBulkChecksum(QByteArray::fromHex("43007F1C000400110000")), 0x6F);
     EXPECT_EQ(MessageEncoder::CreateBulkChecksum(QByteArray::fromHex("43007F")), 0);
     EXPECT_TRUE(encoder->createBulkContent(13, 0, 0).isEmpty());
@@ -192,8 +192,8 @@ TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)
     EXPECT_FALSE(encoder->enqueue1TemplateBulk(0, 50));
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
 
-    const QByteArray footer = MessageEncoder::createBulkHeaderFooter(MessageEncoder::kStoredArea,
-                                                                     MessageEncoder::kFooterPart, 3);
+    const QByteArray footer =
+        MessageEncoder::createBulkHeaderFooter(MessageEncoder::kStoredArea, MessageEncoder::kFooterPart, 3);
     EXPECT_FALSE(encoder->bufferingMsg(footer)) << "a footer without its header";
     EXPECT_FALSE(encoder->bufferingMsg(encoder->createBulkContent(0, 0, 3)));
     EXPECT_TRUE(encoder->bufferingMsg(
@@ -208,8 +208,8 @@ TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)
 
     EXPECT_TRUE(api.sendStoreToFlash());
     EXPECT_TRUE(api.sendAllTemplatesStoreMessage());
-    EXPECT_EQ(sent(2), wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x11, 0x00, 0x00, 0x6F, 0xF7, 0xF0, 0x43,
-                             0x10, 0x7F, 0x1C, 0x00, 0x01, 0x22, 0x00, 0xF7}));
+    EXPECT_EQ(sent(2), wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x11, 0x00, 0x00, 0x6F,
+                             0xF7, 0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x22, 0x00, 0xF7}));
 
     clearSent();
     EXPECT_TRUE(api.send1TemplateDataParamChange(0, 4));

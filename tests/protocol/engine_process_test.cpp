@@ -34,8 +34,7 @@ protected:
         if (!client->isAvailable())
             GTEST_SKIP() << kSkipWithoutServer;
         sim.setStandardErrorFile(kwtest::isolatedRoot() + "/engine-zelk-sim.err");
-        sim.start(QStringLiteral(KW_ZELK_SIM),
-                  {"--name", device, "--sense", "50", "--fill", QString::number(kSeed)});
+        sim.start(QStringLiteral(KW_ZELK_SIM), {"--name", device, "--sense", "50", "--fill", QString::number(kSeed)});
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
         ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, 20s)) << "zelk-sim never said ready";
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
@@ -89,10 +88,12 @@ protected:
     }
     bool fullReceive()
     {
-        return transfer([&] {
-            api.setWaitingBulkReceive(true);
-            return api.sendHardWareDataReq(true);
-        }, received);
+        return transfer(
+            [&] {
+                api.setWaitingBulkReceive(true);
+                return api.sendHardWareDataReq(true);
+            },
+            received);
     }
     std::string bankDifference(int bank, int seed)
     {
@@ -127,10 +128,13 @@ TEST_F(EngineAcrossProcesses, FullReceiveAndSendWithZelkSim)
         writeTemplate(api, 0, t, TemplateImage::pattern(20, t));
         writeTemplate(api, 1, t, TemplateImage::pattern(21, t));
     }
-    ASSERT_TRUE(transfer([&] {
-        api.setWaitingBulkTransmit(true);
-        return api.sendEditorAllData(false);
-    }, transmitted)) << "the full send did not complete";
+    ASSERT_TRUE(transfer(
+        [&] {
+            api.setWaitingBulkTransmit(true);
+            return api.sendEditorAllData(false);
+        },
+        transmitted))
+        << "the full send did not complete";
 
     // What the synthesizer holds now comes back as what was sent.
     ASSERT_TRUE(fullReceive());

@@ -54,7 +54,9 @@ inline QString qs(const std::string& s)
 inline std::string templateDifference(RemoteMemAPI& api, int bank, int t, const zelksim::TemplateImage& image)
 {
     namespace f = zelksim::fields;
-    auto text = [&](int controller, int param) { return api.getParamQString(ParamAddress(bank, t, controller, param)); };
+    auto text = [&](int controller, int param) {
+        return api.getParamQString(ParamAddress(bank, t, controller, param));
+    };
     auto number = [&](int controller, int param) {
         return api.getParam(ParamAddress(bank, t, controller, param)).getCurrentValue();
     };
@@ -90,9 +92,11 @@ inline void writeTemplate(RemoteMemAPI& api, int bank, int t, const zelksim::Tem
     api.setParam(ParamAddress(bank, t, ParamAddress::kQPXiNameController, -1), qs(image.text(f::instrumentName())));
     api.setParam(ParamAddress(bank, t, ParamAddress::kControlTypeController, -1), long(image.number(f::controlType())));
     for (int k = 0; k < 12; ++k) {
-        api.setParam(ParamAddress(bank, t, k, ParamAddress::kRemoteNumberParam), qs(image.text(f::knobRemoteNumber(k))));
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kRemoteNumberParam),
+                     qs(image.text(f::knobRemoteNumber(k))));
         api.setParam(ParamAddress(bank, t, k, ParamAddress::kDisplayNameParam), qs(image.text(f::knobDisplayName(k))));
-        api.setParam(ParamAddress(bank, t, k, ParamAddress::kCCNumberParam), long(image.number(f::knobControlNumber(k))));
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kCCNumberParam),
+                     long(image.number(f::knobControlNumber(k))));
         api.setParam(ParamAddress(bank, t, k, ParamAddress::kDisplayFormatParam),
                      long(image.number(f::knobDisplayFormat(k))));
     }

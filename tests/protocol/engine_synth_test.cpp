@@ -41,8 +41,9 @@ protected:
             if (event.kind != zelksim::SynthEvent::Kind::ParamChanged)
                 return;
             std::lock_guard<std::mutex> lock(eventsMutex);
-            changes.append(QStringLiteral("%1 %2").arg(event.mid, 2, 16, QLatin1Char('0')).arg(event.low, 2, 16,
-                                                                                                  QLatin1Char('0')));
+            changes.append(QStringLiteral("%1 %2")
+                               .arg(event.mid, 2, 16, QLatin1Char('0'))
+                               .arg(event.low, 2, 16, QLatin1Char('0')));
         });
         api = std::make_unique<RemoteMemAPI>();
         makeNineBanks(*api);
@@ -80,10 +81,7 @@ protected:
     {
         return core([](SynthCore& c) { return c.stats(); });
     }
-    void command(const std::string& line)
-    {
-        ASSERT_TRUE(synth->command(line).ok) << line;
-    }
+    void command(const std::string& line) { ASSERT_TRUE(synth->command(line).ok) << line; }
     // First template of a bank that differs from the synthesizer's stored bank or edit buffer.
     std::string bankDifference(int bank, bool storedArea)
     {
@@ -222,9 +220,8 @@ TEST_F(EngineWithSynth, KeepsMemoryAndSynthesizerInStepBothWays)
     command("edit name Panel");
     command("edit knob 3 id 3abcdef12");
     command("edit knob 3 cc 101");
-    ASSERT_TRUE(waitFor([&] {
-        return api->getParam(ParamAddress(0, 20, 3, ParamAddress::kCCNumberParam)).getCurrentValue() == 101;
-    }));
+    ASSERT_TRUE(waitFor(
+        [&] { return api->getParam(ParamAddress(0, 20, 3, ParamAddress::kCCNumberParam)).getCurrentValue() == 101; }));
     EXPECT_EQ(api->getParamQString(ParamAddress(0, 20, ParamAddress::kTemplateNameController, -1)), "Panel");
     EXPECT_EQ(api->getParamQString(ParamAddress(0, 20, 3, ParamAddress::kRemoteNumberParam)), "3abcdef12");
     command("store");
