@@ -1,0 +1,318 @@
+#include "EditorMainWindow.h"
+
+#include "CSimpleNotifier.h"
+#include "EditorDefinitions.h"
+#include "EditorLibrary.h"
+#include "EditorTemplate.h"
+#include "RemoteMemAPI.h"
+#include "ShellPanels.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <functional>
+
+namespace {
+
+// The ports of one device by their numbers, inputs and outputs apart.
+struct DevicePorts
+{
+    QMap<int, int> inputs;
+    QMap<int, int> outputs;
+    bool hasInputs = false;
+    bool hasOutputs = false;
+};
+
+// Files one directory entry ("id;name") under its device's base name and port number; entries of any
+// other form are left out.
+void fileEntry(const QString& entry, bool input, QHash<QString, DevicePorts>* table)
+{
+    static const QRegularExpression numberEnding(PortNameNumberReplace);
+    const qsizetype delimiter = entry.indexOf(PortIDNameAndNumberDelimiter);
+    if (delimiter < 1) {
+        return;
+    }
+    bool idOk = false;
+    const int id = entry.left(delimiter).toInt(&idOk, 10);
+    QString name = entry.mid(delimiter + 1);
+    if (!idOk || name.isEmpty() || !numberEnding.match(name).hasMatch()) {
+        return;
+    }
+    name.replace(numberEnding, PortNameNumberDelimiter + QStringLiteral("\\1"));
+    const qsizetype split = name.lastIndexOf(PortNameNumberDelimiter);
+    if (split < 1) {
+        return;
+    }
+    bool numberOk = false;
+    const int number = name.mid(split + 1).toInt(&numberOk, 10);
+    const QString baseName = name.left(split);
+    if (!numberOk || baseName.isEmpty()) {
+        return;
+    }
+    DevicePorts& ports = (*table)[baseName];
+    if (input) {
+        ports.inputs.insert(number, id);
+        ports.hasInputs = true;
+    } else {
+        ports.outputs.insert(number, id);
+        ports.hasOutputs = true;
+    }
+}
+
+bool holdsPortsOneToFive(const QMap<int, int>& ports)
+{
+    return ports.keys() == QList<int>{1, 2, 3, 4, 5};
+}
+
+} // namespace
+
+void EditorMainWindow::updatePortInfoList()
+{
+    static const QRegularExpression filter(PortNameFilter);
+    const QString selectedName =
+        portIndex > 0 && portIndex < portNameList.size() ? portNameList.at(portIndex) : QString();
+
+    QHash<QString, DevicePorts> table;
+    for (const QString& entry : memApi->getInputPortList()) {
+        fileEntry(entry, true, &table);
+    }
+    for (const QString& entry : memApi->getOutputPortList()) {
+        fileEntry(entry, false, &table);
+    }
+
+    portInfoList.clear();
+    portNameList.clear();
+    portNameList.append(PortNotAssigned);
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        const DevicePorts& ports = it.value();
+        if (!filter.match(it.key()).hasMatch() || !ports.hasInputs || !ports.hasOutputs ||
+            !holdsPortsOneToFive(ports.inputs) || !holdsPortsOneToFive(ports.outputs)) {
+            continue;
+        }
+        PortInfo info;
+        info.name = it.key();
+        info.activeSenseInputId = ports.inputs.value(ActiveSensePort);
+        info.communicationInputId = ports.inputs.value(CommunicationPort);
+        info.communicationOutputId = ports.outputs.value(CommunicationPort);
+        portInfoList.append(info);
+        portNameList.append(info.name);
+    }
+
+    // The list's order follows the table, so the selection is found again by its name; a set that is
+    // gone leaves an index that still lies inside the list and names no port set.
+    if (portIndex > 0) {
+        const int found = static_cast<int>(portNameList.indexOf(selectedName));
+        portIndex = found > 0 ? found : 0;
+    }
+}
+
+bool EditorMainWindow::openRoute(int index)
+{
+    const PortInfo& info = portInfoList.at(index - 1);
+    routeActiveSenseInputId = info.activeSenseInputId;
+    routeCommunicationInputId = info.communicationInputId;
+    routeCommunicationOutputId = info.communicationOutputId;
+    routeOpen = memApi->createMIDIComunicationRoute(routeActiveSenseInputId, routeCommunicationInputId,
+                                                    routeCommunicationOutputId);
+    return routeOpen;
+}
+
+void EditorMainWindow::setPortIndex(int index)
+{
+    if (index >= portNameList.size()) {
+        index = 0;
+    }
+    bool changed = false;
+    if ((portIndex > 0) != (index > 0)) {
+        changed = true;
+    } else if (index > 0) {
+        // A set whose route failed to open is opened again when chosen again.
+        const PortInfo& info = portInfoList.at(index - 1);
+        changed = !routeOpen || info.activeSenseInputId != routeActiveSenseInputId ||
+                  info.communicationInputId != routeCommunicationInputId ||
+                  info.communicationOutputId != routeCommunicationOutputId;
+    }
+    if (changed) {
+        portIndex = index;
+        if (index > 0) {
+            if (!openRoute(index)) {
+                portName = portNameList.at(index);
+                portOpenError(portName);
+            }
+        } else {
+            memApi->deleteMIDIComunicationRoute();
+        }
+        memApi->setONLINEstate(0);
+    }
+    settings.setValue(QStringLiteral("PortName"), portNameList.value(portIndex, PortNotAssigned));
+    if (!memApi->isONLINE()) {
+        memApi->setWatchPortActivate(true);
+    }
+}
+
+void EditorMainWindow::setDAWName(const QString& name)
+{
+    const QString previous = dawName;
+    dawName = dawList.contains(name) ? name : QString();
+    settings.setValue(QStringLiteral("DAWName"), dawName);
+    actionQPXiDatabase->setEnabled(isQuorvaneDAW());
+    if (dawName == OtherDAW) {
+        templateEditor->updateDAW();
+        libraryEditor->updateDAW();
+    } else if (dawName != previous) {
+        analyzeQPXi();
+    }
+}
+
+bool EditorMainWindow::isQuorvaneDAW() const
+{
+    return !dawName.isEmpty() && dawName != OtherDAW;
+}
+
+void EditorMainWindow::setWorkingFolder(const QString& filePath)
+{
+    const QDir folder = QFileInfo(filePath).absoluteDir();
+    if (folder.exists()) {
+        settings.setValue(QStringLiteral("WorkingFolder"), folder.absolutePath());
+    }
+}
+
+QString EditorMainWindow::getWorkingFolder()
+{
+    const QString stored = settings.value(QStringLiteral("WorkingFolder")).toString();
+    if (!stored.isEmpty() && QFileInfo(stored).isDir()) {
+        return stored;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    return QDir::homePath();
+}
+
+void EditorMainWindow::showPanel(QWidget* panel)
+{
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->move(EditorViewPos);
+    panel->raise();
+    panel->show();
+}
+
+void EditorMainWindow::analyzeQPXi()
+{
+    launchPanel(analyzePanel, analyzePending, [this] {
+        QWidget* panel = ShellPanels::createAnalyzeQPXi(this, dawName);
+        connect(panel, SIGNAL(finished()), templateEditor, SLOT(updateDAW()));
+        connect(panel, SIGNAL(finished()), libraryEditor, SLOT(updateDAW()));
+        return panel;
+    });
+}
+
+void EditorMainWindow::autoSync(bool sendAfterReceive, bool editBufferOnly)
+{
+    if (closing || !routeOpen) {
+        return;
+    }
+    // The last request's flags are the ones a replay uses.
+    pendingSendAfterReceive = sendAfterReceive;
+    pendingEditBufferOnly = editBufferOnly;
+    const bool shown = launchPanel(autoSyncPanelPtr, autoSyncPending, [this, sendAfterReceive, editBufferOnly] {
+        return ShellPanels::createAutoSync(this, sendAfterReceive, editBufferOnly);
+    });
+    if (shown && activePortPending) {
+        activePortPending = false;
+        ShellPanels::autoSyncActivePort(autoSyncPanelPtr);
+    }
+}
+
+bool EditorMainWindow::launchPanel(QPointer<QWidget>& panel, bool& pending, const std::function<QWidget*()>& create)
+{
+    if (lockCount > 0) {
+        pending = true;
+        return false;
+    }
+    pending = false;
+    if (panel.isNull()) {
+        panel = create();
+    }
+    showPanel(panel);
+    return true;
+}
+
+void EditorMainWindow::portOpenError(const QString& name)
+{
+    launchPanel(portOpenErrorPanelPtr, portOpenErrorPending,
+                [this, name] { return ShellPanels::createPortOpenError(this, name); });
+}
+
+void EditorMainWindow::portNotFound()
+{
+    launchPanel(portNotFoundPanelPtr, portNotFoundPending, [this] { return ShellPanels::createPortNotFound(this); });
+}
+
+void EditorMainWindow::windowLock()
+{
+    if (lockCount <= 0) {
+        menuBar->setEnabled(false);
+        lockCount = 0;
+    }
+    ++lockCount;
+}
+
+void EditorMainWindow::windowUnlock()
+{
+    if (destroying) {
+        return;
+    }
+    const int before = lockCount--;
+    if (before > 1) {
+        return;
+    }
+    menuBar->setEnabled(true);
+    QGuiApplication::restoreOverrideCursor();
+    lockCount = 0;
+    if (analyzePending) {
+        analyzeQPXi();
+    }
+    if (autoSyncPending) {
+        autoSync(pendingSendAfterReceive, pendingEditBufferOnly);
+    }
+    if (portOpenErrorPending) {
+        portOpenError(portName);
+    }
+    if (portNotFoundPending) {
+        portNotFound();
+    }
+}
+
+void EditorMainWindow::activePort()
+{
+    memApi->setWatchPortActivate(false);
+    memApi->setNeedToWaitAutoSyncDoneFlag(true);
+    if (autoSyncPanelPtr.isNull()) {
+        const bool edited = !fileNameNotifier->getMemAPIString().isEmpty() || notifierValue(fileEditFlagNotifier) == 1;
+        autoSync(edited, !edited);
+        if (autoSyncPanelPtr.isNull()) {
+            // A refused request would otherwise hold file opening back for good; a pending one keeps it.
+            if (!autoSyncPending) {
+                memApi->setNeedToWaitAutoSyncDoneFlag(false);
+            }
+            activePortPending = true;
+            return;
+        }
+    }
+    ShellPanels::autoSyncActivePort(autoSyncPanelPtr);
+}
+
+void EditorMainWindow::updateOnline()
+{
+    const int value = notifierValue(onlineNotifier);
+    lblOnline->setVisible(value != 0);
+    memApi->setWatchPortActivate(value == 0);
+    updatesMenuEnabled();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+class QWidget;
+
+namespace kwtest {
+
+// Environment variable naming the folder where the shell's tests leave screenshots for the test script.
+inline constexpr const char* kScreenshotDirVariable = "KW_SCREENSHOT_DIR";
+
+// Renders the widget (a main window or a panel with the window behind it) into <KW_SCREENSHOT_DIR>/<name>.png;
+// does nothing when the variable is not set. True when a file was written.
+bool saveAppScreenshot(QWidget* widget, const QString& name);
+
+// Runs the Qt event loop (deferred deletions included) until predicate() holds or the deadline passes.
+bool processUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+
+} // namespace kwtest

@@ -1,0 +1,7 @@
+# The application shell: start-up, the main window, ports and route, the panel lock, window behaviour.
+kw_add_app_test(app_shell_tests SOURCES
+    ShellFixture.h
+    ShellStartTest.cpp
+    ShellPortsTest.cpp
+    ShellWindowTest.cpp
+    ShellHelpersTest.cpp)
