@@ -1,12 +1,14 @@
 #include "ShellFixture.h"
 
 #include "EditorDefinitions.h"
+#include "ParamAddress.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QTemporaryDir>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -140,4 +142,34 @@ TEST_F(ShellFixture, DAWChoiceAndWorkingFolder)
         << "long paths are kept whole";
     folder.remove();
     EXPECT_EQ(window->getWorkingFolder(), documents);
+}
+
+TEST_F(ShellFixture, ActiveSensingAsksForAutoSyncByWhetherTheBankWasEdited)
+{
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    startWindow(false);
+    ASSERT_TRUE(window->isRouteOpen());
+
+    memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 1);
+    std::thread([api = memApi.get()] { api->emitPortActivatedSignal(); }).join();
+    ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() != nullptr; }));
+    EXPECT_TRUE(window->autoSyncPanel()->property("sendAfterReceive").toBool()) << "an edited bank is sent";
+    EXPECT_FALSE(window->autoSyncPanel()->property("editBufferOnly").toBool());
+    EXPECT_TRUE(memApi->needToWaitAutoSyncDone());
+    EXPECT_FALSE(memApi->isWatchPortActivate());
+    ASSERT_TRUE(closePanel(window->autoSyncPanel()));
+
+    // Announced while another panel holds the window: auto-sync waits, file opening keeps waiting for it.
+    memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 0);
+    memApi->setNeedToWaitAutoSyncDoneFlag(false);
+    window->viewStore();
+    std::thread([api = memApi.get()] { api->emitPortActivatedSignal(); }).join();
+    ASSERT_TRUE(kwtest::processUntil([&] { return memApi->needToWaitAutoSyncDone(); }));
+    EXPECT_EQ(window->autoSyncPanel(), nullptr);
+    ASSERT_TRUE(closePanel(window->findChild<QWidget*>(QStringLiteral("StoreConfirm"))));
+    ASSERT_NE(window->autoSyncPanel(), nullptr);
+    EXPECT_FALSE(window->autoSyncPanel()->property("sendAfterReceive").toBool()) << "an unedited bank is received";
+    EXPECT_TRUE(window->autoSyncPanel()->property("editBufferOnly").toBool());
 }
