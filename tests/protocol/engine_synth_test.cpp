@@ -366,7 +366,11 @@ TEST_F(EngineWithSynth, RouteRefusesSharedPortsAndLeavesNothingOfAFailedSide)
     namespace f = zelksim::fields;
     ASSERT_TRUE(waitFor([&] { return edited(8).number(f::knobControlNumber(0)) == 42; }));
 
-    // Teardown while the synthesizer keeps talking, twice, and a rebuilt route works again.
+    // Teardown in the middle of a transfer, with the decoder starting sending passes, and while the
+    // synthesizer keeps talking; twice; a rebuilt route works again.
+    other.setWaitingBulkReceive(true);
+    ASSERT_TRUE(other.sendHardWareDataReq(true));
+    ASSERT_TRUE(waitFor([&] { return stats().bulkRequestsAnswered > 2; }));
     command("sense 1");
     other.deleteMIDIComunicationRoute();
     other.deleteMIDIComunicationRoute();
