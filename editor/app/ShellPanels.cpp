@@ -1,5 +1,8 @@
 #include "ShellPanels.h"
 
+#include "AutoSync.h"
+#include "ConfirmPanels.h"
+
 #include "CText.h"
 #include "EditorMainWindow.h"
 #include "EditorShell.h"
@@ -55,24 +58,24 @@ QWidget* createAnalyzeQPXi(EditorMainWindow* mainWindow, const QString& dawName)
 
 QWidget* createAutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool editBufferOnly)
 {
-    QWidget* panel = new PlaceholderPanel(mainWindow, QStringLiteral("AutoSync"), QStringLiteral("AutoSync"));
-    panel->setProperty("sendAfterReceive", sendAfterReceive);
-    panel->setProperty("editBufferOnly", editBufferOnly);
-    return panel;
+    return new AutoSync(mainWindow, sendAfterReceive, editBufferOnly);
 }
 
-void autoSyncActivePort(QWidget*) {}
+void autoSyncActivePort(QWidget* autoSyncPanel)
+{
+    if (auto* panel = qobject_cast<AutoSync*>(autoSyncPanel)) {
+        panel->activePort();
+    }
+}
 
 QWidget* createPortOpenError(EditorMainWindow* mainWindow, const QString& name)
 {
-    QWidget* panel = new PlaceholderPanel(mainWindow, QStringLiteral("PortOpenError"), name);
-    panel->setProperty("portName", name);
-    return panel;
+    return new PortOpenError(mainWindow, name);
 }
 
 QWidget* createPortNotFound(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("PortNotFound"), QStringLiteral(" MIDI port is not found."));
+    return new PortNotFound(mainWindow);
 }
 
 QWidget* createSetup(EditorMainWindow* mainWindow)
@@ -82,38 +85,37 @@ QWidget* createSetup(EditorMainWindow* mainWindow)
 
 QWidget* createAbout(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("About"), QStringLiteral("Knobwright Ver.1.0.2"));
+    return new About(mainWindow);
 }
 
-QWidget* createCloseConfirm(EditorMainWindow* mainWindow, int)
+QWidget* createCloseConfirm(EditorMainWindow* mainWindow, int nextAction)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("CloseConfirm"), QStringLiteral(" Save changes?"));
+    return new CloseConfirm(mainWindow, static_cast<CloseConfirm::NextActionType>(nextAction));
 }
 
 QWidget* createExitAnywayConfirm(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("ExitAnywayConfirm"),
-                                QStringLiteral("Unsaved changes. Exit anyway?"));
+    return new ExitAnywayConfirm(mainWindow);
 }
 
 QWidget* createResetStoredConfirm(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("ResetStoredConfirm"), QString());
+    return new ResetStoredConfirm(mainWindow);
 }
 
 QWidget* createRestoreHWConfirm(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("RestoreHWConfirm"), QString());
+    return new RestoreHWConfirm(mainWindow);
 }
 
 QWidget* createFactorysetConfirm(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("FactorysetConfirm"), QString());
+    return new FactorysetConfirm(mainWindow);
 }
 
 QWidget* createStoreConfirm(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("StoreConfirm"), QStringLiteral("Are you sure?"));
+    return new StoreConfirm(mainWindow);
 }
 
 } // namespace ShellPanels

@@ -1,0 +1,374 @@
+#include "AutoSync.h"
+
+#include "CSimpleNotifier.h"
+#include "EditorMainWindow.h"
+#include "EditorShell.h"
+#include "ParamAddress.h"
+#include "RemoteMemAPI.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QTimerEvent>
+
+namespace {
+
+constexpr int kStoredBank = 1;
+constexpr int kReceivedStoredBank = 2;
+constexpr int kReceivedEditBank = 3;
+constexpr int kLedIntervalMs = 50;
+// The light strip moves by this many pixels a frame.
+constexpr int kLedStride = 7;
+// The pop-up lies just under the port pull-down, as wide as it.
+const QPoint PopupMidiPortPosition(89, 167);
+constexpr int kPopupWidth = 265;
+constexpr int kPopupTextWidth = 229;
+constexpr int kPopupScreenWidth = 270;
+
+AutoSync::Timeouts& configuredTimeouts()
+{
+    static AutoSync::Timeouts timeouts;
+    return timeouts;
+}
+
+} // namespace
+
+void AutoSync::setDefaultTimeouts(Timeouts timeouts)
+{
+    configuredTimeouts() = timeouts;
+}
+
+AutoSync::Timeouts AutoSync::defaultTimeouts()
+{
+    return configuredTimeouts();
+}
+
+AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool editBufferOnly)
+    : AutoSync(mainWindow, sendAfterReceive, editBufferOnly, defaultTimeouts())
+{
+}
+
+AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool editBufferOnly, Timeouts timeouts)
+    : EditorOverlap(mainWindow), sendAfterReceive(sendAfterReceive), editBufferOnly(editBufferOnly), timeouts(timeouts),
+      ledPixmap(QStringLiteral(":/images/bram_led_autosync.png"))
+{
+    setupUi(this);
+    adjustFont(this);
+    mainWindow->installTabCanceller(this);
+    fileEditFlagNotifier = new CSimpleNotifier(QStringLiteral("fileEditFlag"), this);
+    createMemProxyController(mainWindow->getControllerFactory(), this);
+
+    lblAnimation->hide();
+    txtMessage->hide();
+    lblError->hide();
+    btnRetry->hide();
+
+    mainWindow->updatePortInfoList();
+    portNameList = mainWindow->getPortNameList();
+    portIndex = mainWindow->getPortIndex();
+    if (portIndex < 0 || portIndex >= portNameList.size()) {
+        portIndex = 0;
+    }
+    txtMidiPort->setText(portNameList.value(portIndex));
+    if (portIndex == 0) {
+        btnStart->hide();
+    }
+
+    connect(btnMidiPort, &QAbstractButton::clicked, this, &AutoSync::popupMidiPort);
+    connect(btnStart, &QAbstractButton::clicked, this, &AutoSync::start);
+    connect(btnRetry, &QAbstractButton::clicked, this, &AutoSync::start);
+    // The panel's own close, which also lets file opening go on; the form's would be the widget's.
+    connect(btnClose, &QAbstractButton::clicked, this, &AutoSync::close);
+    connect(btnCancel, &QAbstractButton::clicked, this, &AutoSync::close);
+    installShortcut(QStringLiteral("Return"), SLOT(emulateStartPressing()));
+    installShortcut(QStringLiteral("Enter"), SLOT(emulateStartPressing()));
+    installShortcut(QStringLiteral("Escape"), SLOT(emulateClosePressing()));
+}
+
+AutoSync::~AutoSync()
+{
+    // Gone in the middle of a transfer (the window is going): leave the memory service as a failure would.
+    if (receiving || sending) {
+        memApi->revokeReceivedBulk();
+        memApi->setWaitingBulkReceive(false);
+        memApi->setWaitingBulkTransmit(false);
+        memApi->allowToRaiseFileEditFlag();
+    }
+    if (waitCursorShown) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void AutoSync::activePort()
+{
+    if (!errorShown) {
+        start();
+    }
+}
+
+void AutoSync::start()
+{
+    // An announcement queued before the synchronisation ended may still reach the closed panel.
+    if (timeoutTimerId != 0 || synchronised) {
+        return;
+    }
+    mainWindow->setPortIndex(portIndex);
+    showTransferLook();
+    closeLock();
+    ledStep = 0;
+    ledTimerId = startTimer(kLedIntervalMs);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    waitCursorShown = true;
+    if (memApi->getBankAvailableFlag(kReceivedStoredBank).getCurrentValue() == 0 &&
+        memApi->getBankAvailableFlag(kReceivedEditBank).getCurrentValue() == 0) {
+        bulkReceive();
+    } else {
+        bulkSend(editBufferOnly);
+    }
+}
+
+void AutoSync::showTransferLook()
+{
+    lblAnimation->setPixmap(QPixmap());
+    lblAnimation->show();
+    txtMessage->setText(QString());
+    txtMessage->show();
+    lblError->hide();
+    btnClose->hide();
+    btnMidiPort->hide();
+    btnStart->hide();
+    btnRetry->hide();
+    btnCancel->hide();
+}
+
+void AutoSync::showErrorLook()
+{
+    lblAnimation->hide();
+    txtMessage->hide();
+    lblError->show();
+    btnStart->hide();
+    btnClose->show();
+    btnMidiPort->show();
+    btnRetry->show();
+    btnCancel->show();
+}
+
+void AutoSync::bulkReceive()
+{
+    memApi->denyToRaiseFileEditFlag();
+    receiving = true;
+    receiveWithEditBuffer = !sendAfterReceive;
+    memApi->setWaitingBulkReceive(true);
+    txtMessage->setText(QStringLiteral("Receiving"));
+    connect(memApi, &RemoteMemAPI::completeBulkReceive, this, &AutoSync::bulkReceived, Qt::UniqueConnection);
+    timeoutTimerId = startTimer(timeouts.receiveMs);
+    if (!memApi->sendHardWareDataReq(receiveWithEditBuffer)) {
+        bulkError();
+    }
+}
+
+void AutoSync::bulkSend(bool editBufferOnlyNow)
+{
+    memApi->denyToRaiseFileEditFlag();
+    sending = true;
+    memApi->setWaitingBulkTransmit(true);
+    txtMessage->setText(QStringLiteral("Sending"));
+    connect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended, Qt::UniqueConnection);
+    timeoutTimerId = startTimer(timeouts.sendMs);
+    if (!memApi->sendEditorAllData(editBufferOnlyNow)) {
+        bulkError();
+    }
+}
+
+void AutoSync::bulkReceived()
+{
+    if (!receiving) {
+        return;
+    }
+    receiving = false;
+    disconnect(memApi, &RemoteMemAPI::completeBulkReceive, this, &AutoSync::bulkReceived);
+    stopTimer(&timeoutTimerId);
+    memApi->allowToRaiseFileEditFlag();
+
+    // Only what was asked for arrived: a receive without the edit buffer leaves bank 3 as it was, so
+    // that a later reset to the data at start-up cannot send what was never received.
+    memApi->setBankAvailableFlag(1, kReceivedStoredBank);
+    if (receiveWithEditBuffer) {
+        memApi->setBankAvailableFlag(1, kReceivedEditBank);
+    }
+
+    if (sendAfterReceive) {
+        bulkSend(editBufferOnly);
+        return;
+    }
+
+    memApi->denyToRaiseFileEditFlag();
+    const ParamAddress currentTemplate(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
+    const long reported = memApi->getParam(currentTemplate).getCurrentValue();
+    memApi->copyBank(kReceivedStoredBank, kStoredBank);
+    memApi->copyBank(kReceivedEditBank, 0);
+    memApi->setParam(currentTemplate, reported);
+    memApi->allowToRaiseFileEditFlag();
+
+    memApi->setONLINEstate(1);
+    if (memApi->isFileOpenRequestExist()) {
+        memApi->setFileOpenRequestFlag(false);
+    } else {
+        // The received data count as unsaved changes.
+        fileEditFlagNotifier->setMemAPICurrentValue(1);
+    }
+    syncSucceeded();
+}
+
+void AutoSync::bulkSended()
+{
+    if (!sending) {
+        return;
+    }
+    memApi->allowToRaiseFileEditFlag();
+    sending = false;
+    disconnect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended);
+    memApi->setONLINEstate(1);
+    syncSucceeded();
+}
+
+void AutoSync::syncSucceeded()
+{
+    stopTimer(&timeoutTimerId);
+    stopTimer(&ledTimerId);
+    if (waitCursorShown) {
+        waitCursorShown = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
+    closeUnlock();
+    memApi->setNeedToWaitAutoSyncDoneFlag(false);
+    synchronised = true;
+    QWidget::close();
+}
+
+void AutoSync::bulkError()
+{
+    stopTimer(&timeoutTimerId);
+    stopTimer(&ledTimerId);
+    errorShown = true;
+    if (receiving) {
+        receiving = false;
+        memApi->revokeReceivedBulk();
+        memApi->setWaitingBulkReceive(false);
+        disconnect(memApi, &RemoteMemAPI::completeBulkReceive, this, &AutoSync::bulkReceived);
+        memApi->clearTransmitedBulkReqCounter();
+    }
+    if (sending) {
+        sending = false;
+        memApi->setWaitingBulkTransmit(false);
+        disconnect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended);
+        memApi->clearTransmitedBulkCounter();
+    }
+    memApi->clearTransmitQueue();
+    showErrorLook();
+    if (waitCursorShown) {
+        waitCursorShown = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
+    closeUnlock();
+    memApi->allowToRaiseFileEditFlag();
+}
+
+void AutoSync::stopTimer(int* id)
+{
+    if (*id != 0) {
+        killTimer(*id);
+        *id = 0;
+    }
+}
+
+void AutoSync::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == ledTimerId && ledTimerId != 0) {
+        const QSize area = lblAnimation->size();
+        QPixmap frame(area);
+        frame.fill(Qt::transparent);
+        {
+            QPainter painter(&frame);
+            painter.drawPixmap(kLedStride * ledStep - ledPixmap.width() + kLedStride, 0, ledPixmap);
+        }
+        lblAnimation->setPixmap(frame);
+        if (kLedStride * ledStep - ledPixmap.width() + 2 * kLedStride < area.width()) {
+            ++ledStep;
+        } else {
+            ledStep = 0;
+        }
+    } else if (event->timerId() == timeoutTimerId && timeoutTimerId != 0) {
+        bulkError();
+    }
+}
+
+void AutoSync::popupMidiPort()
+{
+    auto* menu = new QMenu(this);
+    menu->setFont(mainWindow->font());
+    menu->setFixedWidth(kPopupWidth);
+    const QFontMetrics metrics(menu->font());
+    QList<QAction*> actions;
+    for (QString name : std::as_const(portNameList)) {
+        while (metrics.horizontalAdvance(name + QLatin1Char(' ')) <= kPopupTextWidth) {
+            name += QLatin1Char(' ');
+        }
+        actions.append(menu->addAction(name));
+    }
+
+    QPoint position = mapToGlobal(PopupMidiPortPosition);
+    const QScreen* screen = QGuiApplication::screenAt(position);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen != nullptr) {
+        const QRect area = screen->geometry();
+        const int height = menu->sizeHint().height();
+        if (position.x() + kPopupScreenWidth > area.right() + 1) {
+            position.setX(area.right() - (kPopupScreenWidth - 1));
+        }
+        if (position.y() + height > area.bottom() + 1) {
+            position.setY(area.bottom() + 1 - height);
+        }
+    }
+    QAction* chosen = menu->exec(position);
+    const int index = static_cast<int>(actions.indexOf(chosen));
+    if (chosen != nullptr && index >= 0) {
+        selectPort(index);
+    }
+}
+
+void AutoSync::selectPort(int index)
+{
+    txtMidiPort->setText(portNameList.value(index));
+    portIndex = index;
+    btnStart->setVisible(index > 0 && !errorShown);
+    btnRetry->setVisible(index > 0 && errorShown);
+}
+
+void AutoSync::close()
+{
+    // While a transfer runs the close is refused, and file opening still waits for its end.
+    if (QWidget::close()) {
+        memApi->setNeedToWaitAutoSyncDoneFlag(false);
+    }
+}
+
+void AutoSync::emulateStartPressing()
+{
+    // Return and Enter press the button that is there: nothing while it is hidden (no port chosen, or
+    // a transfer running).
+    COnOffButton* button = errorShown ? btnRetry : btnStart;
+    if (button->isVisibleTo(this)) {
+        emulateButtonPressing(button);
+    }
+}
+
+void AutoSync::emulateClosePressing()
+{
+    emulateButtonPressing(btnClose);
+}

@@ -1,0 +1,427 @@
+#include "PanelFixture.h"
+
+#include "CText.h"
+#include "ParamAddress.h"
+#include "ShellPanels.h"
+#include "SimSynthTemplate.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+#include <QTimer>
+
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace f = zelksim::fields;
+
+const QString kSynthName = QStringLiteral("Telvor ZELK6/ZELK8");
+constexpr int kTemplates = 50;
+constexpr int kKnobs = 12;
+
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+// Where the editor's template differs from the synthesizer's image; empty when they agree.
+std::string templateDifference(RemoteMemAPI& api, int bank, int t, const zelksim::TemplateImage& image)
+{
+    const auto str = [&](int c, int p) { return api.getParamQString(ParamAddress(bank, t, c, p)); };
+    const auto num = [&](int c, int p) { return api.getParam(ParamAddress(bank, t, c, p)).getCurrentValue(); };
+    const std::string where = "bank " + std::to_string(bank) + " template " + std::to_string(t);
+    if (str(ParamAddress::kTemplateNameController, -1) != text(image.text(f::templateName())) ||
+        str(ParamAddress::kQPXiNameController, -1) != text(image.text(f::instrumentName())) ||
+        num(ParamAddress::kControlTypeController, -1) != image.number(f::controlType())) {
+        return where + ": name '" + str(ParamAddress::kTemplateNameController, -1).toStdString() + "' vs '" +
+               image.text(f::templateName()) + "', or instrument or control type";
+    }
+    for (int k = 0; k < kKnobs; ++k) {
+        if (str(k, ParamAddress::kRemoteNumberParam) != text(image.text(f::knobRemoteNumber(k))) ||
+            str(k, ParamAddress::kDisplayNameParam) != text(image.text(f::knobDisplayName(k))) ||
+            num(k, ParamAddress::kCCNumberParam) != image.number(f::knobControlNumber(k)) ||
+            num(k, ParamAddress::kDisplayFormatParam) != image.number(f::knobDisplayFormat(k))) {
+            return where + " knob " + std::to_string(k);
+        }
+    }
+    return {};
+}
+
+// Writes the image into the editor's template as an edit would.
+void writeTemplate(RemoteMemAPI& api, int bank, int t, const zelksim::TemplateImage& image)
+{
+    api.setParam(ParamAddress(bank, t, ParamAddress::kTemplateNameController, -1), text(image.text(f::templateName())));
+    api.setParam(ParamAddress(bank, t, ParamAddress::kQPXiNameController, -1), text(image.text(f::instrumentName())));
+    api.setParam(ParamAddress(bank, t, ParamAddress::kControlTypeController, -1), long(image.number(f::controlType())));
+    for (int k = 0; k < kKnobs; ++k) {
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kRemoteNumberParam),
+                     text(image.text(f::knobRemoteNumber(k))));
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kDisplayNameParam),
+                     text(image.text(f::knobDisplayName(k))));
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kCCNumberParam),
+                     long(image.number(f::knobControlNumber(k))));
+        api.setParam(ParamAddress(bank, t, k, ParamAddress::kDisplayFormatParam),
+                     long(image.number(f::knobDisplayFormat(k))));
+    }
+}
+
+long value(RemoteMemAPI& api, const ParamAddress& address)
+{
+    return api.getParam(address).getCurrentValue();
+}
+
+const ParamAddress kOnline(ParamAddress::kOnlineStateBank, -1, -1, -1);
+const ParamAddress kFileEditFlag(ParamAddress::kFileEditFlagBank, -1, -1, -1);
+const ParamAddress kCurrentTemplate(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
+
+} // namespace
+
+class AutoSyncFixture : public PanelFixture
+{
+protected:
+    AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
+
+    template <typename F> auto core(F&& f)
+    {
+        return synth->withCore([&](zelksim::SynthCore& c, zelksim::Millis now) { return f(c, now); });
+    }
+
+    // Where the editor's bank differs from the synthesizer's stored (or edit) templates; empty when equal.
+    std::string bankDifference(int bank, bool editBuffer)
+    {
+        for (int t = 0; t < kTemplates; ++t) {
+            const zelksim::TemplateImage image = core([&](zelksim::SynthCore& c, zelksim::Millis) {
+                return editBuffer ? c.editTemplate(t) : c.storedTemplate(t);
+            });
+            std::string difference = templateDifference(*memApi, bank, t, image);
+            if (!difference.empty()) {
+                return difference;
+            }
+        }
+        return {};
+    }
+
+    // Chooses entry index of the port pop-up as the user would.
+    void choosePort(int index)
+    {
+        bool chosen = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr) << "no port pop-up";
+            ASSERT_LT(index, menu->actions().size());
+            for (int i = 0; i < menu->actions().size(); ++i) {
+                EXPECT_EQ(menu->actions().at(i)->text().trimmed(), window->getPortNameList().value(i));
+            }
+            menu->setActiveAction(menu->actions().at(index));
+            QTest::keyClick(menu, Qt::Key_Return);
+            chosen = true;
+        });
+        QTest::mouseClick(panel()->btnMidiPort, Qt::LeftButton);
+        EXPECT_TRUE(chosen);
+        activate();
+    }
+
+    bool online() { return value(*memApi, kOnline) == 1; }
+};
+
+TEST_F(AutoSyncFixture, ReachesOnlineAfterAFullReceiveThatMatchesTheSynthesizer)
+{
+    startSynth();
+    core([](zelksim::SynthCore& c, zelksim::Millis now) {
+        c.fillPattern(11);
+        return c.hardwareSelectTemplate(17, now);
+    });
+    ASSERT_TRUE(synth->waitUntilSent(2s));
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr) << "start-up with the synthesizer present asks for auto-sync";
+    QPointer<QWidget> guard(panel());
+    EXPECT_EQ(panel()->txtMidiPort->text(), kSynthName);
+    EXPECT_TRUE(panel()->btnStart->isVisible());
+    EXPECT_FALSE(panel()->btnRetry->isVisible());
+    EXPECT_FALSE(panel()->lblError->isVisible());
+    EXPECT_EQ(panel()->geometry(), QRect(EditorViewPos, QSize(442, 419)));
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync"));
+
+    // The synthesizer's active sensing starts the exchange without a key.
+    ASSERT_TRUE(kwtest::processUntil([&] { return guard.isNull() || panel()->isTransferRunning(); }));
+    // An announcement that reaches the panel after it finished starts nothing (this connection comes
+    // after the panel's own, so it runs once the panel has closed).
+    bool lateAnnouncementIgnored = false;
+    QObject::connect(memApi.get(), &RemoteMemAPI::completeBulkReceive, window.get(), [&] {
+        auto* sync = qobject_cast<AutoSync*>(guard.data());
+        if (sync != nullptr && !sync->isVisible()) {
+            ShellPanels::autoSyncActivePort(sync);
+            lateAnnouncementIgnored = !sync->isTransferRunning();
+        }
+    });
+    ASSERT_TRUE(gone(guard, 30s)) << "auto-sync did not complete";
+    EXPECT_TRUE(lateAnnouncementIgnored);
+    EXPECT_TRUE(online());
+    EXPECT_TRUE(window->lblOnline->isVisible());
+    EXPECT_EQ(bankDifference(0, true), "") << "the working bank is the synthesizer's edit buffer";
+    EXPECT_EQ(bankDifference(1, false), "") << "the stored data are the synthesizer's stored bank";
+    EXPECT_EQ(value(*memApi, kCurrentTemplate), 17) << "the synthesizer's current template survives the copy";
+    EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 1);
+    EXPECT_EQ(memApi->getBankAvailableFlag(3).getCurrentValue(), 1);
+    EXPECT_EQ(value(*memApi, kFileEditFlag), 1) << "received data count as unsaved";
+    EXPECT_TRUE(memApi->isAllowToRaiseFileEditFlag());
+    EXPECT_FALSE(memApi->needToWaitAutoSyncDone());
+    EXPECT_EQ(window->getLockCount(), 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->btnWindowClose->isVisible());
+}
+
+TEST_F(AutoSyncFixture, SendingLeavesTheSynthesizerMemoryEqualToTheEditor)
+{
+    startSynth();
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.fillPattern(3);
+        return 0;
+    });
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s)) << "the first auto-sync did not complete";
+    ASSERT_TRUE(online());
+
+    // Offline edits of both banks, then a later synchronisation: it sends, the banks being received now.
+    memApi->setONLINEstate(0);
+    for (int t = 0; t < kTemplates; ++t) {
+        writeTemplate(*memApi, 0, t, zelksim::TemplateImage::pattern(40, t));
+        writeTemplate(*memApi, 1, t, zelksim::TemplateImage::pattern(41, t));
+    }
+    memApi->setParam(kCurrentTemplate, 33);
+    window->autoSync(true, false);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<QWidget> guard(panel());
+    activate();
+    press(panel(), QStringLiteral("Return"));
+    ASSERT_TRUE(kwtest::processUntil([&] { return guard.isNull() || panel()->isSending(); }));
+    ASSERT_TRUE(gone(guard, 30s)) << "the send did not complete";
+    EXPECT_TRUE(online());
+    EXPECT_EQ(bankDifference(0, true), "") << "the synthesizer's edit buffer is the working bank";
+    EXPECT_EQ(bankDifference(1, false), "") << "the synthesizer's stored bank is the stored data";
+    EXPECT_EQ(core([](zelksim::SynthCore& c, zelksim::Millis) { return c.currentTemplate(); }), 33);
+}
+
+TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnceItAnswers)
+{
+    AutoSync::setDefaultTimeouts({600, 600});
+    startSynth();
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.setSilent(true);
+        return 0;
+    });
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    activate();
+    press(sync, QStringLiteral("Return"));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isReceiving(); })) << "Return did not press Start";
+    EXPECT_EQ(sync->txtMessage->text(), QStringLiteral("Receiving"));
+    EXPECT_TRUE(sync->lblAnimation->isVisible());
+    EXPECT_FALSE(sync->btnClose->isVisible());
+    EXPECT_FALSE(sync->btnCancel->isVisible());
+    EXPECT_FALSE(window->btnWindowClose->isVisible()) << "the window cannot close during a transfer";
+    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_TRUE(kwtest::processUntil([&] { return !sync->lblAnimation->pixmap().isNull(); }));
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-receiving"));
+
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s)) << "no time-out";
+    EXPECT_FALSE(sync->isTransferRunning());
+    EXPECT_TRUE(sync->lblError->isVisible());
+    EXPECT_TRUE(sync->btnRetry->isVisible());
+    EXPECT_FALSE(sync->btnStart->isVisible());
+    EXPECT_TRUE(sync->btnClose->isVisible());
+    EXPECT_TRUE(sync->btnMidiPort->isVisible());
+    EXPECT_FALSE(sync->txtMessage->isVisible());
+    EXPECT_FALSE(online());
+    EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
+    EXPECT_EQ(memApi->getBankAvailableFlag(3).getCurrentValue(), 0);
+    EXPECT_FALSE(memApi->getBulkRecieveEnableFlag()) << "late dumps are not stored";
+    EXPECT_TRUE(memApi->isAllowToRaiseFileEditFlag());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window->btnWindowClose->isVisible());
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error"));
+
+    // After a failure only the user restarts.
+    ShellPanels::autoSyncActivePort(sync);
+    EXPECT_FALSE(sync->isTransferRunning());
+
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.setSilent(false);
+        return 0;
+    });
+    AutoSync::setDefaultTimeouts({kTestReceiveMs, kTestSendMs});
+    press(sync, QStringLiteral("Return"));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull() || sync->isTransferRunning(); }))
+        << "Return did not press Retry";
+    ASSERT_TRUE(gone(sync, 30s)) << "the retried receive did not complete";
+    EXPECT_TRUE(online());
+    EXPECT_EQ(bankDifference(0, true), "");
+}
+
+TEST_F(AutoSyncFixture, ActiveSensingAnnouncesTheSynthesizerAndStartsAutoSync)
+{
+    startSynth();
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.fillPattern(5);
+        return 0;
+    });
+    startWindow(false);
+    ASSERT_TRUE(window->isRouteOpen());
+    EXPECT_EQ(panel(), nullptr) << "nothing asked for auto-sync at start";
+    ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; })) << "the synthesizer was not announced";
+    EXPECT_TRUE(panel()->isTransferRunning()) << "the announcement starts the exchange";
+    EXPECT_TRUE(memApi->needToWaitAutoSyncDone()) << "file opening waits for the exchange";
+    ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s));
+    EXPECT_TRUE(online());
+    EXPECT_FALSE(memApi->needToWaitAutoSyncDone());
+    EXPECT_EQ(bankDifference(0, true), "");
+}
+
+TEST_F(AutoSyncFixture, ReturnPressesOnlyAStartOrRetryButtonThatIsShown)
+{
+    AutoSync::setDefaultTimeouts({400, 400});
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.setSilent(true);
+        return 0;
+    });
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    activate();
+
+    // Completion signals while nothing of their kind runs change nothing.
+    memApi->emitCompleteBulkReceiveSignal();
+    memApi->emitCompleteBulkTransmitSignal();
+    QTest::qWait(50);
+    ASSERT_FALSE(sync.isNull());
+    EXPECT_FALSE(online());
+
+    choosePort(0);
+    EXPECT_EQ(sync->txtMidiPort->text(), PortNotAssigned);
+    EXPECT_EQ(sync->selectedPortIndex(), 0);
+    EXPECT_FALSE(sync->btnStart->isVisible());
+    EXPECT_FALSE(sync->btnRetry->isVisible());
+    press(sync, QStringLiteral("Return"));
+    press(sync, QStringLiteral("Enter"));
+    QTest::qWait(250);
+    EXPECT_FALSE(sync->isTransferRunning());
+    EXPECT_FALSE(sync->isErrorShown());
+    EXPECT_TRUE(window->isRouteOpen()) << "a hidden Start must not drop the route";
+    EXPECT_EQ(window->getPortIndex(), 1);
+
+    choosePort(1);
+    EXPECT_TRUE(sync->btnStart->isVisible());
+    press(sync, QStringLiteral("Enter"));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s));
+
+    choosePort(1);
+    EXPECT_TRUE(sync->btnRetry->isVisible()) << "after a failure the port choice shows Retry";
+    EXPECT_FALSE(sync->btnStart->isVisible());
+    choosePort(0);
+    EXPECT_FALSE(sync->btnRetry->isVisible());
+    press(sync, QStringLiteral("Return"));
+    QTest::qWait(250);
+    EXPECT_FALSE(sync->isTransferRunning());
+    EXPECT_TRUE(window->isRouteOpen());
+
+    press(sync, QStringLiteral("Escape"));
+    EXPECT_TRUE(gone(sync));
+}
+
+TEST_F(AutoSyncFixture, CloseDuringATransferIsRefusedAndFileOpeningKeepsWaiting)
+{
+    AutoSync::setDefaultTimeouts({1500, 1500});
+    zelksim::SynthOptions slow;
+    slow.replyDelay = 600000;
+    startSynth(slow);
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isTransferRunning(); })) << "sensing did not start it";
+    ASSERT_TRUE(memApi->needToWaitAutoSyncDone());
+    activate();
+
+    press(sync, QStringLiteral("Escape"));
+    QMetaObject::invokeMethod(sync, "close");
+    QTest::qWait(250);
+    ASSERT_FALSE(sync.isNull());
+    EXPECT_TRUE(sync->isVisible());
+    EXPECT_TRUE(memApi->needToWaitAutoSyncDone()) << "a refused close lets file opening wait on";
+    EXPECT_FALSE(window->close()) << "the window stays while the transfer runs";
+
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s));
+    EXPECT_TRUE(memApi->needToWaitAutoSyncDone());
+    QTest::mouseClick(sync->btnCancel, Qt::LeftButton);
+    ASSERT_TRUE(gone(sync));
+    EXPECT_FALSE(memApi->needToWaitAutoSyncDone()) << "Cancel is the panel's own close";
+    EXPECT_FALSE(online());
+}
+
+TEST_F(AutoSyncFixture, ReceiveWithoutTheEditBufferSendsAndLeavesBankThreeUnavailable)
+{
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.fillPattern(21);
+        return 0;
+    });
+    startWindow(false);
+    ASSERT_TRUE(window->isRouteOpen());
+    for (int t = 0; t < kTemplates; ++t) {
+        writeTemplate(*memApi, 0, t, zelksim::TemplateImage::pattern(60, t));
+    }
+    window->autoSync(true, true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    QTest::mouseClick(sync->btnStart, Qt::LeftButton);
+    ASSERT_TRUE(sync->isReceiving());
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull() || sync->isSending(); }, 30s))
+        << "a receive for a file goes on to send";
+    ASSERT_TRUE(gone(sync, 30s));
+    EXPECT_TRUE(online());
+    EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 1);
+    EXPECT_EQ(memApi->getBankAvailableFlag(3).getCurrentValue(), 0) << "the edit buffer was never received";
+    EXPECT_EQ(bankDifference(0, true), "") << "the editor's working bank went to the synthesizer";
+    EXPECT_NE(templateDifference(*memApi, 1, 0, zelksim::TemplateImage::pattern(21, 0)), "")
+        << "received data are not adopted when the editor sends afterwards";
+}
+
+TEST_F(AutoSyncFixture, PendingFileOpenKeepsTheReceivedDataUnflagged)
+{
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    memApi->setFileOpenRequestFlag(true);
+    QTest::mouseClick(sync->btnStart, Qt::LeftButton);
+    ASSERT_TRUE(gone(sync, 30s));
+    EXPECT_TRUE(online());
+    EXPECT_FALSE(memApi->isFileOpenRequestExist());
+    EXPECT_EQ(value(*memApi, kFileEditFlag), 0);
+}
+
+TEST_F(AutoSyncFixture, CloseButtonLetsFileOpeningGoOnWithoutTouchingMemory)
+{
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    startWindow(true);
+    ASSERT_NE(panel(), nullptr);
+    QPointer<AutoSync> sync(panel());
+    memApi->setNeedToWaitAutoSyncDoneFlag(true);
+    QTest::mouseClick(sync->btnClose, Qt::LeftButton);
+    ASSERT_TRUE(gone(sync));
+    EXPECT_FALSE(memApi->needToWaitAutoSyncDone());
+    EXPECT_FALSE(online());
+    EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
+    EXPECT_EQ(window->getLockCount(), 0);
+}
