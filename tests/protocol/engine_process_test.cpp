@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -70,13 +71,23 @@ protected:
         }
         return false;
     }
-    // A transfer between processes may lose a message on a loaded machine: it is then given up as
-    // auto-sync would, and tried again.
+    // A transfer between processes may lose a message on a loaded machine (a client that misses its
+    // cycle): when zelk-sim reports no event for a while the transfer is given up as auto-sync would,
+    // and tried again.
     bool transfer(const std::function<bool()>& start, const std::atomic<int>& completions)
     {
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        for (int attempt = 0; attempt < 6; ++attempt) {
             const int before = completions;
-            if (start() && waitFor([&] { return completions > before; }, 15s))
+            if (!start())
+                return false;
+            qint64 progress = -1;
+            while (waitFor([&] { return completions > before; }, 4s) == false) {
+                const qint64 now = QFileInfo(errorFile).size();
+                if (now == progress)
+                    break;
+                progress = now;
+            }
+            if (completions > before)
                 return true;
             ++retries;
             api.clearTransmitQueue();
@@ -112,6 +123,7 @@ protected:
     std::atomic<int> received{0};
     std::atomic<int> transmitted{0};
     std::atomic<int> activated{0};
+    QString errorFile = kwtest::isolatedRoot() + "/engine-zelk-sim.err";
     int retries = 0;
 };
 
