@@ -143,6 +143,24 @@ private:
     int m_available = 1;
 };
 
+// Reads the file whole; false when it holds more than the bound. Reads at most one byte beyond the bound,
+// so that neither a huge file nor a device that never ends fills the memory, and in pieces, since one
+// read of the bound would reserve all of it every time.
+bool readBounded(QFile& file, QByteArray* bytes)
+{
+    constexpr qint64 kPiece = 64 * 1024;
+    if (file.size() > EditorFile::kMaxFileBytes)
+        return false;
+    bytes->reserve(file.size());
+    while (bytes->size() <= EditorFile::kMaxFileBytes) {
+        const QByteArray piece = file.read(qMin(kPiece, EditorFile::kMaxFileBytes + 1 - bytes->size()));
+        if (piece.isEmpty())
+            break;
+        bytes->append(piece);
+    }
+    return bytes->size() <= EditorFile::kMaxFileBytes;
+}
+
 // A load needs its evacuation slots, and must not load into one of them: the restore would then copy
 // loaded data back over what it meant to keep.
 bool isLoadableBank(RemoteMemAPI* memory, int bank, bool withEditBuffer)
@@ -180,9 +198,8 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
         file->close();
     if (!file->open(QIODevice::ReadOnly) || !isLoadableBank(memory, bank, withEditBuffer))
         return fail(error, kCannotOpen);
-    // Read at most one byte beyond the bound: a device that never ends must not fill the memory.
-    const QByteArray bytes = file->read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) {
+    QByteArray bytes;
+    if (!readBounded(*file, &bytes)) {
         file->close();
         return fail(error, kNotEditorFile);
     }
