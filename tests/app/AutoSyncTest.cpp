@@ -80,6 +80,14 @@ const ParamAddress kCurrentTemplate(0, ParamAddress::kCurrentTemplateNumberTempl
 class AutoSyncFixture : public PanelFixture
 {
 protected:
+    // A quiet synthesizer and the auto-sync panel of the start, waiting for the user.
+    QPointer<AutoSync> startWaitingPanel()
+    {
+        startQuietSynth();
+        startWindow(true);
+        return panel();
+    }
+
     AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
 
     template <typename F> auto core(F&& f)
@@ -283,9 +291,7 @@ TEST_F(AutoSyncFixture, ActiveSensingAnnouncesTheSynthesizerAndStartsAutoSync)
 TEST_F(AutoSyncFixture, ReturnPressesOnlyAStartOrRetryButtonThatIsShown)
 {
     AutoSync::setDefaultTimeouts({400, 400});
-    zelksim::SynthOptions quiet;
-    quiet.senseInterval = 0;
-    startSynth(quiet);
+    startQuietSynth();
     core([](zelksim::SynthCore& c, zelksim::Millis) {
         c.setSilent(true);
         return 0;
@@ -365,9 +371,7 @@ TEST_F(AutoSyncFixture, CloseDuringATransferIsRefusedAndFileOpeningKeepsWaiting)
 
 TEST_F(AutoSyncFixture, ReceiveWithoutTheEditBufferSendsAndLeavesBankThreeUnavailable)
 {
-    zelksim::SynthOptions quiet;
-    quiet.senseInterval = 0;
-    startSynth(quiet);
+    startQuietSynth();
     core([](zelksim::SynthCore& c, zelksim::Millis) {
         c.fillPattern(21);
         return 0;
@@ -395,12 +399,8 @@ TEST_F(AutoSyncFixture, ReceiveWithoutTheEditBufferSendsAndLeavesBankThreeUnavai
 
 TEST_F(AutoSyncFixture, PendingFileOpenKeepsTheReceivedDataUnflagged)
 {
-    zelksim::SynthOptions quiet;
-    quiet.senseInterval = 0;
-    startSynth(quiet);
-    startWindow(true);
-    ASSERT_NE(panel(), nullptr);
-    QPointer<AutoSync> sync(panel());
+    QPointer<AutoSync> sync = startWaitingPanel();
+    ASSERT_FALSE(sync.isNull());
     memApi->setFileOpenRequestFlag(true);
     QTest::mouseClick(sync->btnStart, Qt::LeftButton);
     ASSERT_TRUE(gone(sync, 30s));
@@ -411,12 +411,8 @@ TEST_F(AutoSyncFixture, PendingFileOpenKeepsTheReceivedDataUnflagged)
 
 TEST_F(AutoSyncFixture, CloseButtonLetsFileOpeningGoOnWithoutTouchingMemory)
 {
-    zelksim::SynthOptions quiet;
-    quiet.senseInterval = 0;
-    startSynth(quiet);
-    startWindow(true);
-    ASSERT_NE(panel(), nullptr);
-    QPointer<AutoSync> sync(panel());
+    QPointer<AutoSync> sync = startWaitingPanel();
+    ASSERT_FALSE(sync.isNull());
     memApi->setNeedToWaitAutoSyncDoneFlag(true);
     QTest::mouseClick(sync->btnClose, Qt::LeftButton);
     ASSERT_TRUE(gone(sync));

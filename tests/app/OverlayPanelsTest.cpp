@@ -93,6 +93,20 @@ constexpr int kLibraryEditFlagBank = -5;
 
 } // namespace
 
+// An edited bank and the window's question before it closes.
+class CloseQuestionFixture : public PanelFixture
+{
+protected:
+    CloseConfirm* askBeforeClosing()
+    {
+        startBareWindow();
+        activate();
+        setFlag(*memApi, kFileEditFlagBank, 1);
+        window->closeConfirm(CloseConfirm::CloseMainWindow);
+        return window->findChild<CloseConfirm*>();
+    }
+};
+
 TEST_F(PanelFixture, EachPanelHoldsTheLockShowsItsFormAndClosesOnEscape)
 {
     startBareWindow();
@@ -160,13 +174,9 @@ TEST_F(PanelFixture, NestedPanelsGiveTheMenuBarBackOnlyWhenTheLastIsGone)
     EXPECT_TRUE(window->getMenuBar()->isEnabled());
 }
 
-TEST_F(PanelFixture, CloseQuestionHoldsTheWindowOpenUntilCancelled)
+TEST_F(CloseQuestionFixture, HoldsTheWindowOpenUntilCancelled)
 {
-    startBareWindow();
-    activate();
-    setFlag(*memApi, kFileEditFlagBank, 1);
-    window->closeConfirm(CloseConfirm::CloseMainWindow);
-    auto* panel = window->findChild<CloseConfirm*>();
+    CloseConfirm* panel = askBeforeClosing();
     ASSERT_NE(panel, nullptr);
     QPointer<QWidget> guard(panel);
     EXPECT_TRUE(panel->isCloseLocked());
@@ -184,13 +194,9 @@ TEST_F(PanelFixture, CloseQuestionHoldsTheWindowOpenUntilCancelled)
     EXPECT_EQ(flag(*memApi, kFileEditFlagBank), 1) << "cancelling changes nothing";
 }
 
-TEST_F(PanelFixture, CloseQuestionAnsweredNoClosesTheWindowWithoutSaving)
+TEST_F(CloseQuestionFixture, AnsweredNoClosesTheWindowWithoutSaving)
 {
-    startBareWindow();
-    activate();
-    setFlag(*memApi, kFileEditFlagBank, 1);
-    window->closeConfirm(CloseConfirm::CloseMainWindow);
-    auto* panel = window->findChild<CloseConfirm*>();
+    CloseConfirm* panel = askBeforeClosing();
     ASSERT_NE(panel, nullptr);
     QPointer<QWidget> guard(panel);
     press(panel, QStringLiteral("N"));
@@ -263,9 +269,7 @@ TEST_F(PanelFixture, ExitAnywayDropsBothEditFlagsAndClosesOnYesOnly)
 
 TEST_F(PanelFixture, StoreQuestionStoresAndTellsTheSynthesizerOnYesOnly)
 {
-    zelksim::SynthOptions quiet;
-    quiet.senseInterval = 0;
-    startSynth(quiet);
+    startQuietSynth();
     startWindow(false);
     ASSERT_TRUE(window->isRouteOpen());
     activate();
