@@ -421,3 +421,24 @@ TEST_F(AutoSyncFixture, CloseButtonLetsFileOpeningGoOnWithoutTouchingMemory)
     EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
     EXPECT_EQ(window->getLockCount(), 0);
 }
+
+TEST_F(AutoSyncFixture, RouteThatCannotOpenFailsAtOnceAndItsErrorFollowsThePanel)
+{
+    QPointer<AutoSync> sync = startWaitingPanel();
+    ASSERT_FALSE(sync.isNull());
+    ASSERT_TRUE(window->isRouteOpen());
+    synth.reset();
+    // The route is closed meanwhile, so the start must open the panel's port set again, which is gone.
+    window->setPortIndex(0);
+    QTest::mouseClick(sync->btnStart, Qt::LeftButton);
+    EXPECT_TRUE(sync->isErrorShown()) << "a transfer without a route fails at once";
+    EXPECT_FALSE(sync->isTransferRunning());
+    EXPECT_FALSE(window->isRouteOpen());
+    EXPECT_EQ(window->portOpenErrorPanel(), nullptr) << "the port error waits while the panel holds the window";
+
+    QTest::mouseClick(sync->btnCancel, Qt::LeftButton);
+    ASSERT_TRUE(gone(sync));
+    ASSERT_NE(window->portOpenErrorPanel(), nullptr);
+    EXPECT_EQ(window->portOpenErrorPanel()->property("portName").toString(), kSynthName);
+    EXPECT_FALSE(online());
+}
