@@ -113,14 +113,27 @@ void getNumericParamToDomElement(RemoteMemAPI* memory, QDomDocument* document, Q
     appendTextLeaf(document, parent, tag, QString::number(value));
 }
 
+namespace {
+
+// The text of parent's first child element named tag; false when there is none (or no memory to write).
+bool leafText(RemoteMemAPI* memory, const QDomElement& parent, const QString& tag, QString* text)
+{
+    const QDomElement leaf = parent.firstChildElement(tag);
+    if (memory == nullptr || leaf.isNull())
+        return false;
+    *text = leaf.text();
+    return true;
+}
+
+} // namespace
+
 bool setStringParamFromDomElement(RemoteMemAPI* memory, const QDomElement& parent, const QString& documentType,
                                   const QString& tag, int bank, int templ, int controller, int param)
 {
     Q_UNUSED(documentType);
-    const QDomElement leaf = parent.firstChildElement(tag);
-    if (memory == nullptr || leaf.isNull())
+    QString text;
+    if (!leafText(memory, parent, tag, &text))
         return false;
-    QString text = leaf.text();
     if (tag == TagControllerRemoteNumber)
         text = text.toLower();
     memory->setParam(ParamAddress(bank, templ, controller, param), text);
@@ -131,13 +144,13 @@ bool setNumericParamFromDomElement(RemoteMemAPI* memory, const QDomElement& pare
                                    const QString& tag, int bank, int templ, int controller, int param)
 {
     Q_UNUSED(documentType);
-    const QDomElement leaf = parent.firstChildElement(tag);
-    if (memory == nullptr || leaf.isNull())
+    QString text;
+    if (!leafText(memory, parent, tag, &text))
         return false;
     // Read wide and check before narrowing, so that neither garbage nor a huge number can become some
     // in-range value by wrapping; both keep the old value like any number the record refuses.
     bool isNumber = false;
-    const qlonglong value = leaf.text().toLongLong(&isNumber, 10);
+    const qlonglong value = text.toLongLong(&isNumber, 10);
     if (isNumber && value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max())
         memory->setParam(ParamAddress(bank, templ, controller, param), static_cast<long>(value));
     return true;

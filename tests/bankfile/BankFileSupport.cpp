@@ -1,5 +1,9 @@
 #include "BankFileSupport.h"
 
+#include "EditorFile.h"
+
+#include <QFile>
+
 namespace bankfiletest {
 
 void makeNineBanks(RemoteMemAPI& memory)
@@ -69,6 +73,26 @@ QByteArray editDocument(const QByteArray& bytes, const std::function<void(QDomDo
     document.setContent(bytes, true);
     edit(document);
     return document.toByteArray(4);
+}
+
+void TwoMemories::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    makeNineBanks(source);
+    makeNineBanks(target);
+    fillBank(source, 1, 1);
+    fillBank(source, 0, 2);
+    for (int b = 0; b < kBankCount; ++b)
+        fillBank(target, b, 7);
+}
+
+QByteArray TwoMemories::savedBytes()
+{
+    QFile file(dir.filePath(QStringLiteral("source.Q9E")));
+    QString error;
+    EXPECT_TRUE(EditorFile::save(&source, 1, &file, &error)) << qPrintable(error);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
 }
 
 } // namespace bankfiletest

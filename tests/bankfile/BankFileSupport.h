@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BankData.h"
+#include "MemChangeObserver.h"
 #include "MessageSender.h"
 #include "RemoteMemAPI.h"
 
@@ -8,6 +9,9 @@
 #include <QDomDocument>
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -49,6 +53,29 @@ public:
     void clearTransmitQueue(bool) override {}
 
     int enqueued = 0;
+};
+
+// Counts its notifications.
+class Counter : public MemChangeObserver
+{
+public:
+    ~Counter() override { detachFromMemAPI(); }
+    void paramUpdate() override { ++count; }
+    int count = 0;
+};
+
+// A source memory whose bank 1 and bank 0 a file is saved from, and a target memory, every bank of it
+// filled otherwise, that the file is loaded into; with a private folder for the files.
+class TwoMemories : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    // The file of the source's bank 1 with its edit buffer, as saved.
+    QByteArray savedBytes();
+
+    QTemporaryDir dir;
+    RemoteMemAPI source;
+    RemoteMemAPI target;
 };
 
 } // namespace bankfiletest

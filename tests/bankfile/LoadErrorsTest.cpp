@@ -2,7 +2,6 @@
 // flags included, while the banks it was not asked to write are left alone.
 #include "BankFileSupport.h"
 #include "EditorFile.h"
-#include "MemChangeObserver.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,14 +17,6 @@ const QString kMissing = QStringLiteral("Parameter is not found.");
 const QString kVersion = QStringLiteral("It doesn't correspond to this version.");
 const QString kNotEditor = QStringLiteral("File is not an editor file.");
 
-class Counter : public MemChangeObserver
-{
-public:
-    ~Counter() override { detachFromMemAPI(); }
-    void paramUpdate() override { ++count; }
-    int count = 0;
-};
-
 QDomElement child(const QDomElement& parent, const char* tag)
 {
     return parent.firstChildElement(QString::fromLatin1(tag));
@@ -36,25 +27,15 @@ void removeChild(QDomElement parent, const char* tag)
     parent.removeChild(child(parent, tag));
 }
 
-class BankFileLoadErrors : public ::testing::Test
+class BankFileLoadErrors : public TwoMemories
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        makeNineBanks(source);
-        makeNineBanks(target);
-        fillBank(source, 1, 1);
-        fillBank(source, 0, 2);
-        for (int b = 0; b < kBankCount; ++b)
-            fillBank(target, b, 7);
+        TwoMemories::SetUp();
         // An import buffer marked unavailable, as the library marks it before it imports.
         target.setBankAvailableFlag(0, 4);
-        QFile file(dir.filePath(QStringLiteral("good.Q9E")));
-        QString error;
-        ASSERT_TRUE(EditorFile::save(&source, 1, &file, &error));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        good = file.readAll();
+        good = savedBytes();
     }
 
     QByteArray edited(const std::function<void(QDomElement root)>& edit)
@@ -84,9 +65,6 @@ protected:
         EXPECT_TRUE(target.isAllowToRaiseFileEditFlag());
     }
 
-    QTemporaryDir dir;
-    RemoteMemAPI source;
-    RemoteMemAPI target;
     QByteArray good;
 };
 
@@ -208,7 +186,7 @@ TEST_F(BankFileLoadErrors, ImportLeavesEditBufferAndItsSlotAlone)
 
 TEST_F(BankFileLoadErrors, LoadIntoAnEvacuationSlotOrMissingBankIsRefused)
 {
-    QFile file(dir.filePath(QStringLiteral("good.Q9E")));
+    QFile file(dir.filePath(QStringLiteral("source.Q9E")));
     QString error;
     for (int bank : {6, 7, 9, -1}) {
         const MemorySnapshot before = takeSnapshot(target);

@@ -3,7 +3,6 @@
 #include "BankFileSupport.h"
 #include "EditorDefinitions.h"
 #include "EditorFile.h"
-#include "MemChangeObserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,37 +19,10 @@ namespace {
 
 const ParamAddress kFileEdit(ParamAddress::kFileEditFlagBank, -1, -1, -1);
 
-class Counter : public MemChangeObserver
-{
-public:
-    ~Counter() override { detachFromMemAPI(); }
-    void paramUpdate() override { ++count; }
-    int count = 0;
-};
-
-class BankFile : public ::testing::Test
+class BankFile : public TwoMemories
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        makeNineBanks(source);
-        makeNineBanks(target);
-        fillBank(source, 1, 1);
-        fillBank(source, 0, 2);
-        for (int b = 0; b < kBankCount; ++b)
-            fillBank(target, b, 7);
-    }
-
     QString path(const QString& name) const { return dir.filePath(name); }
-    QByteArray savedBytes()
-    {
-        QFile file(path(QStringLiteral("source.Q9E")));
-        QString error;
-        EXPECT_TRUE(EditorFile::save(&source, 1, &file, &error)) << qPrintable(error);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(path(name));
@@ -68,16 +40,13 @@ protected:
         return memory.getParamQString(ParamAddress(bank, t, k, ParamAddress::kDisplayNameParam));
     }
     int number(RemoteMemAPI& memory, const ParamAddress& address) { return memory.getParam(address).getCurrentValue(); }
-
-    QTemporaryDir dir;
-    RemoteMemAPI source;
-    RemoteMemAPI target;
 };
 
 TEST_F(BankFile, RoundTripRestoresBothBanksWithSpecialCharacters)
 {
     const QString file = writeFile(QStringLiteral("bank.Q9E"), savedBytes());
     const int fileEditBefore = number(target, kFileEdit);
+    const MemorySnapshot before = takeSnapshot(target);
     QString error = QStringLiteral("untouched");
     ASSERT_TRUE(load(file, 1, true, &error));
     EXPECT_EQ(error, QStringLiteral("untouched")) << "no message on success";
@@ -85,6 +54,8 @@ TEST_F(BankFile, RoundTripRestoresBothBanksWithSpecialCharacters)
     EXPECT_EQ(bankDifference(source.getBank(0), target.getBank(0)).toStdString(), "");
     EXPECT_EQ(number(target, kFileEdit), fileEditBefore) << "a load raises no file edit flag";
     EXPECT_TRUE(target.isAllowToSendSysEx());
+    for (int b : {2, 3, 4, 5, 8})
+        EXPECT_EQ(bankDifference(before.banks.at(b), target.getBank(b)).toStdString(), "") << "bank " << b;
     EXPECT_EQ(target.getParamQString(ParamAddress(1, 49, ParamAddress::kTemplateNameController, -1)),
               QString::fromUtf8("T<1149> & \"é\" 漢字 ']]>' 1"));
 }
@@ -95,6 +66,8 @@ TEST_F(BankFile, SavedFileHasDocumentTypeVersionAndElementOrder)
     EXPECT_TRUE(bytes.startsWith("<!DOCTYPE KnobwrightFile>\n<bank version=\"1.0\">\n    <template1>\n"
                                  "        <name>"))
         << bytes.left(200).constData();
+    EXPECT_TRUE(bytes.contains("<qpxiname>\xc3\x8fnstr&amp;amp;&lt;1100></qpxiname>")) << "UTF-8, escaped";
+    EXPECT_FALSE(bytes.contains("<?xml"));
     QDomDocument document;
     ASSERT_TRUE(document.setContent(bytes, true));
     QStringList order;
