@@ -7,6 +7,7 @@
 
 #include <QDomDocument>
 #include <QFileInfo>
+#include <QMutexLocker>
 #include <QSaveFile>
 #include <QUuid>
 #include <QXmlStreamReader>
@@ -110,14 +111,16 @@ QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bo
 }
 
 // Keeps the banks a load may overwrite in the evacuation slots, and puts them back exactly, available
-// flags included. Without the edit buffer only the target bank is written, so bank 0 is left alone:
-// putting it back would undo changes that reached it from elsewhere while the file was read.
+// flags included; on the loading thread. Without the edit buffer only the target bank is written, so
+// bank 0 is left alone: putting it back would undo changes that reached it from elsewhere meanwhile.
 class Evacuation
 {
 public:
     Evacuation(RemoteMemAPI* memory, int bank, bool withEditBuffer)
         : m_memory(memory), m_bank(bank), m_withEditBuffer(withEditBuffer)
     {
+        // The flag and the contents are kept as one step, so no other thread's write falls between them.
+        QMutexLocker lock(&m_memory->memoryLock());
         if (m_withEditBuffer) {
             m_memory->evacuateSpecificBankAndEditBuff(m_bank);
         } else {
@@ -128,6 +131,7 @@ public:
 
     void restore()
     {
+        QMutexLocker lock(&m_memory->memoryLock());
         if (m_withEditBuffer) {
             m_memory->restoreSpecificBankAndEditBuff(m_bank);
         } else {

@@ -42,7 +42,7 @@ QString templatesDifference(const BankData& expected, const BankData& actual);
 // Parses bytes, lets edit change the document and writes it back as a bank file is written.
 QByteArray editDocument(const QByteArray& bytes, const std::function<void(QDomDocument&)>& edit);
 
-// Counts what the memory service hands the encoder.
+// Counts what the memory service hands the encoder; called under the memory lock on the writing thread.
 class CountingSender : public MessageSender
 {
 public:
@@ -55,7 +55,7 @@ public:
     int enqueued = 0;
 };
 
-// Counts its notifications.
+// Counts its notifications; called on the writing thread (here the test's own).
 class Counter : public MemChangeObserver
 {
 public:
@@ -65,7 +65,7 @@ public:
 };
 
 // A source memory whose bank 1 and bank 0 a file is saved from, and a target memory, every bank of it
-// filled otherwise, that the file is loaded into; with a private folder for the files.
+// filled otherwise, that the file is loaded into; with a private folder for the files. Test thread only.
 class TwoMemories : public ::testing::Test
 {
 protected:
