@@ -4,4 +4,7 @@ kw_add_app_test(app_shell_tests SOURCES
     ShellStartTest.cpp
     ShellPortsTest.cpp
     ShellWindowTest.cpp
-    ShellHelpersTest.cpp)
+    ShellHelpersTest.cpp
+    ShellProgramTest.cpp)
+target_compile_definitions(app_shell_tests PRIVATE KW_KNOBWRIGHT_PROGRAM="$<TARGET_FILE:knobwright>")
+add_dependencies(app_shell_tests knobwright)
