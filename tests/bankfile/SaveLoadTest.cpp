@@ -111,6 +111,18 @@ TEST_F(BankFile, ImportWritesOnlyTheTargetBank)
         EXPECT_EQ(bankDifference(before.banks.at(b), target.getBank(b)).toStdString(), "") << "bank " << b;
 }
 
+TEST_F(BankFile, OpeningIntoAnotherBankWritesThatBankAndTheEditBufferOnly)
+{
+    const QString file = writeFile(QStringLiteral("bank.Q9E"), savedBytes());
+    const MemorySnapshot before = takeSnapshot(target);
+    QString error;
+    ASSERT_TRUE(load(file, 3, true, &error)) << qPrintable(error);
+    EXPECT_EQ(templatesDifference(source.getBank(1), target.getBank(3)).toStdString(), "");
+    EXPECT_EQ(bankDifference(source.getBank(0), target.getBank(0)).toStdString(), "");
+    for (int b : {1, 2, 4, 5, 8})
+        EXPECT_EQ(bankDifference(before.banks.at(b), target.getBank(b)).toStdString(), "") << "bank " << b;
+}
+
 TEST_F(BankFile, PredecessorDocumentTypeLoadsLikeCurrentOne)
 {
     QByteArray bytes = savedBytes();
