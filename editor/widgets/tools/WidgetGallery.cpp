@@ -9,13 +9,11 @@
 #include "FlashFrame.h"
 #include "RemoteEditorStyle.h"
 
-#ifdef KW_WIDGETS_HAVE_BINDING
 #include "CLineEdit.h"
 #include "COnOffButton.h"
 #include "CRadioButton.h"
 #include "CSpinButton.h"
 #include "CTextSlider.h"
-#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,7 +50,6 @@ CText* caption(QWidget* parent, int x, int y, const QString& text)
     return label;
 }
 
-#ifdef KW_WIDGETS_HAVE_BINDING
 // One button per look: off, on, pressed (when the picture has that row) and two categories.
 void addButtons(QWidget* parent, int y)
 {
@@ -120,7 +117,6 @@ void addButtons(QWidget* parent, int y)
     edit->setText(QStringLiteral("Template name"));
     edit->setGeometry(rx, y + 56, 135, 15);
 }
-#endif
 
 CListView* addList(QWidget* parent, int x, int y, bool selected)
 {
@@ -186,9 +182,7 @@ int main(int argc, char** argv)
     plain.fill(QColor(58, 56, 54));
     panel->setBackgroundPixmap(plain);
     caption(panel, 10, 4, QStringLiteral("CText on a CFrame"));
-#ifdef KW_WIDGETS_HAVE_BINDING
     addButtons(panel, 60);
-#endif
     auto* edit = new QLineEdit(panel);
     edit->setGeometry(10, 170, 150, 16);
     edit->setText(QStringLiteral("QLineEdit under the style"));
