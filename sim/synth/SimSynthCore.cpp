@@ -167,7 +167,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
         // The synthesizer confirms every selection; the editor's echo guard expects it.
         const std::uint8_t number = static_cast<std::uint8_t>(m_current);
         sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
-        emit({SynthEvent::Kind::TemplateSelected, 0, m_current, mid, low, "by the editor"});
+        publish({SynthEvent::Kind::TemplateSelected, 0, m_current, mid, low, "by the editor"});
         return;
     }
     if (mid == kAddrStore && low == 0) {
@@ -178,7 +178,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
         m_stored = m_edit;
         m_bankEdited = false;
         ++m_stats.stores;
-        emit({SynthEvent::Kind::Stored, 0, -1, mid, low, "by the editor"});
+        publish({SynthEvent::Kind::Stored, 0, -1, mid, low, "by the editor"});
         return;
     }
     if (mid == kAddrBankEditFlag && low == 0) {
@@ -187,7 +187,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
             return;
         }
         m_bankEdited = m.data[0] != 0;
-        emit({SynthEvent::Kind::BankEditFlagSet, 0, -1, mid, low, m_bankEdited ? "1" : "0"});
+        publish({SynthEvent::Kind::BankEditFlagSet, 0, -1, mid, low, m_bankEdited ? "1" : "0"});
         return;
     }
     const auto located = fields::locate(mid, low);
@@ -202,7 +202,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
     }
     m_bankEdited = true;
     ++m_stats.paramChangesApplied;
-    emit({SynthEvent::Kind::ParamChanged, kAreaEditBuffer, m_current, mid, low, hex(m.data)});
+    publish({SynthEvent::Kind::ParamChanged, kAreaEditBuffer, m_current, mid, low, hex(m.data)});
 }
 
 void SynthCore::handleParamRequest(const Message& m, Millis now)
@@ -227,7 +227,7 @@ void SynthCore::handleParamRequest(const Message& m, Millis now)
         return;
     }
     ++m_stats.paramRequestsAnswered;
-    emit({SynthEvent::Kind::ParamRequestAnswered, 0, m_current, mid, low, {}});
+    publish({SynthEvent::Kind::ParamRequestAnswered, 0, m_current, mid, low, {}});
 }
 
 void SynthCore::handleBulkRequest(const Message& m, Millis now)
@@ -237,7 +237,7 @@ void SynthCore::handleBulkRequest(const Message& m, Millis now)
         return;
     }
     ++m_stats.bulkRequestsAnswered;
-    emit({SynthEvent::Kind::BulkRequestAnswered, m.addrMid, m.addrLow, 0, 0, {}});
+    publish({SynthEvent::Kind::BulkRequestAnswered, m.addrMid, m.addrLow, 0, 0, {}});
     sendDump(m.addrMid, m.addrLow, now);
 }
 
@@ -279,7 +279,7 @@ void SynthCore::handleBulk(const Message& m, Millis now)
             return;
         }
         ++m_stats.flashStores;
-        emit({SynthEvent::Kind::StoredToFlash, 0, -1, 0, 0, {}});
+        publish({SynthEvent::Kind::StoredToFlash, 0, -1, 0, 0, {}});
         return;
     default:
         reject("bulk message of an unknown address: " + hex(std::array{m.addrHigh, m.addrMid, m.addrLow}));
@@ -313,20 +313,20 @@ void SynthCore::handleBulkFooter(const Message& m, Millis now)
     IncomingDump dump = std::exchange(m_incoming, IncomingDump{});
     if (!m.data.empty() || m.addrMid != dump.area || m.addrLow != dump.templateNumber) {
         ++m_stats.dumpsIncomplete;
-        emit({SynthEvent::Kind::DumpIncomplete, dump.area, dump.templateNumber, 0, 0, "footer of another dump"});
+        publish({SynthEvent::Kind::DumpIncomplete, dump.area, dump.templateNumber, 0, 0, "footer of another dump"});
         return;
     }
     if (!dump.blocks.all() || dump.damaged) {
         ++m_stats.dumpsIncomplete;
-        emit({SynthEvent::Kind::DumpIncomplete, dump.area, dump.templateNumber, 0, 0,
+        publish({SynthEvent::Kind::DumpIncomplete, dump.area, dump.templateNumber, 0, 0,
               dump.damaged ? "a block was damaged" : "a block was missing"});
         return;
     }
     *area(dump.area, dump.templateNumber) = dump.image;
     ++m_stats.dumpsAccepted;
-    emit({SynthEvent::Kind::DumpAccepted, dump.area, dump.templateNumber, 0, 0, {}});
+    publish({SynthEvent::Kind::DumpAccepted, dump.area, dump.templateNumber, 0, 0, {}});
     if (takeFault(FaultKind::DropAck, ++m_acksIssued)) {
-        emit({SynthEvent::Kind::FaultApplied, dump.area, dump.templateNumber, 0, 0, "acknowledge dropped"});
+        publish({SynthEvent::Kind::FaultApplied, dump.area, dump.templateNumber, 0, 0, "acknowledge dropped"});
         return;
     }
     ++m_stats.acksSent;
@@ -345,17 +345,17 @@ void SynthCore::sendDump(std::uint8_t areaByte, int t, Millis now)
     for (int block = 0; block < kBlockCount; ++block) {
         Bytes message = buildBulkBlock(dev, kFromSynth, block, image.block(block));
         if (takeFault(FaultKind::MissingBlock, index, block)) {
-            emit({SynthEvent::Kind::FaultApplied, areaByte, t, blockAddressMid(block), 0, "block left out"});
+            publish({SynthEvent::Kind::FaultApplied, areaByte, t, blockAddressMid(block), 0, "block left out"});
             continue;
         }
         if (takeFault(FaultKind::BadChecksum, index, block)) {
             message[message.size() - 2] = static_cast<std::uint8_t>((message[message.size() - 2] + 1) & 0x7F);
-            emit({SynthEvent::Kind::FaultApplied, areaByte, t, blockAddressMid(block), 0, "checksum spoiled"});
+            publish({SynthEvent::Kind::FaultApplied, areaByte, t, blockAddressMid(block), 0, "checksum spoiled"});
         }
         send(std::move(message), now);
     }
     if (takeFault(FaultKind::DropFooter, index)) {
-        emit({SynthEvent::Kind::FaultApplied, areaByte, t, 0, 0, "footer dropped"});
+        publish({SynthEvent::Kind::FaultApplied, areaByte, t, 0, 0, "footer dropped"});
     } else {
         send(buildBulkFooter(dev, kFromSynth, areaByte, tt), now);
     }
@@ -493,7 +493,7 @@ void SynthCore::reportPanelEdit(FieldRef field, std::string detail, Millis now)
     m_bankEdited = true;
     ++m_stats.hardwareEdits;
     sendField(field, now);
-    emit({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::move(detail)});
+    publish({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::move(detail)});
 }
 
 bool SynthCore::hardwareSelectTemplate(int t, Millis now)
@@ -505,7 +505,7 @@ bool SynthCore::hardwareSelectTemplate(int t, Millis now)
     ++m_stats.templateSelects;
     const std::uint8_t number = static_cast<std::uint8_t>(t);
     sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
-    emit({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, "at the panel"});
+    publish({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, "at the panel"});
     return true;
 }
 
@@ -515,7 +515,7 @@ void SynthCore::hardwareStore(Millis now)
     m_bankEdited = false;
     ++m_stats.hardwareStores;
     send(buildStoreCommand(m_options.device, kFromSynth), now);
-    emit({SynthEvent::Kind::HardwareStore, 0, -1, kAddrStore, 0, {}});
+    publish({SynthEvent::Kind::HardwareStore, 0, -1, kAddrStore, 0, {}});
 }
 
 // ---- faults -----------------------------------------------------------------------------------------------
@@ -593,7 +593,7 @@ void SynthCore::setEventListener(std::function<void(const SynthEvent&)> listener
     m_listener = std::move(listener);
 }
 
-void SynthCore::emit(SynthEvent event)
+void SynthCore::publish(SynthEvent event)
 {
     if (m_listener) {
         m_listener(event);
@@ -603,7 +603,7 @@ void SynthCore::emit(SynthEvent event)
 void SynthCore::reject(std::string detail)
 {
     ++m_stats.rejected;
-    emit({SynthEvent::Kind::Rejected, 0, -1, 0, 0, std::move(detail)});
+    publish({SynthEvent::Kind::Rejected, 0, -1, 0, 0, std::move(detail)});
 }
 
 } // namespace zelksim

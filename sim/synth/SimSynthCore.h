@@ -189,7 +189,7 @@ private:
     bool takeFault(FaultKind kind, long index, int block = 0);
 
     TemplateImage* area(std::uint8_t area, int t);
-    void emit(SynthEvent event);
+    void publish(SynthEvent event);
     void reject(std::string detail);
 
     SynthOptions m_options;

@@ -1,7 +1,6 @@
 // The editor's engine end to end: the memory service with its MIDI route on in-process ports, against
 // the simulated synthesizer. Transfers both ways, live edits, hardware-side changes, silence, and
 // every fault the synthesizer can inject.
-// The simulator's core has a member named emit: it comes before any Qt header defines that word.
 #include "SimSynthMidi.h"
 
 #include "ConnectionWatcher.h"
