@@ -26,6 +26,11 @@ namespace {
 constexpr const char* kSkipWithoutServer =
     "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
 
+// zelk-sim says "ready" once its ten ports exist. On JACK each port is a client of its own, and the server
+// admits clients one at a time: eight simulators starting together take some 4 s each on an idle machine,
+// and a full parallel test run with sanitizers multiplies that.
+constexpr int kReadyDeadlineMs = 60000;
+
 class ZelkSimProcess : public ::testing::Test
 {
 protected:
@@ -58,7 +63,7 @@ protected:
         sim.setStandardErrorFile(errorFile);
         sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", QString::fromStdString(device)} + extra);
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(readLine().starts_with("ready")) << "zelk-sim never said ready: " << errors();
+        ASSERT_TRUE(readLine(kReadyDeadlineMs).starts_with("ready")) << "zelk-sim never said ready: " << errors();
     }
 
     // An index names an endpoint only until the list changes, and other programs add and remove ports
@@ -132,9 +137,9 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    std::string readLine()
+    std::string readLine(int deadlineMs = 20000)
     {
-        if (!sim.canReadLine() && !sim.waitForReadyRead(20000)) {
+        if (!sim.canReadLine() && !sim.waitForReadyRead(deadlineMs)) {
             return {};
         }
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
