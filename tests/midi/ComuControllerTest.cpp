@@ -6,6 +6,7 @@
 #include "TAppMIDIOut.h"
 #include "TMIDIPortAccessor.h"
 #include "TestEnvironment.h"
+#include "VirtualMidiFixture.h"
 
 #include <QCoreApplication>
 
@@ -26,14 +27,14 @@ constexpr int kPorts = 5;
 
 // Five sources and five destinations of one device on the in-process MIDI system, and a controller
 // whose port numbers for them are known.
-class ComuControllerTest : public ::testing::Test
+class ComuControllerTest : public kwtest::VirtualMidiTest
 {
 protected:
     void SetUp() override
     {
-        qputenv(kwmidi::kBackendVariable, "virtual");
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
+        kwtest::VirtualMidiTest::SetUp();
+        if (HasFatalFailure())
+            return;
         device = "KW Comu " + std::to_string(++s_instance);
         for (int i = 1; i <= kPorts; ++i) {
             sources.push_back(client->createSource(device, "Port" + std::to_string(i)));
@@ -84,7 +85,6 @@ protected:
     }
 
     static inline int s_instance = 0;
-    kwmidi::ClientRef client;
     std::string device;
     std::vector<std::unique_ptr<kwmidi::PublishedSource>> sources;
     std::vector<std::unique_ptr<kwmidi::PublishedDestination>> destinations;

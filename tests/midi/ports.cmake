@@ -2,6 +2,7 @@
 if(TARGET kw_midi AND TARGET kw_platform_midi)
     kw_add_gtest(kw_midi_ports_tests LABEL midi
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/PortDirectoryTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ComuControllerTest.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
         LIBS kw_midi)
 endif()
 if(TARGET midiports AND TARGET kw_midi_peer)
