@@ -1,5 +1,7 @@
 #include "FUnknown.h"
 
+#include "HexDigit.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -14,23 +16,12 @@ int32 FUnknown::atomicAdd(int32& counter, int32 delta)
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads count bytes as pairs of hex digits; false at the first character that is not one.
 bool readHex(const char* text, int count, char* out)
 {
     for (int i = 0; i < count; ++i) {
-        const int high = hexValue(text[2 * i]);
-        const int low = hexValue(text[2 * i + 1]);
+        const int high = hexDigitValue(text[2 * i]);
+        const int low = hexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         out[i] = static_cast<char>(high * 16 + low);

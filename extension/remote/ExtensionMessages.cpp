@@ -1,5 +1,7 @@
 #include "ExtensionMessages.h"
 
+#include "HexDigit.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,17 +17,6 @@ bool isKnobAddress(unsigned char first)
 bool addressIs(const unsigned char* message, const unsigned char (&address)[2])
 {
     return message[k_addressPos] == address[0] && message[k_addressPos + 1] == address[1];
-}
-
-int hexDigit(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 unsigned char* buildOneByte(const unsigned char* header, const unsigned char (&address)[2], int value)
@@ -327,11 +318,11 @@ ParamIDRecord parseParamIDRecord(const unsigned char* record)
     ParamIDRecord result;
     if (!record)
         return result;
-    const int kind = hexDigit(record[0]);
+    const int kind = Quorvane::hexDigitValue(record[0]);
     result.kind = (kind >= 0 && kind <= 2) ? kind : 2;
     std::uint32_t identifier = 0;
     for (int i = 1; i < kParamIDRecordSize; ++i) {
-        const int digit = hexDigit(record[i]);
+        const int digit = Quorvane::hexDigitValue(record[i]);
         if (digit < 0)
             break;
         identifier = (identifier << 4) | static_cast<std::uint32_t>(digit);
