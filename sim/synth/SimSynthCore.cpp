@@ -319,7 +319,7 @@ void SynthCore::handleBulkFooter(const Message& m, Millis now)
     if (!dump.blocks.all() || dump.damaged) {
         ++m_stats.dumpsIncomplete;
         publish({SynthEvent::Kind::DumpIncomplete, dump.area, dump.templateNumber, 0, 0,
-              dump.damaged ? "a block was damaged" : "a block was missing"});
+                 dump.damaged ? "a block was damaged" : "a block was missing"});
         return;
     }
     *area(dump.area, dump.templateNumber) = dump.image;
