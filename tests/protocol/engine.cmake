@@ -12,6 +12,7 @@ endif()
 if(TARGET kw_midi AND TARGET kw_memory AND TARGET zelk-sim)
     kw_add_gtest(protocol_engine_process_tests LABEL protocol TIMEOUT 300
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_support.h ${CMAKE_CURRENT_LIST_DIR}/engine_process_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/zelk_sim_process.h
         LIBS kw_midi kw_memory zelk_sim_core Qt6::Test)
     target_include_directories(protocol_engine_process_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
     target_compile_definitions(protocol_engine_process_tests PRIVATE KW_ZELK_SIM="$<TARGET_FILE:zelk-sim>")

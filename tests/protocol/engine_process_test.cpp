@@ -4,6 +4,7 @@
 #include "SimSynthTemplate.h"
 #include "TestEnvironment.h"
 #include "engine_support.h"
+#include "zelk_sim_process.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,8 +21,6 @@ using zelksim::TemplateImage;
 
 namespace {
 
-constexpr const char* kSkipWithoutServer =
-    "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
 constexpr int kSeed = 9;
 
 class EngineAcrossProcesses : public ::testing::Test
@@ -29,15 +28,15 @@ class EngineAcrossProcesses : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ::setenv(kwmidi::kBackendVariable, "rtmidi", 1);
-        client = kwmidi::Client::acquire();
+        client = simtest::machineMidiClient();
         ASSERT_EQ(client->backend(), kwmidi::Backend::RtMidi);
         if (!client->isAvailable())
-            GTEST_SKIP() << kSkipWithoutServer;
+            GTEST_SKIP() << simtest::kSkipWithoutServer;
         sim.setStandardErrorFile(kwtest::isolatedRoot() + "/engine-zelk-sim.err");
         sim.start(QStringLiteral(KW_ZELK_SIM), {"--name", device, "--sense", "50", "--fill", QString::number(kSeed)});
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, 20s)) << "zelk-sim never said ready";
+        ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, simtest::kZelkSimReadyDeadline))
+            << "zelk-sim never said ready";
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
         makeNineBanks(api);
         QObject::connect(&api, &RemoteMemAPI::completeBulkReceive, [this] { ++received; });
@@ -47,13 +46,7 @@ protected:
     void TearDown() override
     {
         api.deleteMIDIComunicationRoute();
-        if (sim.state() != QProcess::NotRunning) {
-            sim.closeWriteChannel();
-            if (!sim.waitForFinished(30000)) {
-                sim.kill();
-                sim.waitForFinished(5000);
-            }
-        }
+        simtest::stopZelkSim(sim);
     }
 
     // The route to zelk-sim's ports, made again from fresh port lists while other programs may add

@@ -3,6 +3,7 @@
 #include "SimSynthCodec.h"
 #include "SimSynthTemplate.h"
 #include "sim_midi_support.h"
+#include "zelk_sim_process.h"
 
 #include "TestEnvironment.h"
 
@@ -23,24 +24,15 @@ using simtest::Collector;
 
 namespace {
 
-constexpr const char* kSkipWithoutServer =
-    "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
-
-// zelk-sim says "ready" once its ten ports exist. On JACK each port is a client of its own, and the server
-// admits clients one at a time: eight simulators starting together take some 4 s each on an idle machine,
-// and a full parallel test run with sanitizers multiplies that.
-constexpr int kReadyDeadlineMs = 60000;
-
 class ZelkSimProcess : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ::setenv(kwmidi::kBackendVariable, "rtmidi", 1);
-        client = kwmidi::Client::acquire();
+        client = simtest::machineMidiClient();
         ASSERT_EQ(client->backend(), kwmidi::Backend::RtMidi);
         if (!client->isAvailable()) {
-            GTEST_SKIP() << kSkipWithoutServer;
+            GTEST_SKIP() << simtest::kSkipWithoutServer;
         }
     }
     void TearDown() override
@@ -48,13 +40,7 @@ protected:
         toSynth.reset();
         sense.disconnect();
         sysex.disconnect();
-        if (sim.state() != QProcess::NotRunning) {
-            sim.closeWriteChannel();
-            if (!sim.waitForFinished(30000)) {
-                sim.kill();
-                sim.waitForFinished(5000);
-            }
-        }
+        simtest::stopZelkSim(sim);
     }
 
     void startSim(const QStringList& extra)
@@ -63,7 +49,8 @@ protected:
         sim.setStandardErrorFile(errorFile);
         sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", QString::fromStdString(device)} + extra);
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(readLine(kReadyDeadlineMs).starts_with("ready")) << "zelk-sim never said ready: " << errors();
+        ASSERT_TRUE(readLine(simtest::kZelkSimReadyDeadline).starts_with("ready"))
+            << "zelk-sim never said ready: " << errors();
     }
 
     // An index names an endpoint only until the list changes, and other programs add and remove ports
@@ -137,9 +124,9 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
     }
 
-    std::string readLine(int deadlineMs = 20000)
+    std::string readLine(std::chrono::milliseconds deadline = 20s)
     {
-        if (!sim.canReadLine() && !sim.waitForReadyRead(deadlineMs)) {
+        if (!sim.canReadLine() && !sim.waitForReadyRead(static_cast<int>(deadline.count()))) {
             return {};
         }
         while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
