@@ -2,6 +2,7 @@
 
 #include "MidiSystem.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "MidiSystem.h"
 #include "SysEx.h"
 #include "SysExParamChangeAddressTransTable.h"
+#include "VirtualMidiFixture.h"
 #include "engine_support.h"
 
 #include <QSignalSpy>
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 using namespace enginetest;
 using Bytes = std::vector<std::uint8_t>;
@@ -31,14 +31,15 @@ Bytes wire(std::initializer_list<int> values)
     return out;
 }
 
-class Encoder : public ::testing::Test
+class Encoder : public kwtest::VirtualMidiTest
 {
 protected:
     void SetUp() override
     {
-        ::setenv(kwmidi::kBackendVariable, "virtual", 1);
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
+        kwtest::VirtualMidiTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         device = "KW Encoder " + std::to_string(++s_instance);
         destination = client->createDestination(device, "Port5");
         ASSERT_TRUE(destination);
@@ -74,7 +75,6 @@ protected:
     void clearSent() { destination->clearReceived(); }
 
     inline static int s_instance = 0;
-    kwmidi::ClientRef client;
     std::string device;
     std::unique_ptr<kwmidi::PublishedDestination> destination;
     SysExParamChangeAddressTransTable table;

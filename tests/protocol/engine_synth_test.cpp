@@ -4,6 +4,7 @@
 #include "SimSynthMidi.h"
 
 #include "ConnectionWatcher.h"
+#include "VirtualMidiFixture.h"
 #include "engine_support.h"
 
 #include <QElapsedTimer>
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -23,14 +23,15 @@ namespace {
 
 const ParamAddress kCurrent0(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
 
-class EngineWithSynth : public ::testing::Test
+class EngineWithSynth : public kwtest::VirtualMidiTest
 {
 protected:
     void SetUp() override
     {
-        ::setenv(kwmidi::kBackendVariable, "virtual", 1);
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
+        kwtest::VirtualMidiTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         zelksim::SynthOptions options;
         options.senseInterval = 40;
         std::string error;
@@ -136,7 +137,6 @@ protected:
         return std::exchange(changes, {});
     }
 
-    kwmidi::ClientRef client;
     std::unique_ptr<zelksim::SynthMidi> synth;
     std::unique_ptr<RemoteMemAPI> api;
     int in1 = 0;

@@ -11,6 +11,7 @@ if(TARGET zelk_sim_midi)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_midi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_process_test.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/sim_midi_support.h ${CMAKE_CURRENT_LIST_DIR}/zelk_sim_process.h
         LIBS zelk_sim_midi Qt6::Core)
+    target_include_directories(sim_synth_midi_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/midi)
     target_compile_definitions(sim_synth_midi_tests PRIVATE KW_ZELK_SIM="$<TARGET_FILE:zelk-sim>")
     add_dependencies(sim_synth_midi_tests zelk-sim)
 endif()

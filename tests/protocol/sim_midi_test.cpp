@@ -1,8 +1,7 @@
 // The simulated synthesizer on in-process MIDI ports: the ports it shows, and its answers through them.
 #include "SimSynthMidi.h"
+#include "VirtualMidiFixture.h"
 #include "sim_midi_support.h"
-
-#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -23,14 +22,15 @@ Bytes expectedDump(std::uint8_t area, int t, const TemplateImage& image)
     return simtest::joined(messages);
 }
 
-class SimSynthOnVirtualPorts : public ::testing::Test
+class SimSynthOnVirtualPorts : public kwtest::VirtualMidiTest
 {
 protected:
     void SetUp() override
     {
-        ::setenv(kwmidi::kBackendVariable, "virtual", 1);
-        client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::Virtual);
+        kwtest::VirtualMidiTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
     }
 
     void start(SynthOptions options)
@@ -56,7 +56,6 @@ protected:
 
     void send(const Bytes& bytes) { ASSERT_TRUE(toSynth->send(bytes.data(), bytes.size())); }
 
-    kwmidi::ClientRef client;
     std::unique_ptr<SynthMidi> synth;
     Collector sense;
     Collector sysex;
