@@ -11,14 +11,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using kwtest::localPath;
 using kwtest::PluginMachine;
 
 namespace {
-
-std::string local(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 std::vector<std::string> pathsOf(const CFileSearch& search, long index)
 {
@@ -34,13 +30,13 @@ std::vector<std::string> searchQpx(const QString& top, bool unique = false)
 {
     CFileSearch search;
     search.SetSearchExtension("qpx");
-    EXPECT_TRUE(search.SearchFiles(local(top).c_str(), 0, unique)) << top.toStdString();
+    EXPECT_TRUE(search.SearchFiles(localPath(top).c_str(), 0, unique)) << top.toStdString();
     return pathsOf(search, 0);
 }
 
 bool contains(const std::vector<std::string>& paths, const QString& path)
 {
-    return std::find(paths.begin(), paths.end(), local(path)) != paths.end();
+    return std::find(paths.begin(), paths.end(), localPath(path)) != paths.end();
 }
 
 } // namespace
@@ -130,14 +126,14 @@ TEST(FileSearchWalk, FindsFilesAndBundlesByExtensionAndTypeCodeAndEntersBundles)
     CFileSearch search;
     search.SetSearchExtension("qpx");
     search.SetSearchPackageType("aPcs");
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
+    ASSERT_TRUE(search.SearchFiles(localPath(top).c_str(), 0, false));
     const auto byExtension = pathsOf(search, 0);
     EXPECT_EQ(byExtension.size(), 2u);
     EXPECT_TRUE(contains(byExtension, upper));
     EXPECT_TRUE(contains(byExtension, inner));
-    EXPECT_EQ(pathsOf(search, 1), std::vector<std::string>{local(bundle)});
-    EXPECT_FALSE(search.SearchFiles(local(top + "/missing").c_str(), 0, false));
-    EXPECT_FALSE(search.SearchFiles(local(upper).c_str(), 0, false));
+    EXPECT_EQ(pathsOf(search, 1), std::vector<std::string>{localPath(bundle)});
+    EXPECT_FALSE(search.SearchFiles(localPath(top + "/missing").c_str(), 0, false));
+    EXPECT_FALSE(search.SearchFiles(localPath(upper).c_str(), 0, false));
     EXPECT_FALSE(search.SearchFiles("", 0, false));
 }
 
@@ -220,8 +216,8 @@ TEST(FileSearchWalk, SkipsOnlyTheRegisteredFolderAndItsContents)
     QDir().mkpath(top + "/Reverb.qpx");
     CFileSearch search;
     search.SetSearchExtension("qpx");
-    search.SetIgnorableDirPath(local(top + "/Reverb/").c_str());
-    ASSERT_TRUE(search.SearchFiles(local(top).c_str(), 0, false));
+    search.SetIgnorableDirPath(localPath(top + "/Reverb/").c_str());
+    ASSERT_TRUE(search.SearchFiles(localPath(top).c_str(), 0, false));
     const auto paths = pathsOf(search, 0);
     EXPECT_FALSE(contains(paths, top + "/Reverb/InReverb.qpx"));
     EXPECT_TRUE(contains(paths, top + "/Reverb2/Beside.qpx"));
@@ -248,5 +244,5 @@ TEST(FileSearchWalk, SkipsNamesThatAreNoValidText)
     const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    EXPECT_EQ(searchQpx(top), std::vector<std::string>{local(top + "/Good.qpx")});
+    EXPECT_EQ(searchQpx(top), std::vector<std::string>{localPath(top + "/Good.qpx")});
 }

@@ -6,16 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using kwtest::localPath;
 using kwtest::PluginMachine;
-
-namespace {
-
-std::string local(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
-} // namespace
 
 TEST(PathFinder, FirstFolderWinsPerBaseNameWhateverTheExtension)
 {
@@ -25,12 +17,12 @@ TEST(PathFinder, FirstFolderWinsPerBaseNameWhateverTheExtension)
     const QString bundle = machine.addBundle(first, "Synth.component", "", "aPcs");
     machine.addPlugin(second, "Synth.qpx");
     const QString only = machine.addPlugin(second, "Only.qpx");
-    CQPXiPathFinder finder(local(machine.databaseFolder()));
+    CQPXiPathFinder finder(localPath(machine.databaseFolder()));
     std::vector<std::string> found;
-    ASSERT_TRUE(finder.SearchAllFiles({local(first) + "/", local(second)}, &found, true));
-    EXPECT_EQ(found, (std::vector<std::string>{local(bundle), local(only)}));
+    ASSERT_TRUE(finder.SearchAllFiles({localPath(first) + "/", localPath(second)}, &found, true));
+    EXPECT_EQ(found, (std::vector<std::string>{localPath(bundle), localPath(only)}));
     EXPECT_FALSE(finder.SearchAllFiles({}, &found, true));
-    EXPECT_FALSE(finder.SearchAllFiles({local(first)}, nullptr, true));
+    EXPECT_FALSE(finder.SearchAllFiles({localPath(first)}, nullptr, true));
 }
 
 TEST(PathFinder, ExtensionMatchesComeBeforeTypeCodeMatchesWithinAFolder)
@@ -41,8 +33,8 @@ TEST(PathFinder, ExtensionMatchesComeBeforeTypeCodeMatchesWithinAFolder)
     const QString file = machine.addPlugin(top + "/z", "Dual.qpx");
     CQPXiPathFinder finder("");
     std::vector<std::string> found;
-    finder.SearchAllFiles({local(top)}, &found, true);
-    EXPECT_EQ(found, std::vector<std::string>{local(file)});
+    finder.SearchAllFiles({localPath(top)}, &found, true);
+    EXPECT_EQ(found, std::vector<std::string>{localPath(file)});
     (void)bundle;
 }
 
@@ -56,11 +48,11 @@ TEST(PathFinder, SkipsEffectFoldersDirectlyBelowEachQpx2FolderOnly)
     const QString qpx3 = machine.addPlugin(top + "/Reverb", "Room.qpx3");
     CQPXiPathFinder finder("");
     std::vector<std::string> qpx2Found;
-    finder.SearchAllFiles({local(top)}, &qpx2Found, true);
-    EXPECT_EQ(qpx2Found, std::vector<std::string>{local(deeper)});
+    finder.SearchAllFiles({localPath(top)}, &qpx2Found, true);
+    EXPECT_EQ(qpx2Found, std::vector<std::string>{localPath(deeper)});
     std::vector<std::string> qpx3Found;
-    finder.SearchAllFiles({local(top)}, &qpx3Found, false);
-    EXPECT_EQ(qpx3Found, std::vector<std::string>{local(qpx3)});
+    finder.SearchAllFiles({localPath(top)}, &qpx3Found, false);
+    EXPECT_EQ(qpx3Found, std::vector<std::string>{localPath(qpx3)});
 }
 
 TEST(PathFinder, DropsIgnorableFileNamesInAnyFolder)
@@ -72,8 +64,8 @@ TEST(PathFinder, DropsIgnorableFileNamesInAnyFolder)
     CQPXiPathFinder finder("");
     finder.SetIgnorableQPXis({"Known.qpx3"});
     std::vector<std::string> found;
-    finder.SearchAllFiles({local(top)}, &found, false);
-    EXPECT_EQ(found, std::vector<std::string>{local(other)});
+    finder.SearchAllFiles({localPath(top)}, &found, false);
+    EXPECT_EQ(found, std::vector<std::string>{localPath(other)});
     EXPECT_TRUE(finder.IsIgnorable(""));
     EXPECT_TRUE(finder.IsIgnorable("relative/Known.qpx3"));
 }
@@ -82,8 +74,8 @@ TEST(NotSynthList, MatchesWholeLinesOfFileNamesExactly)
 {
     PluginMachine machine;
     QDir().mkpath(machine.databaseFolder());
-    CQPXiPathFinder finder(local(machine.databaseFolder()));
-    EXPECT_EQ(finder.NotSynthListPath(), local(machine.notSynthList()));
+    CQPXiPathFinder finder(localPath(machine.databaseFolder()));
+    EXPECT_EQ(finder.NotSynthListPath(), localPath(machine.notSynthList()));
     EXPECT_TRUE(finder.CheckNotSynthList("/any/Foo.qpx")); // no list yet
     const QByteArray longLine = QByteArray(3000, 'x') + "Foo.qpx\n";
     PluginMachine::writeFile(machine.notSynthList(),
@@ -102,7 +94,7 @@ TEST(NotSynthList, AppendsFileNamesAndReportsFailures)
 {
     PluginMachine machine;
     QDir().mkpath(machine.databaseFolder());
-    CQPXiPathFinder finder(local(machine.databaseFolder() + "/"));
+    CQPXiPathFinder finder(localPath(machine.databaseFolder() + "/"));
     EXPECT_TRUE(finder.AddNotSynthList("/a/b/Effect.qpx"));
     EXPECT_TRUE(finder.AddNotSynthList("/c/Effect.qpx"));
     EXPECT_FALSE(finder.AddNotSynthList("/c/Line\nBreak.qpx"));
@@ -112,7 +104,7 @@ TEST(NotSynthList, AppendsFileNamesAndReportsFailures)
 
     CQPXiPathFinder noFolder("");
     EXPECT_FALSE(noFolder.AddNotSynthList("/a/Effect.qpx"));
-    CQPXiPathFinder missingFolder(local(machine.base() + "/no/such/folder"));
+    CQPXiPathFinder missingFolder(localPath(machine.base() + "/no/such/folder"));
     EXPECT_FALSE(missingFolder.AddNotSynthList("/a/Effect.qpx"));
 }
 

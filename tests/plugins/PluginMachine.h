@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <string>
 
 namespace kwtest {
 
@@ -66,5 +67,11 @@ private:
 
 // Finder control text whose result file reports one instrument with the given parameter lines.
 QByteArray finderResult(const QStringList& lines, int exitCode = 0);
+
+// A path in the file system's own bytes, as the file search takes and gives it.
+inline std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 } // namespace kwtest
