@@ -17,6 +17,31 @@ namespace {
 constexpr const char* kSkipWithoutServer =
     "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
 
+// What arrives at a listening connection, in order, with a wait for a count of bytes. Any thread.
+class Arrivals {
+public:
+    kwmidi::ReceiveCallback callback()
+    {
+        return [this](const std::uint8_t* bytes, std::size_t length) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_received.insert(m_received.end(), bytes, bytes + length);
+            m_arrived.notify_all();
+        };
+    }
+    // The bytes received once count arrived, or all there are at the deadline.
+    Bytes waitFor(std::size_t count, std::chrono::milliseconds deadline)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_arrived.wait_for(lock, deadline, [&] { return m_received.size() >= count; });
+        return m_received;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    Bytes m_received;
+};
+
 // The machine's MIDI system with a second process that publishes five ports of one device and echoes.
 class JackMidi : public ::testing::Test {
 protected:
@@ -30,21 +55,34 @@ protected:
     }
     void TearDown() override
     {
-        if (peer.state() != QProcess::NotRunning) {
-            peer.closeWriteChannel();
-            if (!peer.waitForFinished(10000))
-                peer.kill();
-        }
+        stopPeer(peer);
+        stopPeer(otherPeer);
     }
     void startPeer(const QString& program = QStringLiteral(KW_MIDI_PEER), QStringList arguments = {})
     {
+        startPeerIn(peer, program, arguments);
+    }
+    void startPeerIn(QProcess& process, const QString& program = QStringLiteral(KW_MIDI_PEER),
+                     QStringList arguments = {})
+    {
         if (arguments.isEmpty())
             arguments = QStringList{QString::fromStdString(device)};
-        peer.start(program, arguments);
-        ASSERT_TRUE(peer.waitForStarted(10000)) << "the second MIDI program did not start";
-        ASSERT_TRUE(peer.waitForReadyRead(20000))
-            << "the second MIDI program never said ready: " << peer.readAllStandardError().toStdString();
-        ASSERT_TRUE(peer.readLine().startsWith("ready"));
+        process.start(program, arguments);
+        ASSERT_TRUE(process.waitForStarted(10000)) << "the second MIDI program did not start";
+        ASSERT_TRUE(process.waitForReadyRead(20000))
+            << "the second MIDI program never said ready: " << process.readAllStandardError().toStdString();
+        ASSERT_TRUE(process.readLine().startsWith("ready"));
+    }
+    // Ends a peer and with it its ports; true once it is gone.
+    static bool stopPeer(QProcess& process)
+    {
+        if (process.state() == QProcess::NotRunning)
+            return true;
+        process.closeWriteChannel();
+        if (process.waitForFinished(10000))
+            return true;
+        process.kill();
+        return process.waitForFinished(10000);
     }
     static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
                        const std::string& endpoint)
@@ -58,6 +96,7 @@ protected:
 
     kwmidi::ClientRef client;
     QProcess peer;
+    QProcess otherPeer;
     std::string device = "KW Peer " + std::to_string(QCoreApplication::applicationPid());
 };
 
@@ -110,14 +149,8 @@ TEST_F(JackMidi, LoopbackCarriesSysExAndActiveSensingByteForByte)
     ASSERT_GE(source, 0);
     ASSERT_GE(destination, 0);
 
-    std::mutex mutex;
-    std::condition_variable arrived;
-    Bytes received;
-    auto input = client->connectSource(source, [&](const std::uint8_t* bytes, std::size_t length) {
-        std::lock_guard<std::mutex> lock(mutex);
-        received.insert(received.end(), bytes, bytes + length);
-        arrived.notify_all();
-    });
+    Arrivals arrivals;
+    auto input = client->connectSource(source, arrivals.callback());
     ASSERT_NE(input, nullptr);
     auto output = client->openDestination(destination);
     ASSERT_NE(output, nullptr);
@@ -135,17 +168,51 @@ TEST_F(JackMidi, LoopbackCarriesSysExAndActiveSensingByteForByte)
     Bytes expected = sysex;
     expected.insert(expected.end(), sensing.begin(), sensing.end());
     expected.insert(expected.end(), note.begin(), note.end());
-    std::unique_lock<std::mutex> lock(mutex);
-    EXPECT_TRUE(arrived.wait_for(lock, 10s, [&] { return received.size() >= expected.size(); }))
+    const Bytes received = arrivals.waitFor(expected.size(), 10s);
+    EXPECT_GE(received.size(), expected.size())
         << "only " << received.size() << " of " << expected.size() << " bytes came back";
     std::size_t same = 0;
     while (same < received.size() && same < expected.size() && received[same] == expected[same])
         ++same;
     EXPECT_EQ(same, expected.size()) << "the bytes differ from byte " << same << " on; " << received.size()
                                      << " bytes came back of " << expected.size();
-    lock.unlock();
     input.reset();
     output.reset();
+}
+
+// Positions in the system's lists move when other programs remove ports; a connection still goes to
+// the port that was listed, and a port that is gone gives no connection at all.
+TEST_F(JackMidi, ConnectsToTheListedPortWhileOthersVanishAndRefusesAVanishedPort)
+{
+    const std::string otherDevice = device + " Other";
+    startPeerIn(otherPeer, QStringLiteral(KW_MIDI_PEER), {QString::fromStdString(otherDevice)});
+    startPeer();
+    const std::string endpoint = device + " Port3";
+    const int source = indexOf(client->sources(), device, endpoint);
+    const int destination = indexOf(client->destinations(), device, endpoint);
+    ASSERT_GE(source, 0);
+    ASSERT_GE(destination, 0);
+    ASSERT_TRUE(stopPeer(otherPeer));
+
+    Arrivals arrivals;
+    auto input = client->connectSource(source, arrivals.callback());
+    ASSERT_NE(input, nullptr);
+    auto output = client->openDestination(destination);
+    ASSERT_NE(output, nullptr);
+    // Sent at once: a connection comes back only once the server carries it.
+    const Bytes sysex{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x02, 0x03, 0xF7};
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    EXPECT_EQ(arrivals.waitFor(sysex.size(), 10s), sysex) << "the bytes did not come back through the listed port";
+    input.reset();
+    output.reset();
+
+    const int sourceNow = indexOf(client->sources(), device, endpoint);
+    const int destinationNow = indexOf(client->destinations(), device, endpoint);
+    ASSERT_GE(sourceNow, 0);
+    ASSERT_GE(destinationNow, 0);
+    ASSERT_TRUE(stopPeer(peer));
+    EXPECT_EQ(client->connectSource(sourceNow, nullptr), nullptr) << "listened to a port that is gone";
+    EXPECT_EQ(client->openDestination(destinationNow), nullptr) << "opened a port that is gone";
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

@@ -6,6 +6,8 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -60,6 +62,50 @@ int findPort(T& object, const std::string& name)
             return static_cast<int>(i);
     }
     return -1;
+}
+
+// How long a new JACK connection may take to show in the graph the server runs: a few process cycles
+// normally, more while the server misses cycles under load.
+constexpr std::chrono::milliseconds kConnectDeadline{3000};
+
+// Own name of a link port, unique on the machine so that the port can be found by name among the
+// ports of every process's link clients (JACK names the clients themselves "kw-link-NN").
+std::string uniqueLinkPortName(const char* label)
+{
+    static std::atomic<unsigned> serial{0};
+    return std::string(label) + " " + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+}
+
+// Connects object (an input listening to, or an output sending to, the system port named name) and
+// tells whether the connection stands. On JACK the port is made unconnected and then connected by
+// the full names with the layer's own client: RtMidi would connect by a list position, which other
+// programs adding or removing ports meanwhile can move onto another port or none. ALSA opens by
+// position too, so the name at that position is checked again once the port is open.
+template <class T>
+bool openLink(T& object, const ErrorFlag& errors, JackServer* jack, const std::string& name)
+{
+    constexpr bool input = std::is_same_v<T, RtMidiIn>;
+    const char* label = input ? "Input port" : "Output port";
+    try {
+        if (jack) {
+            const std::string ownName = uniqueLinkPortName(label);
+            object.openVirtualPort(ownName);
+            if (errors.failed.load())
+                return false;
+            const std::string own = jack->linkPortName(ownName);
+            if (own.empty())
+                return false;
+            return input ? jack->connect(name, own, kConnectDeadline) : jack->connect(own, name, kConnectDeadline);
+        }
+        const int number = findPort(object, name);
+        if (number < 0 || errors.failed.load())
+            return false;
+        object.openPort(static_cast<unsigned>(number), label);
+        return !errors.failed.load() && object.isPortOpen() &&
+               object.getPortName(static_cast<unsigned>(number)) == name;
+    } catch (const RtMidiError&) {
+        return false;
+    }
 }
 
 // Ends an RtMidi object and the state its callback uses. From inside that callback the object
@@ -318,15 +364,8 @@ std::unique_ptr<InputConnection> RtMidiClient::connectSource(int index, ReceiveC
     auto input = makeInput(m_jack.get(), kLinkClientName, *state);
     if (!input)
         return nullptr;
-    try {
-        const int number = findPort(*input, name);
-        if (number >= 0 && !state->errors.failed.load())
-            input->openPort(static_cast<unsigned>(number), "Input port");
-        if (number < 0 || state->errors.failed.load() || !input->isPortOpen())
-            return nullptr;
-    } catch (const RtMidiError&) {
+    if (!openLink(*input, state->errors, m_jack.get(), name))
         return nullptr;
-    }
     return std::make_unique<RtMidiInput>(std::move(input), std::move(state));
 }
 
@@ -339,15 +378,8 @@ std::unique_ptr<OutputConnection> RtMidiClient::openDestination(int index)
     auto output = makeRtMidi<RtMidiOut>(m_jack.get(), kLinkClientName, *errors);
     if (!output)
         return nullptr;
-    try {
-        const int number = findPort(*output, name);
-        if (number >= 0 && !errors->failed.load())
-            output->openPort(static_cast<unsigned>(number), "Output port");
-        if (number < 0 || errors->failed.load() || !output->isPortOpen())
-            return nullptr;
-    } catch (const RtMidiError&) {
+    if (!openLink(*output, *errors, m_jack.get(), name))
         return nullptr;
-    }
     return std::make_unique<RtMidiOutput>(Sender{std::move(errors), std::move(output)});
 }
 
