@@ -69,7 +69,9 @@ protected:
             arguments = QStringList{QString::fromStdString(device)};
         process.start(program, arguments);
         ASSERT_TRUE(process.waitForStarted(10000)) << "the second MIDI program did not start";
-        ASSERT_TRUE(process.waitForReadyRead(20000))
+        // Each of its ports is a JACK client of its own, which a server loaded by a parallel run admits
+        // slowly.
+        ASSERT_TRUE(process.waitForReadyRead(45000))
             << "the second MIDI program never said ready: " << process.readAllStandardError().toStdString();
         ASSERT_TRUE(process.readLine().startsWith("ready"));
     }

@@ -76,7 +76,7 @@ TEST(MidiPortsTool, ListsTheFivePortsOfADeviceOnJackUnderOneName)
     peer.setProcessEnvironment(env);
     peer.start(QStringLiteral(KW_MIDI_PEER), {device});
     ASSERT_TRUE(peer.waitForStarted(10000)) << "the second MIDI program did not start";
-    ASSERT_TRUE(peer.waitForReadyRead(20000)) << "the second MIDI program never said ready";
+    ASSERT_TRUE(peer.waitForReadyRead(45000)) << "the second MIDI program never said ready";
     ASSERT_EQ(peer.readLine().trimmed().toStdString(), "ready");
 
     const ToolRun run = runMidiports(env);
