@@ -1,5 +1,7 @@
 #include "TSystemMIDI.h"
 
+#include "TSystemMIDIPortAccessor.h"
+
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -20,14 +22,41 @@ TSystemMIDI::~TSystemMIDI()
     closeOutput();
 }
 
+int TSystemMIDI::currentIndex(bool input, int port)
+{
+    const int dir = input ? TMIDIPortAccessor::kInput : TMIDIPortAccessor::kOutput;
+    const auto listed = TSystemMIDIPortAccessor::lastListing(m_client, dir);
+    // Listing now also makes this the client's last listing, which the index is taken into.
+    const std::vector<kwmidi::EndpointInfo> present = input ? m_client->sources() : m_client->destinations();
+    if (!listed)
+        return port <= int(present.size()) ? port - 1 : -1;
+    if (port > int(listed->size()))
+        return -1;
+    const auto same = [](const kwmidi::EndpointInfo& a, const kwmidi::EndpointInfo& b) {
+        return a.deviceName == b.deviceName && a.endpointName == b.endpointName;
+    };
+    const kwmidi::EndpointInfo& wanted = (*listed)[std::size_t(port - 1)];
+    // Ports sharing names are told apart by their order, as the directory numbers them.
+    auto occurrence = std::count_if(listed->begin(), listed->begin() + (port - 1),
+                                    [&](const kwmidi::EndpointInfo& e) { return same(e, wanted); });
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        if (same(present[i], wanted) && occurrence-- == 0)
+            return int(i);
+    }
+    return -1;
+}
+
 bool TSystemMIDI::openInput(int port, TMIDIReaderRefConInterface* listener, int)
 {
     if (!m_client || port < 1)
         return false;
     closeInput();
+    const int index = currentIndex(true, port);
+    if (index < 0)
+        return false;
     setListener(listener);
     startPusherThread();
-    m_input = m_client->connectSource(port - 1, [this](const std::uint8_t* bytes, std::size_t length) {
+    m_input = m_client->connectSource(index, [this](const std::uint8_t* bytes, std::size_t length) {
         constexpr std::size_t kMaxPiece = 1 << 20;
         for (std::size_t done = 0; done < length; done += kMaxPiece)
             read(static_cast<int>(std::min(kMaxPiece, length - done)), bytes + done);
@@ -51,7 +80,8 @@ bool TSystemMIDI::openOutput(int port)
 {
     if (!m_client || port < 1)
         return false;
-    m_output = m_client->openDestination(port - 1);
+    const int index = currentIndex(false, port);
+    m_output = index < 0 ? nullptr : m_client->openDestination(index);
     return m_output != nullptr;
 }
 

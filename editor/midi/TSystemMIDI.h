@@ -14,7 +14,10 @@ public:
     explicit TSystemMIDI(kwmidi::ClientRef client);
     ~TSystemMIDI() override;
 
-    // port is 1-based: source port - 1 of the client's last listing. filterType is not used.
+    // port is 1-based: the port number of the directory's last listing of the direction (of the
+    // client's listing when no directory has listed it). The endpoint it named there is opened, found
+    // by its names (the k-th of equal names) among those present now; false when it is gone.
+    // filterType is not used.
     bool openInput(int port, TMIDIReaderRefConInterface* listener, int filterType) override;
     void closeInput() override;
     bool openOutput(int port) override;
@@ -27,6 +30,9 @@ protected:
     virtual bool outputData2(int count, const unsigned char* data, unsigned long status);
 
 private:
+    // The index in a fresh listing of the client of the endpoint port names; -1 when there is none.
+    int currentIndex(bool input, int port);
+
     kwmidi::ClientRef m_client;
     std::unique_ptr<kwmidi::InputConnection> m_input;
     std::unique_ptr<kwmidi::OutputConnection> m_output;

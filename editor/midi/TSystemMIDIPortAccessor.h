@@ -4,6 +4,7 @@
 
 #include "MidiSystem.h"
 
+#include <optional>
 #include <vector>
 
 // The port directory over the machine's MIDI system (or the in-process one the environment selects).
@@ -20,6 +21,10 @@ public:
     QString identifierForIndex(int dir, int index) override;
 
     const kwmidi::ClientRef& client() const { return m_client; }
+
+    // The endpoints of a direction as a directory last listed them over this client, which the port
+    // numbers handed out since refer to; none while no directory has listed them over it.
+    static std::optional<std::vector<kwmidi::EndpointInfo>> lastListing(const kwmidi::ClientRef& client, int dir);
 
 private:
     void list(int dir);

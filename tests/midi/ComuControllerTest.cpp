@@ -361,3 +361,51 @@ TEST_F(ComuControllerTest, PortListsFollowThePortsPresent)
     EXPECT_FALSE(controller->getInputPortList().join('|').contains(name));
     ASSERT_NE(controller->portAccessor(), nullptr);
 }
+
+TEST_F(ComuControllerTest, OpensTheListedPortAfterOtherPortsCameAndWent)
+{
+    // Port 1 goes (the later ones move up) and a second port of port 3's names comes behind them all.
+    sources[0].reset();
+    destinations[0].reset();
+    auto newSource = client->createSource(device, "Port3");
+    auto newDestination = client->createDestination(device, "Port3");
+    ASSERT_TRUE(newSource && newDestination);
+    // Another program listing in between must not move the numbers either.
+    EXPECT_EQ(client->sources().size(), client->destinations().size());
+
+    kwtest::RecordingProcessor processor(inputNumbers[2], 6);
+    ASSERT_TRUE(controller->requestPort(ComuController::kInput, inputNumbers[2], 6, &processor));
+    ASSERT_TRUE(newSource->send(Bytes{0x90, 0x30, 0x10}));
+    ASSERT_TRUE(sources[2]->send(Bytes{0x90, 0x40, 0x7F}));
+    ASSERT_TRUE(newSource->waitUntilDelivered(5s) && sources[2]->waitUntilDelivered(5s));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return processor.count() >= 1; })) << "nothing arrived from port 3";
+    const auto got = processor.taken();
+    ASSERT_EQ(got.size(), 1u) << "a port of the same names was listened to as well";
+    EXPECT_EQ(got[0].record.data[0], 0x40);
+
+    const long port3 = outputNumbers[2];
+    ASSERT_TRUE(controller->requestPort(ComuController::kOutput, port3, 0, nullptr));
+    EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_CONTROL, port3, 0, {7, 100}), 1), kMidiSuccess);
+    EXPECT_EQ(chunksAt(3, 3), (std::vector<Bytes>{{0xB0, 7, 100}}));
+    EXPECT_TRUE(newDestination->receivedBytes().empty());
+    EXPECT_TRUE(destinations[3]->receivedBytes().empty());
+
+    // The port that went cannot be opened by its old number, though that index names another port now.
+    EXPECT_FALSE(controller->requestPort(ComuController::kInput, inputNumbers[0], 6, &processor));
+    EXPECT_FALSE(controller->requestPort(ComuController::kOutput, outputNumbers[0], 0, nullptr));
+
+    // A fresh list numbers the ports present, and the second port of port 3's names opens by its own.
+    const QString name = QStringLiteral("%1 Port3").arg(QString::fromStdString(device));
+    long second = 0;
+    for (const QString& entry : controller->getOutputPortList()) {
+        QString number;
+        QString entryName;
+        if (TMIDIPortAccessor::splitEntry(entry, &number, &entryName) && entryName == name)
+            second = std::max(second, number.toLong());
+    }
+    ASSERT_GT(second, port3);
+    ASSERT_TRUE(controller->requestPort(ComuController::kOutput, second, 0, nullptr));
+    EXPECT_EQ(controller->midiOutDispatch(shortRecord(MPEV_CONTROL, second, 1, {8, 1}), 1), kMidiSuccess);
+    ASSERT_TRUE(newDestination->waitForBytes(3, 5s));
+    EXPECT_EQ(newDestination->receivedBytes(), (Bytes{0xB1, 8, 1}));
+}
