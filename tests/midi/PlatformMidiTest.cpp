@@ -98,6 +98,37 @@ TEST_F(VirtualMidi, ListsEndpointsInCreationOrderUntilRemoved)
     EXPECT_TRUE(client->isAvailable());
 }
 
+TEST_F(VirtualMidi, IndicesNameWhatTheLastListShowedWhileOthersComeAndGo)
+{
+    auto d1 = client->createDestination("Synth", "Synth Port1");
+    auto d2 = client->createDestination("Synth", "Synth Port2");
+    auto s1 = client->createSource("Synth", "Synth Port1");
+    auto s2 = client->createSource("Synth", "Synth Port2");
+    ASSERT_EQ(client->destinations().size(), 2u);
+    ASSERT_EQ(client->sources().size(), 2u);
+
+    // Another program's ports come and go after the listing: the listed indices still name Port2.
+    d1.reset();
+    s1.reset();
+    auto late = client->createDestination("Other", "Other In");
+    auto output = client->openDestination(1);
+    ASSERT_NE(output, nullptr);
+    const Bytes note{0x90, 0x40, 0x7F};
+    ASSERT_TRUE(output->send(note.data(), note.size()));
+    ASSERT_TRUE(d2->waitForBytes(note.size(), 5s)) << "the listed destination got nothing";
+    EXPECT_TRUE(late->receivedBytes().empty()) << "bytes went to a port that was not listed";
+
+    std::atomic<int> received{0};
+    auto input = client->connectSource(1, [&](const std::uint8_t*, std::size_t) { ++received; });
+    ASSERT_NE(input, nullptr);
+    ASSERT_TRUE(s2->send(Bytes{0xFE}));
+    EXPECT_TRUE(kwtest::waitUntil([&] { return received.load() == 1; })) << "the listed source delivered nothing";
+
+    // What the list showed and has gone since opens nothing.
+    EXPECT_EQ(client->openDestination(0), nullptr);
+    EXPECT_EQ(client->connectSource(0, nullptr), nullptr);
+}
+
 TEST_F(VirtualMidi, DeliversInOrderOnItsOwnThreadCutAndMergedAsTold)
 {
     auto source = client->createSource("Synth", "Out");

@@ -252,12 +252,36 @@ VirtualClient::~VirtualClient()
         m_thread.join();
 }
 
+namespace {
+// The endpoint that `index` named in the last listing (in the present list when there was none), or null
+// when it is out of range or has gone since.
+template <typename State>
+std::shared_ptr<State> listedEndpoint(const std::optional<std::vector<std::weak_ptr<State>>>& listed,
+                                      const std::vector<std::shared_ptr<State>>& present, int index)
+{
+    if (index < 0)
+        return nullptr;
+    const auto at = static_cast<std::size_t>(index);
+    if (!listed)
+        return at < present.size() ? present[at] : nullptr;
+    if (at >= listed->size())
+        return nullptr;
+    auto state = (*listed)[at].lock();
+    if (!state || std::find(present.begin(), present.end(), state) == present.end())
+        return nullptr;
+    return state;
+}
+} // namespace
+
 std::vector<EndpointInfo> VirtualClient::sources()
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     std::vector<EndpointInfo> list;
-    for (const auto& source : m_hub->sources)
+    m_listedSources.emplace();
+    for (const auto& source : m_hub->sources) {
         list.push_back(source->info);
+        m_listedSources->push_back(source);
+    }
     return list;
 }
 
@@ -265,17 +289,20 @@ std::vector<EndpointInfo> VirtualClient::destinations()
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     std::vector<EndpointInfo> list;
-    for (const auto& destination : m_hub->destinations)
+    m_listedDestinations.emplace();
+    for (const auto& destination : m_hub->destinations) {
         list.push_back(destination->info);
+        m_listedDestinations->push_back(destination);
+    }
     return list;
 }
 
 std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, ReceiveCallback callback)
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
-    if (index < 0 || static_cast<std::size_t>(index) >= m_hub->sources.size())
+    auto source = listedEndpoint(m_listedSources, m_hub->sources, index);
+    if (!source)
         return nullptr;
-    auto source = m_hub->sources[static_cast<std::size_t>(index)];
     auto receiver = std::make_shared<Receiver>();
     receiver->callback = std::move(callback);
     source->receivers.push_back(receiver);
@@ -285,9 +312,10 @@ std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, Receive
 std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index)
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
-    if (index < 0 || static_cast<std::size_t>(index) >= m_hub->destinations.size())
+    auto destination = listedEndpoint(m_listedDestinations, m_hub->destinations, index);
+    if (!destination)
         return nullptr;
-    return std::make_unique<VirtualOutput>(shared_from_this(), m_hub->destinations[static_cast<std::size_t>(index)]);
+    return std::make_unique<VirtualOutput>(shared_from_this(), std::move(destination));
 }
 
 std::unique_ptr<PublishedSource> VirtualClient::createSource(const std::string& deviceName,

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace kwmidi::detail {
@@ -78,6 +79,10 @@ public:
 
 private:
     std::shared_ptr<Hub> m_hub;
+    // What sources() and destinations() last handed out, so that an index a caller took from a list
+    // still names that endpoint after others came and went; hub mutex held. Empty before any listing.
+    std::optional<std::vector<std::weak_ptr<SourceState>>> m_listedSources;
+    std::optional<std::vector<std::weak_ptr<DestinationState>>> m_listedDestinations;
     std::thread m_thread;
 };
 
