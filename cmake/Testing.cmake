@@ -1,12 +1,14 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI])
+# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI] [JACK])
 # A GoogleTest executable whose tests carry the subsystem's ctest LABEL. GUI tests get a
 # QApplication (offscreen), the others a QCoreApplication; both run with QStandardPaths in
-# test mode and settings in a private temporary folder.
+# test mode and settings in a private temporary folder. JACK marks executables whose tests use the
+# machine's JACK server: ctest runs them one at a time, since a dummy-driver server that has many
+# clients coming and going at once starts to drop data and stall.
 function(kw_add_gtest name)
-    cmake_parse_arguments(ARG "GUI" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;JACK" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LABEL)
         message(FATAL_ERROR "kw_add_gtest(${name}): LABEL is required")
     endif()
@@ -21,8 +23,12 @@ function(kw_add_gtest name)
         target_link_libraries(${name} PRIVATE kw_test_main_core)
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    set(extra_properties)
+    if(ARG_JACK)
+        set(extra_properties RESOURCE_LOCK jack)
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
-                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${extra_properties})
 endfunction()

@@ -4,7 +4,7 @@ if(TARGET kw_platform_midi)
     target_link_libraries(kw_midi_peer PRIVATE kw_platform_midi)
     kw_set_warnings(kw_midi_peer)
 
-    kw_add_gtest(kw_platform_midi_tests LABEL midi
+    kw_add_gtest(kw_platform_midi_tests LABEL midi JACK
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/JackMidiTest.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
         LIBS kw_platform_midi Qt6::Core)

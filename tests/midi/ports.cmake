@@ -6,7 +6,7 @@ if(TARGET kw_midi AND TARGET kw_platform_midi)
         LIBS kw_midi)
 endif()
 if(TARGET midiports AND TARGET kw_midi_peer)
-    kw_add_gtest(kw_midiports_tool_tests LABEL midi
+    kw_add_gtest(kw_midiports_tool_tests LABEL midi JACK
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/MidiPortsToolTest.cpp
         LIBS Qt6::Core)
     target_compile_definitions(kw_midiports_tool_tests PRIVATE
@@ -16,7 +16,7 @@ endif()
 # The controller over the machine's MIDI system (JACK here) needs a process of its own: the MIDI
 # backend is chosen once per process.
 if(TARGET kw_midi AND TARGET kw_midi_peer)
-    kw_add_gtest(kw_midi_ports_jack_tests LABEL midi
+    kw_add_gtest(kw_midi_ports_jack_tests LABEL midi JACK
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/ComuControllerJackTest.cpp
         LIBS kw_midi)
     target_compile_definitions(kw_midi_ports_jack_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")

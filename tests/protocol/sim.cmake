@@ -7,7 +7,7 @@ if(TARGET zelk_sim_core)
         LIBS zelk_sim_core)
 endif()
 if(TARGET zelk_sim_midi)
-    kw_add_gtest(sim_synth_midi_tests LABEL protocol
+    kw_add_gtest(sim_synth_midi_tests LABEL protocol JACK
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_midi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_process_test.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/sim_midi_support.h ${CMAKE_CURRENT_LIST_DIR}/zelk_sim_process.h
         LIBS zelk_sim_midi Qt6::Core)
