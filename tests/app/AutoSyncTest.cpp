@@ -95,6 +95,12 @@ protected:
         return synth->withCore([&](zelksim::SynthCore& c, zelksim::Millis now) { return f(c, now); });
     }
 
+    // A silent synthesizer answers nothing and stops its active sensing.
+    void setSynthSilent(bool silent)
+    {
+        synth->withCore([silent](zelksim::SynthCore& c, zelksim::Millis) { c.setSilent(silent); });
+    }
+
     // Where the editor's bank differs from the synthesizer's stored (or edit) templates; empty when equal.
     std::string bankDifference(int bank, bool editBuffer)
     {
@@ -216,10 +222,7 @@ TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnce
 {
     AutoSync::setDefaultTimeouts({600, 600});
     startSynth();
-    core([](zelksim::SynthCore& c, zelksim::Millis) {
-        c.setSilent(true);
-        return 0;
-    });
+    setSynthSilent(true);
     startWindow(true);
     ASSERT_NE(panel(), nullptr);
     QPointer<AutoSync> sync(panel());
@@ -256,10 +259,7 @@ TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnce
     ShellPanels::autoSyncActivePort(sync);
     EXPECT_FALSE(sync->isTransferRunning());
 
-    core([](zelksim::SynthCore& c, zelksim::Millis) {
-        c.setSilent(false);
-        return 0;
-    });
+    setSynthSilent(false);
     AutoSync::setDefaultTimeouts({kTestReceiveMs, kTestSendMs});
     press(sync, QStringLiteral("Return"));
     ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull() || sync->isTransferRunning(); }))
@@ -292,10 +292,7 @@ TEST_F(AutoSyncFixture, ReturnPressesOnlyAStartOrRetryButtonThatIsShown)
 {
     AutoSync::setDefaultTimeouts({400, 400});
     startQuietSynth();
-    core([](zelksim::SynthCore& c, zelksim::Millis) {
-        c.setSilent(true);
-        return 0;
-    });
+    setSynthSilent(true);
     startWindow(true);
     ASSERT_NE(panel(), nullptr);
     QPointer<AutoSync> sync(panel());
