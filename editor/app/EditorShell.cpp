@@ -81,6 +81,9 @@ void adjustFont(QWidget* widget)
     if (widget->testAttribute(Qt::WA_SetFont)) {
         QFont font = widget->font();
         font.setStyleHint(QFont::AnyStyle, QFont::NoAntialias);
+        // Whatever hinting the system's font settings ask for: stems on whole pixels keep 8- and 10-pixel
+        // glyphs drawn without antialiasing apart.
+        font.setHintingPreference(QFont::PreferVerticalHinting);
         if (font.family() == QLatin1String("Telvor EBM 8")) {
             font.setPixelSize(8);
             font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
