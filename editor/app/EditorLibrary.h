@@ -25,6 +25,8 @@ public:
     bool keyboardShortcutsEnabled() const { return shortcutsEnabled; }
 
     bool canImport() const { return false; }
+    bool canNewBank() const { return false; }
+    bool canDeleteBank() const { return false; }
     void importBank() {}
     bool canCopy() const { return false; }
     bool canPaste() const { return false; }

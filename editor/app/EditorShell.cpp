@@ -119,6 +119,19 @@ QString trimText(const QWidget* widget, const QString& text, int width)
     return shortened + TrimLabel;
 }
 
+QString padWithBlanks(QString text, const QFontMetrics& metrics, int width)
+{
+    int current = metrics.horizontalAdvance(text);
+    for (;;) {
+        const int padded = metrics.horizontalAdvance(text + QLatin1Char(' '));
+        if (padded > width || padded <= current) {
+            return text;
+        }
+        text += QLatin1Char(' ');
+        current = padded;
+    }
+}
+
 void createMemProxyController(MemControllerFactory* factory, QObject* root)
 {
     visitProxies(root, [factory](MemProxy* proxy) {
