@@ -56,12 +56,7 @@ AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool edi
     lblError->hide();
     btnRetry->hide();
 
-    mainWindow->updatePortInfoList();
-    portNameList = mainWindow->getPortNameList();
-    portIndex = mainWindow->getPortIndex();
-    if (portIndex < 0 || portIndex >= portNameList.size()) {
-        portIndex = 0;
-    }
+    portIndex = refreshedPortChoice(&portNameList);
     txtMidiPort->setText(portNameList.value(portIndex));
     if (portIndex == 0) {
         btnStart->hide();

@@ -124,6 +124,14 @@ int EditorOverlap::drawLightStrip(QLabel* label, const QPixmap& strip, int step)
     return kLedStride * step - strip.width() + 2 * kLedStride < area.width() ? step + 1 : 0;
 }
 
+int EditorOverlap::refreshedPortChoice(QStringList* portNames)
+{
+    mainWindow->updatePortInfoList();
+    *portNames = mainWindow->getPortNameList();
+    const int index = mainWindow->getPortIndex();
+    return index >= 0 && index < portNames->size() ? index : 0;
+}
+
 int EditorOverlap::popupNameList(const QStringList& names, const QPoint& position)
 {
     // A child of the panel: it lives until the panel is deleted.

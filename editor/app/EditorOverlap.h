@@ -50,6 +50,9 @@ protected:
     // A pop-up list of the names under a pull-down at position (panel coordinates), kept on the screen;
     // runs modally and returns the chosen entry's index, or -1 when none was chosen.
     int popupNameList(const QStringList& names, const QPoint& position);
+    // The main window's port list, refreshed, into portNames; returns the window's chosen entry, or 0
+    // (not assigned) when the index lies outside the refreshed list.
+    int refreshedPortChoice(QStringList* portNames);
     void closeEvent(QCloseEvent* event) override;
 
     EditorMainWindow* mainWindow;

@@ -17,12 +17,7 @@ Setup::Setup(EditorMainWindow* mainWindow) : EditorOverlap(mainWindow)
     adjustFont(this);
     mainWindow->installTabCanceller(this);
 
-    mainWindow->updatePortInfoList();
-    portNameList = mainWindow->getPortNameList();
-    portIndex = mainWindow->getPortIndex();
-    if (portIndex < 0 || portIndex >= portNameList.size()) {
-        portIndex = 0;
-    }
+    portIndex = refreshedPortChoice(&portNameList);
     txtMidiPort->setText(portNameList.value(portIndex));
     dawList = mainWindow->getDAWList();
     dawName = mainWindow->getDAWName();
