@@ -16,9 +16,6 @@ class Setup : public EditorOverlap, public Ui::Setup
 public:
     explicit Setup(EditorMainWindow* mainWindow);
 
-    int chosenPortIndex() const { return portIndex; }
-    QString chosenDAWName() const { return dawName; }
-
 private slots:
     void decideClose();
     void popupMidiPort();
