@@ -102,8 +102,6 @@ private:
     bool writeTemplateDocument(const QMimeData* data, int row);
     QMimeData* templateDocument(int bank, int templateNumber);
 
-    bool templateListEvent(QEvent* event);
-    bool importListEvent(QEvent* event);
     bool startDragOnMove(CListView* list, int source, QEvent* event);
     void startDrag(CListView* list, int row, int source, Qt::DropAction action);
     bool dragOverTemplateList(QDragMoveEvent* event);

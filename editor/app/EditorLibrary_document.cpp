@@ -147,26 +147,30 @@ void EditorLibrary::pasteTemplate()
 
 bool EditorLibrary::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched != listTemplate && watched != listImport) {
+        return CFrame::eventFilter(watched, event);
+    }
     if (!isVisible()) {
         return false;
     }
-    if (watched == listTemplate) {
-        return templateListEvent(event);
-    }
-    if (watched == listImport) {
-        return importListEvent(event);
-    }
-    return CFrame::eventFilter(watched, event);
-}
-
-bool EditorLibrary::templateListEvent(QEvent* event)
-{
+    // Both lists note where a drag may start and stop scrolling when a drag leaves them.
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
         }
         return false;
+    case QEvent::DragLeave:
+        stopScrollTimer();
+        return true;
+    default:
+        break;
+    }
+    if (watched == listImport) {
+        // The import list is a source only: it accepts no drops.
+        return event->type() == QEvent::MouseMove && startDragOnMove(listImport, 1, event);
+    }
+    switch (event->type()) {
     case QEvent::MouseMove:
         return templateListSelected && startDragOnMove(listTemplate, 0, event);
     case QEvent::ContextMenu:
@@ -174,29 +178,8 @@ bool EditorLibrary::templateListEvent(QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
         return dragOverTemplateList(static_cast<QDragMoveEvent*>(event));
-    case QEvent::DragLeave:
-        stopScrollTimer();
-        return true;
     case QEvent::Drop:
         return dropOnTemplateList(static_cast<QDropEvent*>(event));
-    default:
-        return false;
-    }
-}
-
-bool EditorLibrary::importListEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            pressPos = static_cast<QMouseEvent*>(event)->position().toPoint();
-        }
-        return false;
-    case QEvent::MouseMove:
-        return startDragOnMove(listImport, 1, event);
-    case QEvent::DragLeave:
-        stopScrollTimer();
-        return true;
     default:
         return false;
     }
