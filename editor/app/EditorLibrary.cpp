@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeySequence>
+#include <QMenuBar>
 
 #include <algorithm>
 
@@ -125,6 +126,9 @@ EditorLibrary::EditorLibrary(EditorMainWindow* mainWindow)
 
     listImport->installEventFilter(this);
     listTemplate->installEventFilter(this);
+    if (QMenuBar* menuBar = mainWindow->getMenuBar()) {
+        menuBar->installEventFilter(this);
+    }
 }
 
 void EditorLibrary::initializeList()
@@ -168,6 +172,17 @@ bool EditorLibrary::canImport() const
 
 void EditorLibrary::enableKeyboardShortcuts(bool enable)
 {
+    keysWanted = enable;
+    updateKeyActions();
+}
+
+// A panel's own Return and Escape are window shortcuts like the view's: while both are live Qt takes the
+// keys as ambiguous and neither acts. So besides the main window's word the view's keys also rest while
+// any panel holds the window, which the disabled menu bar shows.
+void EditorLibrary::updateKeyActions()
+{
+    const QMenuBar* menuBar = mainWindow->getMenuBar();
+    const bool enable = keysWanted && (menuBar == nullptr || menuBar->isEnabled());
     for (QAction* action : actions()) {
         const QString key = action->shortcut().toString(QKeySequence::PortableText);
         if (key == k_keyName_enter || key == k_keyName_return || key == k_keyName_escape) {

@@ -96,6 +96,7 @@ private:
     int selectedBank() const { return templateListSelected ? kLibraryBank : kImportBank; }
     void fillList(CListView* list, int bank);
     void flashRow(int row);
+    void updateKeyActions();
     void reset(int sourceBank, int templateNumber, EResetMenuItems resetMenuItem);
     // The template a document carries, written over a row of the library bank; false (nothing written)
     // when the data holds no whole template.
@@ -130,4 +131,5 @@ private:
     QList<CSimpleNotifier*> previewDisplayName;
     QList<CText*> previewText;
     int dragSource = kNoDrag;
+    bool keysWanted = true;
 };

@@ -19,6 +19,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -148,6 +149,9 @@ void EditorLibrary::pasteTemplate()
 bool EditorLibrary::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != listTemplate && watched != listImport) {
+        if (watched == mainWindow->getMenuBar() && event->type() == QEvent::EnabledChange) {
+            updateKeyActions();
+        }
         return CFrame::eventFilter(watched, event);
     }
     if (!isVisible()) {

@@ -194,7 +194,8 @@ protected:
         EXPECT_FALSE(library()->keyboardShortcutsEnabled()) << "the library's keys rest while a question is open";
         press(panel, QStringLiteral("Return"));
         ASSERT_TRUE(gone(panel));
-        EXPECT_TRUE(library()->keyboardShortcutsEnabled());
+        EXPECT_EQ(library()->keyboardShortcutsEnabled(), window->getLockCount() == 0)
+            << "the keys come back once no panel (auto-sync, when online) holds the window";
     }
 
     // The window's screenshot with a pop-up (a window of its own) drawn where it stands.
@@ -866,4 +867,23 @@ TEST_F(LibraryFixture, OnlineResetsSendEverythingAndThenStore)
                       [&](zelksim::SynthCore& c) { return c.editTemplate(t).text(zelksim::fields::templateName()); })),
                   factory[t]);
     }
+}
+
+TEST_F(LibraryFixture, APanelOverTheLibraryTakesReturnAndEscapeForItself)
+{
+    startBareWindow();
+    activate();
+    enterLibrary();
+    for (const QString& key : {QStringLiteral("Return"), QStringLiteral("Escape")}) {
+        window->portNotFound();
+        QPointer<QWidget> panel = window->portNotFoundPanel();
+        ASSERT_FALSE(panel.isNull());
+        EXPECT_FALSE(library()->keyboardShortcutsEnabled());
+        press(panel, key);
+        ASSERT_TRUE(gone(panel)) << key.toStdString() << " did not reach the panel";
+        EXPECT_EQ(window->getView(), 1) << "the library kept its own";
+        EXPECT_TRUE(library()->keyboardShortcutsEnabled());
+    }
+    press(library(), QStringLiteral("Return"));
+    EXPECT_TRUE(kwtest::processUntil([&] { return window->getView() == 0; }));
 }
