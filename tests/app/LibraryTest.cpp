@@ -412,8 +412,7 @@ TEST_F(LibraryFixture, BankFileFeedsTheTemplateListByDragAndByTheImportButton)
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Imports.Q9E"));
     writeBankFile(path, 30);
-    const QString importName =
-        kwtest::text(zelksim::TemplateImage::pattern(30, 2).text(zelksim::fields::templateName()));
+    const QString importName = kwtest::qs(zelksim::TemplateImage::pattern(30, 2).text(zelksim::fields::templateName()));
     nameBank(*memApi, 0, QStringLiteral("Working"));
     EditorLibrary* view = library();
     enterLibrary();
@@ -863,7 +862,7 @@ TEST_F(LibraryFixture, OnlineResetsSendEverythingAndThenStore)
         << "no store followed the send";
     const QStringList factory = namesOf(*memApi, 8);
     for (int t = 0; t < kTemplates; ++t) {
-        EXPECT_EQ(kwtest::text(core(
+        EXPECT_EQ(kwtest::qs(core(
                       [&](zelksim::SynthCore& c) { return c.editTemplate(t).text(zelksim::fields::templateName()); })),
                   factory[t]);
     }
