@@ -227,6 +227,20 @@ protected:
     {
         return synth->withCore([&](zelksim::SynthCore& c, zelksim::Millis) { return f(c); });
     }
+
+    // The editor online with a quiet synthesizer whose stored bank is pattern(seed, t) and whose edit
+    // buffer is pattern(seed + 1, t), after the auto-sync of the start.
+    void startOnline(int seed)
+    {
+        startQuietSynth();
+        core([seed](zelksim::SynthCore& c) {
+            c.fillPattern(seed);
+            return 0;
+        });
+        startWindow(true);
+        runAutoSync();
+        activate();
+    }
 };
 
 TEST_F(LibraryFixture, FormPlacesEveryControlAsTheViewExpects)
@@ -730,14 +744,7 @@ TEST_F(LibraryFixture, PreviewShowsTheSelectedTemplatesKnobsForTheChosenDAW)
 // result, and the synthesizer holds exactly that.
 TEST_F(LibraryFixture, OnlineOkLeavesTheNewOrderInTheSynthesizerAndNothingElse)
 {
-    startQuietSynth();
-    core([](zelksim::SynthCore& c) {
-        c.fillPattern(7);
-        return 0;
-    });
-    startWindow(true);
-    runAutoSync();
-    activate();
+    startOnline(7);
     QTemporaryDir folder;
     fileAnswer = folder.filePath(QStringLiteral("Library.Q9E"));
     writeBankFile(fileAnswer, 30);
@@ -829,14 +836,7 @@ TEST_F(LibraryFixture, ResetsFromEitherViewApplyTheirBankThroughTheirQuestion)
 
 TEST_F(LibraryFixture, OnlineResetsSendEverythingAndThenStore)
 {
-    startQuietSynth();
-    core([](zelksim::SynthCore& c) {
-        c.fillPattern(3);
-        return 0;
-    });
-    startWindow(true);
-    runAutoSync();
-    activate();
+    startOnline(3);
     nameBank(*memApi, 0, QStringLiteral("Edited"));
 
     // Back to what the synthesizer had at start: everything is sent, then stored to flash.
