@@ -4,18 +4,16 @@
 
 #include "CListView.h"
 #include "CSimpleNotifier.h"
-#include "EditorData.h"
 #include "EditorDefinitions.h"
-#include "EditorFile.h"
 #include "EditorMainWindow.h"
 #include "EditorShell.h"
 #include "EditorShortcuts.h"
 #include "RemoteMemAPI.h"
+#include "TemplateDocument.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDomDocument>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMenu>
@@ -27,60 +25,14 @@
 
 namespace {
 
-const QString AttributeTemplateNumber = QStringLiteral("number");
-const QString AttributeBankNumber = QStringLiteral("banknumber");
 // Where the drag's pointer is taken to point, relative to the event position.
 const QPoint MouseOffset(-1, -3);
 constexpr int kScrollIntervalMs = 100;
-// A template document is a few kilobytes; anything much larger is not one and is not parsed.
-constexpr qsizetype kMaxDocumentBytes = 256 * 1024;
 
-// The template document the data carries, parsed; false when it has none or it is no readable XML.
-bool parseTemplateDocument(const QMimeData* data, QDomDocument* document)
+// The template document of the data; empty when it carries none.
+QByteArray documentOf(const QMimeData* data)
 {
-    if (data == nullptr || !data->hasFormat(TemplateMimeType)) {
-        return false;
-    }
-    const QByteArray bytes = data->data(TemplateMimeType);
-    if (bytes.size() > kMaxDocumentBytes || !EditorFile::isNestingWithinBound(bytes)) {
-        return false;
-    }
-    return static_cast<bool>(document->setContent(bytes));
-}
-
-int documentAttribute(const QMimeData* data, const QString& name)
-{
-    QDomDocument document;
-    if (!parseTemplateDocument(data, &document)) {
-        return -1;
-    }
-    const QDomElement root = document.documentElement();
-    bool isNumber = false;
-    const int value = root.attribute(name).toInt(&isNumber, 10);
-    return root.hasAttribute(name) && isNumber ? value : -1;
-}
-
-// True when the element holds every value of a template, so that writing it replaces the template whole.
-bool isWholeTemplate(const QDomElement& root)
-{
-    if (root.tagName() != TagTemplate) {
-        return false;
-    }
-    for (const QString& tag : {TagTemplateName, TagTemplateQPXiName, TagTemplateControlType}) {
-        if (root.firstChildElement(tag).isNull()) {
-            return false;
-        }
-    }
-    for (int knob = 0; knob < 12; ++knob) {
-        const QDomElement element = root.firstChildElement(EditorData::knobElementName(knob));
-        for (const QString& tag :
-             {TagControllerDisplayName, TagControllerCCNumber, TagControllerDisplayFormat, TagControllerRemoteNumber}) {
-            if (element.firstChildElement(tag).isNull()) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return data != nullptr && data->hasFormat(TemplateMimeType) ? data->data(TemplateMimeType) : QByteArray();
 }
 
 } // namespace
@@ -92,34 +44,26 @@ QMimeData* EditorLibrary::createTemplateMimeData(int templateNumber)
 
 QMimeData* EditorLibrary::templateDocument(int bank, int templateNumber)
 {
-    QDomDocument document(TemplateDocType);
-    QDomElement root = EditorData::getTemplateDomElement(memAPI, &document, bank, templateNumber, QString());
-    root.setAttribute(AttributeTemplateNumber, templateNumber);
-    root.setAttribute(AttributeBankNumber, bank);
-    document.appendChild(root);
     auto* data = new QMimeData;
-    data->setData(TemplateMimeType, document.toByteArray(1));
+    data->setData(TemplateMimeType, TemplateDocument::create(memAPI, bank, templateNumber));
     return data;
 }
 
 int EditorLibrary::getTemplateNumberFromTemplateMimeData(const QMimeData* data)
 {
-    return documentAttribute(data, AttributeTemplateNumber);
+    return TemplateDocument::templateNumber(documentOf(data));
 }
 
 int EditorLibrary::getBankNumberFromTemplateMimeData(const QMimeData* data)
 {
-    return documentAttribute(data, AttributeBankNumber);
+    return TemplateDocument::bankNumber(documentOf(data));
 }
 
 bool EditorLibrary::writeTemplateDocument(const QMimeData* data, int row)
 {
-    QDomDocument document;
-    if (!parseTemplateDocument(data, &document) || !isWholeTemplate(document.documentElement())) {
+    if (!TemplateDocument::write(memAPI, documentOf(data), kLibraryBank, row)) {
         return false;
     }
-    EditorData::setTemplateDomElement(memAPI, document.documentElement(), kLibraryBank, row, TemplateDocType,
-                                      TagTemplate);
     libraryEditFlag->setMemAPICurrentValue(1);
     return true;
 }
