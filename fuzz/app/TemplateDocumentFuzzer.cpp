@@ -2,6 +2,7 @@
 // how the bytes are used: as the whole document, or in place of one knob's contents in an otherwise valid
 // document, so that the element readers see them too. A refused document must leave every template as it
 // was; an accepted one may change only the template written. The numbers on the root are read as well.
+#include "../FilledMemory.h"
 #include "BankData.h"
 #include "ControlTemplateData.h"
 #include "ParamAddress.h"
@@ -20,16 +21,7 @@ struct Fixture
 {
     Fixture()
     {
-        while (memory.getQuantityOfBank() < 9)
-            memory.createBank();
-        for (int b = 0; b < 9; ++b) {
-            for (int t = 0; t < BankData::kTemplateCount; ++t) {
-                memory.setParam(ParamAddress(b, t, ParamAddress::kTemplateNameController, -1),
-                                QStringLiteral("b%1 <&> t%2").arg(b).arg(t));
-                for (int k = 0; k < 12; ++k)
-                    memory.setParam(ParamAddress(b, t, k, ParamAddress::kCCNumberParam), (b + t + k) % 128);
-            }
-        }
+        kwfuzz::fillMemory(memory);
         // A document of one template written over another makes the two equal.
         const QByteArray document = TemplateDocument::create(&memory, 1, 7);
         if (!TemplateDocument::write(&memory, document, kBank, kTarget) ||
