@@ -155,9 +155,22 @@ TEST_F(MenuFixture, EntriesFollowTheViewTheOnlineStateTheEditsAndTheReceivedBank
     window->updatesMenuEnabled();
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Reset to Original Data at Startup")));
 
+    // In the library view, Copy, Paste and Initialize Template ask the library view.
     window->viewLibrary();
-    EXPECT_EQ(enabledEntries(), (QStringList{"Import Template...", "Reset to Stored Data",
-                                             "Reset to Original Data at Startup", "Reset to Factory Settings"}));
+    const EditorLibrary* library = window->getLibraryEditor();
+    QStringList expected{"Import Template..."};
+    for (const auto& [text, enabled] : {std::pair{"Copy", library->canCopy()}, std::pair{"Paste", library->canPaste()},
+                                        std::pair{"Initialize Template", library->canInitialize()}}) {
+        if (enabled) {
+            expected.append(QLatin1String(text));
+        }
+    }
+    expected << "Reset to Stored Data"
+             << "Reset to Original Data at Startup"
+             << "Reset to Factory Settings";
+    EXPECT_EQ(enabledEntries(), expected);
+    EXPECT_EQ(window->canImport(), library->canImport());
+    EXPECT_EQ(window->canNewBank(), library->canNewBank());
     window->viewTemplate();
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("New")));
 }
