@@ -36,15 +36,21 @@ void setError(std::string* error, const std::string& text)
 } // namespace
 
 SimHost::SimHost()
-    : m_application(new SimApplication), m_platform(new SimPlatform), m_pool(new SimDefaultPool),
-      m_updateHandler(new SimUpdateHandler),
-      m_context(new SimHostContext(m_application, m_platform, m_pool, m_updateHandler))
+    : m_registry(HostRegistry::create()), m_application(makeHostObject<SimApplication>(m_registry)),
+      m_platform(makeHostObject<SimPlatform>(m_registry)), m_pool(makeHostObject<SimDefaultPool>(m_registry)),
+      m_updateHandler(makeHostObject<SimUpdateHandler>(m_registry)),
+      m_context(makeHostObject<SimHostContext>(m_registry))
 {
+    m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
+    m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
+    m_registry->addService(m_pool->unknown(), {IDefaultPool::iid, IDefaultPool3::iid});
+    m_registry->addService(m_updateHandler->unknown(), {IUpdateHandler::iid});
 }
 
 SimHost::~SimHost()
 {
     unload();
+    m_registry->clearClasses();
     m_context->release();
     m_updateHandler->release();
     m_pool->release();

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "HostModel.h"
 #include "PluginFactory.h"
-#include "SimHostObjects.h"
+#include "SimApplication.h"
+#include "SimDefaultPool.h"
+#include "SimHostContext.h"
+#include "SimPlatform.h"
+#include "SimUpdateHandler.h"
 
 #include <string>
 #include <vector>
@@ -19,8 +24,9 @@ struct ClassRecord
 };
 
 // The simulated DAW host: loads an extension library with dlopen, calls its entry points and offers it
-// the host's in-memory objects. Used from one thread (the host's user-interface thread); the host
-// objects themselves may be called from any thread.
+// the host's objects, all kept in one registry (see HostModel.h). The thread that makes it is the host's
+// user-interface thread: it drives the host (load, idle, set-up calls); the host objects check which of
+// their operations the extension calls from other threads.
 class SimHost
 {
 public:
@@ -51,10 +57,15 @@ public:
     SimDefaultPool& pool() const { return *m_pool; }
     SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
 
+    HostRegistry& registry() const { return *m_registry; }
+    ManualClock& clock() const { return m_registry->clock(); }
+    HostThread& thread() const { return m_registry->thread(); }
+
     // One idle turn: the deferred updates, then every idle handler; the number of handlers called.
     int idle();
 
 private:
+    HostContextRef m_registry;
     void* m_handle = nullptr;
     Quorvane::IPluginFactory* m_factory = nullptr;
     bool (*m_bundleExit)() = nullptr;

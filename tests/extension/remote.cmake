@@ -6,6 +6,7 @@ if(TARGET dialbridge AND TARGET db_simhost)
         ${CMAKE_CURRENT_LIST_DIR}/remote/HostInterfacesTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/LibraryTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/UsefulTest.cpp
     )
     kw_set_warnings(dialbridge_tests)
