@@ -177,6 +177,15 @@ int HostRegistry::runPosted()
     return static_cast<int>(work.size());
 }
 
+void HostRegistry::dropPosted()
+{
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard lock(m_mutex);
+        work.swap(m_posted);
+    }
+}
+
 int HostRegistry::liveCount() const
 {
     std::lock_guard lock(m_mutex);

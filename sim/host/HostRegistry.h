@@ -53,6 +53,8 @@ public:
     void post(std::function<void()> work);
     // Runs what was posted, in order, on the calling (host) thread; the number run.
     int runPosted();
+    // Forgets what was posted without running it (the host's end: work holds references to objects).
+    void dropPosted();
 
     HostThread& thread() { return m_thread; }
     ManualClock& clock() { return m_clock; }

@@ -66,6 +66,7 @@ SimHost::SimHost()
 SimHost::~SimHost()
 {
     unload();
+    m_registry->dropPosted();
     m_registry->clearClasses();
     m_transport->release();
     m_devices->release();
