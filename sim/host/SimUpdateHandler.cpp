@@ -1,0 +1,102 @@
+#include "SimUpdateHandler.h"
+
+#include <algorithm>
+
+using namespace Quorvane;
+
+namespace simhost {
+
+SimUpdateHandler::SimUpdateHandler(HostContextRef host) : HostObject(std::move(host), "UpdateHandler") {}
+
+tresult SimUpdateHandler::addDependent(FUnknown* object, IDependent* dependent)
+{
+    hostThreadOnly("IUpdateHandler::addDependent");
+    if (!object || !dependent)
+        return kInvalidArgument;
+    std::lock_guard lock(m_mutex);
+    auto& list = m_dependents[object];
+    if (std::find(list.begin(), list.end(), dependent) == list.end())
+        list.push_back(dependent);
+    return kResultOk;
+}
+
+tresult SimUpdateHandler::removeDependent(FUnknown* object, IDependent* dependent)
+{
+    hostThreadOnly("IUpdateHandler::removeDependent");
+    if (!object || !dependent)
+        return kInvalidArgument;
+    std::lock_guard lock(m_mutex);
+    const auto entry = m_dependents.find(object);
+    if (entry == m_dependents.end())
+        return kResultFalse;
+    auto& list = entry->second;
+    const auto it = std::find(list.begin(), list.end(), dependent);
+    if (it == list.end())
+        return kResultFalse;
+    list.erase(it);
+    if (list.empty())
+        m_dependents.erase(entry);
+    return kResultOk;
+}
+
+tresult SimUpdateHandler::triggerUpdates(FUnknown* object, int32 message)
+{
+    hostThreadOnly("IUpdateHandler::triggerUpdates");
+    if (!object)
+        return kInvalidArgument;
+    deliver(object, message);
+    return kResultOk;
+}
+
+tresult SimUpdateHandler::deferUpdates(FUnknown* object, int32 message)
+{
+    hostThreadOnly("IUpdateHandler::deferUpdates");
+    if (!object)
+        return kInvalidArgument;
+    std::lock_guard lock(m_mutex);
+    m_deferred.emplace_back(object, message);
+    return kResultOk;
+}
+
+void SimUpdateHandler::deliver(FUnknown* object, int32 message)
+{
+    std::vector<IDependent*> dependents;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto entry = m_dependents.find(object);
+        if (entry != m_dependents.end())
+            dependents = entry->second;
+    }
+    for (IDependent* dependent : dependents)
+        dependent->update(object, message);
+}
+
+int SimUpdateHandler::flushDeferred()
+{
+    std::vector<std::pair<FUnknown*, int32>> deferred;
+    {
+        std::lock_guard lock(m_mutex);
+        deferred.swap(m_deferred);
+    }
+    for (const auto& [object, message] : deferred)
+        deliver(object, message);
+    return static_cast<int>(deferred.size());
+}
+
+int SimUpdateHandler::dependentCount(FUnknown* object)
+{
+    std::lock_guard lock(m_mutex);
+    const auto entry = m_dependents.find(object);
+    return entry == m_dependents.end() ? 0 : static_cast<int>(entry->second.size());
+}
+
+int SimUpdateHandler::totalDependents()
+{
+    std::lock_guard lock(m_mutex);
+    int total = 0;
+    for (const auto& entry : m_dependents)
+        total += static_cast<int>(entry.second.size());
+    return total;
+}
+
+} // namespace simhost
