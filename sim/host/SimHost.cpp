@@ -38,13 +38,23 @@ void setError(std::string* error, const std::string& text)
 SimHost::SimHost()
     : m_registry(HostRegistry::create()), m_application(makeHostObject<SimApplication>(m_registry)),
       m_platform(makeHostObject<SimPlatform>(m_registry)), m_pool(makeHostObject<SimDefaultPool>(m_registry)),
-      m_updateHandler(makeHostObject<SimUpdateHandler>(m_registry)),
-      m_context(makeHostObject<SimHostContext>(m_registry))
+      m_updateHandler(makeHostObject<SimUpdateHandler>(m_registry)), m_mixer(makeHostObject<SimMixer>(m_registry)),
+      m_devices(makeHostObject<SimDeviceList>(m_registry)),
+      m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer)),
+      m_translation(std::make_shared<SimTranslation>()), m_context(makeHostObject<SimHostContext>(m_registry))
 {
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
     m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
     m_registry->addService(m_pool->unknown(), {IDefaultPool::iid, IDefaultPool3::iid});
     m_registry->addService(m_updateHandler->unknown(), {IUpdateHandler::iid});
+    m_registry->addService(m_projects->unknown(), {IProjectInformation::iid});
+    m_registry->addService(m_devices->unknown(), {IDeviceList::iid});
+    const HostRegistry::Factory translator = [translation = m_translation](const HostContextRef& registry) {
+        return makeHostObject<SimTranslator>(registry, translation)->unknown();
+    };
+    m_registry->addClass(ITranslator2::iid, translator);
+    m_registry->addClass(ITranslator::iid, translator);
+    m_devices->addDevice(m_mixer);
 }
 
 SimHost::~SimHost()
@@ -52,6 +62,9 @@ SimHost::~SimHost()
     unload();
     m_registry->clearClasses();
     m_context->release();
+    m_projects->release();
+    m_devices->release();
+    m_mixer->release();
     m_updateHandler->release();
     m_pool->release();
     m_platform->release();

@@ -4,10 +4,15 @@
 #include "PluginFactory.h"
 #include "SimApplication.h"
 #include "SimDefaultPool.h"
+#include "SimDeviceList.h"
 #include "SimHostContext.h"
+#include "SimMixer.h"
 #include "SimPlatform.h"
+#include "SimProjectInformation.h"
+#include "SimTranslator.h"
 #include "SimUpdateHandler.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +61,12 @@ public:
     SimPlatform& platform() const { return *m_platform; }
     SimDefaultPool& pool() const { return *m_pool; }
     SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
+    // The project model: projects with their tracks, the root devices with the mixer, and what the
+    // host's translators translate with.
+    SimProjectInformation& projects() const { return *m_projects; }
+    SimDeviceList& devices() const { return *m_devices; }
+    SimMixer& mixer() const { return *m_mixer; }
+    SimTranslation& translation() const { return *m_translation; }
 
     HostRegistry& registry() const { return *m_registry; }
     ManualClock& clock() const { return m_registry->clock(); }
@@ -74,6 +85,10 @@ private:
     SimPlatform* m_platform;
     SimDefaultPool* m_pool;
     SimUpdateHandler* m_updateHandler;
+    SimMixer* m_mixer;
+    SimDeviceList* m_devices;
+    SimProjectInformation* m_projects;
+    std::shared_ptr<SimTranslation> m_translation;
     SimHostContext* m_context;
 };
 
