@@ -3,6 +3,7 @@
 if(TARGET dialbridge_core AND TARGET db_simhost)
     add_executable(dialbridge_service_tests
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service/SelectionMonitorTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service/SimHostProjectTest.cpp
     )
     kw_set_warnings(dialbridge_service_tests)
