@@ -3,8 +3,11 @@
 if(TARGET dialbridge_core AND TARGET db_simhost)
     add_executable(dialbridge_service_tests
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service/ParameterControllerTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service/ParameterFinderTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service/SelectionMonitorTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service/SimHostProjectTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/service/StrConvTest.cpp
     )
     kw_set_warnings(dialbridge_service_tests)
     target_include_directories(dialbridge_service_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service)
