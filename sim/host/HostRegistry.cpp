@@ -159,6 +159,24 @@ tresult HostRegistry::createInstance(const TUID iid, void** object)
     return result;
 }
 
+void HostRegistry::post(std::function<void()> work)
+{
+    std::lock_guard lock(m_mutex);
+    m_posted.push_back(std::move(work));
+}
+
+int HostRegistry::runPosted()
+{
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard lock(m_mutex);
+        work.swap(m_posted);
+    }
+    for (auto& w : work)
+        w();
+    return static_cast<int>(work.size());
+}
+
 int HostRegistry::liveCount() const
 {
     std::lock_guard lock(m_mutex);

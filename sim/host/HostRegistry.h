@@ -48,6 +48,12 @@ public:
     int liveCount(const std::string& kind) const;
     std::map<std::string, int> liveKinds() const;
 
+    // Work the host does on its own thread at its next idle turn, posted by host objects called on other
+    // threads (as a host queues what it cannot do on the caller's thread). Any thread.
+    void post(std::function<void()> work);
+    // Runs what was posted, in order, on the calling (host) thread; the number run.
+    int runPosted();
+
     HostThread& thread() { return m_thread; }
     ManualClock& clock() { return m_clock; }
 
@@ -66,6 +72,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<Quorvane::FUID, Entry> m_classes;
     std::map<const HostObjectBase*, std::string> m_live;
+    std::vector<std::function<void()>> m_posted;
     HostThread m_thread;
     ManualClock m_clock;
 };

@@ -11,7 +11,7 @@ if(TARGET dialbridge AND TARGET db_simhost)
     )
     kw_set_warnings(dialbridge_tests)
     target_include_directories(dialbridge_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_link_libraries(dialbridge_tests PRIVATE dialbridge_core db_simhost GTest::gtest GTest::gtest_main)
+    target_link_libraries(dialbridge_tests PRIVATE dialbridge_bundle db_simhost GTest::gtest GTest::gtest_main)
     target_compile_definitions(dialbridge_tests PRIVATE DIALBRIDGE_PATH="$<TARGET_FILE:dialbridge>")
     add_dependencies(dialbridge_tests dialbridge)
     gtest_discover_tests(dialbridge_tests

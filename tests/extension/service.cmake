@@ -1,6 +1,6 @@
 # Tests of the extension's service role (selection monitoring, parameter finding and control, name
 # conversion) against the simulated host's project model.
-if(TARGET dialbridge_core AND TARGET db_simhost)
+if(TARGET dialbridge_service AND TARGET db_simhost)
     add_executable(dialbridge_service_tests
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service/ParameterControllerTest.cpp
@@ -11,7 +11,7 @@ if(TARGET dialbridge_core AND TARGET db_simhost)
     )
     kw_set_warnings(dialbridge_service_tests)
     target_include_directories(dialbridge_service_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service)
-    target_link_libraries(dialbridge_service_tests PRIVATE dialbridge_core db_simhost GTest::gtest GTest::gtest_main)
+    target_link_libraries(dialbridge_service_tests PRIVATE dialbridge_service db_simhost GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_service_tests
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS extension TIMEOUT 120)
