@@ -118,10 +118,14 @@ void HostRegistry::removeClass(const FUID& iid)
 void HostRegistry::clearClasses()
 {
     std::map<FUID, Entry> classes;
+    std::vector<std::function<void()>> posted;
     {
         std::lock_guard lock(m_mutex);
         classes.swap(m_classes);
+        posted.swap(m_posted);
     }
+    // Work that holds host objects would keep them, and so this registry, alive for ever.
+    posted.clear();
     // Released outside the lock: a service's deletion unregisters it here.
     for (auto& [iid, entry] : classes)
         if (entry.service)

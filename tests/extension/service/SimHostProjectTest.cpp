@@ -122,4 +122,8 @@ TEST_F(HostFixture, ProjectsAreToldToTheirNotificationsAndClosingFreesTheirTrack
     EXPECT_TRUE(host.projects().closeProject(second));
     EXPECT_EQ(projects->getActiveProject(), nullptr);
     EXPECT_EQ(projects->removeProjectNotification(&notes), kResultOk);
+
+    // The mixer is the host's own device: unloading an extension leaves it in the device list.
+    host.unload();
+    EXPECT_EQ(host.devices().findDevice("Mixer"), static_cast<IDevice*>(&host.mixer()));
 }
