@@ -62,18 +62,23 @@ bool MixerMonitor::doesTrackExist(IDevice* device)
 
 bool MixerMonitor::addDependent(FUnknown* object)
 {
-    if (!object || !m_observer)
-        return false;
-    FRef<IUpdateHandler> updates = createRef<IUpdateHandler>(m_hostClasses.get());
-    return updates && updates->addDependent(object, m_observer) == kResultOk;
+    return changeDependency(object, true);
 }
 
 bool MixerMonitor::removeDependent(FUnknown* object)
 {
+    return changeDependency(object, false);
+}
+
+bool MixerMonitor::changeDependency(FUnknown* object, bool add)
+{
     if (!object || !m_observer)
         return false;
     FRef<IUpdateHandler> updates = createRef<IUpdateHandler>(m_hostClasses.get());
-    return updates && updates->removeDependent(object, m_observer) == kResultOk;
+    if (!updates)
+        return false;
+    return (add ? updates->addDependent(object, m_observer) : updates->removeDependent(object, m_observer)) ==
+           kResultOk;
 }
 
 bool MixerMonitor::addDependencyToMixer()

@@ -51,6 +51,8 @@ public:
     Quorvane::IValue* getSelectionOfSelectedTrack() const { return m_channelSelection.get(); }
 
 private:
+    bool changeDependency(Quorvane::FUnknown* object, bool add);
+
     // Kept with a reference: the service that owns this monitor may let the host's classes go first.
     Quorvane::FRef<Quorvane::IHostClasses> m_hostClasses;
     Quorvane::IDependent* m_observer = nullptr; // the service itself

@@ -138,6 +138,19 @@ bool isNamed(IDevice* device, const std::string& name)
     return name == (own ? own : "");
 }
 
+// One item through a search of many; its name into name when found and asked for.
+FRef<IValue> findOne(bool (*search)(IDevice*, std::vector<ParamSearchInfo>*), IDevice* device, int identifier,
+                     std::u16string* name)
+{
+    std::vector<ParamSearchInfo> items;
+    setupParamSearchInfo(1, &identifier, &items);
+    if (!search(device, &items) || !items[0].value)
+        return {};
+    if (name)
+        *name = items[0].name;
+    return items[0].value;
+}
+
 } // namespace
 
 void setupParamSearchInfo(int count, const int* identifiers, std::vector<ParamSearchInfo>* items)
@@ -166,13 +179,7 @@ bool getTrackParameters(IDevice* track, std::vector<ParamSearchInfo>* items)
 
 FRef<IValue> getTrackParameter(IDevice* track, int identifier, std::u16string* name)
 {
-    std::vector<ParamSearchInfo> items;
-    setupParamSearchInfo(1, &identifier, &items);
-    if (!getTrackParameters(track, &items) || !items[0].value)
-        return {};
-    if (name)
-        *name = items[0].name;
-    return items[0].value;
+    return findOne(getTrackParameters, track, identifier, name);
 }
 
 bool getParameters(IDevice* device, std::vector<ParamSearchInfo>* items)
@@ -185,13 +192,7 @@ bool getParameters(IDevice* device, std::vector<ParamSearchInfo>* items)
 
 FRef<IValue> getParameter(IDevice* device, int identifier, std::u16string* name)
 {
-    std::vector<ParamSearchInfo> items;
-    setupParamSearchInfo(1, &identifier, &items);
-    if (!getParameters(device, &items) || !items[0].value)
-        return {};
-    if (name)
-        *name = items[0].name;
-    return items[0].value;
+    return findOne(getParameters, device, identifier, name);
 }
 
 std::string getDeviceClassNameFromPath(const char* path, const char** rest)

@@ -1,6 +1,5 @@
 #include "SimChannelStrip.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -8,43 +7,20 @@ namespace simhost {
 
 namespace {
 
-std::u16string widen(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
-
-// The device names here are ASCII.
-std::string narrow(const std::u16string& text)
-{
-    std::string result;
-    for (const char16_t c : text)
-        result.push_back(c < 128 ? static_cast<char>(c) : '?');
-    return result;
-}
-
-SimValueSetup::TextOf decimals(int digits, const char* unit)
-{
-    return [digits, unit](float v) {
-        char text[64];
-        const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, digits).ptr;
-        return widen(std::string(text, end) + unit);
-    };
-}
-
 // Pan as the host shows it: "C" in the middle, else the side and how far (0..100).
 std::u16string panText(float pan)
 {
     const long amount = std::lround(std::fabs(pan) * 100);
     if (amount == 0)
         return u"C";
-    return widen((pan < 0 ? "L" : "R") + std::to_string(amount));
+    return asciiText16((pan < 0 ? "L" : "R") + std::to_string(amount));
 }
 
 std::u16string numbered(const char* form, int n)
 {
     char text[64];
     std::snprintf(text, sizeof text, form, n);
-    return widen(text);
+    return asciiText16(text);
 }
 
 void addPanner(SimDevice* channel)
@@ -61,8 +37,9 @@ void addQuickControls(SimDevice* channel)
 {
     SimDevice* controls = channel->makeSubDevice("QuickControls", "Quick Controls");
     for (int q = 1; q <= 8; ++q)
-        controls->addValue("QuickControl" + std::to_string(q), SimValueSetup::continuous(0, 127, 0, decimals(0, "")),
-                           -1, numbered("Quick Control %d", q));
+        controls->addValue("QuickControl" + std::to_string(q),
+                           SimValueSetup::continuous(0, 127, 0, SimValueSetup::decimals(0, "")), -1,
+                           numbered("Quick Control %d", q));
     for (int q = 1; q <= 8; ++q)
         controls->addValue("QDestination" + std::to_string(q), SimValueSetup::textValue(u""), -1,
                            numbered("Quick Control Target %d", q));
@@ -76,13 +53,13 @@ void addEQ(SimDevice* channel)
         const std::string prefix = "band" + std::to_string(band) + ":";
         eq->addValue(prefix + "on", SimValueSetup::onOff(false), -1, numbered("EQ %d On", band));
         eq->addValue(prefix + "type", SimValueSetup::stepped(0, 3, 0), -1, numbered("EQ %d Type", band));
-        SimValueSetup gain = SimValueSetup::continuous(-24, 24, 0, decimals(1, " dB"));
+        SimValueSetup gain = SimValueSetup::continuous(-24, 24, 0, SimValueSetup::decimals(1, " dB"));
         gain.defaultValue = 0;
         eq->addValue(prefix + "gain", gain, -1, numbered("EQ %d Gain", band));
         SimValueSetup frequency = SimValueSetup::frequency(20, 20000, kFrequencies[band - 1]);
         frequency.defaultValue = kFrequencies[band - 1];
         eq->addValue(prefix + "freq", frequency, -1, numbered("EQ %d Freq.", band));
-        SimValueSetup q = SimValueSetup::continuous(0.5f, 12, 1, decimals(2, ""));
+        SimValueSetup q = SimValueSetup::continuous(0.5f, 12, 1, SimValueSetup::decimals(2, ""));
         q.defaultValue = 1;
         eq->addValue(prefix + "q", q, -1, numbered("EQ %d Q", band));
     }
@@ -92,15 +69,15 @@ void addEQ(SimDevice* channel)
 
 SimDevice* makeChannelStrip(HostRegistry& registry, const std::string& typeName, const std::u16string& name)
 {
-    auto* channel = makeHostObject<SimDevice>(registry.shared_from_this(), typeName, narrow(name));
+    auto* channel = makeHostObject<SimDevice>(registry.shared_from_this(), typeName, asciiText8(name));
     channel->addValue("name", SimValueSetup::textValue(name), -1, u"Name");
-    SimValueSetup volume = SimValueSetup::continuous(0, 1, 0.75f, decimals(2, ""));
+    SimValueSetup volume = SimValueSetup::continuous(0, 1, 0.75f, SimValueSetup::decimals(2, ""));
     volume.defaultValue = 0.75f;
     channel->addValue("volume", volume, -1, u"Volume");
     channel->addValue("selected", SimValueSetup::onOff(false));
     const bool midi = typeName == ChannelType::kMidi;
     if (midi)
-        channel->addValue("pan", SimValueSetup::continuous(-64, 63, 0, decimals(0, "")), -1, u"Pan");
+        channel->addValue("pan", SimValueSetup::continuous(-64, 63, 0, SimValueSetup::decimals(0, "")), -1, u"Pan");
     else
         addPanner(channel);
     addQuickControls(channel);

@@ -12,13 +12,29 @@ namespace simhost {
 
 namespace {
 
-std::u16string widen(const std::string& text)
+std::u16string fixedDecimals(float value, int digits, const char* unit)
+{
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits).ptr;
+    return asciiText16(std::string(text, end) + unit);
+}
+
+// The leading number of a text, as the host reads what a user typed.
+bool leadingNumber(const std::u16string& text, float* value)
+{
+    const std::string bytes = asciiText8(text);
+    const auto result = std::from_chars(bytes.data(), bytes.data() + bytes.size(), *value);
+    return result.ec == std::errc();
+}
+
+} // namespace
+
+std::u16string asciiText16(const std::string& text)
 {
     return std::u16string(text.begin(), text.end());
 }
 
-// ASCII texts only: what the values here show.
-std::string narrow(const std::u16string& text)
+std::string asciiText8(const std::u16string& text)
 {
     std::string result;
     for (const char16_t c : text)
@@ -26,22 +42,10 @@ std::string narrow(const std::u16string& text)
     return result;
 }
 
-std::u16string fixedDecimals(float value, int decimals, const char* unit)
+SimValueSetup::TextOf SimValueSetup::decimals(int digits, const char* unit)
 {
-    char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr;
-    return widen(std::string(digits, end) + unit);
+    return [digits, unit](float v) { return fixedDecimals(v, digits, unit); };
 }
-
-// The leading number of a text, as the host reads what a user typed.
-bool leadingNumber(const std::u16string& text, float* value)
-{
-    const std::string bytes = narrow(text);
-    const auto result = std::from_chars(bytes.data(), bytes.data() + bytes.size(), *value);
-    return result.ec == std::errc();
-}
-
-} // namespace
 
 SimValueSetup SimValueSetup::onOff(bool on)
 {
@@ -59,7 +63,7 @@ SimValueSetup SimValueSetup::stepped(int32 minimum, int32 maximum, int32 value)
     setup.minimum = static_cast<float>(minimum);
     setup.maximum = static_cast<float>(maximum);
     setup.value = static_cast<float>(value);
-    setup.text = [](float v) { return widen(std::to_string(std::lround(v))); };
+    setup.text = [](float v) { return asciiText16(std::to_string(std::lround(v))); };
     return setup;
 }
 
@@ -82,7 +86,7 @@ SimValueSetup SimValueSetup::textValue(std::u16string text)
 
 SimValueSetup SimValueSetup::frequency(float minimum, float maximum, float value)
 {
-    SimValueSetup setup = continuous(minimum, maximum, value, [](float v) { return fixedDecimals(v, 1, " Hz"); });
+    SimValueSetup setup = continuous(minimum, maximum, value, decimals(1, " Hz"));
     setup.parse = leadingNumber;
     return setup;
 }

@@ -36,7 +36,14 @@ struct SimValueSetup
     static SimValueSetup textValue(std::u16string text);
     // A frequency in hertz shown as "%.1f Hz" (and read back from that form).
     static SimValueSetup frequency(float minimum, float maximum, float value);
+
+    // The float with a fixed number of decimals and a unit ("-3.5 dB").
+    static TextOf decimals(int digits, const char* unit);
 };
+
+// The host's 16-bit form of an ASCII text, and the 8-bit form of a 16-bit one (other units as "?").
+std::u16string asciiText16(const std::string& text);
+std::string asciiText8(const std::u16string& text);
 
 // A host value: a parameter of a device (or a value of the host itself) with integer, float and text
 // forms, a touch (begin and end edit) and change reports to its dependents. How it takes a change is

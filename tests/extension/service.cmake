@@ -10,7 +10,7 @@ if(TARGET dialbridge_service AND TARGET db_simhost)
         ${CMAKE_CURRENT_LIST_DIR}/service/StrConvTest.cpp
     )
     kw_set_warnings(dialbridge_service_tests)
-    target_include_directories(dialbridge_service_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service)
+    target_include_directories(dialbridge_service_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote)
     target_link_libraries(dialbridge_service_tests PRIVATE dialbridge_service db_simhost GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_service_tests
         DISCOVERY_MODE PRE_TEST

@@ -1,4 +1,5 @@
 #include "ParameterController.h"
+#include "FakeHostObjects.h"
 #include "HostFixture.h"
 
 #include <cmath>
@@ -26,7 +27,7 @@ std::u16string tenthText(float v)
 
 // One knob as the service drives it: turns are added, applied on the host's idle, the touch released
 // 2000 ms after the last turn, and the host's change reports passed back for the retry.
-class Knob : public IIdleHandler, public IDependent
+class Knob : public fakehost::Uncounted<IIdleHandler>, public fakehost::Uncounted<IDependent>
 {
 public:
     Knob(IHostClasses* host, IValue* value, unsigned short kind) : m_host(host), m_kind(kind)
@@ -36,14 +37,6 @@ public:
         EXPECT_TRUE(controller.AddDependent(host, this));
     }
     ~Knob() { controller.RemoveDependent(m_host, this); }
-
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
 
     void onIdle() override
     {

@@ -1,3 +1,4 @@
+#include "FakeHostObjects.h"
 #include "HostFixture.h"
 #include "MixerMonitor.h"
 #include "SimChannelStrip.h"
@@ -19,16 +20,9 @@ std::string deviceName(IDevice* device)
 
 // Plays the service: hears the host's reports as a dependent and records the four notifications,
 // reading from each object it is given so that a freed one shows up under AddressSanitizer.
-class SelectionRecorder : public ZSelectedNotification, public IDependent
+class SelectionRecorder : public ZSelectedNotification, public fakehost::Uncounted<IDependent>
 {
 public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
     void update(FUnknown* changed, int32 message) override { ZSelectedNotification::update(changed, message); }
 
     void notifySelectedDeviceDeactivated(IDevice* device) override

@@ -1,4 +1,5 @@
 // The simulated host's project model itself: what the extension's tests rely on.
+#include "FakeHostObjects.h"
 #include "HostFixture.h"
 
 #include <gtest/gtest-spi.h>
@@ -10,23 +11,7 @@ using simhost::SimValue;
 using simhost::SimValueSetup;
 using simhost::TrackKind;
 
-namespace {
-
-class Recorder : public IDependent
-{
-public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
-    void update(FUnknown* changed, int32 message) override { messages.emplace_back(changed, message); }
-    std::vector<std::pair<FUnknown*, int32>> messages;
-};
-
-} // namespace
+using Recorder = fakehost::RecordingDependent;
 
 TEST_F(HostFixture, ValuesReportChangesAsToldAndOutliveTheirDeviceWithoutItsName)
 {
@@ -81,16 +66,9 @@ TEST_F(HostFixture, ValuesReportChangesAsToldAndOutliveTheirDeviceWithoutItsName
 
 TEST_F(HostFixture, ProjectsAreToldToTheirNotificationsAndClosingFreesTheirTracks)
 {
-    class Notes : public IProjectNotification
+    class Notes : public fakehost::Uncounted<IProjectNotification>
     {
     public:
-        tresult queryInterface(const TUID, void** object) override
-        {
-            *object = nullptr;
-            return kNoInterface;
-        }
-        int32 addRef() override { return 1; }
-        int32 release() override { return 1; }
         void projectAdded(IProject*) override { log += "added "; }
         void projectRemoved(IProject*) override { log += "removed "; }
         void projectActivated(IProject*) override { log += "activated "; }
