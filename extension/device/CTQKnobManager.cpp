@@ -1,4 +1,5 @@
 #include "CTQKnobManager.h"
+#include "HostQuery.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,14 +21,6 @@ constexpr int kUnchangedReadingsToStop = 9;
 constexpr int32 kLayerFlags = 0x301;
 
 constexpr const char* kRemoteCategory = "Remote";
-
-template <class I> I* createFrom(IHostClasses* classes)
-{
-    void* result = nullptr;
-    if (!classes || classes->createInstance(I::iid, &result) != kResultOk)
-        return nullptr;
-    return static_cast<I*>(result);
-}
 
 } // namespace
 
@@ -204,7 +197,7 @@ bool CTQKnobManager::IsNeededToStopProjectCursor()
 {
     if (m_mode != kRestlessMode || m_speed == 0 || !m_hostClasses)
         return false;
-    ITransportDevice* transport = createFrom<ITransportDevice>(m_hostClasses);
+    ITransportDevice* transport = HostQuery::create<ITransportDevice>(m_hostClasses);
     if (!transport)
         return false;
     double position = 0.0;

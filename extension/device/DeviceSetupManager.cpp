@@ -1,5 +1,6 @@
 #include "DeviceSetupManager.h"
 
+#include "HostQuery.h"
 #include "Useful.h"
 
 #include <cstdio>
@@ -7,22 +8,6 @@
 using namespace Quorvane;
 
 namespace {
-
-template <class I> I* createFrom(IHostClasses* classes)
-{
-    void* result = nullptr;
-    if (!classes || classes->createInstance(I::iid, &result) != kResultOk)
-        return nullptr;
-    return static_cast<I*>(result);
-}
-
-template <class I> I* queryFrom(FUnknown* object)
-{
-    void* result = nullptr;
-    if (!object || object->queryInterface(I::iid, &result) != kResultOk)
-        return nullptr;
-    return static_cast<I*>(result);
-}
 
 std::string portName(IPort* port)
 {
@@ -50,7 +35,7 @@ bool DeviceSetupManager::searchMIDIPorts(const SearchList& names, bool exactMatc
 {
     if (!m_hostClasses || names.empty())
         return false;
-    auto* registry = createFrom<IPortRegistry>(m_hostClasses);
+    auto* registry = HostQuery::create<IPortRegistry>(m_hostClasses);
     if (!registry)
         return false;
     std::vector<std::pair<IPort*, std::string>> inputs;
@@ -82,7 +67,7 @@ bool DeviceSetupManager::isRemoteDeviceInstalled(const char* name)
 {
     if (!name)
         return false;
-    auto* devices = createFrom<IDeviceList2>(m_hostClasses);
+    auto* devices = HostQuery::create<IDeviceList2>(m_hostClasses);
     if (!devices)
         return false;
     const bool installed = devices->getDeviceNamed(name, 0) != nullptr;
@@ -94,13 +79,13 @@ int DeviceSetupManager::installRemoteDevice(const char* classId)
 {
     if (!m_hostClasses || !classId)
         return kInvalidArgument;
-    auto* devices = createFrom<IDeviceList2>(m_hostClasses);
+    auto* devices = HostQuery::create<IDeviceList2>(m_hostClasses);
     if (!devices)
         return kNoDeviceList;
     int result = kNothingInstalled;
     for (std::size_t j = 0; j < m_portSets.size(); ++j) {
         IDevice* device = devices->createDevice(classId, static_cast<int32>(j), 1);
-        auto* connector = queryFrom<IConnector>(device);
+        auto* connector = HostQuery::query<IConnector>(device);
         if (!connector)
             continue;
         connector->connect(m_portSets[j].input);
@@ -116,7 +101,7 @@ void DeviceSetupManager::uninstallRemoteDevices(const char* name, bool keepOne)
 {
     if (!name)
         return;
-    auto* devices = createFrom<IDeviceList2>(m_hostClasses);
+    auto* devices = HostQuery::create<IDeviceList2>(m_hostClasses);
     if (!devices)
         return;
     const int32 count = devices->countDevicesNamed(name);
@@ -141,7 +126,7 @@ void DeviceSetupManager::replaceDisplayPortName(const char16_t* find, const char
 {
     if (!find || !replace || kind > 2)
         return;
-    auto* registry = createFrom<IPortRegistry>(m_hostClasses);
+    auto* registry = HostQuery::create<IPortRegistry>(m_hostClasses);
     if (!registry)
         return;
     const int32 count = registry->countPorts();

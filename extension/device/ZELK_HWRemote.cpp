@@ -67,16 +67,7 @@ bool ZELK_HWRemote::init(IHWRemoteStandard* standard)
         }
         if (IHWRemoteBank* bank = createBank(k_bank_default)) {
             AssignControls(bank);
-            CTQKnobManager::SControlInfo info;
-            info.dialName = "DataDial";
-            info.jogName = "Jog";
-            info.lockName = "Lock";
-            info.dialIndex = kDataDial;
-            info.jogIndex = kJog;
-            info.lockIndex = kLock;
-            info.playIndex = kPlay;
-            info.recordIndex = kRecord;
-            info.stopIndex = kStop;
+            const CTQKnobManager::SControlInfo info = DialControlInfo();
             FGuard guard(&m_knobLock);
             m_knobManager.RegisterInfo(bank, &info);
         }
@@ -86,6 +77,21 @@ bool ZELK_HWRemote::init(IHWRemoteStandard* standard)
     } catch (...) {
         return false;
     }
+}
+
+CTQKnobManager::SControlInfo ZELK_HWRemote::DialControlInfo()
+{
+    CTQKnobManager::SControlInfo info;
+    info.dialName = "DataDial";
+    info.jogName = "Jog";
+    info.lockName = "Lock";
+    info.dialIndex = kDataDial;
+    info.jogIndex = kJog;
+    info.lockIndex = kLock;
+    info.playIndex = kPlay;
+    info.recordIndex = kRecord;
+    info.stopIndex = kStop;
+    return info;
 }
 
 bool ZELK_HWRemote::term()

@@ -45,6 +45,8 @@ public:
     };
 
     static Quorvane::FUnknown* createInstance(void* context);
+    // The controls the knob manager handles, by name and index in the control map.
+    static CTQKnobManager::SControlInfo DialControlInfo();
 
     bool init(Quorvane::IHWRemoteStandard* standard) override;
     bool term() override;

@@ -1,30 +1,11 @@
 #include "ZELK_KDX.h"
 
 #include "ExtensionState.h"
+#include "HostQuery.h"
 
 #include <new>
 
 using namespace Quorvane;
-
-namespace {
-
-template <class I> I* queryFrom(FUnknown* object)
-{
-    void* result = nullptr;
-    if (!object || object->queryInterface(I::iid, &result) != kResultOk)
-        return nullptr;
-    return static_cast<I*>(result);
-}
-
-template <class I> I* createFrom(IHostClasses* classes)
-{
-    void* result = nullptr;
-    if (!classes || classes->createInstance(I::iid, &result) != kResultOk)
-        return nullptr;
-    return static_cast<I*>(result);
-}
-
-} // namespace
 
 FUnknown* ZELK_KDX::newInstance(void*)
 {
@@ -69,7 +50,7 @@ int32 ZELK_KDX::release()
 
 bool ZELK_KDX::IsTargetDAW(FUnknown* context)
 {
-    auto* application = queryFrom<IHostApplicationW>(context);
+    auto* application = HostQuery::query<IHostApplicationW>(context);
     if (!application)
         return false;
     m_hostInformation.analyzeDAWInfo(application);
@@ -85,7 +66,7 @@ tresult ZELK_KDX::initialize(FUnknown* context)
     try {
         if (!IsTargetDAW(context))
             return kResultFalse;
-        auto* classes = queryFrom<IHostClasses>(context);
+        auto* classes = HostQuery::query<IHostClasses>(context);
         if (!classes)
             return kResultFalse;
         if (gpHostClasses)
@@ -100,7 +81,7 @@ tresult ZELK_KDX::initialize(FUnknown* context)
 
 tresult ZELK_KDX::terminate()
 {
-    if (auto* platform = createFrom<IPlatform2>(gpHostClasses)) {
+    if (auto* platform = HostQuery::create<IPlatform2>(gpHostClasses)) {
         const bool canGo = platform->canTerminate();
         platform->release();
         if (!canGo)

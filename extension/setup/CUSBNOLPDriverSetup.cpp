@@ -1,24 +1,13 @@
 #include "CUSBNOLPDriverSetup.h"
 
 #include "HostFiles.h"
+#include "HostQuery.h"
 
 using namespace Quorvane;
 
-namespace {
-
-IDefaultPool* openPool(IHostClasses* hostClasses)
-{
-    void* pool = nullptr;
-    if (!hostClasses || hostClasses->createInstance(IDefaultPool::iid, &pool) != kResultOk)
-        return nullptr;
-    return static_cast<IDefaultPool*>(pool);
-}
-
-} // namespace
-
 bool CUSBNOLPDriverSetup::IsNOLPSetupDone()
 {
-    IDefaultPool* pool = openPool(m_hostClasses);
+    IDefaultPool* pool = HostQuery::create<IDefaultPool>(m_hostClasses);
     if (!pool)
         return false;
     int32 value = 0;
@@ -29,7 +18,7 @@ bool CUSBNOLPDriverSetup::IsNOLPSetupDone()
 
 void CUSBNOLPDriverSetup::SetNOLPSetupState(bool done)
 {
-    IDefaultPool* pool = openPool(m_hostClasses);
+    IDefaultPool* pool = HostQuery::create<IDefaultPool>(m_hostClasses);
     if (!pool)
         return;
     pool->setInt(kSection, kKey, done ? 1 : 0);

@@ -118,14 +118,10 @@ void HostRegistry::removeClass(const FUID& iid)
 void HostRegistry::clearClasses()
 {
     std::map<FUID, Entry> classes;
-    std::vector<std::function<void()>> posted;
     {
         std::lock_guard lock(m_mutex);
         classes.swap(m_classes);
-        posted.swap(m_posted);
     }
-    // Work that holds host objects would keep them, and so this registry, alive for ever.
-    posted.clear();
     // Released outside the lock: a service's deletion unregisters it here.
     for (auto& [iid, entry] : classes)
         if (entry.service)
@@ -179,6 +175,15 @@ int HostRegistry::runPosted()
     for (auto& w : work)
         w();
     return static_cast<int>(work.size());
+}
+
+void HostRegistry::dropPosted()
+{
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard lock(m_mutex);
+        work.swap(m_posted);
+    }
 }
 
 int HostRegistry::liveCount() const

@@ -37,7 +37,7 @@ public:
     void addClass(const Quorvane::FUID& iid, Factory factory);
     // Forgets what iid served (a host without that class), releasing a service it held.
     void removeClass(const Quorvane::FUID& iid);
-    // Releases every service, forgets every class and drops work posted but not run (the host's end).
+    // Releases every service and forgets every class (the host's end).
     void clearClasses();
 
     // What IHostClasses::createInstance does: a referenced object answering iid, or kNoInterface.
@@ -53,6 +53,8 @@ public:
     void post(std::function<void()> work);
     // Runs what was posted, in order, on the calling (host) thread; the number run.
     int runPosted();
+    // Forgets what was posted without running it (the host's end: work holds references to objects).
+    void dropPosted();
 
     HostThread& thread() { return m_thread; }
     ManualClock& clock() { return m_clock; }

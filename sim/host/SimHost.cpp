@@ -75,6 +75,7 @@ SimHost::SimHost()
 SimHost::~SimHost()
 {
     unload();
+    m_registry->dropPosted();
     m_registry->clearClasses();
     m_projects->release();
     m_mixer->release();

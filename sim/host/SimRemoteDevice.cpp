@@ -210,15 +210,31 @@ void SimRemoteDevice::parseInput(const std::vector<std::uint8_t>& bytes)
 void SimRemoteDevice::deliverEvent(SimMidiEvent event)
 {
     std::shared_lock gate(m_gate);
-    if (m_remote)
-        m_remote->doMidiEvent(&event);
+    if (!m_remote)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_deliveries.push_back({false, -1, 0, event.bytes});
+    }
+    m_remote->doMidiEvent(&event);
 }
 
 void SimRemoteDevice::deliverChange(int index, int value)
 {
     std::shared_lock gate(m_gate);
-    if (m_remote)
-        m_remote->changeValue(index, value);
+    if (!m_remote)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_deliveries.push_back({true, index, value, {}});
+    }
+    m_remote->changeValue(index, value);
+}
+
+std::vector<SimRemoteDevice::Delivery> SimRemoteDevice::deliveries() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_deliveries;
 }
 
 bool SimRemoteDevice::transmit(const std::vector<std::uint8_t>& bytes)

@@ -70,6 +70,17 @@ public:
     // The host made layer active: the instance hears of it (host thread).
     void layerActivated(const std::string& layer);
 
+    // What the host's MIDI input and control threads handed the instance, in order: SysEx and other
+    // MIDI events (doMidiEvent) and control changes (changeValue).
+    struct Delivery
+    {
+        bool isChange = false;
+        int index = -1; // the control, for a change
+        int value = 0;
+        std::vector<std::uint8_t> event; // the MIDI bytes, for an event
+    };
+    std::vector<Delivery> deliveries() const;
+
 private:
     void deliverEvent(SimMidiEvent event);
 
@@ -84,6 +95,7 @@ private:
     mutable std::mutex m_mutex;
     HostRef<SimPort> m_input;
     HostRef<SimPort> m_output;
+    std::vector<Delivery> m_deliveries; // under m_mutex
     // The MIDI input thread's parser state.
     std::vector<std::uint8_t> m_pending;
     bool m_inSysEx = false;

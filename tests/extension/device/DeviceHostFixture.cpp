@@ -1,6 +1,5 @@
 #include "DeviceHostFixture.h"
 
-#include "SimSynthCommands.h"
 #include "ZELK_Detect.h"
 
 #include <thread>
@@ -49,56 +48,6 @@ void RecordingReceiver::clear()
     m_messages.clear();
 }
 
-WiredSynth::WiredSynth(simhost::SimPortRegistry& ports, const std::string& deviceName)
-    : m_core([] {
-          zelksim::SynthOptions options;
-          options.senseInterval = 0;
-          return options;
-      }())
-{
-    for (int port = 1; port <= zelksim::kPortCount; ++port) {
-        const std::string name = deviceName + " Port" + std::to_string(port);
-        const std::u16string name16(name.begin(), name.end());
-        m_inputs.push_back(ports.addPort(name16, true));
-        simhost::SimPort* output = ports.addPort(name16, false);
-        output->setSink([this, port](const Bytes& bytes) {
-            std::lock_guard lock(m_mutex);
-            m_core.receive(port, bytes, 0);
-            return true;
-        });
-        m_outputs.push_back(output);
-    }
-}
-
-zelksim::CommandResult WiredSynth::command(const std::string& line)
-{
-    zelksim::CommandResult result;
-    {
-        std::lock_guard lock(m_mutex);
-        result = zelksim::runCommand(m_core, line, 0);
-    }
-    pump();
-    return result;
-}
-
-void WiredSynth::pump()
-{
-    std::vector<zelksim::OutMessage> out;
-    {
-        std::lock_guard lock(m_mutex);
-        out = m_core.poll(0);
-    }
-    for (const zelksim::OutMessage& m : out)
-        if (m.port >= 1 && m.port <= zelksim::kPortCount)
-            input(m.port)->inject(m.bytes);
-}
-
-zelksim::RemoteDisplay WiredSynth::display()
-{
-    std::lock_guard lock(m_mutex);
-    return m_core.display();
-}
-
 void DeviceHostTest::SetUp()
 {
     g_isRemoteInstalled = false;
@@ -109,7 +58,7 @@ void DeviceHostTest::SetUp()
     ASSERT_NE(service, nullptr);
     ASSERT_EQ(service->initialize(host.context()), kResultOk);
     ASSERT_TRUE(receiveWorker.begin(&received));
-    synth = std::make_unique<WiredSynth>(host.ports());
+    synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
 }
 
 void DeviceHostTest::TearDown()

@@ -4,8 +4,7 @@
 #include "ExtensionMessages.h"
 #include "ExtensionThread.h"
 #include "SimHost.h"
-#include "SimSynthCommands.h"
-#include "SimSynthCore.h"
+#include "SimSynthPorts.h"
 #include "ZELK_HWRemote.h"
 
 #include <gtest/gtest.h>
@@ -42,27 +41,6 @@ private:
     std::vector<Bytes> m_messages;
 };
 
-// The simulated synthesizer's core wired to the host's ports of its five port pairs: what the host
-// sends to an output reaches the core, and pump() hands what the core sent to the host's inputs.
-class WiredSynth
-{
-public:
-    explicit WiredSynth(simhost::SimPortRegistry& ports, const std::string& deviceName = kRemoteDeviceName);
-    // A panel command (the zelk-sim language); what it makes the synthesizer send is pumped at once.
-    zelksim::CommandResult command(const std::string& line);
-    // Hands everything the core has sent to the host's input ports.
-    void pump();
-    zelksim::RemoteDisplay display();
-    simhost::SimPort* input(int port) const { return m_inputs[static_cast<std::size_t>(port - 1)]; }
-    simhost::SimPort* output(int port) const { return m_outputs[static_cast<std::size_t>(port - 1)]; }
-
-private:
-    std::mutex m_mutex;
-    zelksim::SynthCore m_core;
-    std::vector<simhost::SimPort*> m_inputs;  // the host's inputs: from the synthesizer
-    std::vector<simhost::SimPort*> m_outputs; // the host's outputs: to the synthesizer
-};
-
 // A host with the extension linked in, its service initialised (so the host's classes are handed over)
 // and a recorder at the end of the receive channel. Everything here runs on the test's thread, which is
 // the host's; a violation of the host's thread rule fails the test.
@@ -87,7 +65,7 @@ protected:
     Quorvane::IPluginBase* service = nullptr;
     RecordingReceiver received;
     ReceiveWorker receiveWorker;
-    std::unique_ptr<WiredSynth> synth;
+    std::unique_ptr<simhost::SimSynthPorts> synth;
 };
 
 } // namespace devicetest

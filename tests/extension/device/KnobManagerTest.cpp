@@ -1,6 +1,7 @@
 // The data dial's three modes on concrete turn sequences, on the simulated host's clock and transport.
 #include "CTQKnobManager.h"
 #include "SimHost.h"
+#include "ZELK_HWRemote.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@ namespace {
 
 constexpr int kDial = 24;
 constexpr int kJog = 47;
-constexpr int kLock = 48;
 constexpr int kPlay = 29;
-constexpr int kRecord = 30;
 constexpr int kStop = 28;
 
 using Entries = std::vector<std::pair<int, int>>;
@@ -23,16 +22,7 @@ protected:
     void SetUp() override
     {
         bank = simhost::makeHostObject<simhost::SimRemoteBank>(host.registry().shared_from_this(), "Mixer");
-        CTQKnobManager::SControlInfo info;
-        info.dialName = "DataDial";
-        info.jogName = "Jog";
-        info.lockName = "Lock";
-        info.dialIndex = kDial;
-        info.jogIndex = kJog;
-        info.lockIndex = kLock;
-        info.playIndex = kPlay;
-        info.recordIndex = kRecord;
-        info.stopIndex = kStop;
+        const CTQKnobManager::SControlInfo info = ZELK_HWRemote::DialControlInfo();
         manager.RegisterInfo(bank, &info);
         drain(); // the starting layer
     }

@@ -141,6 +141,16 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     EXPECT_EQ(standard.activeLayer(), "TQ Knob Mode");
     EXPECT_EQ(standard.led(47), 0);
     EXPECT_EQ(standard.led(48), -1) << "the host keeps the Lock LED in TQ Knob Mode";
+
+    // The device keeps the host's classes for its clock and transport with a reference of its own, so
+    // the service letting them go leaves it working.
+    const int32 references = host.context()->refCount();
+    service->terminate();
+    EXPECT_EQ(host.context()->refCount(), references - 1);
+    idle(2, 50);
+    host.devices().removeRemoteDevices();
+    EXPECT_EQ(host.context()->refCount(), references - 2);
+    ASSERT_EQ(service->initialize(host.context()), kResultOk);
 }
 
 TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleOnceOpenEvenWhenTheHostIdledBefore)
