@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FRef.h"
 #include "FUnknown.h"
 
 #include <atomic>
@@ -102,47 +103,6 @@ template <class I> I* queryHost(Quorvane::FUnknown* object)
 }
 
 // Holds one reference to a host object, releasing it when replaced or destroyed.
-template <class T> class HostRef
-{
-public:
-    HostRef() = default;
-    // Takes over a reference the caller holds.
-    static HostRef adopt(T* object)
-    {
-        HostRef r;
-        r.m_object = object;
-        return r;
-    }
-    // Adds a reference of its own.
-    static HostRef share(T* object)
-    {
-        if (object)
-            object->addRef();
-        return adopt(object);
-    }
-    HostRef(const HostRef& other) : m_object(other.m_object)
-    {
-        if (m_object)
-            m_object->addRef();
-    }
-    HostRef(HostRef&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
-    HostRef& operator=(HostRef other) noexcept
-    {
-        std::swap(m_object, other.m_object);
-        return *this;
-    }
-    ~HostRef()
-    {
-        if (m_object)
-            m_object->release();
-    }
-
-    T* get() const { return m_object; }
-    T* operator->() const { return m_object; }
-    explicit operator bool() const { return m_object != nullptr; }
-
-private:
-    T* m_object = nullptr;
-};
+template <class T> using HostRef = Quorvane::FRef<T>;
 
 } // namespace simhost

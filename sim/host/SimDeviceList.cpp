@@ -1,5 +1,6 @@
 #include "SimDeviceList.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Quorvane;
@@ -24,7 +25,9 @@ SimDeviceList::SimDeviceList(HostContextRef host, SimMidiInput* midi)
 
 SimDeviceList::~SimDeviceList()
 {
-    removeAll(false);
+    removeRemoteDevices(false);
+    for (const Entry& e : m_devices)
+        e.device->release();
 }
 
 int32 SimDeviceList::countDevices()
@@ -140,12 +143,15 @@ std::vector<SimRemoteDevice*> SimDeviceList::remoteDevices() const
     return remotes;
 }
 
-void SimDeviceList::removeAll(bool callTerm)
+void SimDeviceList::removeRemoteDevices(bool callTerm)
 {
     std::vector<Entry> devices;
     {
         std::lock_guard lock(m_mutex);
-        devices.swap(m_devices);
+        const auto others =
+            std::stable_partition(m_devices.begin(), m_devices.end(), [](const Entry& e) { return !e.remote; });
+        devices.assign(others, m_devices.end());
+        m_devices.erase(others, m_devices.end());
     }
     for (const Entry& e : devices) {
         if (e.remote)

@@ -41,8 +41,9 @@ public:
     // Adds a device of another kind (the list keeps a reference).
     void addDevice(Quorvane::IDevice* device);
     std::vector<SimRemoteDevice*> remoteDevices() const;
-    // Removes every device; remote devices are terminated first when asked (else released as they are).
-    void removeAll(bool callTerm = true);
+    // Removes every remote device, terminated first when asked (else released as they are); the host's
+    // own devices (its mixer, devices a test added) stay.
+    void removeRemoteDevices(bool callTerm = true);
     // The host's idle turn for every installed remote device.
     void idleRemoteDevices();
     int createdCount() const;

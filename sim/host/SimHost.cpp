@@ -42,7 +42,9 @@ SimHost::SimHost()
       m_context(makeHostObject<SimHostContext>(m_registry)), m_midi(std::make_unique<SimMidiInput>()),
       m_ports(makeHostObject<SimPortRegistry>(m_registry)),
       m_devices(makeHostObject<SimDeviceList>(m_registry, m_midi.get())),
-      m_transport(makeHostObject<SimTransport>(m_registry))
+      m_transport(makeHostObject<SimTransport>(m_registry)), m_mixer(makeHostObject<SimMixer>(m_registry)),
+      m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer)),
+      m_translation(std::make_shared<SimTranslation>())
 {
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
     m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
@@ -61,6 +63,13 @@ SimHost::SimHost()
         }
         return remote;
     });
+    m_registry->addService(m_projects->unknown(), {IProjectInformation::iid});
+    const HostRegistry::Factory translator = [translation = m_translation](const HostContextRef& registry) {
+        return makeHostObject<SimTranslator>(registry, translation)->unknown();
+    };
+    m_registry->addClass(ITranslator2::iid, translator);
+    m_registry->addClass(ITranslator::iid, translator);
+    m_devices->addDevice(m_mixer);
 }
 
 SimHost::~SimHost()
@@ -68,6 +77,8 @@ SimHost::~SimHost()
     unload();
     m_registry->dropPosted();
     m_registry->clearClasses();
+    m_projects->release();
+    m_mixer->release();
     m_transport->release();
     m_devices->release();
     m_ports->release();
@@ -127,7 +138,7 @@ void SimHost::unload()
 {
     // The host's threads stop calling the devices, and the devices go, while their code is still there.
     m_midi->stop();
-    m_devices->removeAll();
+    m_devices->removeRemoteDevices();
     if (m_factory)
         m_factory->release();
     m_factory = nullptr;

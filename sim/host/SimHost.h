@@ -7,8 +7,11 @@
 #include "SimDeviceList.h"
 #include "SimHostContext.h"
 #include "SimMidiInput.h"
+#include "SimMixer.h"
 #include "SimPlatform.h"
 #include "SimPort.h"
+#include "SimProjectInformation.h"
+#include "SimTranslator.h"
 #include "SimTransport.h"
 #include "SimUpdateHandler.h"
 
@@ -73,6 +76,11 @@ public:
     std::vector<SimRemoteDevice*> remoteDevices() const { return m_devices->remoteDevices(); }
     // Waits until the host's MIDI input and control threads have delivered everything; false at the deadline.
     bool waitForMidiInput(std::chrono::milliseconds deadline) { return m_midi->waitUntilIdle(deadline); }
+    // The project model: projects with their tracks, the mixer (one of the host's devices), and what
+    // the host's translators translate with.
+    SimProjectInformation& projects() const { return *m_projects; }
+    SimMixer& mixer() const { return *m_mixer; }
+    SimTranslation& translation() const { return *m_translation; }
 
     HostRegistry& registry() const { return *m_registry; }
     ManualClock& clock() const { return m_registry->clock(); }
@@ -97,6 +105,9 @@ private:
     SimPortRegistry* m_ports;
     SimDeviceList* m_devices;
     SimTransport* m_transport;
+    SimMixer* m_mixer;
+    SimProjectInformation* m_projects;
+    std::shared_ptr<SimTranslation> m_translation;
 };
 
 // Prints what `dbhost list` prints for a loaded host; returns the number of classes.

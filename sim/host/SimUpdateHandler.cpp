@@ -8,6 +8,18 @@ namespace simhost {
 
 SimUpdateHandler::SimUpdateHandler(HostContextRef host) : HostObject(std::move(host), "UpdateHandler") {}
 
+HostRef<SimUpdateHandler> SimUpdateHandler::of(HostRegistry& registry)
+{
+    void* found = nullptr;
+    if (registry.createInstance(IUpdateHandler::iid, &found) != kResultOk)
+        return {};
+    auto* updates = static_cast<IUpdateHandler*>(found);
+    if (auto* own = dynamic_cast<SimUpdateHandler*>(updates))
+        return HostRef<SimUpdateHandler>::adopt(own);
+    updates->release();
+    return {};
+}
+
 tresult SimUpdateHandler::addDependent(FUnknown* object, IDependent* dependent)
 {
     hostThreadOnly("IUpdateHandler::addDependent");
@@ -54,8 +66,22 @@ tresult SimUpdateHandler::deferUpdates(FUnknown* object, int32 message)
     if (!object)
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    m_deferred.emplace_back(object, message);
+    m_deferred.push_back({object, message, false, 0});
     return kResultOk;
+}
+
+void SimUpdateHandler::deferUpdatesUntil(FUnknown* object, int32 message, int32 due)
+{
+    std::lock_guard lock(m_mutex);
+    m_deferred.push_back({object, message, true, due});
+}
+
+void SimUpdateHandler::objectRemoved(FUnknown* object)
+{
+    deliver(object, IDependent::kDestroyed);
+    std::lock_guard lock(m_mutex);
+    m_dependents.erase(object);
+    std::erase_if(m_deferred, [object](const Deferred& d) { return d.object == object; });
 }
 
 void SimUpdateHandler::deliver(FUnknown* object, int32 message)
@@ -73,14 +99,19 @@ void SimUpdateHandler::deliver(FUnknown* object, int32 message)
 
 int SimUpdateHandler::flushDeferred()
 {
-    std::vector<std::pair<FUnknown*, int32>> deferred;
+    const ManualClock& clock = registry().clock();
+    std::vector<Deferred> due;
     {
         std::lock_guard lock(m_mutex);
-        deferred.swap(m_deferred);
+        const auto waiting = std::stable_partition(m_deferred.begin(), m_deferred.end(), [&clock](const Deferred& d) {
+            return d.timed && !clock.hasReached(d.due);
+        });
+        due.assign(waiting, m_deferred.end());
+        m_deferred.erase(waiting, m_deferred.end());
     }
-    for (const auto& [object, message] : deferred)
-        deliver(object, message);
-    return static_cast<int>(deferred.size());
+    for (const Deferred& d : due)
+        deliver(d.object, d.message);
+    return static_cast<int>(due.size());
 }
 
 int SimUpdateHandler::dependentCount(FUnknown* object)

@@ -148,7 +148,7 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     service->terminate();
     EXPECT_EQ(host.context()->refCount(), references - 1);
     idle(2, 50);
-    host.devices().removeAll();
+    host.devices().removeRemoteDevices();
     EXPECT_EQ(host.context()->refCount(), references - 2);
     ASSERT_EQ(service->initialize(host.context()), kResultOk);
 }
@@ -386,7 +386,7 @@ TEST_F(RemoteDevice, StopsItsSenderWhenTheHostReleasesItWithoutTerm)
     EXPECT_TRUE(waitUntil([&] { return extensionDevice(device)->QueuedMessageCount() > 0; }));
     EXPECT_TRUE(received.waitForCount(2));
 
-    host.devices().removeAll(/*callTerm=*/false);
+    host.devices().removeRemoteDevices(/*callTerm=*/false);
     EXPECT_EQ(SendingChannels::at(static_cast<int>(channel)), nullptr);
     const int after = posted.load();
     EXPECT_TRUE(waitUntil([&] { return posted.load() > after + 100; })) << "posting on goes nowhere";
@@ -416,6 +416,6 @@ TEST_F(RemoteDevice, KeepsGoingWhenItsPortsVanishWhileItSends)
     EXPECT_EQ(device->standard().sentSysEx().size(), 8u);
     EXPECT_EQ(host.registry().liveCount("Port"), ports) << "the device still holds its ports";
 
-    host.devices().removeAll();
+    host.devices().removeRemoteDevices();
     EXPECT_EQ(host.registry().liveCount("Port"), ports - 2) << "and frees them when it goes";
 }

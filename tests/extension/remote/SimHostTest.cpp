@@ -1,4 +1,5 @@
 #include "SimHost.h"
+#include "FakeHostObjects.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -23,16 +24,9 @@ template <class I> I* create(IHostClasses* classes)
 }
 
 // An idle handler that counts its calls and can remove another handler during its turn.
-class CountingIdle : public IIdleHandler
+class CountingIdle : public fakehost::Uncounted<IIdleHandler>
 {
 public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
     void onIdle() override
     {
         ++calls;
@@ -44,20 +38,7 @@ public:
     IIdleHandler* removeOther = nullptr;
 };
 
-// A dependent that records the messages it is told.
-class Recorder : public IDependent
-{
-public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
-    void update(FUnknown* changed, int32 message) override { messages.emplace_back(changed, message); }
-    std::vector<std::pair<FUnknown*, int32>> messages;
-};
+using Recorder = fakehost::RecordingDependent;
 
 } // namespace
 
