@@ -6,8 +6,9 @@ using namespace Quorvane;
 
 namespace simhost {
 
-SimProjectInformation::SimProjectInformation(HostContextRef host, SimMixer* mixer)
-    : HostObject(std::move(host), "ProjectInformation"), m_mixer(mixer)
+SimProjectInformation::SimProjectInformation(HostContextRef host, SimMixer* mixer, SimInstrumentRack* rack)
+    : HostObject(std::move(host), "ProjectInformation"), m_mixer(mixer),
+      m_rack(HostRef<SimInstrumentRack>::share(rack))
 {
     m_mixer->addRef();
 }
@@ -51,7 +52,7 @@ tresult SimProjectInformation::removeProjectNotification(IProjectNotification* n
 SimProject* SimProjectInformation::openProject(const std::u16string& name)
 {
     HostRef<SimProject> project =
-        HostRef<SimProject>::adopt(makeHostObject<SimProject>(registry().shared_from_this(), name, m_mixer));
+        HostRef<SimProject>::adopt(makeHostObject<SimProject>(registry().shared_from_this(), name, m_mixer, m_rack.get()));
     bool first = false;
     {
         std::lock_guard lock(m_mutex);

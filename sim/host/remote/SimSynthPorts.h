@@ -18,6 +18,8 @@ class SimSynthPorts
 {
 public:
     SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName);
+    // The synthesizer goes: its ports vanish, so nothing the host sends later reaches the core.
+    ~SimSynthPorts();
 
     SimSynthPorts(const SimSynthPorts&) = delete;
     SimSynthPorts& operator=(const SimSynthPorts&) = delete;
@@ -32,6 +34,7 @@ public:
     SimPort* output(int port) const { return m_outputs[static_cast<std::size_t>(port - 1)]; }
 
 private:
+    SimPortRegistry& m_ports;
     std::mutex m_mutex;
     zelksim::SynthCore m_core;
     std::vector<SimPort*> m_inputs;

@@ -13,7 +13,7 @@ zelksim::SynthOptions quiet()
 
 } // namespace
 
-SimSynthPorts::SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName) : m_core(quiet())
+SimSynthPorts::SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName) : m_ports(ports), m_core(quiet())
 {
     for (int port = 1; port <= zelksim::kPortCount; ++port) {
         const std::string name = deviceName + " Port" + std::to_string(port);
@@ -27,6 +27,16 @@ SimSynthPorts::SimSynthPorts(SimPortRegistry& ports, const std::string& deviceNa
         });
         m_outputs.push_back(output);
     }
+}
+
+SimSynthPorts::~SimSynthPorts()
+{
+    for (SimPort* output : m_outputs)
+        output->setSink({});
+    for (SimPort* port : m_inputs)
+        m_ports.removePort(port);
+    for (SimPort* port : m_outputs)
+        m_ports.removePort(port);
 }
 
 zelksim::CommandResult SimSynthPorts::command(const std::string& line)
