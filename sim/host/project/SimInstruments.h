@@ -14,7 +14,10 @@ class SimInstrument : public SimDevice, public Quorvane::IConnector
 public:
     explicit SimInstrument(HostContextRef host);
 
-    tresult queryInterface(const Quorvane::TUID iid, void** object) override { return SimDevice::queryInterface(iid, object); }
+    tresult queryInterface(const Quorvane::TUID iid, void** object) override
+    {
+        return SimDevice::queryInterface(iid, object);
+    }
     int32 addRef() override { return SimDevice::addRef(); }
     int32 release() override { return SimDevice::release(); }
 

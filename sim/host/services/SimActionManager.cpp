@@ -131,9 +131,21 @@ tresult SimActionManager::performAction(const char* category, const char* action
     }
     if (!isCommand(category, action))
         return kResultFalse;
-    std::lock_guard lock(m_mutex);
-    m_performed.push_back(joined(category, action));
+    std::function<void(const std::string&)> handler;
+    {
+        std::lock_guard lock(m_mutex);
+        m_performed.push_back(joined(category, action));
+        handler = m_commandHandler;
+    }
+    if (handler)
+        handler(joined(category, action));
     return kResultOk;
+}
+
+void SimActionManager::setCommandHandler(std::function<void(const std::string&)> handler)
+{
+    std::lock_guard lock(m_mutex);
+    m_commandHandler = std::move(handler);
 }
 
 int32 SimActionManager::countCategories()
@@ -199,7 +211,8 @@ int32 SimActionManager::getActionIndex(int32 category, const char* name)
 void SimActionManager::addCommand(const std::string& category, const std::string& action)
 {
     std::lock_guard lock(m_mutex);
-    auto it = std::find_if(m_catalogue.begin(), m_catalogue.end(), [&](const Category& c) { return c.name == category; });
+    auto it =
+        std::find_if(m_catalogue.begin(), m_catalogue.end(), [&](const Category& c) { return c.name == category; });
     if (it == m_catalogue.end())
         it = m_catalogue.insert(m_catalogue.end(), Category{category, {}});
     if (std::find(it->actions.begin(), it->actions.end(), action) == it->actions.end())

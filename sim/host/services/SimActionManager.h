@@ -3,6 +3,7 @@
 #include "HostInterfaces.h"
 #include "HostModel.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     // The extensions' actions as they were added: "category/action".
     std::vector<std::string> addedActions();
     int handlerCount();
+    // What carrying out a host command does besides recording it (it may take the host a while); called
+    // on the host's thread with "category/action".
+    void setCommandHandler(std::function<void(const std::string&)> handler);
     // Every host command performed, "category/action", in order.
     std::vector<std::string> performed();
     void clearPerformed();
@@ -60,6 +64,7 @@ private:
     std::vector<Added> m_added;
     std::vector<Quorvane::IActionHandler*> m_handlers;
     std::vector<std::string> m_performed;
+    std::function<void(const std::string&)> m_commandHandler;
 };
 
 } // namespace simhost

@@ -1,5 +1,6 @@
 #include "DeviceHostFixture.h"
 
+#include "ExtensionState.h"
 #include "ZELK_Detect.h"
 
 #include <thread>
@@ -54,9 +55,7 @@ void DeviceHostTest::SetUp()
     IPluginFactory* factory = GetPluginFactory();
     ASSERT_TRUE(host.attach(factory));
     factory->release();
-    service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
-    ASSERT_NE(service, nullptr);
-    ASSERT_EQ(service->initialize(host.context()), kResultOk);
+    giveHostClasses();
     ASSERT_TRUE(receiveWorker.begin(&received));
     synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
 }
@@ -65,11 +64,21 @@ void DeviceHostTest::TearDown()
 {
     host.unload();
     receiveWorker.end();
-    if (service) {
-        service->terminate();
-        service->release();
-    }
+    takeHostClassesBack();
     EXPECT_TRUE(host.thread().violations().empty());
+}
+
+void DeviceHostTest::giveHostClasses()
+{
+    takeHostClassesBack();
+    gpHostClasses = simhost::queryHost<IHostClasses>(host.context());
+}
+
+void DeviceHostTest::takeHostClassesBack()
+{
+    if (gpHostClasses)
+        gpHostClasses->release();
+    gpHostClasses = nullptr;
 }
 
 tresult DeviceHostTest::detect()

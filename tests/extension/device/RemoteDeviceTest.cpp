@@ -145,12 +145,11 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     // The device keeps the host's classes for its clock and transport with a reference of its own, so
     // the service letting them go leaves it working.
     const int32 references = host.context()->refCount();
-    service->terminate();
+    takeHostClassesBack();
     EXPECT_EQ(host.context()->refCount(), references - 1);
     idle(2, 50);
     host.devices().removeRemoteDevices();
     EXPECT_EQ(host.context()->refCount(), references - 2);
-    ASSERT_EQ(service->initialize(host.context()), kResultOk);
 }
 
 TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleOnceOpenEvenWhenTheHostIdledBefore)
