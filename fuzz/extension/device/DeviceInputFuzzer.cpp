@@ -1,6 +1,7 @@
 // Arbitrary MIDI bytes, cut into arbitrary chunks, reach an installed and open remote device through the
 // simulated host's input port; the device turns what it accepts into messages for the service and
-// control changes for the host. Nothing may crash, and every message for the service must be well-formed.
+// control changes for the host, and the service handles them against a project with a selected
+// instrument track. Nothing may crash, and every message for the service must be well-formed.
 #include "CNfunction.h"
 #include "ExtensionClasses.h"
 #include "ExtensionMessages.h"
@@ -32,7 +33,13 @@ struct Rig
         detection->release();
         detector->release();
         host.remoteDevices().at(0)->open();
-        host.idle();
+        simhost::SimProject* project = host.projects().openProject(u"Song");
+        simhost::SimTrack* track = project->addTrack(simhost::TrackKind::Instrument, u"Pad");
+        track->setInstrument(u"Virlux")->addValue("cutoff", simhost::SimValueSetup::continuous(0, 127, 64), 0x10,
+                                                  u"Cutoff");
+        project->select(track);
+        for (int i = 0; i < 4; ++i)
+            host.idle();
     }
     ~Rig()
     {
@@ -72,8 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         i += length;
     }
     rig.host.waitForMidiInput(std::chrono::seconds(10));
-    rig.host.idle();
     checkReceived();
-    gSysExReceiving.discardPending();
+    // The service takes what its receive worker queued, one kind of work per idle call.
+    for (int i = 0; i < 3; ++i) {
+        rig.host.clock().advance(700);
+        rig.host.idle();
+    }
     return 0;
 }

@@ -415,6 +415,8 @@ TEST_F(RemoteDevice, KeepsGoingWhenItsPortsVanishWhileItSends)
     EXPECT_EQ(device->standard().sentSysEx().size(), 8u);
     EXPECT_EQ(host.registry().liveCount("Port"), ports) << "the device still holds its ports";
 
+    const int32 held = output->refCount();
     host.devices().removeRemoteDevices();
-    EXPECT_EQ(host.registry().liveCount("Port"), ports - 2) << "and frees them when it goes";
+    EXPECT_EQ(output->refCount(), held - 1) << "and lets them go when it goes";
+    EXPECT_EQ(synth->input(2)->refCount(), 1) << "only the synthesizer that made it holds it now";
 }

@@ -270,4 +270,21 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
     project->select(pad);
     settle();
     EXPECT_EQ(display().knobNames[0], "Cutoff");
+
+    // The program-switching sampler renames its parameters with each program; an older host tells only
+    // of the program change, after which the names are read anew.
+    SimTrack* sampler = project->addTrack(TrackKind::Instrument, u"Keys");
+    SimDevice* virluxOne = sampler->setInstrument(u"VirluxOne");
+    SimDevice* program = virluxOne->makeSubDevice("Program", "0");
+    program->addValue("p1", SimValueSetup::continuous(0, 127, 0), 0x10, u"Pitch");
+    SimValue* bayProg = virluxOne->addValue("bayProg", SimValueSetup::stepped(0, 127, 0));
+    panel("edit instrument VirluxOne");
+    project->select(sampler);
+    settle();
+    ASSERT_EQ(kdx().templateName(), "VirluxOne");
+    EXPECT_EQ(display().knobNames[0], "Pitch");
+    program->renameParameter(0x10, u"Filter Env");
+    bayProg->hostSet(5);
+    settle();
+    EXPECT_EQ(display().knobNames[0], "Filter Env");
 }

@@ -222,15 +222,18 @@ TEST_F(ServiceModel, GoesWhileTheSynthesizerAndTheHostsThreadsPushMessages)
     settle();
 
     std::atomic<bool> stop{false};
-    // Knob turns reach the device on the host's control thread, SysEx on its MIDI input thread.
-    std::thread turner([&] {
-        while (!stop)
-            synth->command("turn 20 1");
-    });
-    std::thread editor([&] {
-        while (!stop)
-            synth->command("edit knob 1 id 100000401");
-    });
+    // Knob turns reach the device on the host's control thread, SysEx (remote mode off) on its MIDI input
+    // thread; each pushes about a thousand a second.
+    auto push = [&](const char* line) {
+        return std::thread([&stop, this, line] {
+            while (!stop) {
+                synth->command(line);
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+    };
+    std::thread turner = push("turn 20 1");
+    std::thread sysex = push("remote off");
     for (int i = 0; i < 40; ++i) {
         host.clock().advance(10);
         host.idle();
@@ -242,7 +245,7 @@ TEST_F(ServiceModel, GoesWhileTheSynthesizerAndTheHostsThreadsPushMessages)
         host.idle();
     stop = true;
     turner.join();
-    editor.join();
+    sysex.join();
     EXPECT_TRUE(host.waitForMidiInput(10s));
     EXPECT_EQ(host.updateHandler().totalDependents(), 0);
 }
