@@ -4,6 +4,7 @@
 #include "EditorDefinitions.h"
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
+#include "XmlPrescan.h"
 
 #include <QDomDocument>
 #include <QFileInfo>
@@ -35,6 +36,10 @@ bool fail(QString* error, const QString& message)
         *error = message;
     return false;
 }
+
+// No element of a bank file has more than one attribute, nor a start tag of more than a few dozen bytes; these
+// bounds leave room for attributes that other writers add and that the load ignores.
+constexpr XmlPrescan::Limits kBankFileTagLimits{4096, 32};
 
 // The document parser's time grows much faster than the nesting depth, so a small file of nothing but
 // nested elements could hold the editor for hours. A streaming pass, linear in the size, refuses such
@@ -74,7 +79,13 @@ bool isReadableVersion(const QDomElement& root)
 // Checks the document and reads it into the memory; the message of the first failure, empty on success.
 QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
 {
-    if (!isNestingWithinBound(bytes))
+    // The byte-level pass decides alone for almost every file. Only where it sees too deep a nesting (which a
+    // malformed document may show beyond the point where the parser stops) or where entities may add elements,
+    // the streaming pass settles it.
+    const XmlPrescan shape = prescanXml(bytes, kBankFileTagLimits);
+    if (!shape.withinLimits)
+        return kNotEditorFile;
+    if ((shape.maxDepth > EditorFile::kMaxElementDepth || shape.hasInternalSubset) && !isNestingWithinBound(bytes))
         return kNotEditorFile;
     QDomDocument document;
     QString parserMessage;
@@ -200,7 +211,9 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
         return fail(error, kNotFound);
     if (file->isOpen())
         file->close();
-    if (!file->open(QIODevice::ReadOnly) || !isLoadableBank(memory, bank, withEditBuffer))
+    // Opening a named pipe for reading waits for a writer, for ever; a device or a folder is no bank file either.
+    if (!QFileInfo(file->fileName()).isFile() || !file->open(QIODevice::ReadOnly) ||
+        !isLoadableBank(memory, bank, withEditBuffer))
         return fail(error, kCannotOpen);
     QByteArray bytes;
     if (!readBounded(*file, &bytes)) {
