@@ -11,9 +11,10 @@ namespace {
 class Scanner
 {
 public:
-    Scanner(QByteArrayView bytes, const XmlPrescan::Limits& limits)
-        : m_at(bytes.data()), m_end(bytes.data() + bytes.size()), m_limits(limits)
+    Scanner(QByteArrayView bytes, const XmlPrescan::Limits& limits, bool withRootChildren)
+        : m_begin(bytes.data()), m_at(bytes.data()), m_end(bytes.data() + bytes.size()), m_limits(limits)
     {
+        m_result.hasRootChildren = withRootChildren;
     }
 
     XmlPrescan run()
@@ -27,6 +28,11 @@ public:
             case '/':
                 depth = std::max(0, depth - 1);
                 m_at = after(find('>'));
+                if (depth == 1 && m_open.begin >= 0) {
+                    m_open.end = m_at - m_begin;
+                    m_result.rootChildren.append(m_open);
+                    m_open.begin = -1;
+                }
                 break;
             case '?':
                 skipPast("?>");
@@ -34,11 +40,20 @@ public:
             case '!':
                 skipMarkup();
                 break;
-            default:
+            default: {
                 m_result.maxDepth = std::max(m_result.maxDepth, ++depth);
-                if (scanStartTag(tag))
+                const bool empty = scanStartTag(tag);
+                if (depth == 2 && m_result.hasRootChildren) {
+                    m_open = {tag - m_begin, m_at - m_begin, m_at - m_begin};
+                    if (empty) {
+                        m_result.rootChildren.append(m_open);
+                        m_open.begin = -1;
+                    }
+                }
+                if (empty)
                     --depth;
                 break;
+            }
             }
         }
         return m_result;
@@ -143,15 +158,17 @@ private:
         return empty;
     }
 
+    const char* const m_begin;
     const char* m_at;
     const char* const m_end;
+    XmlPrescan::Span m_open{-1, -1, -1};
     const XmlPrescan::Limits m_limits;
     XmlPrescan m_result;
 };
 
 } // namespace
 
-XmlPrescan prescanXml(QByteArrayView bytes, const XmlPrescan::Limits& limits)
+XmlPrescan prescanXml(QByteArrayView bytes, const XmlPrescan::Limits& limits, bool withRootChildren)
 {
     // A document in UTF-16 or UTF-32 (told by its byte-order mark or by how its "<" is encoded) has the bytes of
     // "<", "=" and the quotes inside other characters too.
@@ -160,7 +177,7 @@ XmlPrescan prescanXml(QByteArrayView bytes, const XmlPrescan::Limits& limits)
         *encoding != QStringConverter::System) {
         QStringDecoder decoder(*encoding);
         const QByteArray utf8 = QString(decoder(bytes)).toUtf8();
-        return Scanner(utf8, limits).run();
+        return Scanner(utf8, limits, false).run();
     }
-    return Scanner(bytes, limits).run();
+    return Scanner(bytes, limits, withRootChildren).run();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QList>
 
 // What one cheap byte-level pass over an XML document shows before a parser is let at it. The readers of
 // XML files from outside run it first: a parser's checks of one element's attributes grow with the square of
@@ -21,7 +22,20 @@ struct XmlPrescan
     int maxDepth = 0;
     // The document type declares markup of its own; its entities may add elements that the bytes do not show.
     bool hasInternalSubset = false;
+
+    // Where a child element of the root stands in the bytes: its start tag from "<" to just after ">", and
+    // just after its end tag (the end of the start tag when it closes itself).
+    struct Span
+    {
+        qsizetype begin;
+        qsizetype startTagEnd;
+        qsizetype end;
+    };
+    // Filled on request, for a document scanned in its own bytes (not one in UTF-16 or UTF-32); a child that
+    // does not end is left out.
+    QList<Span> rootChildren;
+    bool hasRootChildren = false;
 };
 
 // Scans the document's bytes; UTF-16 and UTF-32 documents are scanned in UTF-8.
-XmlPrescan prescanXml(QByteArrayView bytes, const XmlPrescan::Limits& limits);
+XmlPrescan prescanXml(QByteArrayView bytes, const XmlPrescan::Limits& limits, bool withRootChildren = false);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -243,12 +244,67 @@ void copyNode(QXmlStreamReader& reader, kwplugins::DomStyleWriter& writer)
     } while (writer.depth() > depth && reader.readNext() != QXmlStreamReader::Invalid);
 }
 
+// Only a document in UTF-8 may be cut in its bytes and still be read as it was.
+bool isUtf8Document(const QByteArray& bytes)
+{
+    const auto detected = QStringDecoder::encodingForData(bytes, u'<');
+    if (detected && *detected != QStringConverter::Utf8) {
+        return false;
+    }
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (bytes.mid(start, 5) != "<?xml") {
+        return true;
+    }
+    const QByteArray declaration = bytes.mid(start, bytes.indexOf("?>") - start).toLower();
+    const qsizetype encoding = declaration.indexOf("encoding");
+    return encoding < 0 || declaration.indexOf("utf-8", encoding) > 0 || declaration.indexOf("utf8", encoding) > 0;
+}
+
+// Whether the start tag in these bytes is that of a DAW's element with this name.
+bool isDAWStartTag(QByteArrayView tag, const QString& dawName)
+{
+    if (!tag.startsWith("<daw") || tag.size() < 6 ||
+        (!QChar::isSpace(uchar(tag[4])) && tag[4] != '/' && tag[4] != '>')) {
+        return false;
+    }
+    QByteArray alone = tag.toByteArray();
+    if (!alone.endsWith("/>")) {
+        alone.insert(alone.size() - 1, '/');
+    }
+    QXmlStreamReader reader(alone);
+    reader.setNamespaceProcessing(false);
+    return reader.readNextStartElement() && reader.attributes().value(AttributeDAWName) == dawName;
+}
+
+// The element that a write replaces need not be read, and in a database of one DAW it is nearly the whole
+// file: its contents are cut out by the byte-level look, leaving its start tag as an empty element. Where
+// that look cannot be trusted to see what a parser would (entities of the document's own, another
+// encoding), the file is read whole.
+void cutOutDAWElement(QByteArray& bytes, const QString& dawName)
+{
+    const XmlPrescan shape = prescanXml(bytes, kwplugins::kXmlTagLimits, true);
+    if (!shape.hasRootChildren || shape.hasInternalSubset || !isUtf8Document(bytes)) {
+        return;
+    }
+    for (const XmlPrescan::Span& child : shape.rootChildren) {
+        const QByteArrayView tag(bytes.constData() + child.begin, child.startTagEnd - child.begin);
+        if (!isDAWStartTag(tag, dawName)) {
+            continue;
+        }
+        if (child.end > child.startTagEnd) {
+            bytes = bytes.left(child.startTagEnd - 1) + "/>" + bytes.mid(child.end);
+        }
+        return;
+    }
+}
+
 KeptDatabase keptDatabase(QFile& file, const QString& dawName)
 {
     QByteArray bytes;
     if (!kwplugins::readXmlFileBytes(file, &bytes)) {
         return {};
     }
+    cutOutDAWElement(bytes, dawName);
     QXmlStreamReader reader(bytes);
     reader.setNamespaceProcessing(false);
     QString documentType;
