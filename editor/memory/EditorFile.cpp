@@ -159,21 +159,25 @@ private:
 };
 
 // Reads the file whole; false when it holds more than the bound. Reads at most one byte beyond the bound,
-// so that neither a huge file nor a device that never ends fills the memory, and in pieces, since one
-// read of the bound would reserve all of it every time.
+// so that neither a huge file nor one that grows meanwhile fills the memory. Reads straight into the result,
+// the size the file has and one byte more at first, so that a file that has not grown takes one read.
 bool readBounded(QFile& file, QByteArray* bytes)
 {
     constexpr qint64 kPiece = 64 * 1024;
     if (file.size() > EditorFile::kMaxFileBytes)
         return false;
-    bytes->reserve(file.size());
-    while (bytes->size() <= EditorFile::kMaxFileBytes) {
-        const QByteArray piece = file.read(qMin(kPiece, EditorFile::kMaxFileBytes + 1 - bytes->size()));
-        if (piece.isEmpty())
+    qsizetype filled = 0;
+    bytes->resize(file.size() + 1);
+    while (filled <= EditorFile::kMaxFileBytes) {
+        if (filled == bytes->size())
+            bytes->resize(qMin(filled + kPiece, EditorFile::kMaxFileBytes + 1));
+        const qint64 read = file.read(bytes->data() + filled, bytes->size() - filled);
+        if (read <= 0)
             break;
-        bytes->append(piece);
+        filled += qsizetype(read);
     }
-    return bytes->size() <= EditorFile::kMaxFileBytes;
+    bytes->resize(filled);
+    return filled <= EditorFile::kMaxFileBytes;
 }
 
 // A load needs its evacuation slots, and must not load into one of them: the restore would then copy
@@ -212,7 +216,7 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
     if (file->isOpen())
         file->close();
     // Opening a named pipe for reading waits for a writer, for ever; a device or a folder is no bank file either.
-    if (!QFileInfo(file->fileName()).isFile() || !file->open(QIODevice::ReadOnly) ||
+    if (!QFileInfo(file->fileName()).isFile() || !file->open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
         !isLoadableBank(memory, bank, withEditBuffer))
         return fail(error, kCannotOpen);
     QByteArray bytes;

@@ -31,10 +31,11 @@ inline bool readBoundedXml(QFile& file, QByteArray* bytes)
 }
 
 // Opens the file read-only, reads it within the bounds and closes it again; false when any step fails. Only
-// a regular file is opened: opening a named pipe waits for a writer, for ever.
+// a regular file is opened: opening a named pipe waits for a writer, for ever. The file is read in one piece,
+// so a read buffer would only add a copy.
 inline bool readXmlFileBytes(QFile& file, QByteArray* bytes)
 {
-    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return false;
     }
     const bool read = readBoundedXml(file, bytes);
