@@ -62,6 +62,8 @@ public:
 private:
     const char* find(char c) const
     {
+        if (m_at == m_end)
+            return m_end; // an empty document may have no bytes at all, not even an address
         const void* at = std::memchr(m_at, c, size_t(m_end - m_at));
         return at ? static_cast<const char*>(at) : m_end;
     }

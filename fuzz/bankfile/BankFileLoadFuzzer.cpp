@@ -6,6 +6,7 @@
 // banks' flags and template numbers alone, and every load allowed sending and raising the file edit flag
 // again. The banks a load may write are compared by a digest of every value they hold: keeping and comparing
 // copies of the whole memory took a hundred times longer than the load.
+#include "../common/ScratchFolder.h"
 #include "BankData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
@@ -51,7 +52,7 @@ struct Fixture
 
     RemoteMemAPI memory;
     QByteArray fullHead, fullTail, smallHead, smallTail;
-    QTemporaryDir directory;
+    QTemporaryDir directory = kwfuzz::makeScratchFolder();
     QString path;
 };
 

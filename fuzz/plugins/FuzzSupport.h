@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../common/ScratchFolder.h"
 #include "QPXiInfo.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ inline QTemporaryDir& workFolder()
     static char* argv[] = {name, nullptr};
     static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
     (void)app;
-    static QTemporaryDir dir;
+    static QTemporaryDir dir = makeScratchFolder();
     return dir;
 }
 
