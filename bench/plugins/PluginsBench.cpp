@@ -158,17 +158,28 @@ void BM_FindOnTheSameTree(benchmark::State& state)
 }
 BENCHMARK(BM_FindOnTheSameTree)->Unit(benchmark::kMillisecond);
 
-// Load time against the number of instruments, to show that it grows in proportion.
+// Load time against the number of instruments, to show that it grows in proportion. Each load is the first of
+// its service, as when a DAW is selected at start; making the service and dropping its tables are not timed.
 void BM_LoadDatabase(benchmark::State& state)
 {
     const int instruments = int(state.range(0));
     const QString db = generatedDatabaseFolder(instruments);
-    QPXiInfo info(QDir(scratch().path() + "/finder"), QDir(scratch().path() + "/preset"), QDir(db), benchMachine());
+    qsizetype loaded = 0;
+    qsizetype parameters = 0;
     for (auto _ : state) {
-        info.selectDAW("Sonvik 8");
+        state.PauseTiming();
+        auto info = std::make_unique<QPXiInfo>(QDir(scratch().path() + "/finder"), QDir(scratch().path() + "/preset"),
+                                               QDir(db), benchMachine());
+        state.ResumeTiming();
+        info->selectDAW("Sonvik 8");
+        state.PauseTiming();
+        loaded = info->pluginFiles().size();
+        parameters = info->getQPXiParameterList("Instrument 7").size();
+        info.reset();
+        state.ResumeTiming();
     }
-    state.counters["instruments"] = static_cast<double>(info.pluginFiles().size());
-    state.counters["parameters"] = static_cast<double>(info.getQPXiParameterList("Instrument 7").size());
+    state.counters["instruments"] = static_cast<double>(loaded);
+    state.counters["parameters"] = static_cast<double>(parameters);
     state.counters["ms_per_100_instruments"] = benchmark::Counter(
         double(state.iterations()) * instruments / 100000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
@@ -193,7 +204,7 @@ void BM_BareStreamScanOfTheDatabase(benchmark::State& state)
     }
     state.counters["tokens"] = static_cast<double>(tokens);
 }
-BENCHMARK(BM_BareStreamScanOfTheDatabase)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BareStreamScanOfTheDatabase)->Arg(30)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Peak memory of a first load in a fresh process: the load runs in a child, which reports its peak resident
 // size (VmHWM) and its resident size before the load, in megabytes.
