@@ -116,6 +116,20 @@ void readParameterTree(QXmlStreamReader& reader, ReadInstrument& instrument)
     }
 }
 
+// Reads up to the root's start tag, as the document reader without namespaces sees the file; false when the
+// file is broken before it or is no database (another document type or root).
+bool readToDatabaseRoot(QXmlStreamReader& reader)
+{
+    reader.setNamespaceProcessing(false);
+    QString documentType;
+    while (!reader.atEnd() && !reader.isStartElement()) {
+        if (reader.readNext() == QXmlStreamReader::DTD) {
+            documentType = reader.dtdName().toString();
+        }
+    }
+    return !reader.hasError() && documentType == DatabaseDocType && reader.qualifiedName() == TagDAWList;
+}
+
 } // namespace
 
 void QPXiInfo::createParameterListFromDatabase(QFile& file)
@@ -125,14 +139,7 @@ void QPXiInfo::createParameterListFromDatabase(QFile& file)
         return;
     }
     QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
-    QString documentType;
-    while (!reader.atEnd() && !reader.isStartElement()) {
-        if (reader.readNext() == QXmlStreamReader::DTD) {
-            documentType = reader.dtdName().toString();
-        }
-    }
-    if (reader.hasError() || documentType != DatabaseDocType || reader.qualifiedName() != TagDAWList) {
+    if (!readToDatabaseRoot(reader)) {
         return;
     }
 
@@ -306,14 +313,7 @@ KeptDatabase keptDatabase(QFile& file, const QString& dawName)
     }
     cutOutDAWElement(bytes, dawName);
     QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
-    QString documentType;
-    while (!reader.atEnd() && !reader.isStartElement()) {
-        if (reader.readNext() == QXmlStreamReader::DTD) {
-            documentType = reader.dtdName().toString();
-        }
-    }
-    if (reader.hasError() || documentType != DatabaseDocType || reader.qualifiedName() != TagDAWList) {
+    if (!readToDatabaseRoot(reader)) {
         return {};
     }
 
