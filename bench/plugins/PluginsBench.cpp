@@ -185,7 +185,8 @@ void BM_LoadDatabase(benchmark::State& state)
 }
 BENCHMARK(BM_LoadDatabase)->Arg(30)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The baseline of a load: reading the same file and passing over it with the stream reader, doing nothing else.
+// The baseline of a load: the stream reader's pass over the same file, read as a device (its fastest way),
+// doing nothing else.
 void BM_BareStreamScanOfTheDatabase(benchmark::State& state)
 {
     const QString path = generatedDatabaseFolder(int(state.range(0))) + "/QPXiDatabase.xml";
@@ -193,8 +194,7 @@ void BM_BareStreamScanOfTheDatabase(benchmark::State& state)
     for (auto _ : state) {
         QFile file(path);
         file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = file.readAll();
-        QXmlStreamReader reader(bytes);
+        QXmlStreamReader reader(&file);
         tokens = 0;
         while (!reader.atEnd()) {
             reader.readNext();

