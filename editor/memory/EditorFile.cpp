@@ -41,12 +41,13 @@ bool fail(QString* error, const QString& message)
 // bounds leave room for attributes that other writers add and that the load ignores.
 constexpr XmlPrescan::Limits kBankFileTagLimits{4096, 32};
 
-// The document parser's time grows much faster than the nesting depth, so a small file of nothing but
-// nested elements could hold the editor for hours. A streaming pass, linear in the size, refuses such
-// documents first. False only for too deep a nesting; malformed XML is left to the parser, whose message
-// the user then sees.
-bool isNestingWithinBound(const QByteArray& bytes)
+// The byte-level look decides alone for almost every document. Only where it sees too deep a nesting (which a
+// malformed document may show beyond the point where the parser stops) or where entities may add elements,
+// a streaming pass settles it.
+bool isNestingWithinBound(const QByteArray& bytes, const XmlPrescan& shape)
 {
+    if (shape.maxDepth <= EditorFile::kMaxElementDepth && !shape.hasInternalSubset)
+        return true;
     QXmlStreamReader reader(bytes);
     int depth = 0;
     while (!reader.atEnd()) {
@@ -79,13 +80,8 @@ bool isReadableVersion(const QDomElement& root)
 // Checks the document and reads it into the memory; the message of the first failure, empty on success.
 QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
 {
-    // The byte-level pass decides alone for almost every file. Only where it sees too deep a nesting (which a
-    // malformed document may show beyond the point where the parser stops) or where entities may add elements,
-    // the streaming pass settles it.
     const XmlPrescan shape = prescanXml(bytes, kBankFileTagLimits);
-    if (!shape.withinLimits)
-        return kNotEditorFile;
-    if ((shape.maxDepth > EditorFile::kMaxElementDepth || shape.hasInternalSubset) && !isNestingWithinBound(bytes))
+    if (!shape.withinLimits || !isNestingWithinBound(bytes, shape))
         return kNotEditorFile;
     QDomDocument document;
     QString parserMessage;
@@ -190,6 +186,12 @@ bool isLoadableBank(RemoteMemAPI* memory, int bank, bool withEditBuffer)
 }
 
 } // namespace
+
+bool EditorFile::isNestingWithinBound(const QByteArray& bytes)
+{
+    constexpr XmlPrescan::Limits kUnbounded{std::numeric_limits<qsizetype>::max(), std::numeric_limits<int>::max()};
+    return ::isNestingWithinBound(bytes, prescanXml(bytes, kUnbounded));
+}
 
 bool EditorFile::save(RemoteMemAPI* memory, int bank, QFile* file, QString* error)
 {

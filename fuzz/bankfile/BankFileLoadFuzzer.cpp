@@ -6,7 +6,8 @@
 // banks' flags and template numbers alone, and every load allowed sending and raising the file edit flag
 // again. The banks a load may write are compared by a digest of every value they hold: keeping and comparing
 // copies of the whole memory took a hundred times longer than the load.
-#include "../common/ScratchFolder.h"
+#include "../FilledMemory.h"
+#include "../ScratchFolder.h"
 #include "BankData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
@@ -25,16 +26,7 @@ struct Fixture
 {
     Fixture()
     {
-        while (memory.getQuantityOfBank() < 9)
-            memory.createBank();
-        for (int b = 0; b < 9; ++b) {
-            for (int t = 0; t < BankData::kTemplateCount; ++t) {
-                memory.setParam(ParamAddress(b, t, ParamAddress::kTemplateNameController, -1),
-                                QStringLiteral("b%1 <&> t%2").arg(b).arg(t));
-                for (int k = 0; k < 12; ++k)
-                    memory.setParam(ParamAddress(b, t, k, ParamAddress::kCCNumberParam), (b + t + k) % 128);
-            }
-        }
+        kwfuzz::fillMemory(memory);
         QDomDocument document(QDomImplementation().createDocumentType(DocType, QString(), QString()));
         QDomElement root = EditorData::getBankDomElement(&memory, &document, 1, TagEditorBank, true);
         root.setAttribute(AttributeVersion, FileVersion);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../common/ScratchFolder.h"
+#include "../ScratchFolder.h"
 #include "QPXiInfo.h"
 
 #include <QCoreApplication>
