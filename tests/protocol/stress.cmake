@@ -1,0 +1,8 @@
+# Many full transfers back to back, in-process and across processes over the machine's MIDI system:
+# slow, so they carry a label of their own and each build's run takes them once.
+if(TARGET kw_midi AND TARGET kw_memory AND TARGET zelk_sim_midi)
+    kw_add_gtest(protocol_stress_tests LABEL stress TIMEOUT 600
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_stress_test.cpp ${CMAKE_CURRENT_LIST_DIR}/stress_support.h
+        LIBS kw_midi kw_memory zelk_sim_midi Qt6::Test)
+    target_include_directories(protocol_stress_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR}/tests/midi)
+endif()
