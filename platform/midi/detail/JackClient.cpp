@@ -5,8 +5,6 @@
 
 namespace kwmidi::detail {
 
-namespace {
-
 // The owner's side of one port: it keeps the process's client alive while the port lives and
 // removes the port when it ends.
 class PortHandle
@@ -28,6 +26,8 @@ private:
     std::shared_ptr<JackEngine> m_engine;
     std::shared_ptr<JackPort> m_port;
 };
+
+namespace {
 
 // Listens to a source of another program through a link port of ours; on the owner's thread.
 class JackInput : public InputConnection
@@ -131,75 +131,73 @@ std::string JackClient::systemName()
     return m_engine->reachable() ? "JACK" : kNoMidiSystem;
 }
 
-std::vector<EndpointInfo> JackClient::sources()
+std::vector<EndpointInfo> JackClient::endpoints(bool sources)
 {
-    std::vector<std::string> names = m_engine->endpointPorts(true);
+    std::vector<std::string> names = m_engine->endpointPorts(sources);
     std::vector<EndpointInfo> list;
     for (const std::string& name : names)
         list.push_back(splitSystemPortName(name, PortNaming::Jack));
-    m_engine->remember(true, std::move(names));
+    m_engine->remember(sources, std::move(names));
     return list;
+}
+
+std::vector<EndpointInfo> JackClient::sources()
+{
+    return endpoints(true);
 }
 
 std::vector<EndpointInfo> JackClient::destinations()
 {
-    std::vector<std::string> names = m_engine->endpointPorts(false);
-    std::vector<EndpointInfo> list;
-    for (const std::string& name : names)
-        list.push_back(splitSystemPortName(name, PortNaming::Jack));
-    m_engine->remember(false, std::move(names));
-    return list;
+    return endpoints(false);
+}
+
+std::unique_ptr<PortHandle> JackClient::link(bool receives, int index)
+{
+    LinkTarget target;
+    const std::string peer = m_engine->listedPort(receives, index, &target);
+    auto port = peer.empty() ? nullptr : m_engine->addLink(receives, peer, target);
+    return port ? std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)) : nullptr;
+}
+
+std::unique_ptr<PortHandle> JackClient::publish(bool receives, const std::string& deviceName,
+                                                const std::string& endpointName)
+{
+    if (endpointName.empty() || deviceName != deviceNameOf(m_engine->clientName()))
+        return nullptr;
+    auto port = m_engine->addEndpoint(receives, endpointName + (receives ? kJackDestinationTag : kJackSourceTag));
+    return port ? std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)) : nullptr;
 }
 
 std::unique_ptr<InputConnection> JackClient::connectSource(int index, ReceiveCallback callback)
 {
-    LinkTarget target;
-    const std::string peer = m_engine->listedPort(true, index, &target);
-    if (peer.empty())
-        return nullptr;
-    auto port = m_engine->addLink(true, peer, target);
-    if (!port)
+    auto handle = link(true, index);
+    if (!handle)
         return nullptr;
     {
-        std::lock_guard<std::mutex> lock(port->callbackMutex);
-        port->callback = std::move(callback);
+        std::lock_guard<std::mutex> lock(handle->port().callbackMutex);
+        handle->port().callback = std::move(callback);
     }
-    return std::make_unique<JackInput>(std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)));
+    return std::make_unique<JackInput>(std::move(handle));
 }
 
 std::unique_ptr<OutputConnection> JackClient::openDestination(int index)
 {
-    LinkTarget target;
-    const std::string peer = m_engine->listedPort(false, index, &target);
-    if (peer.empty())
-        return nullptr;
-    auto port = m_engine->addLink(false, peer, target);
-    if (!port)
-        return nullptr;
-    return std::make_unique<JackOutput>(std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)));
+    auto handle = link(false, index);
+    return handle ? std::make_unique<JackOutput>(std::move(handle)) : nullptr;
 }
 
 std::unique_ptr<PublishedSource> JackClient::createSource(const std::string& deviceName,
                                                           const std::string& endpointName)
 {
-    if (endpointName.empty() || deviceName != deviceNameOf(m_engine->clientName()))
-        return nullptr;
-    auto port = m_engine->addEndpoint(false, endpointName + kJackSourceTag);
-    if (!port)
-        return nullptr;
-    return std::make_unique<JackSource>(std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)));
+    auto handle = publish(false, deviceName, endpointName);
+    return handle ? std::make_unique<JackSource>(std::move(handle)) : nullptr;
 }
 
 std::unique_ptr<PublishedDestination> JackClient::createDestination(const std::string& deviceName,
                                                                     const std::string& endpointName)
 {
-    if (endpointName.empty() || deviceName != deviceNameOf(m_engine->clientName()))
-        return nullptr;
-    auto port = m_engine->addEndpoint(true, endpointName + kJackDestinationTag);
-    if (!port)
-        return nullptr;
-    return std::make_unique<JackDestination>(
-        std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)));
+    auto handle = publish(true, deviceName, endpointName);
+    return handle ? std::make_unique<JackDestination>(std::move(handle)) : nullptr;
 }
 
 } // namespace kwmidi::detail

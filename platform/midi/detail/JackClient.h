@@ -7,6 +7,7 @@
 namespace kwmidi::detail {
 
 class JackEngine;
+class PortHandle;
 
 // The machine's MIDI system through a JACK server, as JACK programs do it: one client of the server
 // holds every port of the process (the endpoints it publishes and the ports it connects and sends
@@ -34,6 +35,11 @@ public:
                                                             const std::string& endpointName) override;
 
 private:
+    std::vector<EndpointInfo> endpoints(bool sources);
+    // A link to entry index of the direction's last listing, or a port of our own; null when refused.
+    std::unique_ptr<PortHandle> link(bool receives, int index);
+    std::unique_ptr<PortHandle> publish(bool receives, const std::string& deviceName, const std::string& endpointName);
+
     std::shared_ptr<JackEngine> m_engine;
 };
 
