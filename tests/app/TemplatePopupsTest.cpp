@@ -232,6 +232,13 @@ TEST_F(TemplateFixture, TemplateListChoosesATemplateAndASynthesizerChangeClosesA
     EXPECT_EQ(v->txtTemplateNumber->text(), "Template No:05");
     EXPECT_EQ(v->editTemplateName->text(), "Strings");
     EXPECT_EQ(window->focusWidget(), v->btnTemplate);
+    withPopup<CPopupList>([&] { QTest::mouseClick(v->btnTemplate, Qt::LeftButton); },
+                          [&](CPopupList* popup) {
+                              for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) {
+                                  QTest::keyClick(popup->list(), key);
+                              }
+                          });
+    EXPECT_EQ(v->txtTemplateNumber->text(), "Template No:07");
 
     // The synthesizer selects another template while a chooser is open: it closes and writes nothing.
     const long cc = number(knob(0, ParamAddress::kCCNumberParam));

@@ -148,3 +148,61 @@ TEST_F(TemplateFixture, UserAssignsAParameterAndAControlChangeSavesAndReopensThe
     EXPECT_EQ(secondMemory.getParamQString(reopened(1, ParamAddress::kDisplayNameParam)), "Bright");
     EXPECT_EQ(second.getTemplateEditor()->txtKnobB1->text(), "CC074\nBright");
 }
+
+// Offline, choices change the editor's memory and raise the file edit flag, and nothing goes out; online,
+// Initialize Template sends the whole template.
+TEST_F(TemplateFixture, EditsReachTheSynthesizerOnlyOnline)
+{
+    zelksim::SynthOptions quiet;
+    quiet.senseInterval = 0;
+    startSynth(quiet);
+    synth->withCore([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.fillPattern(5);
+        return 0;
+    });
+    ChangeLog changes;
+    synth->setEventListener([&](const zelksim::SynthEvent& event) { changes.record(event); });
+    const auto editBuffer = [&] {
+        return synth->withCore([](zelksim::SynthCore& c, zelksim::Millis) { return c.editTemplate(0); });
+    };
+    // A quiet synthesizer: the connection watch must not take the editor offline during the test.
+    memApi = std::make_unique<RemoteMemAPI>();
+    memApi->setConnectionWatchPeriod(600000);
+    window = std::make_unique<EditorMainWindow>(memApi.get(), false);
+    window->show();
+    ASSERT_TRUE(window->isRouteOpen());
+    ASSERT_FALSE(memApi->isONLINE());
+    EditorTemplate* v = view();
+    const auto chooseCC = [&](int cc) {
+        withPopup<CPopupList>([&] { QTest::mouseClick(v->btnCCNumberAndDisplayName, Qt::LeftButton); },
+                              [&](CPopupList* popup) {
+                                  popup->list()->setCurrentRow(cc);
+                                  QTest::keyClick(popup->list(), Qt::Key_Return);
+                              });
+    };
+
+    chooseCC(7);
+    QMetaObject::invokeMethod(window.get(), "editInitialize");
+    QTest::mouseClick(v->btnKnobB1, Qt::LeftButton);
+    chooseCC(10);
+    EXPECT_EQ(number(knob(1, ParamAddress::kCCNumberParam)), 10);
+    EXPECT_EQ(fileEditFlag(), 1);
+    EXPECT_TRUE(v->lblFileEditFlag->isVisible());
+
+    // Online, the next choice is the first thing the synthesizer hears: nothing before it went out.
+    memApi->setONLINEstate(1);
+    chooseCC(74);
+    ASSERT_TRUE(kwtest::processUntil([&] { return editBuffer().number(f::knobControlNumber(1)) == 74; }, 10s));
+    const std::vector<zelksim::FieldRef> expected = {f::knobDisplayName(1), f::knobControlNumber(1)};
+    EXPECT_TRUE(changes.take() == expected);
+
+    QMetaObject::invokeMethod(window.get(), "editInitialize");
+    ASSERT_TRUE(kwtest::processUntil([&] { return editBuffer().number(f::knobControlNumber(1)) == 22; }, 10s))
+        << "the initialized template did not reach the synthesizer";
+    const zelksim::TemplateImage image = editBuffer();
+    EXPECT_EQ(image.text(f::templateName()), "");
+    EXPECT_EQ(image.number(f::controlType()), 0);
+    EXPECT_EQ(image.text(f::knobDisplayName(0)), "A1");
+    EXPECT_EQ(image.text(f::knobDisplayName(1)), "B1");
+    EXPECT_EQ(image.number(f::knobControlNumber(0)), 21);
+}
