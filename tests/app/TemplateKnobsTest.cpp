@@ -6,9 +6,12 @@
 
 #include <QClipboard>
 #include <QDomDocument>
+#include <QDrag>
 #include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -75,19 +78,29 @@ protected:
         return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
-    // A real drag with the mouse from one knob button to another, through the platform's drag.
+    // A real drag with the mouse from one knob button to another, through the platform's drag: once the
+    // view's drag runs, the mouse moves to the target and lets go.
     void drag(CRadioButton* from, CRadioButton* to, Qt::KeyboardModifiers modifiers = {})
     {
         QWindow* handle = window->windowHandle();
         const QPoint start = from->mapTo(window.get(), QPoint(10, 10));
         const QPoint target = to->mapTo(window.get(), to->rect().center());
-        QTimer::singleShot(20, [&] {
+        const QList<QDrag*> earlier = view()->findChildren<QDrag*>();
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const QList<QDrag*> drags = view()->findChildren<QDrag*>();
+            if (std::all_of(drags.begin(), drags.end(), [&](QDrag* d) { return earlier.contains(d); })) {
+                return;
+            }
+            poll.stop();
             QTest::mouseMove(handle, target);
             QTest::mouseMove(handle, target + QPoint(1, 1));
             QTest::mouseRelease(handle, Qt::LeftButton, modifiers, target + QPoint(1, 1));
         });
+        poll.start(5);
         QTest::mousePress(handle, Qt::LeftButton, modifiers, start);
         QTest::mouseMove(handle, start + QPoint(QApplication::startDragDistance() + 2, 0));
+        EXPECT_FALSE(poll.isActive()) << "no drag started";
     }
 
     const KnobSettings bee{"Bee", 11, 1, "000000007"};

@@ -18,10 +18,17 @@ namespace {
 using namespace std::chrono_literals;
 namespace f = zelksim::fields;
 
-// The template fields the synthesizer saw changed by the editor, in the order they arrived.
+// The template fields the synthesizer saw changed by the editor, in the order they arrived; it listens to the
+// synthesizer while it exists.
 class ChangeLog
 {
 public:
+    explicit ChangeLog(zelksim::SynthMidi& synth) : m_synth(synth)
+    {
+        m_synth.setEventListener([this](const zelksim::SynthEvent& event) { record(event); });
+    }
+    ~ChangeLog() { m_synth.setEventListener({}); }
+
     void record(const zelksim::SynthEvent& event)
     {
         if (event.kind != zelksim::SynthEvent::Kind::ParamChanged) {
@@ -40,6 +47,7 @@ public:
     }
 
 private:
+    zelksim::SynthMidi& m_synth;
     std::mutex m_mutex;
     std::vector<zelksim::FieldRef> m_fields;
 };
@@ -60,8 +68,7 @@ TEST_F(TemplateFixture, UserAssignsAParameterAndAControlChangeSavesAndReopensThe
         return c.hardwareSelectTemplate(3, now);
     });
     ASSERT_TRUE(synth->waitUntilSent(2s));
-    ChangeLog changes;
-    synth->setEventListener([&](const zelksim::SynthEvent& event) { changes.record(event); });
+    ChangeLog changes(*synth);
     const auto editBuffer = [&](int t) {
         return synth->withCore([t](zelksim::SynthCore& c, zelksim::Millis) { return c.editTemplate(t); });
     };
@@ -160,8 +167,7 @@ TEST_F(TemplateFixture, EditsReachTheSynthesizerOnlyOnline)
         c.fillPattern(5);
         return 0;
     });
-    ChangeLog changes;
-    synth->setEventListener([&](const zelksim::SynthEvent& event) { changes.record(event); });
+    ChangeLog changes(*synth);
     const auto editBuffer = [&] {
         return synth->withCore([](zelksim::SynthCore& c, zelksim::Millis) { return c.editTemplate(0); });
     };
