@@ -292,6 +292,11 @@ void EditorMainWindow::windowUnlock()
 
 void EditorMainWindow::activePort()
 {
+    // The announcement crossed threads: one queued while an exchange was finishing finds the editor
+    // online, and would otherwise hold file opening back for an exchange that never comes.
+    if (memApi->isONLINE()) {
+        return;
+    }
     memApi->setWatchPortActivate(false);
     memApi->setNeedToWaitAutoSyncDoneFlag(true);
     if (autoSyncPanelPtr.isNull()) {

@@ -38,14 +38,6 @@ protected:
         ASSERT_EQ(window->getLockCount(), 0);
     }
 
-    // The simulated synthesizer without active sensing: nothing starts auto-sync by itself.
-    void startQuietSynth()
-    {
-        zelksim::SynthOptions quiet;
-        quiet.senseInterval = 0;
-        startSynth(quiet);
-    }
-
     void activate()
     {
         window->activateWindow();

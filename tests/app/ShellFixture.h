@@ -56,6 +56,14 @@ protected:
         ASSERT_TRUE(synth) << error;
     }
 
+    // The simulated synthesizer without active sensing: nothing starts auto-sync by itself.
+    void startQuietSynth()
+    {
+        zelksim::SynthOptions quiet;
+        quiet.senseInterval = 0;
+        startSynth(quiet);
+    }
+
     void startWindow(bool autoSyncAtStart = true)
     {
         memApi = std::make_unique<RemoteMemAPI>();

@@ -162,6 +162,8 @@ TEST_F(ShellFixture, ActiveSensingAsksForAutoSyncByWhetherTheBankWasEdited)
     ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() == nullptr; }, std::chrono::seconds(30)));
 
     // Announced while another panel holds the window: auto-sync waits, file opening keeps waiting for it.
+    // The synthesizer announces itself again only once the editor has gone offline.
+    memApi->setONLINEstate(0);
     memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 0);
     memApi->setNeedToWaitAutoSyncDoneFlag(false);
     synth->withCore([](zelksim::SynthCore& core, zelksim::Millis) { core.setSilent(true); });
