@@ -54,11 +54,18 @@ EditorTemplate::EditorTemplate(EditorMainWindow* mainWindow)
     adjustFont(this);
     mainWindow->installTabCanceller(this);
 
+    lcdHighlights = {lblKnobA1, lblKnobB1, lblKnobC1, lblKnobD1, lblKnobA2, lblKnobB2,
+                     lblKnobC2, lblKnobD2, lblKnobA3, lblKnobB3, lblKnobC3, lblKnobD3};
+    lcdTexts = {txtKnobA1, txtKnobB1, txtKnobC1, txtKnobD1, txtKnobA2, txtKnobB2,
+                txtKnobC2, txtKnobD2, txtKnobA3, txtKnobB3, txtKnobC3, txtKnobD3};
+    knobButtons = {btnKnobA1, btnKnobB1, btnKnobC1, btnKnobD1, btnKnobA2, btnKnobB2,
+                   btnKnobC2, btnKnobD2, btnKnobA3, btnKnobB3, btnKnobC3, btnKnobD3};
+
+    // The instrument button waits for a DAW; knob A1 is the one selected at first.
     btnQPXiName->hide();
     txtKnobA1->setEnabled(true);
-    for (QWidget* highlight : {lblKnobB1, lblKnobC1, lblKnobD1, lblKnobA2, lblKnobB2, lblKnobC2, lblKnobD2, lblKnobA3,
-                               lblKnobB3, lblKnobC3, lblKnobD3}) {
-        highlight->hide();
+    for (std::size_t knob = 1; knob < kKnobCount; ++knob) {
+        lcdHighlights[knob]->hide();
     }
     lblCC->hide();
 
@@ -85,13 +92,6 @@ EditorTemplate::EditorTemplate(EditorMainWindow* mainWindow)
             connect(notifier, &CSimpleNotifier::update, this, &EditorTemplate::updateLCDDisplay);
         }
     }
-
-    lcdHighlights = {lblKnobA1, lblKnobB1, lblKnobC1, lblKnobD1, lblKnobA2, lblKnobB2,
-                     lblKnobC2, lblKnobD2, lblKnobA3, lblKnobB3, lblKnobC3, lblKnobD3};
-    lcdTexts = {txtKnobA1, txtKnobB1, txtKnobC1, txtKnobD1, txtKnobA2, txtKnobB2,
-                txtKnobC2, txtKnobD2, txtKnobA3, txtKnobB3, txtKnobC3, txtKnobD3};
-    knobButtons = {btnKnobA1, btnKnobB1, btnKnobC1, btnKnobD1, btnKnobA2, btnKnobB2,
-                   btnKnobC2, btnKnobD2, btnKnobA3, btnKnobB3, btnKnobC3, btnKnobD3};
 
     connect(btnLibrary, &QAbstractButton::clicked, mainWindow, &EditorMainWindow::viewLibrary);
     connect(btnStore, &QAbstractButton::clicked, mainWindow, &EditorMainWindow::viewStore);

@@ -453,12 +453,12 @@ void templateBackground()
     box(p, QRect(4, 266, 434, 134), Plate, BodyDark);
     text(p, QRect(54, 268, 146, 14), QStringLiteral("Parameter"), LabelText, 9, true, Qt::AlignLeft | Qt::AlignVCenter);
     text(p, QRect(278, 268, 70, 14), QStringLiteral("CC No."), LabelText, 9, true, Qt::AlignLeft | Qt::AlignVCenter);
-    box(p, QRect(52, 304, 150, 19), Field, Ink);
-    // The CC number is drawn in the window's dark text colour.
+    // The parameter name, the CC number and the display name are drawn in dark text on these fields.
+    box(p, QRect(52, 304, 150, 19), LcdBack, Ink);
     box(p, QRect(276, 304, 48, 19), LcdBack, Ink);
     text(p, QRect(277, 325, 123, 14), QStringLiteral("Display Name"), LabelText, 9, true,
          Qt::AlignLeft | Qt::AlignVCenter);
-    box(p, QRect(275, 338, 127, 19), Field, Ink);
+    box(p, QRect(275, 338, 127, 19), LcdBack, Ink);
     // The display-format buttons sit at x 325 and 413, y 376.
     text(p, QRect(325, 362, 110, 14), QStringLiteral("Display Format"), LabelText, 9, true,
          Qt::AlignLeft | Qt::AlignVCenter);
