@@ -5,6 +5,7 @@
 #include "MemProxy.h"
 
 #include <QCoreApplication>
+#include <QDrag>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -24,6 +25,12 @@ ShellDialogs::FileAnswer& fileAnswer()
 {
     static ShellDialogs::FileAnswer answer;
     return answer;
+}
+
+ShellDialogs::DragRun& dragRun()
+{
+    static ShellDialogs::DragRun run;
+    return run;
 }
 
 QDir resourcesDirectory()
@@ -164,6 +171,14 @@ QString ShellDialogs::fileName(const FileRequest& request)
     return QFileDialog::getOpenFileName(nullptr, request.caption, request.folder, request.filter);
 }
 
+Qt::DropAction ShellDialogs::drag(QDrag* drag, Qt::DropActions supported, Qt::DropAction defaultAction)
+{
+    if (dragRun()) {
+        return dragRun()(drag, supported, defaultAction);
+    }
+    return drag->exec(supported, defaultAction);
+}
+
 void ShellDialogs::setMessageAnswer(MessageAnswer answer)
 {
     messageAnswer() = std::move(answer);
@@ -172,6 +187,11 @@ void ShellDialogs::setMessageAnswer(MessageAnswer answer)
 void ShellDialogs::setFileAnswer(FileAnswer answer)
 {
     fileAnswer() = std::move(answer);
+}
+
+void ShellDialogs::setDragRun(DragRun run)
+{
+    dragRun() = std::move(run);
 }
 
 QString searchHelpFile(const QString& localization, const QDir& resources, const QString& fileName)

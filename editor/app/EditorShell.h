@@ -8,6 +8,7 @@
 #include <functional>
 
 class MemControllerFactory;
+class QDrag;
 class QObject;
 class QWidget;
 
@@ -46,8 +47,9 @@ void assignController(QObject* root, int index);
 void doNotOutputMessage(QtMsgType type, const QMessageLogContext& context, const QString& message);
 
 // The one road by which the editor asks the user something in a window of the system's own: message
-// boxes and file dialogs. Tests put an answering function in place so that nothing waits for a modal
-// window; without one the standard dialogs are shown. GUI thread only.
+// boxes and file dialogs, and the platform's drag-and-drop loop. Tests put an answering function in place
+// so that nothing waits for a modal window or a pointer; without one the standard dialogs are shown and
+// the platform runs the drag. GUI thread only.
 class ShellDialogs
 {
 public:
@@ -68,13 +70,18 @@ public:
     };
     using MessageAnswer = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
     using FileAnswer = std::function<QString(const FileRequest&)>;
+    // Plays the platform's part in a drag: delivers the drag events to a target and returns the action.
+    using DragRun = std::function<Qt::DropAction(QDrag*, Qt::DropActions, Qt::DropAction)>;
 
     static QMessageBox::StandardButton message(const MessageRequest& request);
     // The chosen path, or the empty text when the user chose none.
     static QString fileName(const FileRequest& request);
+    // Runs the drag until it is dropped or cancelled (QDrag::exec), or hands it to the test's function.
+    static Qt::DropAction drag(QDrag* drag, Qt::DropActions supported, Qt::DropAction defaultAction);
 
     static void setMessageAnswer(MessageAnswer answer);
     static void setFileAnswer(FileAnswer answer);
+    static void setDragRun(DragRun run);
 };
 
 // The localized manual inside the resources directory, or the empty text: <resources>/<language>/<name>.

@@ -36,30 +36,6 @@ bool fail(QString* error, const QString& message)
     return false;
 }
 
-// The document parser's time grows much faster than the nesting depth, so a small file of nothing but
-// nested elements could hold the editor for hours. A streaming pass, linear in the size, refuses such
-// documents first. False only for too deep a nesting; malformed XML is left to the parser, whose message
-// the user then sees.
-bool isNestingWithinBound(const QByteArray& bytes)
-{
-    QXmlStreamReader reader(bytes);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (++depth > EditorFile::kMaxElementDepth)
-                return false;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
-    }
-    return true;
-}
-
 // 1.0, 1 and 0.5 are read; a higher version, a missing attribute or one that is no number are not.
 bool isReadableVersion(const QDomElement& root)
 {
@@ -74,7 +50,7 @@ bool isReadableVersion(const QDomElement& root)
 // Checks the document and reads it into the memory; the message of the first failure, empty on success.
 QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
 {
-    if (!isNestingWithinBound(bytes))
+    if (!EditorFile::isNestingWithinBound(bytes))
         return kNotEditorFile;
     QDomDocument document;
     QString parserMessage;
@@ -175,6 +151,26 @@ bool isLoadableBank(RemoteMemAPI* memory, int bank, bool withEditBuffer)
 }
 
 } // namespace
+
+bool EditorFile::isNestingWithinBound(const QByteArray& bytes)
+{
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > kMaxElementDepth)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
 
 bool EditorFile::save(RemoteMemAPI* memory, int bank, QFile* file, QString* error)
 {

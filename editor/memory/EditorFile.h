@@ -18,6 +18,12 @@ public:
     // Bank files nest four elements deep; deeper documents are no bank file and are not parsed.
     static constexpr int kMaxElementDepth = 32;
 
+    // The document parser's time grows much faster than the nesting depth, so a small document of nothing
+    // but nested elements could hold the editor for hours. This streaming pass, linear in the size,
+    // refuses such documents (bank files, clipboard and drag documents) before they are parsed. False
+    // only for too deep a nesting; malformed XML is left to the parser.
+    static bool isNestingWithinBound(const QByteArray& bytes);
+
     // The bank's templates, bank 0's templates and bank 0's current template number. The old file is
     // replaced only by a complete new one: on any failure it stays as it was.
     static bool save(RemoteMemAPI* memory, int bank, QFile* file, QString* error);

@@ -3,6 +3,7 @@
 // read) a full, otherwise valid file, so that the element readers see them too. The second picks the target bank and
 // the edit-buffer option. After each load: a failed one left every bank but the evacuation slots as it was, and every
 // load allowed sending and raising the file edit flag again.
+#include "../FilledMemory.h"
 #include "BankData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
@@ -21,16 +22,7 @@ struct Fixture
 {
     Fixture()
     {
-        while (memory.getQuantityOfBank() < 9)
-            memory.createBank();
-        for (int b = 0; b < 9; ++b) {
-            for (int t = 0; t < BankData::kTemplateCount; ++t) {
-                memory.setParam(ParamAddress(b, t, ParamAddress::kTemplateNameController, -1),
-                                QStringLiteral("b%1 <&> t%2").arg(b).arg(t));
-                for (int k = 0; k < 12; ++k)
-                    memory.setParam(ParamAddress(b, t, k, ParamAddress::kCCNumberParam), (b + t + k) % 128);
-            }
-        }
+        kwfuzz::fillMemory(memory);
         QDomDocument document(QDomImplementation().createDocumentType(DocType, QString(), QString()));
         QDomElement root = EditorData::getBankDomElement(&memory, &document, 1, TagEditorBank, true);
         root.setAttribute(AttributeVersion, FileVersion);
