@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QTimerEvent>
 
-const QString AttributeKnobNumber = QStringLiteral("number");
 const QString RemoteTrackControlName = QStringLiteral("Track Control");
 const QString ModelName = QStringLiteral("Knobwright");
 

@@ -20,7 +20,6 @@ class QMimeData;
 class RemoteMemAPI;
 
 // Constants of the template view's own source.
-extern const QString AttributeKnobNumber;
 extern const QString RemoteTrackControlName;
 extern const QString ModelName;
 
@@ -98,7 +97,7 @@ private:
     void flashKnob(int knob);
     // A knob button's event as the view's filter sees it: true when the event was consumed.
     bool knobButtonEvent(int knob, QEvent* event);
-    void startKnobDrag(int knob);
+    void startKnobDrag(int knob, Qt::KeyboardModifiers modifiers);
     bool acceptsKnobDrag(int knob, const QDropEvent* event) const;
     bool dropKnob(int knob, QDropEvent* event);
     void knobContextMenu(int knob, const QPoint& globalPos);
@@ -109,6 +108,8 @@ private:
     RemoteMemAPI* memApi;
     int selectedKnob = 0;
     QPoint dragStartPosition;
+    // The knob whose drag this view runs, -1 while none: only such a drop can exchange two knobs.
+    int draggedKnob = -1;
     CSimpleNotifier* fileNameNotifier = nullptr;
     CSimpleNotifier* templateNameReader = nullptr;
     CSimpleNotifier* controlTypeNotifier = nullptr;

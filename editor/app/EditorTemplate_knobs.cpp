@@ -1,18 +1,18 @@
 #include "EditorTemplate.h"
 
 #include "CSimpleNotifier.h"
-#include "EditorData.h"
 #include "EditorDefinitions.h"
 #include "EditorFile.h"
 #include "EditorMainWindow.h"
+#include "EditorShell.h"
 #include "EditorShortcuts.h"
 #include "FlashFrame.h"
+#include "KnobDocument.h"
 #include "RemoteMemAPI.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDomDocument>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -44,52 +44,27 @@ bool holdsKnobDocument(const QMimeData* data)
     return data != nullptr && data->hasFormat(KnobMimeType);
 }
 
-QDomElement knobDocumentRoot(const QMimeData* data)
-{
-    QDomDocument document;
-    document.setContent(data->data(KnobMimeType), true);
-    return document.documentElement();
-}
-
 } // namespace
 
 // ---- Knob document and clipboard ------------------------------------------------------------------------
 
 QMimeData* EditorTemplate::createKnobMimeData(int knob)
 {
-    QDomDocument document(KnobDocType);
-    QDomElement root =
-        EditorData::getControllerDomElement(memApi, &document, 0, getCurrentTemplateNumber(), knob, QString());
-    root.setAttribute(AttributeKnobNumber, knob);
-    document.appendChild(root);
     auto* data = new QMimeData;
-    data->setData(KnobMimeType, document.toByteArray(1));
+    data->setData(KnobMimeType, KnobDocument::create(memApi, 0, getCurrentTemplateNumber(), knob));
     return data;
 }
 
 int EditorTemplate::getKnobNumberFromKnobMimeData(const QMimeData* data)
 {
-    if (!holdsKnobDocument(data)) {
-        return -1;
-    }
-    const QDomElement root = knobDocumentRoot(data);
-    if (root.isNull() || !root.hasAttribute(AttributeKnobNumber)) {
-        return -1;
-    }
-    const int knob = root.attribute(AttributeKnobNumber).toInt();
-    return knob >= 0 && knob < kKnobCount ? knob : -1;
+    return holdsKnobDocument(data) ? KnobDocument::knobNumber(data->data(KnobMimeType)) : -1;
 }
 
 void EditorTemplate::setKnobMimeData(const QMimeData* data, int knob)
 {
-    if (!holdsKnobDocument(data)) {
-        return;
+    if (holdsKnobDocument(data)) {
+        KnobDocument::write(memApi, data->data(KnobMimeType), 0, getCurrentTemplateNumber(), knob);
     }
-    const QDomElement root = knobDocumentRoot(data);
-    if (root.isNull()) {
-        return;
-    }
-    EditorData::setControllerDomElement(memApi, root, 0, getCurrentTemplateNumber(), knob, DocType, QString());
 }
 
 bool EditorTemplate::canPaste() const
@@ -159,7 +134,7 @@ bool EditorTemplate::knobButtonEvent(int knob, QEvent* event)
             (mouse->position().toPoint() - dragStartPosition).manhattanLength() < QApplication::startDragDistance()) {
             return false;
         }
-        startKnobDrag(knob);
+        startKnobDrag(knob, mouse->modifiers());
         return true;
     }
     case QEvent::DragEnter:
@@ -183,7 +158,7 @@ bool EditorTemplate::knobButtonEvent(int knob, QEvent* event)
     }
 }
 
-void EditorTemplate::startKnobDrag(int knob)
+void EditorTemplate::startKnobDrag(int knob, Qt::KeyboardModifiers modifiers)
 {
     const auto index = static_cast<std::size_t>(knob);
     CRadioButton* button = knobButtons[index];
@@ -202,21 +177,19 @@ void EditorTemplate::startKnobDrag(int knob)
     drag->setPixmap(image);
     drag->setHotSpot(button->pos() + dragStartPosition - lcdHighlights[index]->pos());
 
-    const bool copy = QApplication::keyboardModifiers() == Qt::ControlModifier;
-    drag->exec(copy ? Qt::CopyAction : Qt::MoveAction);
+    const Qt::DropAction action = modifiers == Qt::ControlModifier ? Qt::CopyAction : Qt::MoveAction;
+    draggedKnob = knob;
+    ShellDialogs::drag(drag, action, action);
+    draggedKnob = -1;
     // The drag took the release that would have ended the press.
     button->setDown(false);
 }
 
-// A knob document is taken from another view whatever knob it names; from this view, not by its own knob.
+// A knob document from elsewhere is taken whatever knob it names; this view's own drag not by its own knob.
 bool EditorTemplate::acceptsKnobDrag(int knob, const QDropEvent* event) const
 {
-    const QMimeData* data = event->mimeData();
-    const int source = getKnobNumberFromKnobMimeData(data);
-    if (source < 0) {
-        return false;
-    }
-    return event->source() != this || source != knob;
+    const int source = getKnobNumberFromKnobMimeData(event->mimeData());
+    return source >= 0 && (draggedKnob < 0 || source != knob);
 }
 
 bool EditorTemplate::dropKnob(int knob, QDropEvent* event)
@@ -225,9 +198,9 @@ bool EditorTemplate::dropKnob(int knob, QDropEvent* event)
         return false;
     }
     const int source = getKnobNumberFromKnobMimeData(event->mimeData());
-    // Only a knob of this very template can change places with the target; a document from elsewhere
-    // brings the settings it carries.
-    if (event->source() != this || (event->modifiers() & Qt::ControlModifier)) {
+    // Only a knob of this view can change places with the target; a document from elsewhere brings the
+    // settings it carries.
+    if (draggedKnob < 0 || (event->modifiers() & Qt::ControlModifier)) {
         setKnobMimeData(event->mimeData(), knob);
         event->setDropAction(Qt::CopyAction);
         flashKnob(knob);

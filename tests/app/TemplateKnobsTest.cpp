@@ -11,8 +11,6 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kB2 = 5;
@@ -65,42 +63,38 @@ protected:
     }
 
     // A drag over and onto a knob button as another program would make it (no source in this process).
-    Qt::DropAction dropOn(CRadioButton* button, QMimeData* data, Qt::KeyboardModifiers modifiers = {})
+    static Qt::DropAction dropOn(CRadioButton* button, const QMimeData* data, Qt::KeyboardModifiers modifiers = {},
+                                 Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
     {
         const QPointF centre = QRectF(button->rect()).center();
-        QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, modifiers);
+        QDragEnterEvent enter(centre.toPoint(), actions, data, Qt::LeftButton, modifiers);
         QCoreApplication::sendEvent(button, &enter);
         if (!enter.isAccepted()) {
             return Qt::IgnoreAction;
         }
-        QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, modifiers);
+        QDropEvent drop(centre, actions, data, Qt::LeftButton, modifiers);
         QCoreApplication::sendEvent(button, &drop);
         return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
-    // A real drag with the mouse from one knob button to another, through the platform's drag: once the
-    // view's drag runs, the mouse moves to the target and lets go.
-    void drag(CRadioButton* from, CRadioButton* to, Qt::KeyboardModifiers modifiers = {})
+    // Drags one knob button onto another as the user does: a press, a move past the start distance with the
+    // modifiers held and, in the platform's place, entering and dropping on the target. Returns the actions
+    // the drag offered.
+    static Qt::DropActions drag(CRadioButton* from, CRadioButton* to, Qt::KeyboardModifiers modifiers = {})
     {
-        QWindow* handle = window->windowHandle();
-        const QPoint start = from->mapTo(window.get(), QPoint(10, 10));
-        const QPoint target = to->mapTo(window.get(), to->rect().center());
-        const QList<QDrag*> earlier = view()->findChildren<QDrag*>();
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            const QList<QDrag*> drags = view()->findChildren<QDrag*>();
-            if (std::all_of(drags.begin(), drags.end(), [&](QDrag* d) { return earlier.contains(d); })) {
-                return;
-            }
-            poll.stop();
-            QTest::mouseMove(handle, target);
-            QTest::mouseMove(handle, target + QPoint(1, 1));
-            QTest::mouseRelease(handle, Qt::LeftButton, modifiers, target + QPoint(1, 1));
+        Qt::DropActions offered;
+        ShellDialogs::setDragRun([&](QDrag* drag, Qt::DropActions actions, Qt::DropAction) {
+            offered = actions;
+            return dropOn(to, drag->mimeData(), modifiers, actions);
         });
-        poll.start(5);
-        QTest::mousePress(handle, Qt::LeftButton, modifiers, start);
-        QTest::mouseMove(handle, start + QPoint(QApplication::startDragDistance() + 2, 0));
-        EXPECT_FALSE(poll.isActive()) << "no drag started";
+        QTest::mousePress(from, Qt::LeftButton, {}, QPoint(10, 10));
+        const QPoint moved(10 + QApplication::startDragDistance(), 10);
+        QMouseEvent move(QEvent::MouseMove, moved, from->mapToGlobal(moved), Qt::NoButton, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(from, &move);
+        QTest::mouseRelease(from, Qt::LeftButton, {}, QPoint(10, 10));
+        ShellDialogs::setDragRun({});
+        EXPECT_NE(offered, Qt::DropActions()) << "no drag started";
+        return offered;
     }
 
     const KnobSettings bee{"Bee", 11, 1, "000000007"};
@@ -174,27 +168,22 @@ TEST_F(TemplateKnobs, DocumentsFromElsewhereAreCopiedAndMalformedOnesRefused)
     EXPECT_EQ(settingsOf(kC3), sea);
 }
 
-// Real drags need a platform that carries them (the offscreen one drops every drag at once): ctest runs
-// this one again on the minimal platform, whose drag follows the mouse.
 TEST_F(TemplateKnobs, DraggingAKnobExchangesItControlDragCopiesAndItsOwnButtonRefusesIt)
 {
-    if (QGuiApplication::platformName() == "offscreen") {
-        GTEST_SKIP() << "the offscreen platform carries no drags";
-    }
     startWithTwoKnobs();
     EditorTemplate* v = view();
-    drag(v->btnKnobB2, v->btnKnobC3);
+    EXPECT_EQ(drag(v->btnKnobB2, v->btnKnobC3), Qt::MoveAction);
     EXPECT_EQ(settingsOf(kC3), bee);
     EXPECT_EQ(settingsOf(kB2), sea);
     EXPECT_TRUE(v->btnKnobC3->isChecked());
     EXPECT_EQ(fileEditFlag(), 1);
 
-    drag(v->btnKnobC3, v->btnKnobB2, Qt::ControlModifier);
+    EXPECT_EQ(drag(v->btnKnobC3, v->btnKnobB2, Qt::ControlModifier), Qt::CopyAction);
     EXPECT_EQ(settingsOf(kB2), bee) << "a Control drag copies";
     EXPECT_EQ(settingsOf(kC3), bee);
 
     setSettings(kC3, sea);
-    drag(v->btnKnobC3, v->btnKnobC3);
+    EXPECT_EQ(drag(v->btnKnobC3, v->btnKnobC3, Qt::ShiftModifier), Qt::MoveAction);
     EXPECT_EQ(settingsOf(kC3), sea) << "a knob dropped on itself changes nothing";
 }
 

@@ -11,8 +11,3 @@ target_include_directories(kw_app_template_test PRIVATE ${CMAKE_CURRENT_SOURCE_D
 target_compile_definitions(kw_app_template_test PRIVATE KW_STAND_IN_FINDER="$<TARGET_FILE:kw_stand_in_finder>")
 add_dependencies(kw_app_template_test kw_stand_in_finder)
 
-# Real drags need a platform that carries them; the offscreen one drops every drag at once.
-add_test(NAME TemplateKnobs.DragsOnThePlatformThatCarriesThem
-         COMMAND kw_app_template_test --gtest_filter=TemplateKnobs.DraggingAKnob*)
-set_tests_properties(TemplateKnobs.DragsOnThePlatformThatCarriesThem PROPERTIES LABELS app TIMEOUT 120
-    ENVIRONMENT "QT_QPA_PLATFORM=minimal;KNOBWRIGHT_MIDI_BACKEND=virtual;KNOBWRIGHT_RESOURCE_DIR=${KW_APP_RESOURCE_DIR}")
