@@ -6,12 +6,7 @@
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
 
-#include <QAction>
-#include <QFontMetrics>
 #include <QGuiApplication>
-#include <QMenu>
-#include <QPainter>
-#include <QScreen>
 #include <QTimerEvent>
 
 namespace {
@@ -20,13 +15,8 @@ constexpr int kStoredBank = 1;
 constexpr int kReceivedStoredBank = 2;
 constexpr int kReceivedEditBank = 3;
 constexpr int kLedIntervalMs = 50;
-// The light strip moves by this many pixels a frame.
-constexpr int kLedStride = 7;
-// The pop-up lies just under the port pull-down, as wide as it.
+// The pop-up lies just under the port pull-down.
 const QPoint PopupMidiPortPosition(89, 167);
-constexpr int kPopupWidth = 265;
-constexpr int kPopupTextWidth = 229;
-constexpr int kPopupScreenWidth = 270;
 
 AutoSync::Timeouts& configuredTimeouts()
 {
@@ -66,12 +56,7 @@ AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool edi
     lblError->hide();
     btnRetry->hide();
 
-    mainWindow->updatePortInfoList();
-    portNameList = mainWindow->getPortNameList();
-    portIndex = mainWindow->getPortIndex();
-    if (portIndex < 0 || portIndex >= portNameList.size()) {
-        portIndex = 0;
-    }
+    portIndex = refreshedPortChoice(&portNameList);
     txtMidiPort->setText(portNameList.value(portIndex));
     if (portIndex == 0) {
         btnStart->hide();
@@ -288,19 +273,7 @@ void AutoSync::stopTimer(int* id)
 void AutoSync::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == ledTimerId && ledTimerId != 0) {
-        const QSize area = lblAnimation->size();
-        QPixmap frame(area);
-        frame.fill(Qt::transparent);
-        {
-            QPainter painter(&frame);
-            painter.drawPixmap(kLedStride * ledStep - ledPixmap.width() + kLedStride, 0, ledPixmap);
-        }
-        lblAnimation->setPixmap(frame);
-        if (kLedStride * ledStep - ledPixmap.width() + 2 * kLedStride < area.width()) {
-            ++ledStep;
-        } else {
-            ledStep = 0;
-        }
+        ledStep = drawLightStrip(lblAnimation, ledPixmap, ledStep);
     } else if (event->timerId() == timeoutTimerId && timeoutTimerId != 0) {
         bulkError();
     }
@@ -308,36 +281,8 @@ void AutoSync::timerEvent(QTimerEvent* event)
 
 void AutoSync::popupMidiPort()
 {
-    auto* menu = new QMenu(this);
-    menu->setFont(mainWindow->font());
-    menu->setFixedWidth(kPopupWidth);
-    const QFontMetrics metrics(menu->font());
-    QList<QAction*> actions;
-    for (QString name : std::as_const(portNameList)) {
-        while (metrics.horizontalAdvance(name + QLatin1Char(' ')) <= kPopupTextWidth) {
-            name += QLatin1Char(' ');
-        }
-        actions.append(menu->addAction(name));
-    }
-
-    QPoint position = mapToGlobal(PopupMidiPortPosition);
-    const QScreen* screen = QGuiApplication::screenAt(position);
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        const int height = menu->sizeHint().height();
-        if (position.x() + kPopupScreenWidth > area.right() + 1) {
-            position.setX(area.right() - (kPopupScreenWidth - 1));
-        }
-        if (position.y() + height > area.bottom() + 1) {
-            position.setY(area.bottom() + 1 - height);
-        }
-    }
-    QAction* chosen = menu->exec(position);
-    const int index = static_cast<int>(actions.indexOf(chosen));
-    if (chosen != nullptr && index >= 0) {
+    const int index = popupNameList(portNameList, PopupMidiPortPosition);
+    if (index >= 0) {
         selectPort(index);
     }
 }

@@ -46,6 +46,12 @@ constexpr int kBankCount = 9;
 // At least this much of a restored window stays on the screen.
 constexpr int kVisibleMargin = 20;
 
+std::optional<EditorMainWindow::PluginPlaces>& configuredPluginPlaces()
+{
+    static std::optional<EditorMainWindow::PluginPlaces> places;
+    return places;
+}
+
 int settingAsInt(const QSettings& settings, const QString& key, bool* ok)
 {
     const QVariant value = settings.value(key);
@@ -58,10 +64,17 @@ int settingAsInt(const QSettings& settings, const QString& key, bool* ok)
 
 } // namespace
 
+void EditorMainWindow::setPluginPlaces(const std::optional<PluginPlaces>& places)
+{
+    configuredPluginPlaces() = places;
+}
+
 EditorMainWindow::EditorMainWindow(RemoteMemAPI* memApi, bool autoSyncAtStart)
     : CFrame(nullptr, Qt::FramelessWindowHint), memApi(memApi), controllerFactory(new MemControllerFactory(memApi)),
       settings(QSettings::UserScope, QStringLiteral("Telvor"), SettingName), appDataDir(getAppDataDirectory()),
-      initialDir(getInitialDirectory()), executeDir(getExecuteDirectory()), qpxiInfo(executeDir, initialDir, appDataDir)
+      initialDir(getInitialDirectory()), executeDir(getExecuteDirectory()),
+      qpxiInfo(configuredPluginPlaces() ? QDir(configuredPluginPlaces()->finderFolder) : executeDir, initialDir,
+               appDataDir, configuredPluginPlaces() ? configuredPluginPlaces()->machine : QPXiMachine())
 {
     setupUi(this);
     adjustFont(this);

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class CSimpleNotifier;
 class EditorLibrary;
@@ -65,6 +66,16 @@ public:
         int communicationInputId = 0;
         int communicationOutputId = 0;
     };
+
+    // The computer whose plug-ins the database examines and the folder the finder lies in.
+    struct PluginPlaces
+    {
+        QPXiMachine machine;
+        QString finderFolder;
+    };
+    // The places of windows made from now on (tests lay out a machine of their own); without them the
+    // program's own: this computer, and the finder among the resources.
+    static void setPluginPlaces(const std::optional<PluginPlaces>& places);
 
     EditorMainWindow(RemoteMemAPI* memApi, bool autoSyncAtStart);
     ~EditorMainWindow() override;
@@ -143,6 +154,24 @@ public:
     bool isClosing() const { return closing; }
     QAction* qpxiDatabaseAction() const { return actionQPXiDatabase; }
 
+    // What enables each menu entry; the current view's predicate where the entry works on the view.
+    bool canNew() const;
+    bool canOpen() const;
+    bool canSetup() const;
+    bool canSaveBank() const;
+    bool canSaveBankAs() const;
+    bool canQpxiscan() const;
+    bool canImportTemplate() const;
+    bool canCopy() const;
+    bool canPaste() const;
+    bool canInitialize() const;
+    bool canResetStored() const;
+    bool canRestoreHW() const;
+    bool canResetFactory() const;
+    bool canImport() const;
+    bool canNewBank() const;
+    bool canDeleteBank() const;
+
 signals:
     void fileOpenRequest(QString filename);
 
@@ -205,11 +234,9 @@ private:
     QString fileDialog(const QString& caption, const QString& folder, const QString& filter, bool save);
     int notifierValue(CSimpleNotifier* notifier) const;
     void setNotifierValue(CSimpleNotifier* notifier, int value);
-    bool canCopy() const;
-    bool canPaste() const;
-    bool canInitialize() const;
-    bool canResetStored() const;
-    bool canRestoreHW() const;
+    // Files asked for while the window was held wait here; each goes back through the queued request
+    // once the window is free.
+    void retryWaitingOpens();
 
     RemoteMemAPI* memApi;
     MemControllerFactory* controllerFactory = nullptr;
@@ -232,6 +259,7 @@ private:
     QString dawName;
     QString portName;
     QString pendingOpenPath;
+    QStringList waitingOpenPaths;
     QPXiInfo qpxiInfo;
     bool analyzePending = false;
     bool autoSyncPending = false;

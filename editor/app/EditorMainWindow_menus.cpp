@@ -21,6 +21,8 @@
 #include <QMenuBar>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 QAction* addEntry(QMenu* menu, const QString& text, const QKeySequence& shortcut, QObject* receiver, const char* slot)
@@ -74,6 +76,41 @@ void EditorMainWindow::buildMenus()
     }
 }
 
+bool EditorMainWindow::canNew() const
+{
+    return view == 0;
+}
+
+bool EditorMainWindow::canOpen() const
+{
+    return view == 0;
+}
+
+bool EditorMainWindow::canSetup() const
+{
+    return view == 0;
+}
+
+bool EditorMainWindow::canSaveBank() const
+{
+    return view == 0 && templateEditor->canSaveBank();
+}
+
+bool EditorMainWindow::canSaveBankAs() const
+{
+    return view == 0 && templateEditor->canSaveBankAs();
+}
+
+bool EditorMainWindow::canQpxiscan() const
+{
+    return view == 0 && isQuorvaneDAW();
+}
+
+bool EditorMainWindow::canImportTemplate() const
+{
+    return view == 1;
+}
+
 bool EditorMainWindow::canCopy() const
 {
     return view == 0 ? templateEditor->canCopy() : libraryEditor->canCopy();
@@ -100,25 +137,44 @@ bool EditorMainWindow::canRestoreHW() const
            memApi->getBankAvailableFlag(3).getCurrentValue() != 0;
 }
 
+bool EditorMainWindow::canResetFactory() const
+{
+    return true;
+}
+
+bool EditorMainWindow::canImport() const
+{
+    return view == 1 && libraryEditor->canImport();
+}
+
+bool EditorMainWindow::canNewBank() const
+{
+    return view == 1 && libraryEditor->canNewBank();
+}
+
+bool EditorMainWindow::canDeleteBank() const
+{
+    return view == 1 && libraryEditor->canDeleteBank();
+}
+
 void EditorMainWindow::updatesMenuEnabled()
 {
     if (actionNew == nullptr || templateEditor == nullptr || libraryEditor == nullptr) {
         return;
     }
-    const bool templateView = view == 0;
-    actionNew->setEnabled(templateView);
-    actionOpen->setEnabled(templateView);
-    actionSave->setEnabled(templateView && templateEditor->canSaveBank());
-    actionSaveAs->setEnabled(templateView && templateEditor->canSaveBankAs());
-    actionImportTemplate->setEnabled(view == 1);
-    actionSetup->setEnabled(templateView);
-    actionQPXiDatabase->setEnabled(templateView && isQuorvaneDAW());
+    actionNew->setEnabled(canNew());
+    actionOpen->setEnabled(canOpen());
+    actionSave->setEnabled(canSaveBank());
+    actionSaveAs->setEnabled(canSaveBankAs());
+    actionImportTemplate->setEnabled(canImportTemplate());
+    actionSetup->setEnabled(canSetup());
+    actionQPXiDatabase->setEnabled(canQpxiscan());
     actionCopy->setEnabled(canCopy());
     actionPaste->setEnabled(canPaste());
     actionInitialize->setEnabled(canInitialize());
     actionResetStored->setEnabled(canResetStored());
     actionRestoreHW->setEnabled(canRestoreHW());
-    actionResetFactory->setEnabled(true);
+    actionResetFactory->setEnabled(canResetFactory());
 }
 
 void EditorMainWindow::viewTemplate()
@@ -222,8 +278,9 @@ bool EditorMainWindow::fileOpen(QString filename)
         return false;
     }
     if (memApi->needToWaitAutoSyncDone() || lockCount > 0) {
+        // Asked again once the window is free, instead of on every turn of the event loop meanwhile.
         memApi->setFileOpenRequestFlag(memApi->needToWaitAutoSyncDone());
-        applicationFileOpen(filename);
+        waitingOpenPaths.append(filename);
         return true;
     }
     if (notifierValue(fileEditFlagNotifier) == 1) {
@@ -256,14 +313,25 @@ bool EditorMainWindow::fileOpen(QString filename)
     return loaded;
 }
 
+void EditorMainWindow::retryWaitingOpens()
+{
+    if (waitingOpenPaths.isEmpty() || lockCount > 0 || memApi->needToWaitAutoSyncDone()) {
+        return;
+    }
+    const QStringList paths = std::exchange(waitingOpenPaths, {});
+    for (const QString& path : paths) {
+        applicationFileOpen(path);
+    }
+}
+
 bool EditorMainWindow::fileSaveBank()
 {
-    return view == 0 && templateEditor->canSaveBank() && templateEditor->saveBank();
+    return canSaveBank() && templateEditor->saveBank();
 }
 
 bool EditorMainWindow::fileSaveBankAs()
 {
-    return view == 0 && templateEditor->canSaveBankAs() && templateEditor->saveBankAs();
+    return canSaveBankAs() && templateEditor->saveBankAs();
 }
 
 void EditorMainWindow::fileImportTemplate()
@@ -422,6 +490,9 @@ void EditorMainWindow::closeConfirm(int nextAction)
     }
     if (closeConfirmPanel.isNull()) {
         closeConfirmPanel = ShellPanels::createCloseConfirm(this, nextAction);
+        // Only the answer that opens the file takes the path (before the question is gone); every other
+        // way out drops it, so that a later Open asks for a file again.
+        connect(closeConfirmPanel, &QObject::destroyed, this, [this] { pendingOpenPath.clear(); });
     }
     showPanel(closeConfirmPanel);
 }

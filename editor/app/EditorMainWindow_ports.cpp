@@ -288,6 +288,7 @@ void EditorMainWindow::windowUnlock()
     if (portNotFoundPending) {
         portNotFound();
     }
+    retryWaitingOpens();
 }
 
 void EditorMainWindow::activePort()
@@ -306,6 +307,7 @@ void EditorMainWindow::activePort()
             // A refused request would otherwise hold file opening back for good; a pending one keeps it.
             if (!autoSyncPending) {
                 memApi->setNeedToWaitAutoSyncDoneFlag(false);
+                retryWaitingOpens();
             }
             activePortPending = true;
             return;

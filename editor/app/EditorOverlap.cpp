@@ -2,10 +2,29 @@
 
 #include "COnOffButton.h"
 #include "EditorMainWindow.h"
+#include "EditorShell.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QStringList>
+
+namespace {
+
+// The light strip moves by this many pixels a frame.
+constexpr int kLedStride = 7;
+// A pop-up list is as wide as the pull-down it drops from; its names are padded to the text width.
+constexpr int kPopupWidth = 265;
+constexpr int kPopupTextWidth = 229;
+constexpr int kPopupScreenWidth = 270;
+
+} // namespace
 
 EditorOverlap::EditorOverlap(EditorMainWindow* mainWindow)
     : CFrame(mainWindow), mainWindow(mainWindow), memApi(mainWindow->getMemApi())
@@ -90,4 +109,56 @@ void EditorOverlap::closeEvent(QCloseEvent* event)
         return;
     }
     CFrame::closeEvent(event);
+}
+
+int EditorOverlap::drawLightStrip(QLabel* label, const QPixmap& strip, int step)
+{
+    const QSize area = label->size();
+    QPixmap frame(area);
+    frame.fill(Qt::transparent);
+    {
+        QPainter painter(&frame);
+        painter.drawPixmap(kLedStride * step - strip.width() + kLedStride, 0, strip);
+    }
+    label->setPixmap(frame);
+    return kLedStride * step - strip.width() + 2 * kLedStride < area.width() ? step + 1 : 0;
+}
+
+int EditorOverlap::refreshedPortChoice(QStringList* portNames)
+{
+    mainWindow->updatePortInfoList();
+    *portNames = mainWindow->getPortNameList();
+    const int index = mainWindow->getPortIndex();
+    return index >= 0 && index < portNames->size() ? index : 0;
+}
+
+int EditorOverlap::popupNameList(const QStringList& names, const QPoint& position)
+{
+    // A child of the panel: it lives until the panel is deleted.
+    auto* menu = new QMenu(this);
+    menu->setFont(mainWindow->font());
+    menu->setFixedWidth(kPopupWidth);
+    const QFontMetrics metrics(menu->font());
+    QList<QAction*> actions;
+    for (const QString& name : names) {
+        actions.append(menu->addAction(padWithBlanks(name, metrics, kPopupTextWidth)));
+    }
+
+    QPoint global = mapToGlobal(position);
+    const QScreen* screen = QGuiApplication::screenAt(global);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen != nullptr) {
+        const QRect area = screen->geometry();
+        const int height = menu->sizeHint().height();
+        if (global.x() + kPopupScreenWidth > area.right() + 1) {
+            global.setX(area.right() - (kPopupScreenWidth - 1));
+        }
+        if (global.y() + height > area.bottom() + 1) {
+            global.setY(area.bottom() + 1 - height);
+        }
+    }
+    QAction* chosen = menu->exec(global);
+    return chosen != nullptr ? static_cast<int>(actions.indexOf(chosen)) : -1;
 }

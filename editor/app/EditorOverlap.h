@@ -5,11 +5,15 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class COnOffButton;
 class EditorMainWindow;
 class QAction;
 class QCloseEvent;
+class QLabel;
+class QPixmap;
+class QPoint;
 class QWidget;
 class RemoteMemAPI;
 
@@ -36,9 +40,19 @@ public slots:
     void enableShortcut();
     void disableShortcut();
 
+    // One frame of the sliding light strip: draws the strip into the label at the step's place and
+    // returns the next step (0 again once the strip has crossed the label).
+    static int drawLightStrip(QLabel* label, const QPixmap& strip, int step);
+
 protected:
     // The button shows pressed, then clicks; nothing without a button.
     void emulateButtonPressing(COnOffButton* button);
+    // A pop-up list of the names under a pull-down at position (panel coordinates), kept on the screen;
+    // runs modally and returns the chosen entry's index, or -1 when none was chosen.
+    int popupNameList(const QStringList& names, const QPoint& position);
+    // The main window's port list, refreshed, into portNames; returns the window's chosen entry, or 0
+    // (not assigned) when the index lies outside the refreshed list.
+    int refreshedPortChoice(QStringList* portNames);
     void closeEvent(QCloseEvent* event) override;
 
     EditorMainWindow* mainWindow;

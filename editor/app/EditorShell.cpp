@@ -88,6 +88,9 @@ void adjustFont(QWidget* widget)
     if (widget->testAttribute(Qt::WA_SetFont)) {
         QFont font = widget->font();
         font.setStyleHint(QFont::AnyStyle, QFont::NoAntialias);
+        // Whatever hinting the system's font settings ask for: stems on whole pixels keep 8- and 10-pixel
+        // glyphs drawn without antialiasing apart.
+        font.setHintingPreference(QFont::PreferVerticalHinting);
         if (font.family() == QLatin1String("Telvor EBM 8")) {
             font.setPixelSize(8);
             font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
@@ -121,6 +124,19 @@ QString trimText(const QWidget* widget, const QString& text, int width)
         }
     }
     return shortened + TrimLabel;
+}
+
+QString padWithBlanks(QString text, const QFontMetrics& metrics, int width)
+{
+    int current = metrics.horizontalAdvance(text);
+    for (;;) {
+        const int padded = metrics.horizontalAdvance(text + QLatin1Char(' '));
+        if (padded > width || padded <= current) {
+            return text;
+        }
+        text += QLatin1Char(' ');
+        current = padded;
+    }
 }
 
 void createMemProxyController(MemControllerFactory* factory, QObject* root)

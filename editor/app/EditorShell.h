@@ -9,6 +9,7 @@
 
 class MemControllerFactory;
 class QDrag;
+class QFontMetrics;
 class QObject;
 class QWidget;
 
@@ -31,6 +32,9 @@ QDir getExecuteDirectory();
 void adjustFont(QWidget* widget);
 // The text, shortened and marked with TrimLabel until it fits width pixels in the widget's font.
 QString trimText(const QWidget* widget, const QString& text, int width);
+// The text followed by blanks while the text and one more blank fit width pixels in the metrics' font.
+// Stops where a blank adds no width (a font without a visible blank), so it always ends.
+QString padWithBlanks(QString text, const QFontMetrics& metrics, int width);
 
 // ---- Binding ------------------------------------------------------------------------------------------
 

@@ -1,59 +1,15 @@
 #include "ShellPanels.h"
 
+#include "AnalyzeQPXi.h"
 #include "AutoSync.h"
 #include "ConfirmPanels.h"
-
-#include "CText.h"
-#include "EditorMainWindow.h"
-#include "EditorShell.h"
-
-#include <QKeyEvent>
+#include "Setup.h"
 
 namespace ShellPanels {
 
-PlaceholderPanel::PlaceholderPanel(EditorMainWindow* mainWindow, const QString& kind, const QString& message)
-    : CFrame(mainWindow), mainWindow(mainWindow)
-{
-    setObjectName(kind);
-    mainWindow->windowLock();
-    mainWindow->updateWindowSize();
-    resize(442, 419);
-    setBackgroundPixmap(QPixmap(QStringLiteral(":/images/bram_bak_rename_caution.png")));
-    QFont font(QStringLiteral("Telvor EBM 10"));
-    font.setStyleStrategy(QFont::NoAntialias);
-    auto* text = new CText(this);
-    text->setObjectName(QStringLiteral("txtMessage"));
-    text->setFont(font);
-    text->setGeometry(76, 199, 292, 14);
-    text->setAlignment(Qt::AlignCenter);
-    text->setText(message);
-    adjustFont(this);
-    mainWindow->installTabCanceller(this);
-    setFocus();
-}
-
-PlaceholderPanel::~PlaceholderPanel()
-{
-    mainWindow->windowUnlock();
-    mainWindow->updateWindowSize();
-}
-
-void PlaceholderPanel::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        close();
-        return;
-    default:
-        CFrame::keyPressEvent(event);
-    }
-}
-
 QWidget* createAnalyzeQPXi(EditorMainWindow* mainWindow, const QString& dawName)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("AnalyzeQPXi"), dawName);
+    return new AnalyzeQPXi(mainWindow, dawName);
 }
 
 QWidget* createAutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool editBufferOnly)
@@ -80,7 +36,7 @@ QWidget* createPortNotFound(EditorMainWindow* mainWindow)
 
 QWidget* createSetup(EditorMainWindow* mainWindow)
 {
-    return new PlaceholderPanel(mainWindow, QStringLiteral("Setup"), QStringLiteral("Setup"));
+    return new Setup(mainWindow);
 }
 
 QWidget* createAbout(EditorMainWindow* mainWindow)

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "CFrame.h"
-
 #include <QString>
 
 class EditorMainWindow;
+class QWidget;
 
 // Where the main window's launchers get their overlay panels. Each returns a new panel, a child of the
 // main window that holds the window's panel lock while it exists. GUI thread only.
@@ -24,22 +23,5 @@ QWidget* createResetStoredConfirm(EditorMainWindow* mainWindow);
 QWidget* createRestoreHWConfirm(EditorMainWindow* mainWindow);
 QWidget* createFactorysetConfirm(EditorMainWindow* mainWindow);
 QWidget* createStoreConfirm(EditorMainWindow* mainWindow);
-
-// A plain overlay for a panel whose own form is not built yet: it holds the window's lock like every
-// panel, names itself and closes on Escape, Return or Enter. GUI thread only.
-class PlaceholderPanel : public CFrame
-{
-    Q_OBJECT
-
-public:
-    PlaceholderPanel(EditorMainWindow* mainWindow, const QString& kind, const QString& message);
-    ~PlaceholderPanel() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    EditorMainWindow* mainWindow;
-};
 
 } // namespace ShellPanels

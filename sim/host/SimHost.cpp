@@ -36,15 +36,52 @@ void setError(std::string* error, const std::string& text)
 } // namespace
 
 SimHost::SimHost()
-    : m_application(new SimApplication), m_platform(new SimPlatform), m_pool(new SimDefaultPool),
-      m_updateHandler(new SimUpdateHandler),
-      m_context(new SimHostContext(m_application, m_platform, m_pool, m_updateHandler))
+    : m_registry(HostRegistry::create()), m_application(makeHostObject<SimApplication>(m_registry)),
+      m_platform(makeHostObject<SimPlatform>(m_registry)), m_pool(makeHostObject<SimDefaultPool>(m_registry)),
+      m_updateHandler(makeHostObject<SimUpdateHandler>(m_registry)),
+      m_context(makeHostObject<SimHostContext>(m_registry)), m_midi(std::make_unique<SimMidiInput>()),
+      m_ports(makeHostObject<SimPortRegistry>(m_registry)),
+      m_devices(makeHostObject<SimDeviceList>(m_registry, m_midi.get())),
+      m_transport(makeHostObject<SimTransport>(m_registry)), m_mixer(makeHostObject<SimMixer>(m_registry)),
+      m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer)),
+      m_translation(std::make_shared<SimTranslation>())
 {
+    m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
+    m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
+    m_registry->addService(m_pool->unknown(), {IDefaultPool::iid, IDefaultPool3::iid});
+    m_registry->addService(m_updateHandler->unknown(), {IUpdateHandler::iid});
+    m_registry->addService(m_ports->unknown(), {IPortRegistry::iid});
+    m_registry->addService(m_devices->unknown(), {IDeviceList::iid, IDeviceList2::iid});
+    m_registry->addService(m_transport->unknown(), {ITransportDevice::iid});
+    m_devices->setCreator([this](const char* classId, std::string* className) -> IHWRemote* {
+        auto* remote = static_cast<IHWRemote*>(createInstance(FUID(classId), IHWRemote::iid));
+        if (remote && className) {
+            const std::string cid = hexIdentifier(classId);
+            for (const ClassRecord& record : classes())
+                if (record.cid == cid)
+                    *className = record.name;
+        }
+        return remote;
+    });
+    m_registry->addService(m_projects->unknown(), {IProjectInformation::iid});
+    const HostRegistry::Factory translator = [translation = m_translation](const HostContextRef& registry) {
+        return makeHostObject<SimTranslator>(registry, translation)->unknown();
+    };
+    m_registry->addClass(ITranslator2::iid, translator);
+    m_registry->addClass(ITranslator::iid, translator);
+    m_devices->addDevice(m_mixer);
 }
 
 SimHost::~SimHost()
 {
     unload();
+    m_registry->dropPosted();
+    m_registry->clearClasses();
+    m_projects->release();
+    m_mixer->release();
+    m_transport->release();
+    m_devices->release();
+    m_ports->release();
     m_context->release();
     m_updateHandler->release();
     m_pool->release();
@@ -87,13 +124,26 @@ bool SimHost::load(const std::string& path, std::string* error)
     return true;
 }
 
+bool SimHost::attach(IPluginFactory* factory)
+{
+    unload();
+    if (!factory)
+        return false;
+    factory->addRef();
+    m_factory = factory;
+    return true;
+}
+
 void SimHost::unload()
 {
-    if (!m_handle)
-        return;
+    // The host's threads stop calling the devices, and the devices go, while their code is still there.
+    m_midi->stop();
+    m_devices->removeRemoteDevices();
     if (m_factory)
         m_factory->release();
     m_factory = nullptr;
+    if (!m_handle)
+        return;
     if (m_bundleExit)
         m_bundleExit();
     m_bundleExit = nullptr;
@@ -145,8 +195,12 @@ void* SimHost::createInstance(const FUID& cid, const FUID& iid)
 
 int SimHost::idle()
 {
+    m_registry->thread().check("SimHost::idle");
+    m_registry->runPosted();
     m_updateHandler->flushDeferred();
-    return m_platform->runIdle();
+    const int handlers = m_platform->runIdle();
+    m_devices->idleRemoteDevices();
+    return handlers;
 }
 
 int printFactory(const SimHost& host, std::FILE* out)

@@ -1,8 +1,22 @@
 #pragma once
 
+#include "HostModel.h"
 #include "PluginFactory.h"
-#include "SimHostObjects.h"
+#include "SimApplication.h"
+#include "SimDefaultPool.h"
+#include "SimDeviceList.h"
+#include "SimHostContext.h"
+#include "SimMidiInput.h"
+#include "SimMixer.h"
+#include "SimPlatform.h"
+#include "SimPort.h"
+#include "SimProjectInformation.h"
+#include "SimTranslator.h"
+#include "SimTransport.h"
+#include "SimUpdateHandler.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,8 +33,9 @@ struct ClassRecord
 };
 
 // The simulated DAW host: loads an extension library with dlopen, calls its entry points and offers it
-// the host's in-memory objects. Used from one thread (the host's user-interface thread); the host
-// objects themselves may be called from any thread.
+// the host's objects, all kept in one registry (see HostModel.h). The thread that makes it is the host's
+// user-interface thread: it drives the host (load, idle, set-up calls); the host objects check which of
+// their operations the extension calls from other threads.
 class SimHost
 {
 public:
@@ -32,9 +47,13 @@ public:
 
     // Loads the library, runs bundleEntry and takes the factory. False with a reason in error.
     bool load(const std::string& path, std::string* error = nullptr);
-    // Releases the factory, runs bundleExit and unloads the library; harmless when nothing is loaded.
+    // Uses the factory of an extension linked into this program (a reference is added), for tests that
+    // look into the extension while the host drives it.
+    bool attach(Quorvane::IPluginFactory* factory);
+    // Removes every device, releases the factory, runs bundleExit and unloads the library; harmless
+    // when nothing is loaded.
     void unload();
-    bool isLoaded() const { return m_handle != nullptr; }
+    bool isLoaded() const { return m_factory != nullptr; }
 
     Quorvane::IPluginFactory* factory() const { return m_factory; }
     // The factory's record texts and its classes in registration order.
@@ -50,11 +69,29 @@ public:
     SimPlatform& platform() const { return *m_platform; }
     SimDefaultPool& pool() const { return *m_pool; }
     SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
+    SimPortRegistry& ports() const { return *m_ports; }
+    SimDeviceList& devices() const { return *m_devices; }
+    SimTransport& transport() const { return *m_transport; }
+    // The installed remote devices, in the order they were created.
+    std::vector<SimRemoteDevice*> remoteDevices() const { return m_devices->remoteDevices(); }
+    // Waits until the host's MIDI input and control threads have delivered everything; false at the deadline.
+    bool waitForMidiInput(std::chrono::milliseconds deadline) { return m_midi->waitUntilIdle(deadline); }
+    // The project model: projects with their tracks, the mixer (one of the host's devices), and what
+    // the host's translators translate with.
+    SimProjectInformation& projects() const { return *m_projects; }
+    SimMixer& mixer() const { return *m_mixer; }
+    SimTranslation& translation() const { return *m_translation; }
 
-    // One idle turn: the deferred updates, then every idle handler; the number of handlers called.
+    HostRegistry& registry() const { return *m_registry; }
+    ManualClock& clock() const { return m_registry->clock(); }
+    HostThread& thread() const { return m_registry->thread(); }
+
+    // One idle turn on the host's thread: what the host's objects posted, the deferred updates, every
+    // idle handler, then every installed remote device; the number of idle handlers called.
     int idle();
 
 private:
+    HostContextRef m_registry;
     void* m_handle = nullptr;
     Quorvane::IPluginFactory* m_factory = nullptr;
     bool (*m_bundleExit)() = nullptr;
@@ -64,6 +101,13 @@ private:
     SimDefaultPool* m_pool;
     SimUpdateHandler* m_updateHandler;
     SimHostContext* m_context;
+    std::unique_ptr<SimMidiInput> m_midi;
+    SimPortRegistry* m_ports;
+    SimDeviceList* m_devices;
+    SimTransport* m_transport;
+    SimMixer* m_mixer;
+    SimProjectInformation* m_projects;
+    std::shared_ptr<SimTranslation> m_translation;
 };
 
 // Prints what `dbhost list` prints for a loaded host; returns the number of classes.

@@ -136,6 +136,50 @@ CommandResult faultCommand(SynthCore& core, std::string_view rest)
     return done();
 }
 
+CommandResult remoteCommand(SynthCore& core, std::string_view command, std::string_view rest, Millis now)
+{
+    const std::string_view first = nextWord(rest);
+    const std::string_view second = nextWord(rest);
+    if (command == "remote") {
+        if (first != "on" && first != "off") {
+            return failed("remote on|off");
+        }
+        core.panelRemote(first == "on", now);
+        return done();
+    }
+    if (command == "turn") {
+        const auto knob = toNumber(first);
+        const auto steps = toNumber(second);
+        if (!knob || !steps || *knob < 0 || *knob >= kRemoteKnobCount || *steps < -kMaxTurnSteps ||
+            *steps > kMaxTurnSteps || !core.panelTurnKnob(static_cast<int>(*knob), static_cast<int>(*steps), now)) {
+            return failed("turn K STEPS: knob 0-23, steps 1-63 either way");
+        }
+        return done();
+    }
+    if (command == "dial") {
+        const auto steps = toNumber(first);
+        if (!steps || *steps < -kMaxTurnSteps || *steps > kMaxTurnSteps ||
+            !core.panelTurnDial(static_cast<int>(*steps), now)) {
+            return failed("dial STEPS: 1-63 either way");
+        }
+        return done();
+    }
+    if (command == "press") {
+        if (!core.panelButton(first, true, now) || !core.panelButton(first, false, now)) {
+            return failed("press BUTTON; buttons: top rewind fastfwd stop play record mute solo inc dec sf1-sf6 f1-f6 "
+                          "jog lock sfbank1-sfbank6");
+        }
+        return done();
+    }
+    if (command == "button") {
+        if ((second != "down" && second != "up") || !core.panelButton(first, second == "down", now)) {
+            return failed("button NAME down|up");
+        }
+        return done();
+    }
+    return done(core.display().describe());
+}
+
 std::string status(const SynthCore& core)
 {
     const SynthStats& s = core.stats();
@@ -144,7 +188,9 @@ std::string status(const SynthCore& core)
         << (core.isSilent() ? ", silent" : "") << "; requests " << s.bulkRequestsAnswered << ", dumps sent "
         << s.dumpsSent << ", dumps accepted " << s.dumpsAccepted << ", incomplete " << s.dumpsIncomplete << ", acks "
         << s.acksSent << ", changes " << s.paramChangesApplied << ", selects " << s.templateSelects << ", stores "
-        << s.stores << ", flash " << s.flashStores << ", rejected " << s.rejected;
+        << s.stores << ", flash " << s.flashStores << ", rejected " << s.rejected << "; remote mode "
+        << (core.remoteMode() ? "on" : "off") << ", extension messages " << s.extensionMessages << ", panel controls "
+        << s.panelControls;
     return out.str();
 }
 
@@ -165,6 +211,11 @@ std::string commandHelp()
            "fault silent on|off           stop or resume hearing and sending anything\n"
            "fault delay MS                send every reply MS milliseconds late\n"
            "fault clear                   forget every fault\n"
+           "remote on|off                 switch remote mode (tells the DAW extension)\n"
+           "turn K STEPS                  turn knob K (0-11, EQ knobs 12-23) by STEPS (1-63, negative: back)\n"
+           "dial STEPS                    turn the data dial\n"
+           "press NAME | button NAME down|up  a panel button: play, stop, f1-f6, sf1-sf6, sfbank1-6, jog, ...\n"
+           "display                       what the DAW extension shows on the display\n"
            "sense MS                      active sensing interval (0 stops it)\n"
            "fill SEED                     fill both banks with test contents\n"
            "status | help | quit\n";
@@ -196,6 +247,10 @@ CommandResult runCommand(SynthCore& core, std::string_view line, Millis now)
     }
     if (command == "fault") {
         return faultCommand(core, rest);
+    }
+    if (command == "remote" || command == "turn" || command == "dial" || command == "press" || command == "button" ||
+        command == "display") {
+        return remoteCommand(core, command, rest, now);
     }
     if (command == "sense") {
         const auto ms = toNumber(nextWord(rest));

@@ -47,6 +47,18 @@ bool isRemoteNumber(FieldRef field)
     return field.text && field.mid != 0x00 && field.start == 0;
 }
 
+// A knob's display format: 0 or 1.
+bool isDisplayFormat(FieldRef field)
+{
+    return field == fields::knobDisplayFormat(blockForAddressMid(field.mid) - 1) && field.mid != 0x00;
+}
+constexpr int kMaxDisplayFormat = 1;
+
+int knobOf(FieldRef field)
+{
+    return blockForAddressMid(field.mid) - 1;
+}
+
 } // namespace
 
 SynthCore::SynthCore(SynthOptions options) : m_options(options)
@@ -88,6 +100,8 @@ void SynthCore::receive(int port, std::span<const std::uint8_t> bytes, Millis no
             p.buffer.push_back(c);
             if (port == m_options.sysexPort) {
                 handleMessage(p.buffer, now);
+            } else if (port == m_options.remotePort) {
+                handleRemoteMessage(p.buffer, now);
             } else {
                 ++m_stats.ignored;
             }
@@ -168,6 +182,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
         const std::uint8_t number = static_cast<std::uint8_t>(m_current);
         sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
         publish({SynthEvent::Kind::TemplateSelected, 0, m_current, mid, low, "by the editor"});
+        sendTemplateToExtension(now);
         return;
     }
     if (mid == kAddrStore && low == 0) {
@@ -195,6 +210,17 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
         reject("parameter change to an unknown address: " + hex(std::array{mid, low}));
         return;
     }
+    // An identifier is only ever written whole, from its start.
+    if (isRemoteNumber(located->field) &&
+        (located->position != 0 || m.data.size() != static_cast<std::size_t>(located->field.length))) {
+        reject("parameter identifier change that is not whole: " + hex(std::array{mid, low}) + " with " +
+               std::to_string(m.data.size()) + " bytes");
+        return;
+    }
+    if (isDisplayFormat(located->field) && m.data.size() == 1 && m.data[0] > kMaxDisplayFormat) {
+        reject("display format " + std::to_string(m.data[0]) + " out of range");
+        return;
+    }
     if (!m_edit[static_cast<std::size_t>(m_current)].write(located->field, located->position, m.data)) {
         reject("parameter change that does not fit its field: " + hex(std::array{mid, low}) + " with " +
                std::to_string(m.data.size()) + " bytes");
@@ -203,6 +229,9 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
     m_bankEdited = true;
     ++m_stats.paramChangesApplied;
     publish({SynthEvent::Kind::ParamChanged, kAreaEditBuffer, m_current, mid, low, hex(m.data)});
+    if (isRemoteNumber(located->field)) {
+        sendKnobIdentifierToExtension(knobOf(located->field), now);
+    }
 }
 
 void SynthCore::handleParamRequest(const Message& m, Millis now)
@@ -218,10 +247,15 @@ void SynthCore::handleParamRequest(const Message& m, Millis now)
         value = static_cast<std::uint8_t>(mid == kAddrTemplateNumber ? m_current : (m_bankEdited ? 1 : 0));
         sendParamChange(mid, low, std::span(&value, 1), now);
     } else if (const auto located = fields::locate(mid, low)) {
+        const bool identifier = isRemoteNumber(located->field);
+        if (identifier && located->position != 0) {
+            reject("parameter request inside a parameter identifier: " + hex(std::array{mid, low}));
+            return;
+        }
         const auto bytes = m_edit[static_cast<std::size_t>(m_current)].bytes(located->field);
-        // A parameter identifier travels whole, to its field start; every other byte alone.
-        const bool whole = isRemoteNumber(located->field) && located->position == 0;
-        sendParamChange(mid, low, whole ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1), now);
+        // A parameter identifier travels whole, from its field start; every other byte alone.
+        sendParamChange(mid, low, identifier ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1),
+                        now);
     } else {
         reject("parameter request for an unknown address: " + hex(std::array{mid, low}));
         return;
@@ -380,7 +414,7 @@ void SynthCore::sendField(FieldRef field, Millis now)
     }
 }
 
-void SynthCore::send(Bytes bytes, Millis now)
+void SynthCore::send(Bytes bytes, Millis now, int port)
 {
     if (m_silent) {
         return;
@@ -388,7 +422,7 @@ void SynthCore::send(Bytes bytes, Millis now)
     // Messages keep their order even when the reply delay changes between them.
     const Millis due = std::max(now + m_options.replyDelay, m_lastDue);
     m_lastDue = due;
-    m_outbox.push_back({due, {m_options.sysexPort, std::move(bytes)}});
+    m_outbox.push_back({due, {port > 0 ? port : m_options.sysexPort, std::move(bytes)}});
 }
 
 std::vector<OutMessage> SynthCore::poll(Millis now)
@@ -475,12 +509,16 @@ bool SynthCore::hardwareEditText(FieldRef field, std::string_view text, Millis n
     }
     m_edit[static_cast<std::size_t>(m_current)].setText(field, text);
     reportPanelEdit(field, std::string(text), now);
+    if (isRemoteNumber(field)) {
+        sendKnobIdentifierToExtension(knobOf(field), now);
+    }
     return true;
 }
 
 bool SynthCore::hardwareEditNumber(FieldRef field, int value, Millis now)
 {
-    if (!isField(field) || field.text || value < 0 || value > 0x7F) {
+    if (!isField(field) || field.text || value < 0 || value > 0x7F ||
+        (isDisplayFormat(field) && value > kMaxDisplayFormat)) {
         return false;
     }
     m_edit[static_cast<std::size_t>(m_current)].setNumber(field, value);
@@ -506,6 +544,7 @@ bool SynthCore::hardwareSelectTemplate(int t, Millis now)
     const std::uint8_t number = static_cast<std::uint8_t>(t);
     sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
     publish({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, "at the panel"});
+    sendTemplateToExtension(now);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimSynthCodec.h"
+#include "SimSynthRemote.h"
 #include "SimSynthTemplate.h"
 
 #include <array>
@@ -28,6 +29,7 @@ struct SynthOptions
     std::uint8_t device = 0;    // device number, the low nibble of every device byte sent
     int sensePort = 1;          // active sensing goes out here
     int sysexPort = 5;          // SysEx is exchanged with the editor here
+    int remotePort = 2;         // the DAW extension's protocol and the panel's controls go out here
     Millis senseInterval = 300; // 0 sends no active sensing
     Millis replyDelay = 0;      // every SysEx message waits this long before it goes out
 };
@@ -55,6 +57,9 @@ struct SynthEvent
         StoredToFlash,
         HardwareEdit,
         HardwareStore,
+        ExtensionMessage, // a message of the DAW extension taken onto the display (detail says which)
+        PanelControl,     // a knob turned or a button pressed, sent to the extension
+        RemoteMode,       // remote mode switched on or off
         FaultApplied,
         Rejected, // malformed or not understood; detail says why
     };
@@ -81,8 +86,10 @@ struct SynthStats
     int hardwareEdits = 0;
     int hardwareStores = 0;
     int activeSensingSent = 0;
-    int rejected = 0; // malformed or refused messages
-    int ignored = 0;  // well-formed messages that are not for the synthesizer (other maker, own direction)
+    int extensionMessages = 0; // messages of the DAW extension taken
+    int panelControls = 0;     // knob turns and button presses sent
+    int rejected = 0;          // malformed or refused messages
+    int ignored = 0;           // well-formed messages that are not for the synthesizer (other maker, own direction)
 };
 
 // The simulated synthesizer as a pure state machine: bytes in, messages out, on the caller's clock.
@@ -119,6 +126,19 @@ public:
     bool hardwareEditNumber(FieldRef field, int value, Millis now);
     bool hardwareSelectTemplate(int t, Millis now);
     void hardwareStore(Millis now);
+
+    // The DAW extension's side (port 2). Remote mode starts when the extension says it runs or at the
+    // panel; while it is on, the synthesizer tells the extension the current template's instrument name
+    // and knob identifiers when a template is selected, and a knob's identifier when it is edited.
+    const RemoteDisplay& display() const { return m_display; }
+    bool remoteMode() const { return m_display.remoteMode; }
+    // The panel's remote switch: tells the extension (56 00) and starts or ends remote mode.
+    void panelRemote(bool on, Millis now);
+    // A relative turn of knob 0-23 (12-23 the EQ knobs) or of the data dial, steps 1-63 either way.
+    bool panelTurnKnob(int knob, int steps, Millis now);
+    bool panelTurnDial(int steps, Millis now);
+    // A panel button by name (see buttonNote), pressed or let go.
+    bool panelButton(std::string_view name, bool down, Millis now);
 
     // Faults. `nth` counts from now: 1 is the next acknowledge or the next dump sent.
     void dropAck(int nth = 1);
@@ -173,6 +193,12 @@ private:
     };
 
     void handleMessage(std::span<const std::uint8_t> bytes, Millis now);
+    void handleRemoteMessage(std::span<const std::uint8_t> bytes, Millis now);
+    void startRemoteMode(Millis now);
+    // 50 00 and 51 00 of the current template, when remote mode is on.
+    void sendTemplateToExtension(Millis now);
+    void sendKnobIdentifierToExtension(int knob, Millis now);
+    void sendRemote(std::uint8_t address1, std::uint8_t address2, std::span<const std::uint8_t> data, Millis now);
     void handleParamChange(const Message& m, Millis now);
     void handleParamRequest(const Message& m, Millis now);
     void handleBulkRequest(const Message& m, Millis now);
@@ -185,7 +211,7 @@ private:
     void sendField(FieldRef field, Millis now);
     // After an edit at the panel: the bank counts as edited and the editor hears of the new value.
     void reportPanelEdit(FieldRef field, std::string detail, Millis now);
-    void send(Bytes bytes, Millis now);
+    void send(Bytes bytes, Millis now, int port = 0); // port 0: the SysEx port
     bool takeFault(FaultKind kind, long index, int block = 0);
 
     TemplateImage* area(std::uint8_t area, int t);
@@ -208,6 +234,8 @@ private:
     long m_acksIssued = 0;
     long m_dumpsIssued = 0;
     bool m_silent = false;
+
+    RemoteDisplay m_display;
 
     SynthStats m_stats;
     std::function<void(const SynthEvent&)> m_listener;

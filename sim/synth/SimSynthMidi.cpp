@@ -18,7 +18,7 @@ std::unique_ptr<SynthMidi> SynthMidi::create(kwmidi::ClientRef client, SynthOpti
         return fail(std::string("no MIDI system: ") + (client ? client->systemName() : "no client"));
     }
     if (options.sensePort < 1 || options.sensePort > kPortCount || options.sysexPort < 1 ||
-        options.sysexPort > kPortCount) {
+        options.sysexPort > kPortCount || options.remotePort < 1 || options.remotePort > kPortCount) {
         return fail("ports are numbered 1 to 5");
     }
     std::unique_ptr<SynthMidi> synth(new SynthMidi(std::move(client), options, deviceName));

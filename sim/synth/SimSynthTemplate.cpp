@@ -177,7 +177,8 @@ TemplateImage TemplateImage::pattern(int seed, int templateNumber)
     image.setNumber(fields::controlType(), (seed + t) & 1);
     for (int k = 0; k < kKnobCount; ++k) {
         const unsigned id = static_cast<unsigned>(seed) * 2654435761u + static_cast<unsigned>(t * 97 + k * 7 + 1);
-        std::snprintf(buf, sizeof buf, "%d%08x", 1 + (t + k) % 3, id);
+        // Identifier spaces 0 (instrument), 1 (track) and 2 (none) all occur.
+        std::snprintf(buf, sizeof buf, "%d%08x", (t + k) % 3, id);
         image.setText(fields::knobRemoteNumber(k), buf);
         std::snprintf(buf, sizeof buf, "K%d.%d%s%d", t, k, kSpice[(seed + t + k) % 8].data(), seed % 10);
         image.setText(fields::knobDisplayName(k), buf);

@@ -84,6 +84,12 @@ const char* eventName(zelksim::SynthEvent::Kind kind)
         return "panel edit";
     case K::HardwareStore:
         return "panel store";
+    case K::ExtensionMessage:
+        return "extension message";
+    case K::PanelControl:
+        return "panel control";
+    case K::RemoteMode:
+        return "remote mode";
     case K::FaultApplied:
         return "fault";
     case K::Rejected:

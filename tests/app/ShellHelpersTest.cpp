@@ -2,6 +2,7 @@
 
 #include "CSimpleNotifier.h"
 #include "EditorDefinitions.h"
+#include "EditorOverlap.h"
 #include "MemController.h"
 #include "ParamAddress.h"
 #include "TestEnvironment.h"
@@ -93,4 +94,37 @@ TEST(ShellHelpers, HelpFileIsLookedUpPerLanguage)
               QFileInfo(manual).absoluteFilePath());
     EXPECT_EQ(searchHelpFile(QStringLiteral("English"), QDir(resources.path()), HelpFileName), QString());
     EXPECT_EQ(searchHelpFile(QString(), QDir(resources.path()), HelpFileName), QString());
+}
+
+TEST(ShellHelpers, PaddingFillsToTheWidthAndEndsWhereABlankAddsNoWidth)
+{
+    QFont font(QStringLiteral("Telvor EBM 8"));
+    font.setPixelSize(8);
+    const QFontMetrics metrics(font);
+    const QString padded = padWithBlanks(QStringLiteral("Sonvik 8"), metrics, 229);
+    EXPECT_TRUE(padded.startsWith(QStringLiteral("Sonvik 8 ")));
+    EXPECT_LE(metrics.horizontalAdvance(padded), 229);
+    EXPECT_GT(metrics.horizontalAdvance(padded + QLatin1Char(' ')), 229);
+    const QString wide(60, QLatin1Char('W'));
+    EXPECT_EQ(padWithBlanks(wide, metrics, 229), wide) << "a name already wider gets no blank";
+
+    // Letter spacing that cancels the blank's advance: a blank adds nothing, and the padding still ends.
+    QFont noBlank = font;
+    noBlank.setLetterSpacing(QFont::AbsoluteSpacing, -QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    EXPECT_EQ(padWithBlanks(QStringLiteral("Port"), QFontMetrics(noBlank), 229).trimmed(), QStringLiteral("Port"));
+}
+
+TEST(ShellHelpers, LightStripCrossesItsLabelInFortyTwoFrames)
+{
+    QLabel label;
+    label.resize(259, 10);
+    const QPixmap strip(40, 10);
+    int step = 0;
+    int frames = 0;
+    do {
+        step = EditorOverlap::drawLightStrip(&label, strip, step);
+        ++frames;
+    } while (step != 0 && frames < 100);
+    EXPECT_EQ(frames, 42);
+    EXPECT_EQ(label.pixmap().size(), QSize(259, 10));
 }

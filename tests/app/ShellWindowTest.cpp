@@ -138,17 +138,3 @@ TEST_F(ShellFixture, OpenFileEventRestoresTheWindowAndQueuesTheFile)
     QCoreApplication::sendEvent(qApp, &early);
     EXPECT_EQ(requests.size(), 1) << "an event before the window is published has no effect";
 }
-
-TEST_F(ShellFixture, FileOpenWaitsWhileAPanelHoldsTheWindow)
-{
-    startWindow(false);
-    ASSERT_NE(window->portNotFoundPanel(), nullptr);
-    QSignalSpy requests(window.get(), &EditorMainWindow::fileOpenRequest);
-    window->applicationFileOpen(QStringLiteral("/tmp/does-not-exist.Q9E"));
-    ASSERT_TRUE(kwtest::processUntil([&] { return requests.size() >= 3; })) << "the request is re-posted while locked";
-    ASSERT_TRUE(closePanel(window->portNotFoundPanel()));
-    const qsizetype seen = requests.size();
-    QTest::qWait(50);
-    EXPECT_LE(requests.size(), seen + 1) << "the free window takes the request and stops re-posting";
-    EXPECT_TRUE(messages.isEmpty()) << "a file that does not exist is refused without a message";
-}

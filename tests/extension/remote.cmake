@@ -6,11 +6,12 @@ if(TARGET dialbridge AND TARGET db_simhost)
         ${CMAKE_CURRENT_LIST_DIR}/remote/HostInterfacesTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/LibraryTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTest.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
         ${CMAKE_CURRENT_LIST_DIR}/remote/UsefulTest.cpp
     )
     kw_set_warnings(dialbridge_tests)
     target_include_directories(dialbridge_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_link_libraries(dialbridge_tests PRIVATE dialbridge_core db_simhost GTest::gtest GTest::gtest_main)
+    target_link_libraries(dialbridge_tests PRIVATE dialbridge_bundle db_simhost GTest::gtest GTest::gtest_main)
     target_compile_definitions(dialbridge_tests PRIVATE DIALBRIDGE_PATH="$<TARGET_FILE:dialbridge>")
     add_dependencies(dialbridge_tests dialbridge)
     gtest_discover_tests(dialbridge_tests
@@ -22,10 +23,26 @@ if(TARGET dialbridge AND TARGET db_simhost)
         COMMAND sh -c "test \"$(nm -D --defined-only \"$0\" | awk '{print $3}' | sort | tr '\\n' ' ')\" = 'GetPluginFactory bundleEntry bundleExit '"
                 $<TARGET_FILE:dialbridge>)
     set_tests_properties(dialbridge.ExportsOnlyItsEntryPoints PROPERTIES LABELS extension)
+endif()
 
+# dbhost lists the extension's classes and drives it against the simulated synthesizer in its own process.
+if(TARGET dbhost AND TARGET dialbridge)
     add_test(NAME dbhost.ListsTheThreeClasses COMMAND dbhost list $<TARGET_FILE:dialbridge>)
     set_tests_properties(dbhost.ListsTheThreeClasses PROPERTIES LABELS extension
         PASS_REGULAR_EXPRESSION "classes: 3\nclass 0: cid 9DF255F2185E447289733758D4409CE3 category \"Service\" name \"Dialbridge\" cardinality 1 version \"1.0.2\"\nclass 1: cid F8DCF175A7304BE5A1DE1553899D2504 category \"Remote Devices\" name \"Telvor ZELK6/ZELK8\" cardinality 2147483647\nclass 2: cid A0DC148774BA4BF1A71252FF31B9F1BC category \"Device Detection\" name \"\" cardinality 1")
     add_test(NAME dbhost.RefusesAMissingLibrary COMMAND dbhost list /nonexistent/libdialbridge.so)
     set_tests_properties(dbhost.RefusesAMissingLibrary PROPERTIES LABELS extension WILL_FAIL TRUE)
+    add_test(NAME dbhost.ScenarioStartupAnnouncesTheExtensionOnceOpen
+        COMMAND dbhost scenario $<TARGET_FILE:dialbridge> startup)
+    set_tests_properties(dbhost.ScenarioStartupAnnouncesTheExtensionOnceOpen PROPERTIES LABELS extension
+        FAIL_REGULAR_EXPRESSION "dbhost: "
+        PASS_REGULAR_EXPRESSION "detect -> 0, devices: 1\n.*idle while closed\n.*open -> 1\n.*device sends: F0 43 10 7F 1C 00 01 56 01 F7\n.*device gets: F0 43 10 7F 1C 01 01 50 00 .*synth: extension running, remote mode on")
+    add_test(NAME dbhost.ScenarioControlsReachTheDevice COMMAND dbhost scenario $<TARGET_FILE:dialbridge> controls)
+    set_tests_properties(dbhost.ScenarioControlsReachTheDevice PROPERTIES LABELS extension
+        FAIL_REGULAR_EXPRESSION "dbhost: "
+        PASS_REGULAR_EXPRESSION "device gets: AsgnKnob1 3\n.*device gets: EQKnob1 66\n.*device gets: F1 127\n.*device gets: DataDial 2\nhost handles: DataDial 2\n.*device gets: F0 43 10 7F 1C 01 01 30 00 30 31 32 33 34 35 36 37 38 F7")
+    add_test(NAME dbhost.ScenarioDialMovesTheCursorByLayer COMMAND dbhost scenario $<TARGET_FILE:dialbridge> dial)
+    set_tests_properties(dbhost.ScenarioDialMovesTheCursorByLayer PROPERTIES LABELS extension
+        FAIL_REGULAR_EXPRESSION "dbhost: "
+        PASS_REGULAR_EXPRESSION "host: layer Jog Mode\n.*host: wheel 3\n.*host: layer Restless Mode\n.*cursor at ")
 endif()

@@ -3,7 +3,7 @@
 if(TARGET zelk_sim_core)
     kw_add_gtest(sim_synth_tests LABEL protocol
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/sim_codec_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_core_test.cpp
-                ${CMAKE_CURRENT_LIST_DIR}/sim_commands_test.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/sim_commands_test.cpp ${CMAKE_CURRENT_LIST_DIR}/sim_remote_test.cpp
         LIBS zelk_sim_core)
 endif()
 if(TARGET zelk_sim_midi)

@@ -25,11 +25,17 @@ const QColor Body(58, 56, 54);
 const QColor BodyDark(38, 36, 34);
 const QColor Plate(78, 76, 73);
 const QColor Field(28, 26, 24);
+// The forms draw their texts in two greys: (55, 55, 55) on light fields and (152, 152, 152) on dark plates.
+// The panels' plates and fields take these so that either text reaches a contrast of 4.5:1 or more.
+const QColor PanelPlate(38, 36, 34);
+const QColor PanelTitle(22, 21, 20);
+const QColor TextField(204, 204, 204);
 const QColor LabelText(200, 200, 200);
 const QColor LcdBack(150, 166, 196);
 const QColor LcdLit(200, 216, 242);
 const QColor LcdDark(18, 38, 80);
 const QColor Red(220, 40, 30);
+const QColor ErrorRed(255, 90, 80);
 const QColor Amber(240, 170, 0);
 
 QString g_outDir;
@@ -372,7 +378,7 @@ void lamps()
     QImage error = blank(263, 16);
     {
         QPainter p(&error);
-        text(p, QRect(0, 0, 263, 16), QStringLiteral("Communication error. Check the MIDI port."), Red, 10, true);
+        text(p, QRect(0, 0, 263, 16), QStringLiteral("Communication error. Check the MIDI port."), ErrorRed, 10, true);
     }
     save(error, "t51m_txt_error.png");
 
@@ -489,14 +495,15 @@ void libraryBackground()
     save(image, "bram_bak_library.png");
 }
 
-// A panel: the dialog plate over the view, its title, optional lines of text and field outlines.
+// A panel: the dialog plate over the view, its title, optional lines of text and the light fields that the
+// form's dark texts stand on.
 void panel(const char* name, const QString& title, const QStringList& lines, int linesTop, const QList<QRect>& fields = {})
 {
     QImage image = blank(442, 419);
     QPainter p(&image);
     p.fillRect(image.rect(), QColor(20, 19, 18, 200));
-    box(p, QRect(58, 86, 326, 226), Plate, Ink);
-    p.fillRect(59, 87, 324, 31, BodyDark);
+    box(p, QRect(58, 86, 326, 226), PanelPlate, Ink);
+    p.fillRect(59, 87, 324, 31, PanelTitle);
     text(p, QRect(90, 92, 270, 20), title, LabelText, 12, true, Qt::AlignLeft | Qt::AlignVCenter);
     int y = linesTop;
     for (const QString& line : lines) {
@@ -504,15 +511,17 @@ void panel(const char* name, const QString& title, const QStringList& lines, int
         y += 17;
     }
     for (const QRect& f : fields) {
-        box(p, f, Field, Ink);
+        box(p, f, TextField, Ink);
     }
     save(image, name);
 }
 
 void panelBackgrounds()
 {
-    panel("zelk_bak_about.png", QStringLiteral("About"), {QStringLiteral("Knobwright")}, 160);
-    panel("zelk_bak_start.png", QStringLiteral("Plug-in Scan"), {}, 0, {QRect(89, 210, 267, 18)});
+    // The three lines of the About panel, and the scan panel's message, light strip and file line.
+    panel("zelk_bak_about.png", QStringLiteral("About"), {QStringLiteral("Knobwright")}, 160,
+          {QRect(64, 206, 314, 58)});
+    panel("zelk_bak_start.png", QStringLiteral("Plug-in Scan"), {}, 0, {QRect(87, 208, 271, 40)});
     panel("bram_bak_save_change.png", QStringLiteral("Save"), {}, 0);
     panel("bram_bak_port_error.png", QStringLiteral("MIDI Port Error"), {QStringLiteral("Could not open the port:")},
           180);

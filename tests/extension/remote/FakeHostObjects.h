@@ -4,12 +4,36 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Minimal host objects for tests of the extension's helpers: a value and a device whose answers the
 // test sets. Reference counted; one thread.
 namespace fakehost {
 
 using namespace Quorvane;
+
+// A test's own object behind one host interface: it answers no query and is not counted (the test
+// owns it).
+template <class I> class Uncounted : public I
+{
+public:
+    tresult queryInterface(const TUID, void** object) override
+    {
+        *object = nullptr;
+        return kNoInterface;
+    }
+    int32 addRef() override { return 1; }
+    int32 release() override { return 1; }
+};
+
+// A dependent that records the messages it is told.
+class RecordingDependent : public Uncounted<IDependent>
+{
+public:
+    void update(FUnknown* changed, int32 message) override { messages.emplace_back(changed, message); }
+    std::vector<std::pair<FUnknown*, int32>> messages;
+};
 
 class FakeDevice : public IDevice
 {

@@ -1,38 +1,32 @@
 #include "SimHost.h"
+#include "FakeHostObjects.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 using namespace Quorvane;
 
 namespace {
 
-template <class I>
-I* query(FUnknown* object)
+template <class I> I* query(FUnknown* object)
 {
     void* result = nullptr;
     return object->queryInterface(I::iid, &result) == kResultOk ? static_cast<I*>(result) : nullptr;
 }
 
-template <class I>
-I* create(IHostClasses* classes)
+template <class I> I* create(IHostClasses* classes)
 {
     void* result = nullptr;
     return classes->createInstance(I::iid, &result) == kResultOk ? static_cast<I*>(result) : nullptr;
 }
 
 // An idle handler that counts its calls and can remove another handler during its turn.
-class CountingIdle : public IIdleHandler
+class CountingIdle : public fakehost::Uncounted<IIdleHandler>
 {
 public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
     void onIdle() override
     {
         ++calls;
@@ -44,20 +38,7 @@ public:
     IIdleHandler* removeOther = nullptr;
 };
 
-// A dependent that records the messages it is told.
-class Recorder : public IDependent
-{
-public:
-    tresult queryInterface(const TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNoInterface;
-    }
-    int32 addRef() override { return 1; }
-    int32 release() override { return 1; }
-    void update(FUnknown* changed, int32 message) override { messages.emplace_back(changed, message); }
-    std::vector<std::pair<FUnknown*, int32>> messages;
-};
+using Recorder = fakehost::RecordingDependent;
 
 } // namespace
 
@@ -87,7 +68,7 @@ TEST(SimHost, ContextOffersHostClassesAndTheApplication)
     ASSERT_NE(updates, nullptr);
     updates->release();
     void* none = reinterpret_cast<void*>(1);
-    EXPECT_EQ(classes->createInstance(IDeviceList2::iid, &none), kNoInterface);
+    EXPECT_EQ(classes->createInstance(IAlert::iid, &none), kNoInterface);
     EXPECT_EQ(none, nullptr);
     classes->release();
 
@@ -114,14 +95,16 @@ TEST(SimHost, CallsIdleHandlersOnDemandAndKeepsAManualClock)
     EXPECT_EQ(host.idle(), 0);
 
     int32 now = 0;
-    platform.setTime(100);
-    platform.advanceTime(50);
+    host.clock().set(100);
+    host.clock().advance(50);
     ASSERT_EQ(platform.getTime(&now), kResultOk);
     EXPECT_EQ(now, 150);
-    platform.setTime(0x7FFFFFFF);
-    platform.advanceTime(1); // the host's clock wraps
+    host.clock().set(0x7FFFFFFF);
+    host.clock().advance(1); // the host's clock wraps
     ASSERT_EQ(platform.getTime(&now), kResultOk);
     EXPECT_EQ(now, static_cast<int32>(0x80000000u));
+    host.clock().setAvailable(false);
+    EXPECT_EQ(platform.getTime(&now), kResultFalse);
     EXPECT_TRUE(platform.canTerminate());
     platform.setCanTerminate(false);
     EXPECT_FALSE(platform.canTerminate());
@@ -176,4 +159,110 @@ TEST(SimHost, UpdateHandlerDeliversAtOnceOrAtTheNextIdle)
     EXPECT_EQ(a.messages.size(), 2u);
     EXPECT_EQ(b.messages.size(), 3u);
     EXPECT_EQ(updates.addDependent(nullptr, &a), kInvalidArgument);
+}
+
+namespace {
+
+// A host object of the kind later issues add: one interface, a thread-bound operation, a mutex.
+class ProbeObject : public simhost::HostObject<IPlatform2>
+{
+public:
+    explicit ProbeObject(simhost::HostContextRef host, bool* deleted = nullptr)
+        : HostObject(std::move(host), "Probe"), m_deleted(deleted)
+    {
+        alsoAnswer<IPlatform>();
+    }
+    ~ProbeObject() override
+    {
+        if (m_deleted)
+            *m_deleted = true;
+    }
+    tresult addIdleHandler(IIdleHandler*) override
+    {
+        hostThreadOnly("IPlatform::addIdleHandler");
+        return kResultOk;
+    }
+    tresult removeIdleHandler(IIdleHandler*) override { return kResultOk; }
+    tresult getTime(int32*) override { return kResultFalse; }
+    bool canTerminate() override { return true; }
+
+private:
+    bool* m_deleted;
+};
+
+} // namespace
+
+TEST(SimHostModel, HandsOutServicesSharedAndClassesNewAndDeletesAtTheLastRelease)
+{
+    simhost::SimHost host;
+    simhost::HostRegistry& registry = host.registry();
+    const int before = registry.liveCount();
+
+    bool serviceDeleted = false;
+    auto* service = simhost::makeHostObject<ProbeObject>(host.registry().shared_from_this(), &serviceDeleted);
+    registry.addService(service->unknown(), {IPlatform2::iid});
+    IPlatform2* a = create<IPlatform2>(host.context());
+    IPlatform2* b = create<IPlatform2>(host.context());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(service->refCount(), 4); // ours, the registry's, a and b
+    IPlatform* platform = create<IPlatform>(host.context());
+    EXPECT_EQ(platform, static_cast<IPlatform*>(&host.platform())) << "the probe serves IPlatform2 only";
+    platform->release();
+    a->release();
+    b->release();
+
+    registry.addClass(IPlatform::iid, [](const simhost::HostContextRef& r) -> FUnknown* {
+        return simhost::makeHostObject<ProbeObject>(r)->unknown();
+    });
+    IPlatform* made = create<IPlatform>(host.context());
+    IPlatform* another = create<IPlatform>(host.context());
+    ASSERT_NE(made, nullptr);
+    EXPECT_NE(made, another);
+    EXPECT_EQ(registry.liveCount("Probe"), 3);
+    IPlatform2* asTwo = query<IPlatform2>(made);
+    ASSERT_NE(asTwo, nullptr);
+    EXPECT_EQ(made->release(), 1);
+    EXPECT_EQ(asTwo->release(), 0); // really deleted
+    another->release();
+    EXPECT_EQ(registry.liveCount("Probe"), 1);
+
+    service->setAnswering(IPlatform2::iid, false);
+    EXPECT_EQ(create<IPlatform2>(host.context()), nullptr);
+    registry.removeClass(IPlatform2::iid);
+    EXPECT_FALSE(serviceDeleted);
+    EXPECT_EQ(service->release(), 0);
+    EXPECT_TRUE(serviceDeleted);
+    EXPECT_EQ(registry.liveCount(), before);
+    EXPECT_EQ(registry.liveKinds().count("Probe"), 0u);
+}
+
+TEST(SimHostModel, ACallFromAnotherThreadThanTheHostsFailsTheTest)
+{
+    simhost::SimHost host;
+    IPlatform* platform = create<IPlatform>(host.context());
+    ASSERT_NE(platform, nullptr);
+    CountingIdle idle;
+    EXPECT_EQ(platform->addIdleHandler(&idle), kResultOk); // on the host's thread: fine
+    platform->removeIdleHandler(&idle);
+    EXPECT_TRUE(host.thread().violations().empty());
+
+    EXPECT_NONFATAL_FAILURE_ON_ALL_THREADS(
+        std::thread([&] { platform->addIdleHandler(&idle); }).join(),
+        "IPlatform::addIdleHandler was called on a thread other than the host's own");
+    ASSERT_EQ(host.thread().violations().size(), 1u);
+
+    // The clock may be read anywhere.
+    int32 now = 0;
+    std::thread([&] { platform->getTime(&now); }).join();
+    EXPECT_EQ(now, simhost::ManualClock::kStart);
+    EXPECT_EQ(host.thread().violations().size(), 1u);
+
+    // A host driven from a thread of its own.
+    std::thread([&] {
+        host.thread().bindToCurrentThread();
+        platform->removeIdleHandler(&idle);
+    }).join();
+    EXPECT_EQ(host.thread().violations().size(), 1u);
+    host.thread().bindToCurrentThread();
+    platform->release();
 }

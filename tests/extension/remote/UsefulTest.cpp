@@ -159,7 +159,7 @@ TEST(ElapsedTimeChecker, ReadsTheHostsClock)
 {
     simhost::SimHost host;
     Quorvane::IHostClasses* classes = host.context();
-    host.platform().setTime(5000);
+    host.clock().set(5000);
     Quorvane::int32 now = 0;
     ASSERT_TRUE(CElapsedTimeChecker::GetCurrentTime(classes, &now));
     EXPECT_EQ(now, 5000);
@@ -169,13 +169,13 @@ TEST(ElapsedTimeChecker, ReadsTheHostsClock)
     CElapsedTimeChecker checker;
     ASSERT_TRUE(checker.UpdateBaseTime(classes));
     EXPECT_EQ(checker.GetBaseTime(), 5000);
-    host.platform().advanceTime(99);
+    host.clock().advance(99);
     EXPECT_FALSE(checker.IsPassed(classes, 0, 100, true));
-    host.platform().advanceTime(1);
+    host.clock().advance(1);
     EXPECT_TRUE(checker.IsPassed(classes, 0, 100, true));
     EXPECT_EQ(checker.GetBaseTime(), 5100);
 
-    host.platform().setClockAvailable(false);
+    host.clock().setAvailable(false);
     EXPECT_FALSE(checker.UpdateBaseTime(classes));
     EXPECT_FALSE(checker.IsPassed(classes, 0, 0, true));
     EXPECT_EQ(checker.GetBaseTime(), 5100);

@@ -1,0 +1,387 @@
+#include "ZELK_HWRemote.h"
+
+#include "CNfunction.h"
+#include "ExtensionMessages.h"
+#include "ExtensionState.h"
+
+#include <new>
+#include <string>
+
+using namespace Quorvane;
+namespace Msg = ExtensionMessage;
+
+namespace {
+
+constexpr uint32 fourCC(const char (&code)[5])
+{
+    return (static_cast<uint32>(static_cast<unsigned char>(code[0])) << 24) |
+           (static_cast<uint32>(static_cast<unsigned char>(code[1])) << 16) |
+           (static_cast<uint32>(static_cast<unsigned char>(code[2])) << 8) |
+           static_cast<uint32>(static_cast<unsigned char>(code[3]));
+}
+
+struct Property
+{
+    uint32 key;
+    int32 value;
+};
+
+constexpr Property k_remoteProperties[] = {
+    {fourCC("midi"), 1}, {fourCC("ftch"), 1}, {fourCC("wrng"), 24}, {fourCC("miex"), 1}, {fourCC("?hbs"), 0},
+};
+
+constexpr int kPageCount = 6;
+constexpr int32 kLEDOn = 127;
+
+} // namespace
+
+FUnknown* ZELK_HWRemote::createInstance(void*)
+{
+    return static_cast<IHWRemote*>(new (std::nothrow) ZELK_HWRemote);
+}
+
+ZELK_HWRemote::ZELK_HWRemote() : m_knobManager(gpHostClasses, true) {}
+
+ZELK_HWRemote::~ZELK_HWRemote()
+{
+    // A host may release the device without term: the worker must not outlive what it calls into.
+    EndSendingThread();
+    FreeQueue();
+}
+
+bool ZELK_HWRemote::init(IHWRemoteStandard* standard)
+{
+    try {
+        if (!gpHostClasses || !standard)
+            return false;
+        HWRemoteBase::init(standard);
+        {
+            FGuard guard(&m_knobLock);
+            m_knobManager.SetHostClasses(gpHostClasses);
+        }
+        for (const Property& p : k_remoteProperties)
+            setRemoteProperty(p.key, p.value);
+        for (const PHWRemoteControl& control : g_ctrlMap) {
+            PHWRemoteControl copy = control;
+            addRemoteControl(&copy);
+        }
+        if (IHWRemoteBank* bank = createBank(k_bank_default)) {
+            AssignControls(bank);
+            const CTQKnobManager::SControlInfo info = DialControlInfo();
+            FGuard guard(&m_knobLock);
+            m_knobManager.RegisterInfo(bank, &info);
+        }
+        BeginSendingThread();
+        gbRemoteDeviceAdded.store(true);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+CTQKnobManager::SControlInfo ZELK_HWRemote::DialControlInfo()
+{
+    CTQKnobManager::SControlInfo info;
+    info.dialName = "DataDial";
+    info.jogName = "Jog";
+    info.lockName = "Lock";
+    info.dialIndex = kDataDial;
+    info.jogIndex = kJog;
+    info.lockIndex = kLock;
+    info.playIndex = kPlay;
+    info.recordIndex = kRecord;
+    info.stopIndex = kStop;
+    return info;
+}
+
+bool ZELK_HWRemote::term()
+{
+    EndSendingThread();
+    return true;
+}
+
+bool ZELK_HWRemote::open()
+{
+    m_closed.store(false);
+    return HWRemoteBase::open();
+}
+
+bool ZELK_HWRemote::close()
+{
+    FGuard guard(&m_queueLock);
+    // What was queued still reaches the synthesizer before the port closes.
+    while (!m_sendQueue.empty()) {
+        unsigned char* message = m_sendQueue.front();
+        m_sendQueue.pop_front();
+        sendStandard(message);
+        Msg::freeMessage(message);
+    }
+    m_closed.store(true);
+    return HWRemoteBase::close();
+}
+
+void ZELK_HWRemote::resetAll()
+{
+    HWRemoteBase::resetAll();
+}
+
+void ZELK_HWRemote::changeValue(int32 index, int32 value)
+{
+    try {
+        if (SendKnobChangeToKDX(index, value))
+            return;
+        if (index >= kF1 && index <= kF6) {
+            if (value > 0)
+                gSysExReceiving.post(Msg::buildUserCommand(index - kF1));
+            return;
+        }
+        bool consumed;
+        {
+            FGuard guard(&m_knobLock);
+            consumed = m_knobManager.ValueChanged(index, &value, true);
+        }
+        if (consumed)
+            return;
+        if (index >= kSFBank1 && index <= kSFBank6) {
+            SendSFPageChangeToKDX(index - kSFBank1);
+            return;
+        }
+        HWRemoteBase::changeValue(index, value);
+    } catch (...) {
+    }
+}
+
+bool ZELK_HWRemote::SendKnobChangeToKDX(int32 index, int32 value)
+{
+    if (index < kAssignableKnob1 || index > kEQKnob12 || value < 0 || value > 127)
+        return false;
+    gSysExReceiving.post(Msg::buildKnobTurn(index, value));
+    return true;
+}
+
+bool ZELK_HWRemote::SendSFPageChangeToKDX(int page)
+{
+    return gSysExReceiving.post(Msg::buildPageSelect(page));
+}
+
+void ZELK_HWRemote::doMidiEvent(void* event)
+{
+    try {
+        if (!event || !standard())
+            return;
+        int32 length = 0;
+        const uint8* bytes = getMIDISysexData(event, &length);
+        if (!bytes || length <= 0) {
+            HWRemoteBase::doMidiEvent(event);
+            return;
+        }
+        // Only the bytes the host gave are read.
+        unsigned char* message = Msg::acceptReceivedSysEx(bytes, static_cast<std::size_t>(length));
+        if (!message)
+            return;
+        // The synthesizer entered its remote mode: its LEDs are set anew, on the host's thread.
+        if (Msg::IsRemoteModeOnMessage(message, Msg::messageLength(message)))
+            m_allLEDsRequested.store(true);
+        gSysExReceiving.post(message);
+    } catch (...) {
+    }
+}
+
+void ZELK_HWRemote::SendExtensionMessage(unsigned char* message)
+{
+    if (!message)
+        return;
+    const std::size_t length = Msg::messageLength(message);
+    try {
+        const Msg::SendDisposition disposition = Msg::classifyOutgoing(message, length);
+        switch (disposition) {
+        case Msg::SendDisposition::PageLed: {
+            // Kept while closed too: the page LED is lit once the device runs.
+            const int page = Msg::dataByte(message, length);
+            if (page >= 0 && page < kPageCount) {
+                m_sfPageIndex.store(page);
+                m_pageLEDRequested.store(true);
+            }
+            break;
+        }
+        case Msg::SendDisposition::JogStop: {
+            // Kept while closed too: the service sends the saved setting at its first idle, which may
+            // come before the host opens the device.
+            FGuard guard(&m_knobLock);
+            m_knobManager.ChangeJogStopSetting(Msg::dataByte(message, length) != 0);
+            break;
+        }
+        case Msg::SendDisposition::Queue:
+        case Msg::SendDisposition::QueueTrackName: {
+            FGuard guard(&m_queueLock);
+            if (m_closed.load())
+                break;
+            if (disposition == Msg::SendDisposition::QueueTrackName)
+                EraseOneParamMsgsOnQueue();
+            m_sendQueue.push_back(message);
+            return;
+        }
+        case Msg::SendDisposition::Drop:
+            break;
+        }
+    } catch (...) {
+    }
+    Msg::freeMessage(message);
+}
+
+void ZELK_HWRemote::EraseOneParamMsgsOnQueue()
+{
+    for (auto it = m_sendQueue.begin(); it != m_sendQueue.end();) {
+        const unsigned char* m = *it;
+        const unsigned char function = m[k_addressPos + 1];
+        if (function == Msg::kKnobName || function == Msg::kKnobValue) {
+            Msg::freeMessage(*it);
+            it = m_sendQueue.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ZELK_HWRemote::onIdle()
+{
+    try {
+        if (m_firstIdle && SendExtensionRunning())
+            m_firstIdle = false;
+        ApplyRequestedLEDs();
+        {
+            FGuard guard(&m_queueLock);
+            for (int sent = 0; sent < kMaxSendsPerIdle && !m_sendQueue.empty(); ++sent) {
+                unsigned char* message = m_sendQueue.front();
+                m_sendQueue.pop_front();
+                sendStandard(message);
+                Msg::freeMessage(message);
+            }
+        }
+        CTQKnobManager::SValueChangeData entry;
+        bool hasEntry;
+        std::string layer;
+        {
+            FGuard guard(&m_knobLock);
+            m_knobManager.OnIdleCalled();
+            hasEntry = m_knobManager.GetDataFromQueue(&entry);
+            if (hasEntry && entry.index < 0)
+                layer = m_knobManager.GetLayerName(entry.value);
+        }
+        // The host answers a layer change with activateLayer, which takes the knob lock again.
+        if (hasEntry && entry.index >= 0)
+            HWRemoteBase::changeValue(entry.index, entry.value);
+        else if (hasEntry && !layer.empty())
+            setLayerStandard(layer.c_str());
+        HWRemoteBase::onIdle();
+    } catch (...) {
+    }
+}
+
+bool ZELK_HWRemote::SendExtensionRunning()
+{
+    if (m_closed.load() || !standard())
+        return false;
+    unsigned char* toSynth = Msg::buildExtensionRunning(k_prmChgHead_Snd);
+    sendStandard(toSynth);
+    Msg::freeMessage(toSynth);
+    gSysExReceiving.post(Msg::buildExtensionRunning(k_prmChgHead_Rcv));
+    return true;
+}
+
+void ZELK_HWRemote::sendController(PHWRemoteControl* control, int32 index, int32 value)
+{
+    if (!control)
+        return;
+    if (index == kRecord)
+        m_recordLED.store(value != 0);
+    else if (index == kPlay)
+        m_playLED.store(value != 0);
+    HWRemoteBase::sendController(control, index, value);
+}
+
+void ZELK_HWRemote::activateLayer(const char* name)
+{
+    bool known;
+    {
+        FGuard guard(&m_knobLock);
+        known = name && m_knobManager.ActiveLayerChanged(name);
+    }
+    if (known)
+        UpdateLEDs(true);
+}
+
+void ZELK_HWRemote::ApplyRequestedLEDs()
+{
+    if (m_allLEDsRequested.exchange(false)) {
+        m_pageLEDRequested.store(false);
+        UpdateLEDs(false);
+    } else if (m_pageLEDRequested.exchange(false)) {
+        SetLED(kSFBank1 + m_sfPageIndex.load(), kLEDOn);
+    }
+}
+
+void ZELK_HWRemote::UpdateLEDs(bool dialOnly)
+{
+    if (!dialOnly) {
+        SetLED(kPlay, m_playLED.load() ? kLEDOn : 0);
+        SetLED(kRecord, m_recordLED.load() ? kLEDOn : 0);
+        SetLED(kSFBank1 + m_sfPageIndex.load(), kLEDOn);
+    }
+    int jog = 0;
+    int lock = -1;
+    bool known;
+    {
+        FGuard guard(&m_knobLock);
+        known = m_knobManager.GetButtonState(&jog, &lock);
+    }
+    if (!known)
+        return;
+    SetLED(kJog, jog);
+    if (lock >= 0)
+        SetLED(kLock, lock);
+}
+
+void ZELK_HWRemote::SetLED(int index, int32 value)
+{
+    if (index < 0 || index >= kControlCount || !standard())
+        return;
+    PHWRemoteControl control = g_ctrlMap[static_cast<std::size_t>(index)];
+    HWRemoteBase::sendController(&control, index, value);
+}
+
+bool ZELK_HWRemote::BeginSendingThread()
+{
+    return m_sendWorker.begin(this);
+}
+
+void ZELK_HWRemote::EndSendingThread()
+{
+    m_sendWorker.end();
+}
+
+int ZELK_HWRemote::QueuedMessageCount()
+{
+    FGuard guard(&m_queueLock);
+    return static_cast<int>(m_sendQueue.size());
+}
+
+bool ZELK_HWRemote::JogStopSetting()
+{
+    FGuard guard(&m_knobLock);
+    return m_knobManager.IsJogStopOn();
+}
+
+int ZELK_HWRemote::KnobMode()
+{
+    FGuard guard(&m_knobLock);
+    return m_knobManager.GetMode();
+}
+
+void ZELK_HWRemote::FreeQueue()
+{
+    FGuard guard(&m_queueLock);
+    for (unsigned char* message : m_sendQueue)
+        Msg::freeMessage(message);
+    m_sendQueue.clear();
+}

@@ -1,0 +1,4 @@
+#include "ExtensionState.h"
+
+Quorvane::IHostClasses* gpHostClasses = nullptr;
+std::atomic<bool> gbRemoteDeviceAdded{false};

@@ -1,0 +1,79 @@
+// Arbitrary MIDI bytes, cut into arbitrary chunks, reach an installed and open remote device through the
+// simulated host's input port; the device turns what it accepts into messages for the service and
+// control changes for the host. Nothing may crash, and every message for the service must be well-formed.
+#include "CNfunction.h"
+#include "ExtensionClasses.h"
+#include "ExtensionMessages.h"
+#include "SimHost.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+using namespace Quorvane;
+
+namespace {
+
+struct Rig
+{
+    Rig()
+    {
+        IPluginFactory* factory = GetPluginFactory();
+        host.attach(factory);
+        factory->release();
+        service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
+        service->initialize(host.context());
+        input = host.ports().addPort(u"Telvor ZELK6/ZELK8 Port2", true);
+        host.ports().addPort(u"Telvor ZELK6/ZELK8 Port2", false);
+        auto* detector = static_cast<IPluginBase*>(host.createInstance(kZELK_Detect_cid, IPluginBase::iid));
+        IDetector* detection = simhost::queryHost<IDetector>(detector);
+        detection->detect();
+        detection->release();
+        detector->release();
+        host.remoteDevices().at(0)->open();
+        host.idle();
+    }
+    ~Rig()
+    {
+        host.unload();
+        service->terminate();
+        service->release();
+    }
+
+    simhost::SimHost host;
+    IPluginBase* service = nullptr;
+    simhost::SimPort* input = nullptr;
+};
+
+void checkReceived()
+{
+    Quorvane::FGuard guard(gSysExReceiving.lock());
+    Quorvane::TArray<unsigned char*>& queue = gSysExReceiving.queue();
+    for (int i = 0; i < queue.total(); ++i) {
+        const unsigned char* m = queue.at(i);
+        const std::size_t length = ExtensionMessage::messageLength(m);
+        const bool header =
+            std::memcmp(m, k_prmChgHead_Rcv, k_headerSize) == 0 || std::memcmp(m, k_prmReqHead_Rcv, k_headerSize) == 0;
+        if (length < ExtensionMessage::kNoDataLength || m[length - 1] != 0xF7 || !header)
+            std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Rig rig;
+    std::size_t i = 0;
+    while (i < size) {
+        const std::size_t length = std::min<std::size_t>(data[i++] & 0x3F, size - i);
+        rig.input->inject(std::vector<std::uint8_t>(data + i, data + i + length));
+        i += length;
+    }
+    rig.host.waitForMidiInput(std::chrono::seconds(10));
+    rig.host.idle();
+    checkReceived();
+    gSysExReceiving.discardPending();
+    return 0;
+}

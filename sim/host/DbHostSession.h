@@ -1,0 +1,56 @@
+#pragma once
+
+#include "SimHost.h"
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace simhost {
+
+// What dbhost runs: the simulated host with the extension loaded and its service initialised, and a
+// report, line by line, of what every installed device did since the last report: SysEx it sent, LEDs,
+// layers and commands the host carried out, and what the host's MIDI and control threads handed it.
+// Host thread only.
+class DbHostSession
+{
+public:
+    explicit DbHostSession(std::FILE* out) : m_out(out) {}
+    ~DbHostSession();
+
+    DbHostSession(const DbHostSession&) = delete;
+    DbHostSession& operator=(const DbHostSession&) = delete;
+
+    // Loads the library and initialises its service (which takes the host's classes over).
+    bool load(const std::string& path, std::string* error);
+    // Runs the extension's detector once; its result.
+    int detect();
+    void openDevices();
+    // Idle turns, the clock moving on by stepMs before each, then a report.
+    void idle(int turns = 1, int stepMs = 0);
+    void report();
+    void say(const std::string& line);
+    // Terminates and releases the service, then removes the devices and unloads the library.
+    void close();
+    SimHost& host() { return m_host; }
+
+private:
+    struct Seen
+    {
+        std::size_t sent = 0;
+        std::size_t leds = 0;
+        std::size_t changes = 0;
+        std::size_t actions = 0;
+        std::size_t deliveries = 0;
+    };
+
+    std::FILE* m_out;
+    SimHost m_host;
+    Quorvane::IPluginBase* m_service = nullptr;
+    std::map<const SimRemoteDevice*, Seen> m_seen;
+};
+
+// "F0 43 ... F7"
+std::string hexBytes(const std::vector<std::uint8_t>& bytes);
+
+} // namespace simhost

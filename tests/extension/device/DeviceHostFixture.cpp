@@ -1,0 +1,121 @@
+#include "DeviceHostFixture.h"
+
+#include "ZELK_Detect.h"
+
+#include <thread>
+
+using namespace Quorvane;
+
+namespace devicetest {
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
+{
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+void RecordingReceiver::storeExtensionMessage(unsigned char* message)
+{
+    const std::size_t length = ExtensionMessage::messageLength(message);
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.emplace_back(message, message + length);
+    }
+    ExtensionMessage::freeMessage(message);
+    m_arrived.notify_all();
+}
+
+std::vector<Bytes> RecordingReceiver::messages()
+{
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+bool RecordingReceiver::waitForCount(std::size_t count, std::chrono::milliseconds deadline)
+{
+    std::unique_lock lock(m_mutex);
+    return m_arrived.wait_for(lock, deadline, [&] { return m_messages.size() >= count; });
+}
+
+void RecordingReceiver::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_messages.clear();
+}
+
+void DeviceHostTest::SetUp()
+{
+    g_isRemoteInstalled = false;
+    IPluginFactory* factory = GetPluginFactory();
+    ASSERT_TRUE(host.attach(factory));
+    factory->release();
+    service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
+    ASSERT_NE(service, nullptr);
+    ASSERT_EQ(service->initialize(host.context()), kResultOk);
+    ASSERT_TRUE(receiveWorker.begin(&received));
+    synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
+}
+
+void DeviceHostTest::TearDown()
+{
+    host.unload();
+    receiveWorker.end();
+    if (service) {
+        service->terminate();
+        service->release();
+    }
+    EXPECT_TRUE(host.thread().violations().empty());
+}
+
+tresult DeviceHostTest::detect()
+{
+    auto* detector = static_cast<IPluginBase*>(host.createInstance(kZELK_Detect_cid, IPluginBase::iid));
+    if (!detector)
+        return kNoInterface;
+    detector->initialize(host.context());
+    IDetector* detection = simhost::queryHost<IDetector>(detector);
+    const tresult result = detection ? detection->detect() : kNoInterface;
+    if (detection)
+        detection->release();
+    detector->terminate();
+    detector->release();
+    return result;
+}
+
+simhost::SimRemoteDevice* DeviceHostTest::installDevice(bool open)
+{
+    if (detect() != kResultOk || host.remoteDevices().empty())
+        return nullptr;
+    simhost::SimRemoteDevice* device = host.remoteDevices().back();
+    if (open)
+        device->open();
+    return device;
+}
+
+ZELK_HWRemote* DeviceHostTest::extensionDevice(simhost::SimRemoteDevice* device) const
+{
+    return device ? static_cast<ZELK_HWRemote*>(device->remote()) : nullptr;
+}
+
+void DeviceHostTest::idle(int turns, int step)
+{
+    for (int i = 0; i < turns; ++i) {
+        host.clock().advance(step);
+        host.idle();
+    }
+}
+
+Bytes DeviceHostTest::sysex(std::initializer_list<int> bytes)
+{
+    Bytes out;
+    for (int b : bytes)
+        out.push_back(static_cast<std::uint8_t>(b));
+    return out;
+}
+
+} // namespace devicetest
