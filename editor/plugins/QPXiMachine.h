@@ -7,21 +7,8 @@
 // the system's plug-in folders lie, and the user's home; tests lay a whole machine out in a temporary folder.
 struct QPXiMachine
 {
-    QString root = defaultPlaces().root;
-    QString home = defaultPlaces().home.isEmpty() ? QDir::homePath() : defaultPlaces().home;
-
-    // Where a machine made without arguments (the editor's own) looks: this computer, unless a test has
-    // laid out another one before the editor starts. GUI thread only.
-    struct Places
-    {
-        QString root = QStringLiteral("/");
-        QString home; // empty: the user's home
-    };
-    static Places& defaultPlaces()
-    {
-        static Places places;
-        return places;
-    }
+    QString root = QStringLiteral("/");
+    QString home = QDir::homePath();
 
     // An absolute location of the machine ("/Applications/...") under the root.
     QString systemPath(const QString& absolute) const { return join(root, absolute); }

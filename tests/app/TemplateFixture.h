@@ -7,11 +7,9 @@
 #include "PanelFixture.h"
 #include "ParamAddress.h"
 #include "PluginMachine.h"
-#include "ShellPanels.h"
 
 #include <QAbstractEventDispatcher>
 #include <QListWidget>
-#include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -33,12 +31,11 @@ protected:
     void TearDown() override
     {
         PanelFixture::TearDown();
-        QPXiMachine::defaultPlaces() = {};
-        qputenv(kResourceDirVariable, KW_TEST_RESOURCE_DIR);
+        EditorMainWindow::setPluginPlaces(std::nullopt);
     }
 
-    // A computer with the DAW installed, the instrument plug-in and the finder beside the editor's
-    // resources; the DAW is the one the settings name.
+    // A computer with the DAW installed, its instrument plug-ins and the finder, the DAW the one the
+    // settings name.
     void layOutDAW()
     {
         machine = std::make_unique<kwtest::PluginMachine>();
@@ -52,10 +49,10 @@ protected:
             machine->addPlugin(machine->userQpx3Folder(), QString(other) + ".qpx3",
                                kwtest::finderResult({"1", other, "1", "1", "Gain", "0"}));
         }
-        const QString resources = machine->finderFolder();
-        QFile::link(QStringLiteral(KW_TEST_RESOURCE_DIR "/BankPreset1.Q9E"), resources + "/BankPreset1.Q9E");
-        qputenv(kResourceDirVariable, QFile::encodeName(resources));
-        QPXiMachine::defaultPlaces() = {machine->root(), machine->home()};
+        QPXiMachine places;
+        places.root = machine->root();
+        places.home = machine->home();
+        EditorMainWindow::setPluginPlaces(EditorMainWindow::PluginPlaces{places, machine->finderFolder()});
         settings().setValue(QStringLiteral("DAWName"), QString::fromLatin1(kDAW));
         settings().sync();
     }
@@ -70,19 +67,12 @@ protected:
         }
     }
 
-    // The scan panel's work for a window whose DAW asked for a scan: select, scan, merge, tell the view.
+    // Waits until the scan a DAW asked for has run and its panel is gone (the views then know the DAW).
     static void finishScan(EditorMainWindow* editor)
     {
-        QWidget* panel = editor->analyzeQPXiPanel();
-        if (panel == nullptr) {
-            return;
-        }
-        ASSERT_TRUE(closePanel(panel));
-        QPXiInfo* info = editor->getQPXiInfo();
-        info->selectDAW(editor->getDAWName());
-        info->analyzeQPXi();
-        info->entryQPXiParameter();
-        editor->getTemplateEditor()->updateDAW();
+        QPointer<QWidget> scan = editor->analyzeQPXiPanel();
+        ASSERT_TRUE(kwtest::processUntil([&] { return scan.isNull(); }, std::chrono::seconds(60)))
+            << "the scan did not finish";
     }
 
     EditorTemplate* view() const { return window->getTemplateEditor(); }
@@ -115,26 +105,6 @@ protected:
     static void clickItem(QAbstractItemView* view, const QRect& itemRect)
     {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, itemRect.center());
-    }
-
-    // The window with a chooser over it, as the user sees both.
-    void screenshotWithPopup(QWidget* popup, const QString& name) const
-    {
-        if (qEnvironmentVariableIsEmpty(kwtest::kScreenshotDirVariable)) {
-            return;
-        }
-        const QRect windowRect(window->mapToGlobal(QPoint()), window->size());
-        const QRect popupRect(popup->mapToGlobal(QPoint()), popup->size());
-        const QRect all = windowRect.united(popupRect);
-        QPixmap shot(all.size());
-        shot.fill(Qt::black);
-        QPainter painter(&shot);
-        painter.drawPixmap(windowRect.topLeft() - all.topLeft(), window->grab());
-        painter.drawPixmap(popupRect.topLeft() - all.topLeft(), popup->grab());
-        painter.end();
-        const QString folder = qEnvironmentVariable(kwtest::kScreenshotDirVariable);
-        QDir().mkpath(folder);
-        shot.save(QDir(folder).filePath(name + ".png"));
     }
 
     // The store lamp's timer, found among the view's timers by its 100 ms period.

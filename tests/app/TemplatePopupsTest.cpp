@@ -55,7 +55,7 @@ TEST_F(TemplateFixture, ParameterTreeWritesTheChosenParameterAndTheControlType)
             EXPECT_EQ(childTexts(instrument->child(2)), QStringList({"Filter"}))
                 << "the same group name under another parent is another group";
             EXPECT_EQ(tree->currentItem(), instrument->child(1));
-            screenshotWithPopup(popup, "template-popup-parameters");
+            kwtest::saveAppScreenshotWithPopup(window.get(), popup, "template-popup-parameters");
             QTest::keyClick(tree, Qt::Key_Escape);
         });
     EXPECT_EQ(text(knob(0, ParamAddress::kRemoteNumberParam)), kLevelId);
@@ -137,7 +137,7 @@ TEST_F(TemplateFixture, ControlChangeListWritesDisplayNameNumberAndControlType)
                               EXPECT_EQ(list->item(100)->text(), "100 : RPN LSB");
                               EXPECT_EQ(list->item(127)->text(), "127 : CC#=127");
                               EXPECT_EQ(list->currentRow(), 21) << "the knob's CC number";
-                              screenshotWithPopup(popup, "template-popup-cc");
+                              kwtest::saveAppScreenshotWithPopup(window.get(), popup, "template-popup-cc");
                               list->scrollToItem(list->item(7));
                               clickItem(list, list->visualItemRect(list->item(7)));
                           });
@@ -179,7 +179,7 @@ TEST_F(TemplateFixture, InstrumentListRenamesATemplateStillNamedAfterItsInstrume
                               }
                               EXPECT_EQ(names, QStringList({"Basso Nova", "chime tree", kInstrument, "Audio Track",
                                                             "MIDI Track", "Generic"}));
-                              screenshotWithPopup(popup, "template-popup-instruments");
+                              kwtest::saveAppScreenshotWithPopup(window.get(), popup, "template-popup-instruments");
                               clickItem(list, list->visualItemRect(list->item(2)));
                           });
     EXPECT_EQ(text(field(ParamAddress::kQPXiNameController)), kInstrumentTemplateName);
@@ -225,7 +225,7 @@ TEST_F(TemplateFixture, TemplateListChoosesATemplateAndASynthesizerChangeClosesA
                               EXPECT_EQ(list->item(9)->text(), "10 : Pads");
                               EXPECT_EQ(list->item(49)->text(), "50 : ");
                               EXPECT_EQ(list->currentRow(), 0);
-                              screenshotWithPopup(popup, "template-popup-templates");
+                              kwtest::saveAppScreenshotWithPopup(window.get(), popup, "template-popup-templates");
                               clickItem(list, list->visualItemRect(list->item(4)));
                           });
     EXPECT_EQ(number(current), 4);

@@ -142,6 +142,7 @@ TEST_F(TemplateFixture, UserAssignsAParameterAndAControlChangeSavesAndReopensThe
     settings().setValue(QStringLiteral("PortName"), PortNotAssigned);
     RemoteMemAPI secondMemory;
     EditorMainWindow second(&secondMemory, false);
+    second.show();
     finishScan(&second);
     fileAnswer = saved;
     ASSERT_TRUE(QMetaObject::invokeMethod(&second, "fileOpen"));
