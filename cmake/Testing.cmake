@@ -1,14 +1,15 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI] [JACK])
+# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI] [JACK] [SERIAL])
 # A GoogleTest executable whose tests carry the subsystem's ctest LABEL. GUI tests get a
 # QApplication (offscreen), the others a QCoreApplication; both run with QStandardPaths in
 # test mode and settings in a private temporary folder. JACK marks executables whose tests use the
 # machine's JACK server: ctest runs them one at a time, since a dummy-driver server that has many
-# clients coming and going at once starts to drop data and stall.
+# clients coming and going at once starts to drop data and stall. SERIAL marks tests that load the machine
+# for minutes (the stress tests): ctest runs them alone, so that they do not slow the timed waits of others.
 function(kw_add_gtest name)
-    cmake_parse_arguments(ARG "GUI;JACK" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;JACK;SERIAL" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LABEL)
         message(FATAL_ERROR "kw_add_gtest(${name}): LABEL is required")
     endif()
@@ -25,7 +26,10 @@ function(kw_add_gtest name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     set(extra_properties)
     if(ARG_JACK)
-        set(extra_properties RESOURCE_LOCK jack)
+        list(APPEND extra_properties RESOURCE_LOCK jack)
+    endif()
+    if(ARG_SERIAL)
+        list(APPEND extra_properties RUN_SERIAL TRUE)
     endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST

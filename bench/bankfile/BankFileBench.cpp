@@ -3,6 +3,7 @@
 #include "BankData.h"
 #include "EditorFile.h"
 #include "RemoteMemAPI.h"
+#include "XmlPrescan.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -88,7 +89,8 @@ void BM_ParseSameBytesOnly(benchmark::State& state)
 }
 BENCHMARK(BM_ParseSameBytesOnly)->Unit(benchmark::kMillisecond);
 
-// The streaming pass a load makes before the parse, to refuse too deep a nesting.
+// The streaming pass that loads made before the parse to refuse too deep a nesting; now only files whose byte-level
+// look cannot settle the depth pay it.
 void BM_StreamScanSameBytesOnly(benchmark::State& state)
 {
     FullBank& bank = fullBank();
@@ -104,5 +106,36 @@ void BM_StreamScanSameBytesOnly(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * bank.bytes.size());
 }
 BENCHMARK(BM_StreamScanSameBytesOnly)->Unit(benchmark::kMillisecond);
+
+// The byte-level look a load takes before the parse.
+void BM_PrescanSameBytesOnly(benchmark::State& state)
+{
+    FullBank& bank = fullBank();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(prescanXml(bank.bytes, {4096, 32}).maxDepth);
+    state.SetBytesProcessed(state.iterations() * bank.bytes.size());
+}
+BENCHMARK(BM_PrescanSameBytesOnly)->Unit(benchmark::kMillisecond);
+
+// A 1.2 MB file whose root carries 80,000 attributes: refused before any parser sees it.
+void BM_LoadBankFileWithAHostileStartTag(benchmark::State& state)
+{
+    FullBank& bank = fullBank();
+    QByteArray text = "<!DOCTYPE KnobwrightFile>\n<bank version=\"1.0\"";
+    for (int a = 0; a < 80000; ++a)
+        text += " a" + QByteArray::number(a) + "=\"x\"";
+    text += "/>\n";
+    const QString path = bank.directory.filePath(QStringLiteral("hostile.Q9E"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    file.close();
+    for (auto _ : state) {
+        if (EditorFile::load(&bank.memory, 1, &file, true, nullptr))
+            state.SkipWithError("the hostile file loaded");
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_LoadBankFileWithAHostileStartTag)->Unit(benchmark::kMillisecond);
 
 } // namespace

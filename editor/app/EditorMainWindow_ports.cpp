@@ -131,9 +131,10 @@ void EditorMainWindow::setPortIndex(int index)
     if ((portIndex > 0) != (index > 0)) {
         changed = true;
     } else if (index > 0) {
-        // A set whose route failed to open is opened again when chosen again.
+        // A set whose route failed to open, or whose ports lost the synthesizer's, is opened again when
+        // chosen again.
         const PortInfo& info = portInfoList.at(index - 1);
-        changed = !routeOpen || info.activeSenseInputId != routeActiveSenseInputId ||
+        changed = !routeOpen || !memApi->isMIDIRouteLinked() || info.activeSenseInputId != routeActiveSenseInputId ||
                   info.communicationInputId != routeCommunicationInputId ||
                   info.communicationOutputId != routeCommunicationOutputId;
     }

@@ -1,7 +1,9 @@
 #include "CApplication.h"
+#include "EditorDefinitions.h"
 #include "EditorFonts.h"
 #include "EditorMainWindow.h"
 #include "EditorShell.h"
+#include "MidiSystem.h"
 #include "RemoteEditorStyle.h"
 #include "RemoteMemAPI.h"
 
@@ -13,6 +15,11 @@ int main(int argc, char** argv)
 {
     qInstallMessageHandler(doNotOutputMessage);
     CApplication application(argc, argv);
+    // The settings store (the port directory's identifiers among them) lives under these names, and the
+    // program shows under its name on the machine's MIDI system.
+    QCoreApplication::setOrganizationName(QStringLiteral("Telvor"));
+    QCoreApplication::setApplicationName(SettingName);
+    kwmidi::setClientName(EditorName.toStdString());
     auto arguments = std::make_unique<QStringList>(QCoreApplication::arguments());
     auto remoteMemory = std::make_unique<RemoteMemAPI>();
     QApplication::setStyle(new RemoteEditorStyle());

@@ -4,6 +4,8 @@
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
 
+#include <QHash>
+
 #include <limits>
 
 namespace {
@@ -74,10 +76,20 @@ void appendTemplates(RemoteMemAPI* memory, QDomDocument* document, QDomElement& 
 bool readTemplates(RemoteMemAPI* memory, const QDomElement& element, int bank, const QString& documentType,
                    const QString& tagPattern)
 {
+    // One walk over the children finds the first element of each template's name; looking each name up
+    // alone walks past the templates before it, and a bank file has a hundred of them side by side.
+    QHash<QString, int> wanted;
+    for (int templ = 0; templ < kTemplatesPerBank; ++templ)
+        wanted.insert(tagPattern.arg(templ + 1), templ);
+    QDomElement children[kTemplatesPerBank];
+    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        const auto templ = wanted.constFind(child.tagName());
+        if (templ != wanted.constEnd() && children[templ.value()].isNull())
+            children[templ.value()] = child;
+    }
     bool complete = true;
     for (int templ = 0; templ < kTemplatesPerBank; ++templ) {
-        const QDomElement child = element.firstChildElement(tagPattern.arg(templ + 1));
-        if (!EditorData::setTemplateDomElement(memory, child, bank, templ, documentType, QString()))
+        if (!EditorData::setTemplateDomElement(memory, children[templ], bank, templ, documentType, QString()))
             complete = false;
     }
     return complete;
@@ -233,10 +245,18 @@ bool EditorData::setTemplateDomElement(RemoteMemAPI* memory, const QDomElement& 
                                              ParamAddress::kQPXiNameController, -1);
     complete &= setNumericParamFromDomElement(memory, element, documentType, TagTemplateControlType, bank, templ,
                                               ParamAddress::kControlTypeController, -1);
-    for (int knob = 0; knob < kKnobsPerTemplate; ++knob) {
-        const QDomElement child = element.firstChildElement(knobElementName(knob));
-        complete &= setControllerDomElement(memory, child, bank, templ, knob, documentType, QString());
+    // The first element of each knob's name ("knobA1" to "knobD3"), found in one walk over the children.
+    QDomElement knobs[kKnobsPerTemplate];
+    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        const QString tag = child.tagName();
+        if (tag.size() != 6 || !tag.startsWith(QLatin1String("knob")))
+            continue;
+        const int knob = (tag.at(4).unicode() - u'A') + 4 * (tag.at(5).unicode() - u'1');
+        if (knob >= 0 && knob < kKnobsPerTemplate && knobs[knob].isNull() && tag == knobElementName(knob))
+            knobs[knob] = child;
     }
+    for (int knob = 0; knob < kKnobsPerTemplate; ++knob)
+        complete &= setControllerDomElement(memory, knobs[knob], bank, templ, knob, documentType, QString());
     return complete;
 }
 

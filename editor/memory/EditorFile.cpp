@@ -4,6 +4,7 @@
 #include "EditorDefinitions.h"
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
+#include "XmlPrescan.h"
 
 #include <QDomDocument>
 #include <QFileInfo>
@@ -36,6 +37,35 @@ bool fail(QString* error, const QString& message)
     return false;
 }
 
+// No element of a bank file has more than one attribute, nor a start tag of more than a few dozen bytes; these
+// bounds leave room for attributes that other writers add and that the load ignores.
+constexpr XmlPrescan::Limits kBankFileTagLimits{4096, 32};
+
+// The byte-level look decides alone for almost every document. Only where it sees too deep a nesting (which a
+// malformed document may show beyond the point where the parser stops) or where entities may add elements,
+// a streaming pass settles it.
+bool isNestingWithinBound(const QByteArray& bytes, const XmlPrescan& shape)
+{
+    if (shape.maxDepth <= EditorFile::kMaxElementDepth && !shape.hasInternalSubset)
+        return true;
+    QXmlStreamReader reader(bytes);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > EditorFile::kMaxElementDepth)
+                return false;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
 // 1.0, 1 and 0.5 are read; a higher version, a missing attribute or one that is no number are not.
 bool isReadableVersion(const QDomElement& root)
 {
@@ -50,7 +80,8 @@ bool isReadableVersion(const QDomElement& root)
 // Checks the document and reads it into the memory; the message of the first failure, empty on success.
 QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
 {
-    if (!EditorFile::isNestingWithinBound(bytes))
+    const XmlPrescan shape = prescanXml(bytes, kBankFileTagLimits);
+    if (!shape.withinLimits || !isNestingWithinBound(bytes, shape))
         return kNotEditorFile;
     QDomDocument document;
     QString parserMessage;
@@ -124,21 +155,25 @@ private:
 };
 
 // Reads the file whole; false when it holds more than the bound. Reads at most one byte beyond the bound,
-// so that neither a huge file nor a device that never ends fills the memory, and in pieces, since one
-// read of the bound would reserve all of it every time.
+// so that neither a huge file nor one that grows meanwhile fills the memory. Reads straight into the result,
+// the size the file has and one byte more at first, so that a file that has not grown takes one read.
 bool readBounded(QFile& file, QByteArray* bytes)
 {
     constexpr qint64 kPiece = 64 * 1024;
     if (file.size() > EditorFile::kMaxFileBytes)
         return false;
-    bytes->reserve(file.size());
-    while (bytes->size() <= EditorFile::kMaxFileBytes) {
-        const QByteArray piece = file.read(qMin(kPiece, EditorFile::kMaxFileBytes + 1 - bytes->size()));
-        if (piece.isEmpty())
+    qsizetype filled = 0;
+    bytes->resize(file.size() + 1);
+    while (filled <= EditorFile::kMaxFileBytes) {
+        if (filled == bytes->size())
+            bytes->resize(qMin(filled + kPiece, EditorFile::kMaxFileBytes + 1));
+        const qint64 read = file.read(bytes->data() + filled, bytes->size() - filled);
+        if (read <= 0)
             break;
-        bytes->append(piece);
+        filled += qsizetype(read);
     }
-    return bytes->size() <= EditorFile::kMaxFileBytes;
+    bytes->resize(filled);
+    return filled <= EditorFile::kMaxFileBytes;
 }
 
 // A load needs its evacuation slots, and must not load into one of them: the restore would then copy
@@ -154,22 +189,8 @@ bool isLoadableBank(RemoteMemAPI* memory, int bank, bool withEditBuffer)
 
 bool EditorFile::isNestingWithinBound(const QByteArray& bytes)
 {
-    QXmlStreamReader reader(bytes);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (++depth > kMaxElementDepth)
-                return false;
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
-    }
-    return true;
+    constexpr XmlPrescan::Limits kUnbounded{std::numeric_limits<qsizetype>::max(), std::numeric_limits<int>::max()};
+    return ::isNestingWithinBound(bytes, prescanXml(bytes, kUnbounded));
 }
 
 bool EditorFile::save(RemoteMemAPI* memory, int bank, QFile* file, QString* error)
@@ -196,7 +217,9 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
         return fail(error, kNotFound);
     if (file->isOpen())
         file->close();
-    if (!file->open(QIODevice::ReadOnly) || !isLoadableBank(memory, bank, withEditBuffer))
+    // Opening a named pipe for reading waits for a writer, for ever; a device or a folder is no bank file either.
+    if (!QFileInfo(file->fileName()).isFile() || !file->open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+        !isLoadableBank(memory, bank, withEditBuffer))
         return fail(error, kCannotOpen);
     QByteArray bytes;
     if (!readBounded(*file, &bytes)) {

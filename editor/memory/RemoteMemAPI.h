@@ -162,6 +162,9 @@ public:
     void deleteMIDIComunicationRoute();
     bool hasMIDIInput();
     bool hasMIDIOutput();
+    // True when the route is open and every one of its ports reaches its endpoint: false once the
+    // synthesizer's ports went away (until they come back), so that a retry builds the route anew.
+    bool isMIDIRouteLinked();
     QStringList getInputPortList();
     QStringList getOutputPortList();
     // The connection watcher's period for the next route built (tests shorten it).

@@ -120,6 +120,13 @@ bool RemoteMemAPI::hasMIDIOutput()
     return m_midi && static_cast<MidiLayerObjects&>(*m_midi).encoder;
 }
 
+bool RemoteMemAPI::isMIDIRouteLinked()
+{
+    if (!hasMIDIInput() || !hasMIDIOutput())
+        return false;
+    return static_cast<MidiLayerObjects&>(*m_midi).controller.isEveryPortLinked();
+}
+
 QStringList RemoteMemAPI::getInputPortList()
 {
     return midiLayer().controller.getInputPortList();

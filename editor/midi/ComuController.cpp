@@ -90,6 +90,20 @@ bool ComuController::isPortActive(int io, DWORD dwPortId) const
     return m_midiOutTransporters.count(dwPortId) != 0;
 }
 
+bool ComuController::isEveryPortLinked() const
+{
+    for (const auto& [number, port] : m_midiInTransporters) {
+        if (!port->isLinked())
+            return false;
+    }
+    QMutexLocker registry(&m_registryMutex);
+    for (const auto& [number, port] : m_midiOutTransporters) {
+        if (!port->isLinked())
+            return false;
+    }
+    return true;
+}
+
 bool ComuController::setMessageProcessorAndOpenPort(MessageProcessor* p1)
 {
     m_processor = p1;

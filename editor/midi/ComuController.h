@@ -49,6 +49,9 @@ public slots:
     bool requestPort(int io, DWORD dwPortId, int FType, MessageProcessor* p1);
     void releasePort(int io, DWORD dwPortId);
     bool isPortActive(int io, DWORD dwPortId) const;
+    // True when every open port's endpoint is present and connected (ports follow their endpoints by
+    // name when those go away and come back; meanwhile nothing travels).
+    bool isEveryPortLinked() const;
     bool setMessageProcessorAndOpenPort(MessageProcessor* p1);
     // Sends one event on the output port named by its portId: 0 when it was sent (or the mode asks
     // for no sending), kMidiFailure when the port is not open or the port failed to send.

@@ -37,7 +37,7 @@ bool MessageDecoder::processRecord(const unsigned char* bytes, int length)
 {
     if (!m_service || !m_table)
         return false;
-    const SysEx::Message message = SysEx::parse(bytes, length);
+    const SysEx::Message message = SysEx::parseInPlace(bytes, length);
     if (message.type == SysEx::MessageType::BulkAcknowledge)
         return decodeAcknowledge();
     if (message.type == SysEx::MessageType::Invalid || !isDesiredModelSysEx(bytes, message))
@@ -69,11 +69,13 @@ bool MessageDecoder::decodeAcknowledge()
     decrementTransmitedBulkCounter();
     bool wasEmpty = false;
     const bool sent = m_service->sendMessage(&wasEmpty);
-    // The acknowledge of the last dump finds nothing left to send: the full send is complete.
+    // The acknowledge of the last dump finds nothing left to send: the full send is complete. Bulk
+    // reception is switched off before anyone hears of the completion: a receive started in reaction to
+    // it switches reception on again and must not be switched off behind its back.
     if (wasEmpty && transmitedBulkCount() == 0 && m_service->isWaitingBulkTransmit()) {
+        m_service->revokeReceivedBulk();
         if (m_service->takeWaitingBulkTransmit())
             m_service->emitCompleteBulkTransmitSignal();
-        m_service->revokeReceivedBulk();
     }
     return sent;
 }
@@ -207,6 +209,8 @@ bool MessageDecoder::decodeBulkContents(const SysEx::Message& message)
 {
     if (!m_receivingBulk)
         return false;
+    // One lock for the block's writes instead of one per write; each write takes it again, recursively.
+    QMutexLocker lock(&m_service->memoryLock());
     const int b = m_bulkBank;
     const int t = m_bulkTemplate;
     if (message.type == SysEx::MessageType::CommonBlock) {

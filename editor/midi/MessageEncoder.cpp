@@ -141,15 +141,16 @@ bool MessageEncoder::sendMessage(bool* wasEmpty)
     return true;
 }
 
-// A drained queue ends a full send that was waiting for it, and ends bulk reception: nothing more was
-// asked of the synthesizer.
+// A drained queue ends bulk reception (nothing more was asked of the synthesizer) and a full send that
+// was waiting for it, in that order: a receive started in reaction to the completion must find
+// reception on.
 void MessageEncoder::queueDrained()
 {
     if (!m_service)
         return;
+    m_service->revokeReceivedBulk();
     if (m_service->takeWaitingBulkTransmit())
         m_service->emitCompleteBulkTransmitSignal();
-    m_service->revokeReceivedBulk();
 }
 
 void MessageEncoder::clearTransmitQueue(bool lock)

@@ -88,23 +88,18 @@ QByteArray encodeText(const QString& text, int length)
     return out;
 }
 
-QChar decodeChar(unsigned char byte)
-{
-    return (byte >= 0x20 && byte <= 0x7E) ? QChar(char16_t(byte)) : QChar(char16_t(kTextFill));
-}
-
 QString decodeText(const unsigned char* bytes, int length)
 {
-    QString s;
     if (!bytes || length <= 0)
-        return s;
-    s.reserve(length);
-    for (int i = 0; i < length; ++i)
-        s.append(decodeChar(bytes[i]));
-    int end = s.size();
-    while (end > 0 && s.at(end - 1) == QLatin1Char(kTextFill))
+        return QString();
+    // Received names are decoded by the thousand in a full receive: the text is made in one piece.
+    int end = length;
+    while (end > 0 && decodeChar(bytes[end - 1]) == QLatin1Char(kTextFill))
         --end;
-    s.truncate(end);
+    QString s(end, Qt::Uninitialized);
+    QChar* out = s.data();
+    for (int i = 0; i < end; ++i)
+        out[i] = decodeChar(bytes[i]);
     return s;
 }
 
@@ -294,8 +289,14 @@ int Message::knob() const
     return addressMid - kMidFirstControllerBlock;
 }
 
-Message parse(const unsigned char* record, int length)
+namespace {
+
+Message parseRecord(const unsigned char* record, int length, bool copyData)
 {
+    const auto dataOf = [&](int from, int count) {
+        const auto* start = reinterpret_cast<const char*>(record + from);
+        return copyData ? QByteArray(start, count) : QByteArray::fromRawData(start, count);
+    };
     Message m;
     // The shortest message of the dialect is an acknowledge: 43 6n 02 F7.
     if (!record || length < 4 || at(record, 0) != kManufacturer || at(record, length - 1) != kEnd)
@@ -320,7 +321,7 @@ Message parse(const unsigned char* record, int length)
         m.addressMid = at(record, kParamAddressIndex + 1);
         m.addressLow = at(record, kParamAddressIndex + 2);
         const int dataLength = length - 1 - kParamDataIndex;
-        m.data = QByteArray(reinterpret_cast<const char*>(record + kParamDataIndex), dataLength);
+        m.data = dataOf(kParamDataIndex, dataLength);
         if (kind == KindParameterChange) {
             if (m.addressMid == kMidStoreCommand && m.addressLow == 0x00)
                 m.type = MessageType::StoreCommand;
@@ -346,7 +347,7 @@ Message parse(const unsigned char* record, int length)
     m.addressLow = at(record, kBulkAddressIndex + 2);
     const int checksumIndex = length - 2;
     const int dataLength = checksumIndex - kBulkDataIndex;
-    m.data = QByteArray(reinterpret_cast<const char*>(record + kBulkDataIndex), dataLength);
+    m.data = dataOf(kBulkDataIndex, dataLength);
     const unsigned char expected = checksum(record + kBulkDirectionIndex, checksumIndex - kBulkDirectionIndex);
     m.checksumOk = (at(record, checksumIndex) & 0x7F) == expected;
 
@@ -373,6 +374,18 @@ Message parse(const unsigned char* record, int length)
         break;
     }
     return m;
+}
+
+} // namespace
+
+Message parse(const unsigned char* record, int length)
+{
+    return parseRecord(record, length, true);
+}
+
+Message parseInPlace(const unsigned char* record, int length)
+{
+    return parseRecord(record, length, false);
 }
 
 Message parse(const QByteArray& record)

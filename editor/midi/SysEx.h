@@ -89,7 +89,10 @@ unsigned char encodeNumber(int value);
 QByteArray encodeText(const QString& text, int length);
 // One received text byte as a character: control characters and bytes outside 7 bits become a blank, so
 // that a received name can always be stored and saved.
-QChar decodeChar(unsigned char byte);
+inline QChar decodeChar(unsigned char byte)
+{
+    return (byte >= 0x20 && byte <= 0x7E) ? QChar(char16_t(byte)) : QChar(char16_t(kTextFill));
+}
 // A received text field with its trailing blanks removed.
 QString decodeText(const unsigned char* bytes, int length);
 QString decodeText(const QByteArray& bytes);
@@ -185,6 +188,9 @@ struct Message
 // Parses one record (bytes behind F0, closing F7 included). Never reads past `length`.
 Message parse(const unsigned char* record, int length);
 Message parse(const QByteArray& record);
+// The same without copying: the message's data refer to the record's bytes and are valid only while
+// those are (the decoder parses each received record this way).
+Message parseInPlace(const unsigned char* record, int length);
 // What the editor accepts from the synthesizer: parameter changes and the store command, bulk dumps with a
 // correct checksum (direction 01 and model 7F 1C), and acknowledges. Anything else is Invalid.
 Message parseFromSynth(const QByteArray& record);

@@ -31,6 +31,8 @@ public:
     bool openPort(long port, int filterType);
     void midiIn(tagMPEVENT* record) override;
     long getPortID() const { return m_port; }
+    // True while the source the port was opened on is present and connected.
+    bool isLinked() const { return m_transport && m_transport->isLinked(); }
     int getFilterType() const { return m_filterType; }
 
     void attachEventFilter(IMPEventFilter* filter);

@@ -22,6 +22,8 @@ public:
     HRESULT midiOut(const tagMPEVENT& record);
     // Sends the status (channel & 0F) | statusBase followed by `length` (0..2) of the two data bytes.
     bool midiOut(int channel, int statusBase, unsigned char data0, unsigned char data1, int length);
+    // True while the destination the port was opened on is present and connected.
+    bool isLinked() const { return m_transport && m_transport->isLinked(); }
 
 private:
     std::unique_ptr<TMIDITransport> m_transport;

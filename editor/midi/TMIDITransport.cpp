@@ -14,68 +14,74 @@ void milisecondDelay(long ms)
 
 namespace {
 
-constexpr int kRecordSize = static_cast<int>(sizeof(tagMPEVENT));
-
 bool isRealTime(unsigned char c)
 {
     return c >= 0xF8;
 }
 
-void releaseLongBuffer(tagMPEVENT& record)
-{
-    if (isLongEvent(record))
-        delete[] record.longData;
-    record.longData = nullptr;
-}
-
 } // namespace
 
-TMIDIEventPushThread::TMIDIEventPushThread(TMIDITransport* transport)
-    : m_transport(transport), m_ring(kRingRecords * kRecordSize, false)
-{
-}
+TMIDIEventPushThread::TMIDIEventPushThread(TMIDITransport* transport) : m_transport(transport) {}
 
-TMIDIEventPushThread::~TMIDIEventPushThread()
+TMIDIEventPushThread::~TMIDIEventPushThread() = default;
+
+void TMIDIEventPushThread::queue(Batch& batch)
 {
-    // Records behind the stop record (none in normal use) still own their bytes.
-    tagMPEVENT record{};
-    m_ring.lock();
-    while (m_ring.count() >= kRecordSize) {
-        m_ring.read(&record, kRecordSize);
-        releaseLongBuffer(record);
+    if (batch.empty())
+        return;
+    bool wake = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_inbox.footprint() + batch.footprint() > kMaxQueuedBytes) {
+            m_dropped.fetch_add(batch.records.size());
+        } else if (m_inbox.empty()) {
+            // The batch becomes the inbox; the parser goes on in the inbox's spent storage.
+            std::swap(m_inbox, batch);
+        } else {
+            const std::size_t base = m_inbox.bytes.size();
+            m_inbox.bytes.insert(m_inbox.bytes.end(), batch.bytes.begin(), batch.bytes.end());
+            for (Queued q : batch.records) {
+                q.offset += base;
+                m_inbox.records.push_back(q);
+            }
+        }
+        wake = m_waiting;
     }
-    m_ring.unlock();
+    batch.clear();
+    if (wake)
+        m_recordsQueued.wakeOne();
 }
 
 void TMIDIEventPushThread::requestTermination()
 {
-    tagMPEVENT stop{};
-    stop.type = MPEV_NONE;
-    m_ring.lock();
-    // The input keeps one record's room free for this; only a stalled ring makes it wait.
-    while (m_ring.freeSpace() < kRecordSize) {
-        m_ring.unlock();
-        QThread::msleep(1);
-        m_ring.lock();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_stopping = true;
     }
-    m_ring.write(&stop, kRecordSize);
-    m_ring.unlock();
-    m_recordsQueued.wakeAll();
+    m_recordsQueued.wakeOne();
 }
 
 void TMIDIEventPushThread::run()
 {
-    tagMPEVENT record{};
-    m_ring.lock();
+    Batch working;
     for (;;) {
-        while (m_ring.count() < kRecordSize)
-            m_recordsQueued.wait(m_ring.mutex());
-        m_ring.read(&record, kRecordSize);
-        m_ring.unlock();
-        if (record.type == MPEV_NONE)
-            return;
-        m_transport->doEvent(&record, false);
-        m_ring.lock();
+        {
+            QMutexLocker lock(&m_mutex);
+            while (m_inbox.empty() && !m_stopping) {
+                m_waiting = true;
+                m_recordsQueued.wait(&m_mutex);
+                m_waiting = false;
+            }
+            if (m_inbox.empty())
+                return; // stopping, and everything queued before has been delivered
+            std::swap(m_inbox, working);
+        }
+        for (Queued& q : working.records) {
+            if (isLongEvent(q.record))
+                q.record.longData = working.bytes.data() + q.offset + 1;
+            m_transport->deliver(q.record);
+        }
+        working.clear();
     }
 }
 
@@ -104,8 +110,20 @@ void TMIDITransport::stopPusherThread()
         return;
     m_pushThread->requestTermination();
     m_pushThread->wait();
+    m_droppedBefore += m_pushThread->droppedRecords();
     delete m_pushThread;
     m_pushThread = nullptr;
+}
+
+std::uint64_t TMIDITransport::droppedRecords() const
+{
+    return m_droppedBefore + (m_pushThread ? m_pushThread->droppedRecords() : 0);
+}
+
+void TMIDITransport::deliver(tagMPEVENT& record)
+{
+    if (m_listener)
+        m_listener->midiIn(&record);
 }
 
 void TMIDITransport::doEvent(tagMPEVENT* record, bool keepLong)
@@ -167,7 +185,17 @@ int TMIDITransport::read(int length, const void* bytes)
             pos += readShort(at, remaining);
         }
     }
+    // Everything this chunk completed goes to the delivery thread at once.
+    if (!m_batch.empty())
+        handOver(m_batch);
     return 0;
+}
+
+void TMIDITransport::handOver(TMIDIEventPushThread::Batch& batch)
+{
+    if (m_pushThread)
+        m_pushThread->queue(batch);
+    batch.clear();
 }
 
 int TMIDITransport::readShort(const unsigned char* bytes, int remaining)
@@ -249,28 +277,19 @@ bool TMIDITransport::appendLong(const unsigned char* bytes, int count)
 
 void TMIDITransport::pushLongEvent()
 {
-    auto* buffer = new unsigned char[m_longBuffer.size()];
-    std::memcpy(buffer, m_longBuffer.data(), m_longBuffer.size());
     m_current.length = static_cast<std::int32_t>(m_longBuffer.size()) - 1;
-    m_current.longData = buffer;
+    m_current.longData = nullptr;
+    const std::size_t offset = m_batch.bytes.size();
+    m_batch.bytes.insert(m_batch.bytes.end(), m_longBuffer.begin(), m_longBuffer.end());
     m_longBuffer.clear();
-    pushEvent(m_current);
+    m_batch.records.push_back({m_current, offset});
+    m_current = tagMPEVENT{};
+    m_current.type = MPEV_NONE;
 }
 
 void TMIDITransport::pushEvent(tagMPEVENT& record)
 {
-    bool stored = false;
-    if (m_pushThread) {
-        CircularBuffer& ring = m_pushThread->ring();
-        ring.lock();
-        // The last record's room stays free for the stop record.
-        if (ring.freeSpace() >= 2 * kRecordSize)
-            stored = ring.write(&record, kRecordSize) == kRecordSize;
-        ring.unlock();
-        m_pushThread->recordsQueued().wakeAll();
-    }
-    if (!stored)
-        releaseLongBuffer(record);
+    m_batch.records.push_back({record, 0});
     m_current = tagMPEVENT{};
     m_current.type = MPEV_NONE;
 }

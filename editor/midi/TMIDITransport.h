@@ -1,12 +1,14 @@
 #pragma once
 
-#include "CircularBuffer.h"
 #include "MPEvent.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QWaitCondition>
 
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 namespace NS_Utilities {
@@ -25,34 +27,63 @@ public:
 
 class TMIDITransport;
 
-// The delivery thread of one open input: takes records out of its ring and hands them to the
-// transport's listener, until it takes a stop record. Runs at time-critical priority.
+// The delivery thread of one open input: takes the records the parser queued and hands them to the
+// transport's listener, in order, until it is told to stop. The parser hands over everything one
+// received chunk yielded in one batch, with one wake-up at most, and the thread takes all that is
+// queued at once: a burst costs neither side a lock or a wake per record. Runs at time-critical priority.
 class TMIDIEventPushThread : public QThread
 {
 public:
-    // Records the ring holds.
-    static constexpr int kRingRecords = 960;
+    // A parsed record and, for a long record, where its bytes (the leading F0/F7 first) start in the
+    // batch's byte store.
+    struct Queued
+    {
+        tagMPEVENT record;
+        std::size_t offset;
+    };
+    struct Batch
+    {
+        std::vector<Queued> records;
+        std::vector<unsigned char> bytes;
+        bool empty() const { return records.empty(); }
+        void clear()
+        {
+            records.clear();
+            bytes.clear();
+        }
+        std::size_t footprint() const { return records.size() * sizeof(Queued) + bytes.size(); }
+    };
+    // What may wait for delivery before new records are refused (and counted): far beyond any burst the
+    // synthesizer sends, so only a delivery thread stuck for good reaches it.
+    static constexpr std::size_t kMaxQueuedBytes = std::size_t(64) << 20;
 
     explicit TMIDIEventPushThread(TMIDITransport* transport);
     ~TMIDIEventPushThread() override;
 
-    // Queues the stop record behind everything queued before it (waits for room if the ring is full).
+    // Queues the records of batch behind those queued before (the parser's thread); batch comes back
+    // empty. A batch that would pass kMaxQueuedBytes is refused whole and counted.
+    void queue(Batch& batch);
+    // Lets the thread end once it has delivered everything queued so far.
     void requestTermination();
-
-    CircularBuffer& ring() { return m_ring; }
-    QWaitCondition& recordsQueued() { return m_recordsQueued; }
+    // Records refused since the thread started.
+    std::uint64_t droppedRecords() const { return m_dropped.load(); }
 
 protected:
     void run() override;
 
 private:
     TMIDITransport* m_transport;
+    QMutex m_mutex;
     QWaitCondition m_recordsQueued;
-    CircularBuffer m_ring;
+    // Guarded by m_mutex.
+    Batch m_inbox;
+    bool m_stopping = false;
+    bool m_waiting = false;
+    std::atomic<std::uint64_t> m_dropped{0};
 };
 
 // One open port's link to the MIDI system: for an input it parses the received byte stream into
-// records, carries them from the system's receive thread through a ring to a delivery thread of its
+// records, carries them from the system's receive thread through a queue to a delivery thread of its
 // own and hands each to the listener; for an output it sends bytes in paced packets. Opened, closed
 // and sent through on one thread at a time (the GUI thread or a delivery thread).
 class TMIDITransport : public QObject
@@ -78,6 +109,9 @@ public:
     virtual bool outputData(int length, unsigned char* data, unsigned long status) = 0;
     // Parses one chunk of received bytes (the system's receive thread only). Always 0.
     virtual int read(int length, const void* bytes);
+    // True while the endpoints the open directions were opened on are present and connected: a port
+    // whose device went away stays open and follows it when it comes back, but carries nothing meanwhile.
+    virtual bool isLinked() const { return true; }
 
     bool startPusherThread();
     // Delivers every record queued before it, then ends the delivery thread. Never from the delivery
@@ -86,9 +120,16 @@ public:
     // Hands one record to the listener; the long record's buffer is released after unless keepLong
     // (the listener then owns it; it starts one byte before longData).
     void doEvent(tagMPEVENT* record, bool keepLong);
+    // Hands one queued record to the listener (the delivery thread); its bytes stay the batch's.
+    void deliver(tagMPEVENT& record);
+    // Records the delivery thread refused since the input opened: none unless it was stuck.
+    std::uint64_t droppedRecords() const;
 
 protected:
     void setListener(TMIDIReaderRefConInterface* listener) { m_listener = listener; }
+    // Takes what one chunk yielded (the receive thread): queues it for the delivery thread, or drops it
+    // while none runs. The batch is left empty.
+    virtual void handOver(TMIDIEventPushThread::Batch& batch);
     // Forgets a record being assembled (after the input closed, nothing will finish it).
     void resetParser();
 
@@ -103,10 +144,13 @@ private:
 
     TMIDIReaderRefConInterface* m_listener = nullptr;
     TMIDIEventPushThread* m_pushThread = nullptr;
+    std::uint64_t m_droppedBefore = 0; // by delivery threads of earlier inputs
     // Parser state, touched only by the receive thread.
     tagMPEVENT m_current{};
     std::vector<unsigned char> m_longBuffer;
     bool m_discardingLong = false;
+    // What the chunk being parsed yielded so far.
+    TMIDIEventPushThread::Batch m_batch;
 };
 
 // Makes the transport of the running system over the process's current MIDI client.

@@ -85,6 +85,11 @@ bool TSystemMIDI::openOutput(int port)
     return m_output != nullptr;
 }
 
+bool TSystemMIDI::isLinked() const
+{
+    return (!m_input || m_input->isLinked()) && (!m_output || m_output->isLinked());
+}
+
 void TSystemMIDI::closeOutput()
 {
     m_output.reset();

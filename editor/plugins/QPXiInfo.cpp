@@ -105,21 +105,41 @@ QString qpxiFileTime(const QFileInfo& file)
     return file.lastModified().toLocalTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
 }
 
+namespace {
+
+bool isXmlCharacter(char16_t u)
+{
+    return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) || (u >= 0xE000 && u <= 0xFFFD);
+}
+
+} // namespace
+
 QString removeXmlInvalidCharacters(const QString& text)
 {
+    // Almost every text is clean: it is then shared, not copied.
+    qsizetype firstInvalid = 0;
+    for (; firstInvalid < text.size(); ++firstInvalid) {
+        const QChar c = text.at(firstInvalid);
+        if (c.isHighSurrogate() && firstInvalid + 1 < text.size() && text.at(firstInvalid + 1).isLowSurrogate()) {
+            ++firstInvalid;
+        } else if (!isXmlCharacter(c.unicode())) {
+            break;
+        }
+    }
+    if (firstInvalid == text.size()) {
+        return text;
+    }
     QString result;
     result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    result.append(QStringView(text).left(firstInvalid));
+    for (qsizetype i = firstInvalid; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             result.append(c);
             result.append(text.at(++i));
             continue;
         }
-        const char16_t u = c.unicode();
-        const bool allowed =
-            u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) || (u >= 0xE000 && u <= 0xFFFD);
-        if (allowed) {
+        if (isXmlCharacter(c.unicode())) {
             result.append(c);
         }
     }

@@ -155,6 +155,9 @@ private:
     int m_finderTimeoutMs = kDefaultFinderTimeoutMs;
 };
 
+// A parameter is two implicitly shared members: lists of them grow by moving bytes, not entries.
+Q_DECLARE_TYPEINFO(QPXiInfo::Parameter, Q_RELOCATABLE_TYPE);
+
 // The plug-in's size in bytes: for a bundle the allocated size of everything inside it, for a file its
 // own allocated size, and QFileInfo::size() for something that cannot be resolved.
 qint64 getQPXiFileSize(const QFileInfo& file);

@@ -55,7 +55,17 @@ QString getStringFromFile(QFile* file, bool* error)
         *error = true;
         return QString();
     }
-    return QString::fromLocal8Bit(file->readLine()).trimmed();
+    // Read in small pieces: a line read in one call reserves a large buffer first, for every line.
+    QByteArray line;
+    char piece[256];
+    qint64 read = 0;
+    while ((read = file->readLine(piece, qint64(sizeof piece))) > 0) {
+        line.append(piece, qsizetype(read));
+        if (piece[read - 1] == '\n') {
+            break;
+        }
+    }
+    return QString::fromLocal8Bit(line).trimmed();
 }
 
 int getIntFromFile(QFile* file, bool* error)

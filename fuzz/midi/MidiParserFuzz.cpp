@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes, cut into arbitrary chunks, to the transport's parser and checks every
-// record that reaches the listener.
+// record that reaches the listener. The records of each chunk are delivered as the delivery thread
+// delivers them, but on the calling thread, so that an input costs no thread of its own.
 #include "TMIDITransport.h"
 
 #include <cstddef>
@@ -33,8 +34,13 @@ public:
             if (record->data[1] != 0xFE)
                 std::abort();
             break;
-        case MPEV_NOTEOFF: case MPEV_NOTEON: case MPEV_KEYPRESSURE: case MPEV_CONTROL:
-        case MPEV_PROGRAM: case MPEV_CHANPRESSURE: case MPEV_PITCHBEND:
+        case MPEV_NOTEOFF:
+        case MPEV_NOTEON:
+        case MPEV_KEYPRESSURE:
+        case MPEV_CONTROL:
+        case MPEV_PROGRAM:
+        case MPEV_CHANPRESSURE:
+        case MPEV_PITCHBEND:
             if (record->channel < 0 || record->channel > 15 || record->data[0] >= 0x80 || record->data[1] >= 0x80)
                 std::abort();
             break;
@@ -44,20 +50,35 @@ public:
     }
 };
 
-// The parser and delivery thread alone, without a MIDI system.
+// The parser and the delivery of its batches, without a MIDI system or a delivery thread.
 class FuzzTransport : public TMIDITransport
 {
 public:
-    explicit FuzzTransport(TMIDIReaderRefConInterface* listener)
-    {
-        setListener(listener);
-        startPusherThread();
-    }
+    explicit FuzzTransport(TMIDIReaderRefConInterface* listener) { setListener(listener); }
     bool openInput(int, TMIDIReaderRefConInterface*, int) override { return false; }
     void closeInput() override {}
     bool openOutput(int) override { return false; }
     void closeOutput() override {}
     bool outputData(int, unsigned char*, unsigned long) override { return false; }
+
+protected:
+    void handOver(TMIDIEventPushThread::Batch& batch) override
+    {
+        for (TMIDIEventPushThread::Queued& queued : batch.records) {
+            if (isLongEvent(queued.record)) {
+                // The record's bytes, its leading F0/F7 included, lie whole inside the batch.
+                if (queued.record.length < 1 ||
+                    queued.offset + 1 + static_cast<std::size_t>(queued.record.length) > batch.bytes.size())
+                    std::abort();
+                const unsigned char leading = batch.bytes[queued.offset];
+                if (leading != (queued.record.type == MPEV_SYSEX ? 0xF0 : 0xF7))
+                    std::abort();
+                queued.record.longData = batch.bytes.data() + queued.offset + 1;
+            }
+            deliver(queued.record);
+        }
+        batch.clear();
+    }
 };
 
 } // namespace
@@ -80,6 +101,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         transport.read(static_cast<int>(length), data + pos);
         pos += length;
     }
-    transport.stopPusherThread();
     return 0;
 }

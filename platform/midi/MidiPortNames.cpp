@@ -1,6 +1,7 @@
 #include "MidiPortNames.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace kwmidi {
 
@@ -38,6 +39,20 @@ std::string withoutJackCloneSuffix(const std::string& client)
     return client;
 }
 
+bool endsWith(const std::string& text, std::string_view tail)
+{
+    return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string withoutDirectionTag(std::string endpoint)
+{
+    for (const std::string_view tag : {std::string_view(kJackSourceTag), std::string_view(kJackDestinationTag)}) {
+        if (endsWith(endpoint, tag))
+            return endpoint.substr(0, endpoint.size() - tag.size());
+    }
+    return endpoint;
+}
+
 } // namespace
 
 EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming)
@@ -46,15 +61,16 @@ EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming)
     const std::size_t colon = name.find(':');
     if (colon == std::string::npos)
         return {std::string(), name};
-    std::string device = name.substr(0, colon);
-    if (naming == PortNaming::Jack)
-        device = withoutJackCloneSuffix(device);
-    return {device, name.substr(colon + 1)};
+    if (naming == PortNaming::Alsa)
+        return {name.substr(0, colon), name.substr(colon + 1)};
+    return {withoutJackCloneSuffix(name.substr(0, colon)), withoutDirectionTag(name.substr(colon + 1))};
 }
 
 bool isLinkPort(const std::string& portName, PortNaming naming)
 {
-    return splitSystemPortName(portName, naming).deviceName == kLinkClientName;
+    const EndpointInfo parts = splitSystemPortName(portName, naming);
+    return parts.deviceName == kLinkClientName ||
+           (naming == PortNaming::Jack && parts.endpointName.rfind(kLinkPortPrefix, 0) == 0);
 }
 
 } // namespace kwmidi

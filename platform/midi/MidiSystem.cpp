@@ -1,5 +1,6 @@
 #include "MidiSystem.h"
 
+#include "detail/JackClient.h"
 #include "detail/RtMidiClient.h"
 #include "detail/VirtualClient.h"
 
@@ -21,8 +22,15 @@ namespace {
 
 std::mutex s_clientMutex;
 std::weak_ptr<Client> s_client;
+std::string s_clientName;
 
 } // namespace
+
+void setClientName(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(s_clientMutex);
+    s_clientName = name;
+}
 
 ClientRef Client::acquire()
 {
@@ -32,8 +40,10 @@ ClientRef Client::acquire()
     ClientRef client;
     if (backendFromEnvironment() == Backend::Virtual)
         client = std::make_shared<detail::VirtualClient>();
-    else
+    else if (detail::RtMidiClient::hasAlsaSequencer())
         client = std::make_shared<detail::RtMidiClient>();
+    else
+        client = std::make_shared<detail::JackClient>(s_clientName);
     s_client = client;
     return client;
 }

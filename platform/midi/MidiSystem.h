@@ -13,7 +13,8 @@
 namespace kwmidi {
 
 // Which implementation serves the process; chosen once from KNOBWRIGHT_MIDI_BACKEND.
-enum class Backend {
+enum class Backend
+{
     RtMidi,  // the machine's MIDI system (ALSA sequencer, or JACK where there is none)
     Virtual, // endpoints that exist only inside this process (tests, the simulated synthesizer)
 };
@@ -27,10 +28,17 @@ inline constexpr const char* kNoMidiSystem = "no MIDI system";
 // The backend named by KNOBWRIGHT_MIDI_BACKEND; the only place that reads it. Unknown texts give RtMidi.
 Backend backendFromEnvironment();
 
+// The name under which this process shows on the machine's MIDI system where one client holds all of a
+// program's ports (JACK). Takes effect for a client made after the call: set it before the first
+// acquire(). A program that publishes the endpoints of one device names it after the device, since
+// JACK lists a port's device as its client's name. Empty (the default): the program's own name.
+void setClientName(const std::string& name);
+
 // One endpoint as the MIDI system names it. Either name may be empty when the system gives none.
 // Device names are stable across runs: no client or port numbers, no suffix that JACK added to
 // tell clashing client names apart.
-struct EndpointInfo {
+struct EndpointInfo
+{
     std::string deviceName;
     std::string endpointName;
 };
@@ -39,25 +47,40 @@ struct EndpointInfo {
 // message or several messages; the pointer is valid only during the call.
 using ReceiveCallback = std::function<void(const std::uint8_t* bytes, std::size_t length)>;
 
-// A listening connection to one source. Destroying it disconnects: the destructor returns once no
-// callback runs and none will follow (it may be destroyed from inside its own callback).
-class InputConnection {
+// A listening connection to one source, found by its device and endpoint names (the k-th of equal
+// names). It outlives the source: when the source goes away nothing arrives, and when a source of the
+// same names appears again it is listened to again. Destroying it disconnects: the destructor returns
+// once no callback runs and none will follow (it may be destroyed from inside its own callback).
+class InputConnection
+{
 public:
     virtual ~InputConnection() = default;
+    // True while the source it was made for is present and connected.
+    virtual bool isLinked() const { return true; }
+    // Messages that arrived but could not be handed on (the backend's own queue was full), so that
+    // no loss goes unnoticed; 0 where the backend cannot lose any.
+    virtual std::uint64_t droppedMessages() const { return 0; }
 };
 
-// A sending connection to one destination; used by one thread at a time.
-class OutputConnection {
+// A sending connection to one destination, found by its device and endpoint names (the k-th of equal
+// names); it follows the destination when one of the same names appears again. Used by one thread at
+// a time.
+class OutputConnection
+{
 public:
     virtual ~OutputConnection() = default;
     // Hands the bytes to the MIDI system as one packet; never waits indefinitely. False when the
-    // system refused them, the destination vanished or length is 0.
+    // system refused them (its queue is full, the packet can never fit), the destination is gone or
+    // length is 0.
     virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
+    // True while the destination it was made for is present and connected.
+    virtual bool isLinked() const { return true; }
 };
 
 // How a source of our own hands its bytes to its listeners (honoured by the virtual backend only;
 // the machine's MIDI system chunks as it likes).
-struct Chunking {
+struct Chunking
+{
     // Cut the outgoing byte stream into chunks of these sizes, repeating the list; empty: each
     // send() is delivered as one chunk.
     std::vector<std::size_t> splitSizes;
@@ -67,24 +90,27 @@ struct Chunking {
 };
 
 // A source of our own that other programs (or this one) can listen to. Destroying it removes it.
-class PublishedSource {
+class PublishedSource
+{
 public:
     virtual ~PublishedSource() = default;
-    // Queues bytes for every connected listener; never waits indefinitely. False when refused.
+    // Queues bytes for every connected listener; never waits indefinitely. False when refused (the
+    // queue is full or the packet can never fit).
     virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
     bool send(const std::vector<std::uint8_t>& bytes) { return send(bytes.data(), bytes.size()); }
     // Virtual backend: how deliveries are cut or merged; the others ignore it.
     virtual void setChunking(const Chunking& chunking) = 0;
     // Virtual backend: delivers what hold kept back. No effect elsewhere.
     virtual void releaseHeld() = 0;
-    // True once everything sent so far has been handed to the listeners' callbacks (the virtual
-    // backend waits for its delivery thread; the others answer true at once).
+    // True once everything sent so far has left this process (the virtual backend waits until its
+    // delivery thread has handed it to the listeners' callbacks). False at the deadline.
     virtual bool waitUntilDelivered(std::chrono::milliseconds deadline) = 0;
 };
 
 // A destination of our own that other programs (or this one) can send to. It keeps every chunk it
 // received and, when given one, calls a callback on the backend's thread. Destroying it removes it.
-class PublishedDestination {
+class PublishedDestination
+{
 public:
     virtual ~PublishedDestination() = default;
     // Called for each received chunk on the backend's thread; set it before anyone sends.
@@ -103,7 +129,8 @@ public:
 
 // The process-wide MIDI client. acquire() hands out references to one shared instance; it is made
 // for the first and ends with the last. Listing and opening run on any thread.
-class Client {
+class Client
+{
 public:
     virtual ~Client() = default;
 
@@ -130,7 +157,8 @@ public:
     virtual std::unique_ptr<OutputConnection> openDestination(int index) = 0;
 
     // Endpoints of our own, listed under deviceName / endpointName (by this process too). Null
-    // when the MIDI system cannot make them.
+    // when the MIDI system cannot make them; on JACK also when deviceName is not this process's
+    // client name (see setClientName).
     virtual std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                           const std::string& endpointName) = 0;
     virtual std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,

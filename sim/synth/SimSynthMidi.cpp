@@ -47,10 +47,8 @@ SynthMidi::SynthMidi(kwmidi::ClientRef client, SynthOptions options, std::string
 
 SynthMidi::~SynthMidi()
 {
-    // No input may arrive once the core starts going away: the destinations go first.
-    for (auto& destination : m_destinations) {
-        destination.reset();
-    }
+    // Input that still arrives is ignored from here on; the service thread, which also clears the
+    // destinations' logs, ends before any port goes.
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
@@ -58,6 +56,9 @@ SynthMidi::~SynthMidi()
     m_wake.notify_all();
     if (m_thread.joinable()) {
         m_thread.join();
+    }
+    for (auto& destination : m_destinations) {
+        destination.reset();
     }
     for (auto& source : m_sources) {
         source.reset();

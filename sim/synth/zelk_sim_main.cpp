@@ -191,6 +191,8 @@ int main(int argc, char** argv)
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // On JACK the program is one client named after its device, as a synthesizer's ports show.
+    kwmidi::setClientName(deviceName);
     // The MIDI system may refuse a port for a moment while other programs come and go.
     std::string error;
     std::unique_ptr<zelksim::SynthMidi> synth;

@@ -5,7 +5,9 @@
 #include "EditorTemplate.h"
 #include "ParamAddress.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -130,10 +132,17 @@ TEST_F(MenuFixture, MenuTreeCarriesItsTextsAndShortcutsInTheWindowsFont)
 
 TEST_F(MenuFixture, EntriesFollowTheViewTheOnlineStateTheEditsAndTheReceivedBanks)
 {
+    QGuiApplication::clipboard()->clear();
     startBareWindow();
-    // The template view's own predicates answer no: Save, Save As, Copy, Paste and Initialize wait for them.
+    // In the template view Save, Save As, Copy and Initialize Template are there; Paste waits for a knob on the
+    // clipboard.
     EXPECT_EQ(enabledEntries(),
-              (QStringList{"New", "Open...", "Setup", "Reset to Stored Data", "Reset to Factory Settings"}));
+              (QStringList{"New", "Open...", "Save", "Save As...", "Setup", "Copy", "Initialize Template",
+                           "Reset to Stored Data", "Reset to Factory Settings"}));
+    QGuiApplication::clipboard()->setText(QStringLiteral("knobA1"));
+    EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Paste"))) << "text is no knob";
+    window->getTemplateEditor()->copyKnob();
+    EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Paste")); }));
     EXPECT_FALSE(window->canQpxiscan()) << "no DAW is chosen";
     EXPECT_FALSE(window->canImport());
     EXPECT_FALSE(window->canNewBank());
@@ -173,6 +182,14 @@ TEST_F(MenuFixture, EntriesFollowTheViewTheOnlineStateTheEditsAndTheReceivedBank
     EXPECT_EQ(window->canNewBank(), library->canNewBank());
     window->viewTemplate();
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("New")));
+
+    // Save As writes a bank file of its own only while there are fewer than 128 banks.
+    while (memApi->getQuantityOfBank() < 128) {
+        memApi->createBank();
+    }
+    window->updatesMenuEnabled();
+    EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Save")));
+    EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Save As...")));
 }
 
 TEST_F(MenuFixture, ViewSwitchesCarryTheWorkingBankIntoTheLibraryAndTheLibraryViewRefusesFileCommands)
@@ -277,9 +294,13 @@ TEST_F(MenuFixture, NewAndOpenGoThroughTheDialogsAndTakeAnOnlineEditorBackToAuto
     EXPECT_TRUE(window->autoSyncPanel()->property("editBufferOnly").toBool());
     EXPECT_TRUE(memApi->isStorePending());
 
-    // Without a way to save, Save and Save As do nothing.
+    // Without a file, Save asks for one as Save As does; a cancelled dialog saves nothing.
+    fileAnswer.clear();
+    const qsizetype asked = fileRequests.size();
     EXPECT_FALSE(window->fileSaveBank());
     EXPECT_FALSE(window->fileSaveBankAs());
+    ASSERT_EQ(fileRequests.size(), asked + 2);
+    EXPECT_EQ(fileRequests.last().caption, QStringLiteral("Save As"));
 }
 
 TEST_F(MenuFixture, SaveChangesQuestionBeforeNewAndOpenAnswersYesNoAndCancel)

@@ -9,7 +9,10 @@
 #include <QFileOpenEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 TEST_F(ShellFixture, PanelsForceTheLargeLayoutAndTheSmallOneReturnsAfterThem)
 {
@@ -137,4 +140,25 @@ TEST_F(ShellFixture, OpenFileEventRestoresTheWindowAndQueuesTheFile)
     QFileOpenEvent early(QStringLiteral("/tmp/early.Q9E"));
     QCoreApplication::sendEvent(qApp, &early);
     EXPECT_EQ(requests.size(), 1) << "an event before the window is published has no effect";
+}
+
+TEST_F(ShellFixture, ANamedPipeIsRefusedWhetherNamedOnTheCommandLineOrChosenInTheDialog)
+{
+    startWindow(false);
+    ASSERT_TRUE(closePanel(window->portNotFoundPanel()));
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.Q9E"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    // Opening the pipe would wait for a writer for ever: both paths must come back with the message. A file
+    // named on the command line arrives as this request does.
+    window->applicationFileOpen(pipe);
+    ASSERT_TRUE(kwtest::processUntil([&] { return messages.size() == 1; })) << "the named file was not refused";
+    fileAnswer = pipe;
+    EXPECT_FALSE(window->selectFileOpen());
+    ASSERT_EQ(messages.size(), 2);
+    for (const ShellDialogs::MessageRequest& message : messages) {
+        EXPECT_EQ(message.text, QStringLiteral("File could not be opened."));
+        EXPECT_EQ(message.icon, QMessageBox::Critical);
+    }
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace bankfiletest;
 
 namespace {
@@ -154,6 +156,44 @@ TEST_F(BankFileLoadErrors, HugeOrDeeplyNestedFilesAreRefusedQuickly)
     EXPECT_LT(timer.elapsed(), 20000);
 }
 
+TEST_F(BankFileLoadErrors, HostileStartTagsAreRefusedAndNestingIsJudgedAsBefore)
+{
+    // A 1.2 MB file whose root carries 80,000 attributes, and one start tag of 5 KB.
+    QByteArray attributes = good;
+    QByteArray many;
+    for (int a = 0; a < 80000; ++a)
+        many += " a" + QByteArray::number(a) + "=\"x\"";
+    attributes.replace("<bank version=\"1.0\"", "<bank version=\"1.0\"" + many);
+    expectRefused(attributes, 1, true, kNotEditor);
+    QByteArray longTag = good;
+    longTag.replace("<template7>", "<template7 note=\"" + QByteArray(5000, 'n') + "\">");
+    expectRefused(longTag, 4, false, kNotEditor);
+
+    // A few unknown attributes are ignored, as ever.
+    QByteArray fewAttributes = good;
+    fewAttributes.replace("<template7>", "<template7 a=\"1\" b='>' c=\"/\">");
+    QFile file(dir.filePath(QStringLiteral("few.Q9E")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(fewAttributes);
+    file.close();
+    QString error;
+    EXPECT_TRUE(EditorFile::load(&target, 1, &file, true, &error)) << error.toStdString();
+
+    // Elements that only an entity adds still count towards the nesting.
+    const QByteArray entity = "<!DOCTYPE KnobwrightFile [<!ENTITY deep \"" + QByteArray("<x>").repeated(40) +
+                              QByteArray("</x>").repeated(40) + "\">]>\n<bank version=\"1.0\">&deep;</bank>";
+    expectRefused(entity, 1, true, kNotEditor);
+    // A fault before the nesting gets deep is reported by the parser, as before.
+    QByteArray faultFirst = "<!DOCTYPE KnobwrightFile>\n<bank version=\"1.0\"><a></b>";
+    faultFirst += QByteArray("<x>").repeated(40) + QByteArray("</x>").repeated(40) + "</bank>";
+    QFile broken(dir.filePath(QStringLiteral("fault.Q9E")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(faultFirst);
+    broken.close();
+    EXPECT_FALSE(EditorFile::load(&target, 1, &broken, true, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Parse error at line 2. ("))) << error.toStdString();
+}
+
 TEST_F(BankFileLoadErrors, MissingOrUnopenableFileTouchesNothing)
 {
     Counter slot6;
@@ -166,6 +206,13 @@ TEST_F(BankFileLoadErrors, MissingOrUnopenableFileTouchesNothing)
     EXPECT_EQ(error, QStringLiteral("File was not found."));
     QFile folder(dir.path());
     EXPECT_FALSE(EditorFile::load(&target, 1, &folder, true, &error));
+    EXPECT_EQ(error, QStringLiteral("File could not be opened."));
+    // Opening a named pipe would wait for a writer for ever.
+    const QByteArray pipePath = QFile::encodeName(dir.filePath(QStringLiteral("pipe.Q9E")));
+    ASSERT_EQ(::mkfifo(pipePath.constData(), 0600), 0);
+    QFile pipe(QFile::decodeName(pipePath));
+    error.clear();
+    EXPECT_FALSE(EditorFile::load(&target, 1, &pipe, true, &error));
     EXPECT_EQ(error, QStringLiteral("File could not be opened."));
     for (int b = 0; b < kBankCount; ++b)
         EXPECT_EQ(bankDifference(before.banks.at(b), target.getBank(b)).toStdString(), "") << "bank " << b;

@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
+#include <map>
 #include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
@@ -18,7 +21,8 @@ constexpr const char* kSkipWithoutServer =
     "no MIDI system: no JACK server answers (source scripts/jack-env and run start_test_jack)";
 
 // What arrives at a listening connection, in order, with a wait for a count of bytes. Any thread.
-class Arrivals {
+class Arrivals
+{
 public:
     kwmidi::ReceiveCallback callback()
     {
@@ -43,7 +47,8 @@ private:
 };
 
 // The machine's MIDI system with a second process that publishes five ports of one device and echoes.
-class JackMidi : public ::testing::Test {
+class JackMidi : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -69,8 +74,7 @@ protected:
             arguments = QStringList{QString::fromStdString(device)};
         process.start(program, arguments);
         ASSERT_TRUE(process.waitForStarted(10000)) << "the second MIDI program did not start";
-        // Each of its ports is a JACK client of its own, which a server loaded by a parallel run admits
-        // slowly.
+        // A server loaded by a parallel run admits clients slowly.
         ASSERT_TRUE(process.waitForReadyRead(45000))
             << "the second MIDI program never said ready: " << process.readAllStandardError().toStdString();
         ASSERT_TRUE(process.readLine().startsWith("ready"));
@@ -215,6 +219,70 @@ TEST_F(JackMidi, ConnectsToTheListedPortWhileOthersVanishAndRefusesAVanishedPort
     ASSERT_TRUE(stopPeer(peer));
     EXPECT_EQ(client->connectSource(sourceNow, nullptr), nullptr) << "listened to a port that is gone";
     EXPECT_EQ(client->openDestination(destinationNow), nullptr) << "opened a port that is gone";
+}
+
+// A synthesizer switched off and on: its program ends and starts again. Our links follow it by name,
+// and while it is gone a send says so. Every program is one client of the server with all its ports.
+TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneClient)
+{
+    startPeer();
+    const std::string endpoint = device + " Port2";
+    Arrivals arrivals;
+    auto input = client->connectSource(indexOf(client->sources(), device, endpoint), arrivals.callback());
+    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint));
+    ASSERT_NE(input, nullptr);
+    ASSERT_NE(output, nullptr);
+
+    QProcess lsp;
+    lsp.start(QStringLiteral("jack_lsp"), {});
+    ASSERT_TRUE(lsp.waitForFinished(10000));
+    std::map<std::string, std::vector<std::string>> portsByClient;
+    for (const QByteArray& line : lsp.readAllStandardOutput().split('\n')) {
+        const std::string name = line.trimmed().toStdString();
+        const auto colon = name.find(':');
+        if (colon != std::string::npos)
+            portsByClient[name.substr(0, colon)].push_back(name.substr(colon + 1));
+    }
+    int peerClients = 0;
+    int linkClients = 0;
+    for (const auto& [clientName, ports] : portsByClient) {
+        if (clientName.rfind(device, 0) == 0) {
+            ++peerClients;
+            EXPECT_EQ(ports.size(), 10u) << clientName << " does not hold the peer's ten ports";
+        }
+        if (std::any_of(ports.begin(), ports.end(), [](const std::string& p) { return p.rfind("kw-link ", 0) == 0; })) {
+            ++linkClients;
+            EXPECT_EQ(ports.size(), 2u) << clientName << " does not hold exactly our two links";
+        }
+    }
+    EXPECT_EQ(peerClients, 1) << "the peer is not one client";
+    EXPECT_EQ(linkClients, 1) << "our links are not one client";
+
+    const Bytes first{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x05, 0xF7};
+    ASSERT_TRUE(output->send(first.data(), first.size()));
+    ASSERT_EQ(arrivals.waitFor(first.size(), 10s), first);
+
+    ASSERT_TRUE(stopPeer(peer));
+    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    };
+    ASSERT_TRUE(until([&] { return !input->isLinked() && !output->isLinked(); }, 10s)) << "the links outlived the peer";
+    EXPECT_FALSE(output->send(first.data(), first.size())) << "a send to a vanished peer reported success";
+
+    startPeer();
+    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 30s))
+        << "the links were not made again when the peer came back";
+    const Bytes second{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x06, 0xF7};
+    ASSERT_TRUE(output->send(second.data(), second.size()));
+    Bytes both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    EXPECT_EQ(arrivals.waitFor(both.size(), 10s), both) << "nothing came back through the links made again";
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

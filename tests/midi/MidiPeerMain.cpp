@@ -15,6 +15,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string device = argv[1];
+    kwmidi::setClientName(device);
     auto client = kwmidi::Client::acquire();
     if (!client->isAvailable()) {
         std::cout << kwmidi::kNoMidiSystem << std::endl;

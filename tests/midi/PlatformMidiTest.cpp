@@ -16,7 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // Collects what a connection receives, with the thread it arrived on.
-struct Collector {
+struct Collector
+{
     std::mutex mutex;
     std::vector<Bytes> chunks;
     std::thread::id thread;
@@ -129,6 +130,37 @@ TEST_F(VirtualMidi, IndicesNameWhatTheLastListShowedWhileOthersComeAndGo)
     EXPECT_EQ(client->connectSource(0, nullptr), nullptr);
 }
 
+// A synthesizer switched off and on: its ports vanish and reappear under the same names.
+TEST_F(VirtualMidi, ConnectionsFollowTheirEndpointsByNameWhenTheyGoAndComeBack)
+{
+    auto source = client->createSource("Synth", "Synth Port1");
+    auto destination = client->createDestination("Synth", "Synth Port1");
+    ASSERT_EQ(client->sources().size(), 1u);
+    ASSERT_EQ(client->destinations().size(), 1u);
+    std::atomic<int> received{0};
+    auto input = client->connectSource(0, [&](const std::uint8_t*, std::size_t) { ++received; });
+    auto output = client->openDestination(0);
+    ASSERT_TRUE(input && output);
+    EXPECT_TRUE(input->isLinked() && output->isLinked());
+
+    source.reset();
+    destination.reset();
+    EXPECT_FALSE(input->isLinked());
+    EXPECT_FALSE(output->isLinked());
+    const Bytes note{0x90, 0x40, 0x7F};
+    EXPECT_FALSE(output->send(note.data(), note.size())) << "a send to a vanished destination reported success";
+    auto otherDevice = client->createSource("Other", "Synth Port1");
+    EXPECT_FALSE(input->isLinked()) << "a port of another device was taken for the vanished one";
+
+    source = client->createSource("Synth", "Synth Port1");
+    destination = client->createDestination("Synth", "Synth Port1");
+    EXPECT_TRUE(input->isLinked() && output->isLinked());
+    ASSERT_TRUE(output->send(note.data(), note.size()));
+    EXPECT_TRUE(destination->waitForBytes(note.size(), 5s)) << "the destination that came back got nothing";
+    ASSERT_TRUE(source->send(Bytes{0xFE}));
+    EXPECT_TRUE(kwtest::waitUntil([&] { return received.load() == 1; })) << "the source that came back is not heard";
+}
+
 TEST_F(VirtualMidi, DeliversInOrderOnItsOwnThreadCutAndMergedAsTold)
 {
     auto source = client->createSource("Synth", "Out");
@@ -149,8 +181,8 @@ TEST_F(VirtualMidi, DeliversInOrderOnItsOwnThreadCutAndMergedAsTold)
     source->releaseHeld();
     ASSERT_TRUE(source->waitUntilDelivered(5s));
 
-    const std::vector<Bytes> expected{{0x90, 0x40, 0x7F}, {0xFE}, {1, 2, 3}, {4}, {5, 6, 7}, {8}, {9},
-                                      {0xF0, 0x43, 0x10, 0xF7}};
+    const std::vector<Bytes> expected{{0x90, 0x40, 0x7F}, {0xFE}, {1, 2, 3}, {4},
+                                      {5, 6, 7},          {8},    {9},       {0xF0, 0x43, 0x10, 0xF7}};
     EXPECT_EQ(collector.taken(), expected);
     EXPECT_NE(collector.thread, std::this_thread::get_id());
 }

@@ -1,7 +1,7 @@
 #include "TSystemMIDI.h"
 #include "TestEnvironment.h"
-#include "VirtualMidiFixture.h"
 #include "TransportHarness.h"
+#include "VirtualMidiFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,8 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // Holds the delivery thread inside the listener's first call until released.
-struct FirstCallGate {
+struct FirstCallGate
+{
     std::promise<void> entered;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -33,32 +34,7 @@ using VirtualTransport = kwtest::VirtualMidiTest;
 
 } // namespace
 
-TEST(CircularBuffer, WrapsAroundAndClipsToWhatItHoldsOrHasRoomFor)
-{
-    CircularBuffer ring(10, false);
-    ASSERT_NE(ring.mutex(), nullptr);
-    const Bytes first{1, 2, 3, 4, 5, 6, 7};
-    EXPECT_EQ(ring.write(first.data(), 7), 7);
-    Bytes out(10, 0);
-    EXPECT_EQ(ring.read(out.data(), 5), 5);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + 5), (Bytes{1, 2, 3, 4, 5}));
-    const Bytes second{8, 9, 10, 11, 12, 13, 14, 15, 16};
-    EXPECT_EQ(ring.write(second.data(), 9), 8) << "room for 8";
-    EXPECT_EQ(ring.count(), 10);
-    EXPECT_EQ(ring.freeSpace(), 0);
-    EXPECT_EQ(ring.read(out.data(), 20), 10);
-    EXPECT_EQ(out, (Bytes{6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
-    EXPECT_EQ(ring.read(out.data(), 1), 0);
-
-    CircularBuffer recursive(4, true);
-    EXPECT_EQ(recursive.mutex(), nullptr);
-    recursive.lock();
-    recursive.lock();
-    recursive.unlock();
-    recursive.unlock();
-}
-
-TEST(MidiDelivery, RingStoresWhileTwoRecordsOfRoomAreFreeAndStopDeliversWhatWasQueued)
+TEST(MidiDelivery, KeepsEveryRecordOfABurstWhileTheListenerIsHeldAndStopDeliversWhatWasQueued)
 {
     kwtest::RecordingListener listener;
     FirstCallGate gate;
@@ -67,15 +43,25 @@ TEST(MidiDelivery, RingStoresWhileTwoRecordsOfRoomAreFreeAndStopDeliversWhatWasQ
 
     transport.feed({0x90, 0x00, 0x00});
     ASSERT_EQ(gate.entered.get_future().wait_for(5s), std::future_status::ready) << "nothing was delivered";
-    // The delivery thread is held with the ring empty: fill it past its size.
-    constexpr int kRing = TMIDIEventPushThread::kRingRecords;
-    Bytes notes;
-    for (int i = 0; i < kRing + 40; ++i) {
-        notes.push_back(0x90);
-        notes.push_back(static_cast<std::uint8_t>(i & 0x7F));
-        notes.push_back(static_cast<std::uint8_t>((i >> 7) & 0x7F));
+    // The delivery thread is held: a burst far larger than a ring of 960 records arrives meanwhile, in
+    // chunks as a receive thread hands them over, SysEx among the notes.
+    constexpr int kBurst = 5000;
+    Bytes chunk;
+    for (int i = 0; i < kBurst; ++i) {
+        if (i % 10 == 9) {
+            const Bytes sysex{0xF0, 0x43, static_cast<std::uint8_t>(i & 0x7F),
+                              static_cast<std::uint8_t>((i >> 7) & 0x7F), 0xF7};
+            chunk.insert(chunk.end(), sysex.begin(), sysex.end());
+        } else {
+            chunk.insert(chunk.end(),
+                         {0x90, static_cast<std::uint8_t>(i & 0x7F), static_cast<std::uint8_t>((i >> 7) & 0x7F)});
+        }
+        if (chunk.size() > 200) {
+            transport.feed(chunk);
+            chunk.clear();
+        }
     }
-    transport.feed(notes);
+    transport.feed(chunk);
 
     auto stopped = std::async(std::launch::async, [&] { transport.stopPusherThread(); });
     EXPECT_EQ(stopped.wait_for(20ms), std::future_status::timeout) << "stop did not wait for the queued records";
@@ -83,15 +69,17 @@ TEST(MidiDelivery, RingStoresWhileTwoRecordsOfRoomAreFreeAndStopDeliversWhatWasQ
     ASSERT_EQ(stopped.wait_for(10s), std::future_status::ready) << "the delivery thread did not stop";
 
     const auto got = listener.taken();
-    // Records are stored while room for two is free, so one record's room stays for the stop record:
-    // the ring held kRing - 1 of them, besides the one being delivered.
-    ASSERT_EQ(got.size(), static_cast<std::size_t>(kRing));
-    for (int i = 1; i < kRing; ++i) {
-        const int n = got[static_cast<std::size_t>(i)].bytes[0] | got[static_cast<std::size_t>(i)].bytes[1] << 7;
-        ASSERT_EQ(n, i - 1) << "records were lost or reordered before the ring was full";
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(kBurst + 1)) << "records of the burst were lost";
+    for (int i = 0; i < kBurst; ++i) {
+        const auto& r = got[static_cast<std::size_t>(i + 1)];
+        const bool sysex = i % 10 == 9;
+        ASSERT_EQ(r.type, sysex ? MPEV_SYSEX : MPEV_NOTEON) << "record " << i;
+        const std::size_t at = sysex ? 1 : 0; // behind the maker byte of the SysEx
+        ASSERT_EQ(r.bytes[at] | r.bytes[at + 1] << 7, i) << "records were reordered";
     }
+    EXPECT_EQ(transport.droppedRecords(), 0u);
     transport.feed({0xFE});
-    EXPECT_EQ(listener.count(), static_cast<std::size_t>(kRing)) << "a record came through after the stop";
+    EXPECT_EQ(listener.count(), static_cast<std::size_t>(kBurst + 1)) << "a record came through after the stop";
 }
 
 TEST(MidiDelivery, ListenerRunsOnTheDeliveryThreadForEachRecordInOrder)

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using kwtest::finderResult;
 using kwtest::PluginMachine;
@@ -154,6 +155,31 @@ TEST_F(Database, ForeignOrBrokenFilesReadAsEmptyAndAreReplacedOnWrite)
         EXPECT_EQ(document.documentElement().tagName(), QString("dawlist"));
         EXPECT_EQ(document.documentElement().elementsByTagName("qpxi").size(), 1);
     }
+}
+
+TEST_F(Database, HostileFilesReadAsEmptyAndAreReplacedOnWrite)
+{
+    machine.addPlugin(machine.userQpx3Folder(), "Solo.qpx3", finderResult({"1", "Solo", "0"}));
+    scan();
+    const QByteArray good = PluginMachine::readFile(machine.databaseFile());
+    // An element with 40,000 attributes; a database that is a named pipe, whose opening would wait for ever.
+    QByteArray many;
+    for (int a = 0; a < 40000; ++a) {
+        many += " a" + QByteArray::number(a) + "=\"\"";
+    }
+    PluginMachine::writeFile(machine.databaseFile(), QByteArray(good).replace("<daw ", "<daw" + many + " "));
+    auto hostile = machine.make();
+    hostile->selectDAW("Sonvik 8");
+    EXPECT_FALSE(hostile->pluginFiles().contains("Solo"));
+
+    QFile::remove(machine.databaseFile());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(machine.databaseFile()).constData(), 0600), 0);
+    auto piped = scan();
+    EXPECT_TRUE(piped->getQPXiList().contains("Solo"));
+    EXPECT_TRUE(QFileInfo(machine.databaseFile()).isFile());
+    auto reread = machine.make();
+    reread->selectDAW("Sonvik 8");
+    EXPECT_TRUE(reread->pluginFiles().contains("Solo"));
 }
 
 TEST_F(Database, KeepsOtherDAWsAndReplacesTheScannedOneInPlace)

@@ -18,7 +18,8 @@ namespace {
 constexpr const char* kAlsaSequencerDevice = "/dev/snd/seq";
 
 // RtMidi reports through this instead of throwing once it is set. Debug lines are no failures.
-struct ErrorFlag {
+struct ErrorFlag
+{
     std::atomic<bool> failed{false};
 };
 
@@ -28,17 +29,13 @@ void recordError(RtMidiError::Type type, const std::string&, void* userData)
         static_cast<ErrorFlag*>(userData)->failed.store(true);
 }
 
-// Makes an RtMidi object whose errors set flag; null when the system refuses. An input asks for
-// every kind of message: RtMidi drops SysEx, timing and active sensing unless told otherwise.
-template <class T>
-std::unique_ptr<T> makeRtMidi(JackServer* jack, const std::string& clientName, ErrorFlag& flag)
+// Makes an RtMidi object on the ALSA sequencer whose errors set flag; null when the system refuses. An
+// input asks for every kind of message: RtMidi drops SysEx, timing and active sensing unless told
+// otherwise.
+template <class T> std::unique_ptr<T> makeRtMidi(const std::string& clientName, ErrorFlag& flag)
 {
-    // RtMidi dereferences a missing JACK client when it makes ports, so the server is asked first.
-    const bool alsa = jack == nullptr;
-    if (!alsa && !jack->reachable())
-        return nullptr;
     try {
-        auto object = std::make_unique<T>(alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK, clientName);
+        auto object = std::make_unique<T>(RtMidi::LINUX_ALSA, clientName);
         object->setErrorCallback(recordError, &flag);
         if constexpr (std::is_same_v<T, RtMidiIn>)
             object->ignoreTypes(false, false, false);
@@ -53,8 +50,7 @@ std::unique_ptr<T> makeRtMidi(JackServer* jack, const std::string& clientName, E
 }
 
 // The RtMidi number of a port named name in object's own list, or -1.
-template <class T>
-int findPort(T& object, const std::string& name)
+template <class T> int findPort(T& object, const std::string& name)
 {
     const unsigned count = object.getPortCount();
     for (unsigned i = 0; i < count; ++i) {
@@ -64,39 +60,14 @@ int findPort(T& object, const std::string& name)
     return -1;
 }
 
-// How long a new JACK connection may take to show in the graph the server runs: a few process cycles
-// normally, more while the server misses cycles under load.
-constexpr std::chrono::milliseconds kConnectDeadline{3000};
-
-// Own name of a link port, unique on the machine so that the port can be found by name among the
-// ports of every process's link clients (JACK names the clients themselves "kw-link-NN").
-std::string uniqueLinkPortName(const char* label)
-{
-    static std::atomic<unsigned> serial{0};
-    return std::string(label) + " " + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-}
-
 // Connects object (an input listening to, or an output sending to, the system port named name) and
-// tells whether the connection stands. On JACK the port is made unconnected and then connected by
-// the full names with the layer's own client: RtMidi would connect by a list position, which other
-// programs adding or removing ports meanwhile can move onto another port or none. ALSA opens by
-// position too, so the name at that position is checked again once the port is open.
-template <class T>
-bool openLink(T& object, const ErrorFlag& errors, JackServer* jack, const std::string& name)
+// tells whether the connection stands. RtMidi opens by list position, so the name at that position is
+// checked again once the port is open: other programs may have added or removed ports meanwhile.
+template <class T> bool openLink(T& object, const ErrorFlag& errors, const std::string& name)
 {
     constexpr bool input = std::is_same_v<T, RtMidiIn>;
     const char* label = input ? "Input port" : "Output port";
     try {
-        if (jack) {
-            const std::string ownName = uniqueLinkPortName(label);
-            object.openVirtualPort(ownName);
-            if (errors.failed.load())
-                return false;
-            const std::string own = jack->linkPortName(ownName);
-            if (own.empty())
-                return false;
-            return input ? jack->connect(name, own, kConnectDeadline) : jack->connect(own, name, kConnectDeadline);
-        }
         const int number = findPort(object, name);
         if (number < 0 || errors.failed.load())
             return false;
@@ -125,7 +96,8 @@ void retire(std::unique_ptr<T> object, std::shared_ptr<State> state, bool inside
 }
 
 // A receive callback behind its gate, with what our own destinations keep.
-struct InputState {
+struct InputState
+{
     CallbackGate gate;
     std::mutex callbackMutex;
     ReceiveCallback callback;
@@ -153,16 +125,17 @@ void onMessage(double, std::vector<unsigned char>* message, void* userData)
 }
 
 // Makes an input whose messages go to state; null when it cannot be made.
-std::unique_ptr<RtMidiIn> makeInput(JackServer* jack, const std::string& clientName, InputState& state)
+std::unique_ptr<RtMidiIn> makeInput(const std::string& clientName, InputState& state)
 {
-    auto input = makeRtMidi<RtMidiIn>(jack, clientName, state.errors);
+    auto input = makeRtMidi<RtMidiIn>(clientName, state.errors);
     if (input)
         input->setCallback(onMessage, &state);
     return input;
 }
 
 // An RtMidi output and the flag its errors set; sends from one thread at a time.
-struct Sender {
+struct Sender
+{
     std::unique_ptr<ErrorFlag> errors;
     std::unique_ptr<RtMidiOut> output;
 
@@ -181,7 +154,8 @@ struct Sender {
 };
 
 // An RtMidi input and the state its callback uses. Ending it disconnects: no callback runs after.
-struct Listening {
+struct Listening
+{
     std::unique_ptr<RtMidiIn> input;
     std::shared_ptr<InputState> state;
 
@@ -196,7 +170,8 @@ struct Listening {
 };
 
 // Listens to one of the system's sources; on the owner's thread, callbacks on RtMidi's.
-class RtMidiInput : public InputConnection {
+class RtMidiInput : public InputConnection
+{
 public:
     RtMidiInput(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
         : m_listening(std::move(input), std::move(state))
@@ -208,7 +183,8 @@ private:
 };
 
 // Sends to one of the system's destinations; one thread at a time.
-class RtMidiOutput : public OutputConnection {
+class RtMidiOutput : public OutputConnection
+{
 public:
     explicit RtMidiOutput(Sender sender) : m_sender(std::move(sender)) {}
     bool send(const std::uint8_t* bytes, std::size_t length) override { return m_sender.send(bytes, length); }
@@ -218,7 +194,8 @@ private:
 };
 
 // A port of our own that others listen to; the system decides how it is chunked.
-class RtMidiSource : public PublishedSource {
+class RtMidiSource : public PublishedSource
+{
 public:
     explicit RtMidiSource(Sender sender) : m_sender(std::move(sender)) {}
     bool send(const std::uint8_t* bytes, std::size_t length) override { return m_sender.send(bytes, length); }
@@ -231,7 +208,8 @@ private:
 };
 
 // A port of our own that others send to.
-class RtMidiDestination : public PublishedDestination {
+class RtMidiDestination : public PublishedDestination
+{
 public:
     RtMidiDestination(std::unique_ptr<RtMidiIn> input, std::shared_ptr<InputState> state)
         : m_state(state), m_listening(std::move(input), std::move(state))
@@ -244,10 +222,7 @@ public:
     }
     std::vector<std::vector<std::uint8_t>> receivedChunks() const override { return m_state->log.chunks(); }
     std::vector<std::uint8_t> receivedBytes() const override { return m_state->log.bytes(); }
-    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override
-    {
-        return m_state->log.times();
-    }
+    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override { return m_state->log.times(); }
     void clearReceived() override { m_state->log.clear(); }
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const override
     {
@@ -262,39 +237,33 @@ private:
 
 } // namespace
 
-RtMidiClient::RtMidiClient()
+bool RtMidiClient::hasAlsaSequencer()
 {
-    // RtMidi throws when it cannot open the sequencer; a machine without one uses JACK.
-    if (::access(kAlsaSequencerDevice, R_OK | W_OK) == 0) {
-        try {
-            RtMidiIn probe(RtMidi::LINUX_ALSA, kLinkClientName);
-            m_alsa = true;
-        } catch (const RtMidiError&) {
-            m_alsa = false;
-        }
+    // RtMidi throws when it cannot open the sequencer.
+    if (::access(kAlsaSequencerDevice, R_OK | W_OK) != 0)
+        return false;
+    try {
+        RtMidiIn probe(RtMidi::LINUX_ALSA, kLinkClientName);
+        return true;
+    } catch (const RtMidiError&) {
+        return false;
     }
-    if (!m_alsa)
-        m_jack = std::make_unique<JackServer>();
 }
 
 bool RtMidiClient::isAvailable()
 {
-    return m_alsa || m_jack->reachable();
+    return true;
 }
 
 std::string RtMidiClient::systemName()
 {
-    if (m_alsa)
-        return "ALSA sequencer";
-    return m_jack->reachable() ? "JACK" : kNoMidiSystem;
+    return "ALSA sequencer";
 }
 
 std::vector<std::string> RtMidiClient::systemPortNames(bool sources)
 {
     std::vector<std::string> names;
-    if (m_jack) {
-        names = m_jack->midiPorts(sources);
-    } else {
+    {
         ErrorFlag errors;
         auto collect = [&](auto& lister) {
             const unsigned count = lister.getPortCount();
@@ -303,9 +272,9 @@ std::vector<std::string> RtMidiClient::systemPortNames(bool sources)
         };
         try {
             if (sources) {
-                if (auto lister = makeRtMidi<RtMidiIn>(nullptr, kLinkClientName, errors))
+                if (auto lister = makeRtMidi<RtMidiIn>(kLinkClientName, errors))
                     collect(*lister);
-            } else if (auto lister = makeRtMidi<RtMidiOut>(nullptr, kLinkClientName, errors)) {
+            } else if (auto lister = makeRtMidi<RtMidiOut>(kLinkClientName, errors)) {
                 collect(*lister);
             }
         } catch (const RtMidiError&) {
@@ -314,7 +283,7 @@ std::vector<std::string> RtMidiClient::systemPortNames(bool sources)
         if (errors.failed.load())
             names.clear();
     }
-    std::erase_if(names, [&](const std::string& name) { return name.empty() || isLinkPort(name, naming()); });
+    std::erase_if(names, [&](const std::string& name) { return name.empty() || isLinkPort(name, PortNaming::Alsa); });
     return names;
 }
 
@@ -323,7 +292,7 @@ std::vector<EndpointInfo> RtMidiClient::endpoints(bool sources)
     std::vector<std::string> names = systemPortNames(sources);
     std::vector<EndpointInfo> list;
     for (const std::string& name : names)
-        list.push_back(splitSystemPortName(name, naming()));
+        list.push_back(splitSystemPortName(name, PortNaming::Alsa));
     std::lock_guard<std::mutex> lock(m_mutex);
     m_listed[sources ? 0 : 1] = std::move(names);
     m_haveListed[sources ? 0 : 1] = true;
@@ -361,10 +330,10 @@ std::unique_ptr<InputConnection> RtMidiClient::connectSource(int index, ReceiveC
         return nullptr;
     auto state = std::make_shared<InputState>();
     state->callback = std::move(callback);
-    auto input = makeInput(m_jack.get(), kLinkClientName, *state);
+    auto input = makeInput(kLinkClientName, *state);
     if (!input)
         return nullptr;
-    if (!openLink(*input, state->errors, m_jack.get(), name))
+    if (!openLink(*input, state->errors, name))
         return nullptr;
     return std::make_unique<RtMidiInput>(std::move(input), std::move(state));
 }
@@ -375,10 +344,10 @@ std::unique_ptr<OutputConnection> RtMidiClient::openDestination(int index)
     if (name.empty())
         return nullptr;
     auto errors = std::make_unique<ErrorFlag>();
-    auto output = makeRtMidi<RtMidiOut>(m_jack.get(), kLinkClientName, *errors);
+    auto output = makeRtMidi<RtMidiOut>(kLinkClientName, *errors);
     if (!output)
         return nullptr;
-    if (!openLink(*output, *errors, m_jack.get(), name))
+    if (!openLink(*output, *errors, name))
         return nullptr;
     return std::make_unique<RtMidiOutput>(Sender{std::move(errors), std::move(output)});
 }
@@ -387,7 +356,7 @@ std::unique_ptr<PublishedSource> RtMidiClient::createSource(const std::string& d
                                                             const std::string& endpointName)
 {
     auto errors = std::make_unique<ErrorFlag>();
-    auto output = makeRtMidi<RtMidiOut>(m_jack.get(), deviceName, *errors);
+    auto output = makeRtMidi<RtMidiOut>(deviceName, *errors);
     if (!output)
         return nullptr;
     try {
@@ -405,7 +374,7 @@ std::unique_ptr<PublishedDestination> RtMidiClient::createDestination(const std:
 {
     auto state = std::make_shared<InputState>();
     state->keepLog = true;
-    auto input = makeInput(m_jack.get(), deviceName, *state);
+    auto input = makeInput(deviceName, *state);
     if (!input)
         return nullptr;
     try {

@@ -2,17 +2,18 @@
 
 #include "MidiPortNames.h"
 #include "MidiSystem.h"
-#include "detail/JackServer.h"
 
 #include <mutex>
 
 namespace kwmidi::detail {
 
-// The machine's MIDI system through RtMidi: the ALSA sequencer where the machine has one, JACK
-// otherwise. Listing and opening run on any thread; receive callbacks run on RtMidi's thread.
-class RtMidiClient : public Client {
+// The machine's ALSA sequencer through RtMidi. Listing and opening run on any thread; receive callbacks
+// run on RtMidi's thread.
+class RtMidiClient : public Client
+{
 public:
-    RtMidiClient();
+    // True when this machine has a sequencer to use; without one the machine's MIDI system is JACK.
+    static bool hasAlsaSequencer();
 
     Backend backend() const override { return Backend::RtMidi; }
     bool isAvailable() override;
@@ -34,10 +35,6 @@ private:
     // The system name of entry index of the list last handed out (listed now if none was), so that
     // an index names what the caller saw even when other programs added or removed ports since.
     std::string listedPortName(bool sources, int index);
-    PortNaming naming() const { return m_alsa ? PortNaming::Alsa : PortNaming::Jack; }
-
-    bool m_alsa = false;
-    std::unique_ptr<JackServer> m_jack; // JACK only
     std::mutex m_mutex;
     std::vector<std::string> m_listed[2]; // sources, destinations
     bool m_haveListed[2] = {false, false};

@@ -10,29 +10,72 @@ using Hub = VirtualClient::Hub;
 using Receiver = VirtualClient::Receiver;
 using SourceState = VirtualClient::SourceState;
 using DestinationState = VirtualClient::DestinationState;
+using InputLink = VirtualClient::InputLink;
+using OutputLink = VirtualClient::OutputLink;
 
-// Listens to a virtual source; on the owner's thread.
-class VirtualInput : public InputConnection {
+bool sameNames(const EndpointInfo& a, const EndpointInfo& b)
+{
+    return a.deviceName == b.deviceName && a.endpointName == b.endpointName;
+}
+
+// The k-th endpoint of the names present, or null.
+template <typename State>
+std::shared_ptr<State> findByNames(const std::vector<std::shared_ptr<State>>& present, const EndpointInfo& names,
+                                   int occurrence)
+{
+    for (const auto& state : present) {
+        if (sameNames(state->info, names) && occurrence-- == 0)
+            return state;
+    }
+    return nullptr;
+}
+
+// Which of the endpoints of its names state is.
+template <typename State>
+int occurrenceOf(const std::vector<std::shared_ptr<State>>& present, const std::shared_ptr<State>& state)
+{
+    int occurrence = 0;
+    for (const auto& other : present) {
+        if (other == state)
+            break;
+        occurrence += sameNames(other->info, state->info) ? 1 : 0;
+    }
+    return occurrence;
+}
+
+void detachReceiver(SourceState& source, const std::shared_ptr<Receiver>& receiver)
+{
+    auto& list = source.receivers;
+    list.erase(std::remove(list.begin(), list.end(), receiver), list.end());
+}
+
+// Listens to a virtual source by its names; on the owner's thread.
+class VirtualInput : public InputConnection
+{
 public:
-    VirtualInput(std::shared_ptr<VirtualClient> client, std::shared_ptr<SourceState> source,
-                 std::shared_ptr<Receiver> receiver)
-        : m_client(std::move(client)), m_source(std::move(source)), m_receiver(std::move(receiver))
+    VirtualInput(std::shared_ptr<VirtualClient> client, std::shared_ptr<InputLink> link)
+        : m_client(std::move(client)), m_link(std::move(link))
     {
     }
     ~VirtualInput() override
     {
         {
             std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
-            auto& list = m_source->receivers;
-            list.erase(std::remove(list.begin(), list.end(), m_receiver), list.end());
+            if (m_link->source)
+                detachReceiver(*m_link->source, m_link->receiver);
+            m_link->source.reset();
         }
-        m_receiver->gate.close();
+        m_link->receiver->gate.close();
+    }
+    bool isLinked() const override
+    {
+        std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
+        return m_link->source != nullptr;
     }
 
 private:
     std::shared_ptr<VirtualClient> m_client;
-    std::shared_ptr<SourceState> m_source;
-    std::shared_ptr<Receiver> m_receiver;
+    std::shared_ptr<InputLink> m_link;
 };
 
 // Captures what is sent to a destination and queues it for the destination's callback.
@@ -55,25 +98,37 @@ bool deliverToDestination(Hub& hub, DestinationState& destination, const std::ui
     return true;
 }
 
-// Sends to a virtual destination; on the sending thread.
-class VirtualOutput : public OutputConnection {
+// Sends to a virtual destination by its names; on the sending thread.
+class VirtualOutput : public OutputConnection
+{
 public:
-    VirtualOutput(std::shared_ptr<VirtualClient> client, std::shared_ptr<DestinationState> destination)
-        : m_client(std::move(client)), m_destination(std::move(destination))
+    VirtualOutput(std::shared_ptr<VirtualClient> client, std::shared_ptr<OutputLink> link)
+        : m_client(std::move(client)), m_link(std::move(link))
     {
     }
     bool send(const std::uint8_t* bytes, std::size_t length) override
     {
-        return deliverToDestination(*m_client->hub(), *m_destination, bytes, length);
+        std::shared_ptr<DestinationState> destination;
+        {
+            std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
+            destination = m_link->destination;
+        }
+        return destination && deliverToDestination(*m_client->hub(), *destination, bytes, length);
+    }
+    bool isLinked() const override
+    {
+        std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
+        return m_link->destination != nullptr;
     }
 
 private:
     std::shared_ptr<VirtualClient> m_client;
-    std::shared_ptr<DestinationState> m_destination;
+    std::shared_ptr<OutputLink> m_link;
 };
 
 // A source made by code; sends from any thread.
-class VirtualSource : public PublishedSource {
+class VirtualSource : public PublishedSource
+{
 public:
     VirtualSource(std::shared_ptr<VirtualClient> client, std::shared_ptr<SourceState> state)
         : m_client(std::move(client)), m_state(std::move(state))
@@ -84,6 +139,7 @@ public:
         Hub& hub = *m_client->hub();
         std::lock_guard<std::mutex> lock(hub.mutex);
         hub.sources.erase(std::remove(hub.sources.begin(), hub.sources.end(), m_state), hub.sources.end());
+        hub.relink();
     }
     bool send(const std::uint8_t* bytes, std::size_t length) override
     {
@@ -127,7 +183,8 @@ private:
 };
 
 // A destination made by code; keeps what it receives.
-class VirtualDestination : public PublishedDestination {
+class VirtualDestination : public PublishedDestination
+{
 public:
     VirtualDestination(std::shared_ptr<VirtualClient> client, std::shared_ptr<DestinationState> state)
         : m_client(std::move(client)), m_state(std::move(state))
@@ -140,6 +197,7 @@ public:
             std::lock_guard<std::mutex> lock(hub.mutex);
             hub.destinations.erase(std::remove(hub.destinations.begin(), hub.destinations.end(), m_state),
                                    hub.destinations.end());
+            hub.relink();
         }
         std::shared_ptr<Receiver> receiver;
         {
@@ -163,10 +221,7 @@ public:
     }
     std::vector<std::vector<std::uint8_t>> receivedChunks() const override { return m_state->log.chunks(); }
     std::vector<std::uint8_t> receivedBytes() const override { return m_state->log.bytes(); }
-    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override
-    {
-        return m_state->log.times();
-    }
+    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override { return m_state->log.times(); }
     void clearReceived() override { m_state->log.clear(); }
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline) const override
     {
@@ -196,7 +251,8 @@ void VirtualClient::Hub::queueFromSource(SourceState& source, const std::vector<
     for (std::size_t i = 0; offset < bytes.size(); i = (i + 1) % sizes.size()) {
         const std::size_t length = std::min(sizes[i], bytes.size() - offset);
         const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(offset);
-        source.lastSerial = queue(source.receivers, std::vector<std::uint8_t>(first, first + static_cast<std::ptrdiff_t>(length)));
+        source.lastSerial =
+            queue(source.receivers, std::vector<std::uint8_t>(first, first + static_cast<std::ptrdiff_t>(length)));
         offset += length;
     }
 }
@@ -208,6 +264,27 @@ std::uint64_t VirtualClient::Hub::queue(std::vector<std::shared_ptr<Receiver>> r
     jobs.push_back(Job{std::move(receivers), std::move(bytes), serial});
     wake.notify_all();
     return serial;
+}
+
+void VirtualClient::Hub::relink()
+{
+    std::erase_if(inputLinks, [](const auto& weak) { return weak.expired(); });
+    std::erase_if(outputLinks, [](const auto& weak) { return weak.expired(); });
+    for (const auto& weak : inputLinks) {
+        const auto link = weak.lock();
+        auto source = findByNames(sources, link->target, link->occurrence);
+        if (source == link->source)
+            continue;
+        if (link->source)
+            detachReceiver(*link->source, link->receiver);
+        if (source)
+            source->receivers.push_back(link->receiver);
+        link->source = std::move(source);
+    }
+    for (const auto& weak : outputLinks) {
+        const auto link = weak.lock();
+        link->destination = findByNames(destinations, link->target, link->occurrence);
+    }
 }
 
 void VirtualClient::Hub::deliverUntilStopped()
@@ -303,10 +380,15 @@ std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, Receive
     auto source = listedEndpoint(m_listedSources, m_hub->sources, index);
     if (!source)
         return nullptr;
-    auto receiver = std::make_shared<Receiver>();
-    receiver->callback = std::move(callback);
-    source->receivers.push_back(receiver);
-    return std::make_unique<VirtualInput>(shared_from_this(), std::move(source), std::move(receiver));
+    auto link = std::make_shared<InputLink>();
+    link->target = source->info;
+    link->occurrence = occurrenceOf(m_hub->sources, source);
+    link->receiver = std::make_shared<Receiver>();
+    link->receiver->callback = std::move(callback);
+    source->receivers.push_back(link->receiver);
+    link->source = std::move(source);
+    m_hub->inputLinks.push_back(link);
+    return std::make_unique<VirtualInput>(shared_from_this(), std::move(link));
 }
 
 std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index)
@@ -315,7 +397,12 @@ std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index)
     auto destination = listedEndpoint(m_listedDestinations, m_hub->destinations, index);
     if (!destination)
         return nullptr;
-    return std::make_unique<VirtualOutput>(shared_from_this(), std::move(destination));
+    auto link = std::make_shared<OutputLink>();
+    link->target = destination->info;
+    link->occurrence = occurrenceOf(m_hub->destinations, destination);
+    link->destination = std::move(destination);
+    m_hub->outputLinks.push_back(link);
+    return std::make_unique<VirtualOutput>(shared_from_this(), std::move(link));
 }
 
 std::unique_ptr<PublishedSource> VirtualClient::createSource(const std::string& deviceName,
@@ -325,6 +412,7 @@ std::unique_ptr<PublishedSource> VirtualClient::createSource(const std::string& 
     state->info = {deviceName, endpointName};
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     m_hub->sources.push_back(state);
+    m_hub->relink();
     return std::make_unique<VirtualSource>(shared_from_this(), std::move(state));
 }
 
@@ -335,6 +423,7 @@ std::unique_ptr<PublishedDestination> VirtualClient::createDestination(const std
     state->info = {deviceName, endpointName};
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     m_hub->destinations.push_back(state);
+    m_hub->relink();
     return std::make_unique<VirtualDestination>(shared_from_this(), std::move(state));
 }
 

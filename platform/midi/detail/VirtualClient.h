@@ -14,21 +14,25 @@ namespace kwmidi::detail {
 
 // The in-process backend: endpoints made by code, delivered by a thread of its own. Listing,
 // connecting and sending run on any thread; callbacks run on the delivery thread.
-class VirtualClient : public Client, public std::enable_shared_from_this<VirtualClient> {
+class VirtualClient : public Client, public std::enable_shared_from_this<VirtualClient>
+{
 public:
     // A receive callback behind its gate.
-    struct Receiver {
+    struct Receiver
+    {
         CallbackGate gate;
         ReceiveCallback callback;
     };
-    struct SourceState {
+    struct SourceState
+    {
         EndpointInfo info;
         std::vector<std::shared_ptr<Receiver>> receivers;
         Chunking chunking;
         std::vector<std::uint8_t> held;
         std::uint64_t lastSerial = 0;
     };
-    struct DestinationState {
+    struct DestinationState
+    {
         EndpointInfo info;
         ReceivedLog log;
         std::mutex mutex; // guards the three below
@@ -36,10 +40,27 @@ public:
         bool removed = false;
         std::shared_ptr<Receiver> receiver;
     };
+    // A connection by device and endpoint names (the k-th of equal names): it follows the endpoint of
+    // those names while one is present. Guarded by the hub mutex.
+    struct InputLink
+    {
+        EndpointInfo target;
+        int occurrence = 0;
+        std::shared_ptr<Receiver> receiver;
+        std::shared_ptr<SourceState> source; // null while none of its names is present
+    };
+    struct OutputLink
+    {
+        EndpointInfo target;
+        int occurrence = 0;
+        std::shared_ptr<DestinationState> destination;
+    };
     // State shared with the delivery thread, which outlives the client when the client ends inside
     // one of its own callbacks.
-    struct Hub {
-        struct Job {
+    struct Hub
+    {
+        struct Job
+        {
             std::vector<std::shared_ptr<Receiver>> receivers;
             std::vector<std::uint8_t> bytes;
             std::uint64_t serial = 0;
@@ -49,6 +70,8 @@ public:
         std::condition_variable idle;
         std::vector<std::shared_ptr<SourceState>> sources;
         std::vector<std::shared_ptr<DestinationState>> destinations;
+        std::vector<std::weak_ptr<InputLink>> inputLinks;
+        std::vector<std::weak_ptr<OutputLink>> outputLinks;
         std::deque<Job> jobs;
         std::uint64_t nextSerial = 1;
         std::uint64_t delivered = 0;
@@ -58,6 +81,8 @@ public:
         void queueFromSource(SourceState& source, const std::vector<std::uint8_t>& bytes);
         std::uint64_t queue(std::vector<std::shared_ptr<Receiver>> receivers, std::vector<std::uint8_t> bytes);
         void deliverUntilStopped();
+        // Points every link at the endpoint of its names present now (after one came or went).
+        void relink();
     };
 
     VirtualClient();

@@ -1,0 +1,582 @@
+#include "detail/JackEngine.h"
+
+#include "MidiPortNames.h"
+
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace kwmidi::detail {
+
+namespace {
+
+// How long a new connection may take to show in the graph the server runs: a few process cycles
+// normally, more while the server misses cycles under load.
+constexpr std::chrono::milliseconds kConnectDeadline{3000};
+// How long a port list change waits for a process cycle to let go of the old list; a server that runs
+// no cycle that long is stalled, and the old list is kept rather than freed under it.
+constexpr std::chrono::milliseconds kCycleDeadline{2000};
+// Queue sizes per port: far above what a port buffer carries in one cycle, so that only a reader or
+// a server stalled for seconds fills one.
+constexpr std::size_t kReceiveQueueBytes = 256 * 1024;
+constexpr std::size_t kSendQueueBytes = 256 * 1024;
+constexpr std::uint32_t kHeader = sizeof(std::uint32_t);
+
+void dropJackMessage(const char*) {}
+
+// JACK prints its complaints (a missing server among them) to stderr; diagnostics are dropped here.
+void silenceJack()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function(dropJackMessage);
+        jack_set_info_function(dropJackMessage);
+    });
+}
+
+std::string defaultClientName()
+{
+    return program_invocation_short_name && *program_invocation_short_name ? program_invocation_short_name : "kwmidi";
+}
+
+// Copies a whole message into the queue with one advance; false when it has no room.
+bool writeMessage(jack_ringbuffer_t* queue, const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (jack_ringbuffer_write_space(queue) < kHeader + length)
+        return false;
+    jack_ringbuffer_data_t parts[2];
+    jack_ringbuffer_get_write_vector(queue, parts);
+    const auto* header = reinterpret_cast<const std::uint8_t*>(&length);
+    std::size_t part = 0;
+    std::size_t at = 0;
+    auto put = [&](const std::uint8_t* from, std::size_t count) {
+        while (count > 0) {
+            const std::size_t room = parts[part].len - at;
+            const std::size_t n = std::min(room, count);
+            std::memcpy(parts[part].buf + at, from, n);
+            from += n;
+            count -= n;
+            at += n;
+            if (at == parts[part].len) {
+                ++part;
+                at = 0;
+            }
+        }
+    };
+    put(header, kHeader);
+    put(bytes, length);
+    jack_ringbuffer_write_advance(queue, kHeader + length);
+    return true;
+}
+
+// The length of the next whole message in the queue; 0 when none.
+std::uint32_t nextMessage(jack_ringbuffer_t* queue)
+{
+    std::uint32_t length = 0;
+    if (jack_ringbuffer_peek(queue, reinterpret_cast<char*>(&length), kHeader) != kHeader)
+        return 0;
+    return jack_ringbuffer_read_space(queue) >= kHeader + length ? length : 0;
+}
+
+} // namespace
+
+JackPort::JackPort(bool receives_, std::size_t queueBytes) : receives(receives_)
+{
+    queue = jack_ringbuffer_create(queueBytes);
+}
+
+JackPort::~JackPort()
+{
+    if (queue)
+        jack_ringbuffer_free(queue);
+}
+
+JackEngine::JackEngine(std::string name) : m_wantedName(name.empty() ? defaultClientName() : std::move(name))
+{
+    sem_init(&m_arrived, 0, 0);
+    m_served.store(new Served);
+}
+
+JackEngine::~JackEngine()
+{
+    if (m_client) {
+        jack_deactivate(m_client);
+        jack_client_close(m_client);
+    }
+    delete m_served.load();
+    sem_destroy(&m_arrived);
+}
+
+void JackEngine::start()
+{
+    auto self = shared_from_this();
+    m_reader = std::thread([self] { self->readUntilStopped(); });
+    m_keeper = std::thread([self] { self->keepLinksUntilStopped(); });
+}
+
+void JackEngine::stop()
+{
+    m_stopping.store(true);
+    sem_post(&m_arrived);
+    {
+        std::lock_guard<std::mutex> lock(m_relinkMutex);
+        m_relinkWanted = true;
+    }
+    m_relinkWake.notify_all();
+    for (std::thread* thread : {&m_reader, &m_keeper}) {
+        if (!thread->joinable())
+            continue;
+        if (thread->get_id() == std::this_thread::get_id())
+            thread->detach();
+        else
+            thread->join();
+    }
+}
+
+// ---- The client ---------------------------------------------------------------------------------------
+
+bool JackEngine::openLocked()
+{
+    if (m_client && m_lost.load()) {
+        // The server went away: its ports went with it, and nothing of ours may touch them again.
+        for (const auto& port : m_ports)
+            port->port = nullptr;
+        m_ports.clear();
+        delete m_served.exchange(new Served);
+        jack_client_close(m_client);
+        m_client = nullptr;
+    }
+    if (m_client)
+        return true;
+    silenceJack();
+    m_lost.store(false);
+    std::string name = m_wantedName.substr(0, static_cast<std::size_t>(std::max(jack_client_name_size() - 1, 1)));
+    jack_status_t status{};
+    m_client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (!m_client)
+        return false;
+    m_clientName = jack_get_client_name(m_client);
+    const std::size_t buffer = jack_port_type_get_buffer_size(m_client, JACK_DEFAULT_MIDI_TYPE);
+    // A port buffer keeps a header and one entry per event besides the bytes.
+    m_bufferEstimate = buffer > 64 ? buffer - 64 : 0;
+    jack_on_shutdown(m_client, onShutdown, this);
+    jack_set_process_callback(m_client, process, this);
+    jack_set_port_registration_callback(m_client, onPortRegistration, this);
+    if (jack_activate(m_client) != 0) {
+        jack_client_close(m_client);
+        m_client = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool JackEngine::reachable()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return openLocked();
+}
+
+std::string JackEngine::clientName()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    openLocked();
+    return m_clientName;
+}
+
+void JackEngine::onShutdown(void* self)
+{
+    static_cast<JackEngine*>(self)->m_lost.store(true);
+}
+
+void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
+{
+    // JACK's notification thread may not call back into the server: the keeper does the work.
+    auto* engine = static_cast<JackEngine*>(self);
+    {
+        std::lock_guard<std::mutex> lock(engine->m_relinkMutex);
+        engine->m_relinkWanted = true;
+    }
+    engine->m_relinkWake.notify_all();
+}
+
+// ---- Listing ------------------------------------------------------------------------------------------
+
+std::vector<std::string> JackEngine::endpointPorts(bool sources)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> names;
+    if (!openLocked())
+        return names;
+    const char** ports =
+        jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
+    if (!ports)
+        return names;
+    for (const char** port = ports; *port; ++port) {
+        if (**port && !isLinkPort(*port, PortNaming::Jack))
+            names.emplace_back(*port);
+    }
+    jack_free(ports);
+    return names;
+}
+
+void JackEngine::remember(bool sources, std::vector<std::string> names)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listed[sources ? 0 : 1] = std::move(names);
+    m_haveListed[sources ? 0 : 1] = true;
+}
+
+std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
+{
+    const int which = sources ? 0 : 1;
+    bool have = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        have = m_haveListed[which];
+    }
+    if (!have)
+        remember(sources, endpointPorts(sources));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto& listed = m_listed[which];
+    if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
+        return std::string();
+    const std::string& name = listed[static_cast<std::size_t>(index)];
+    const EndpointInfo parts = splitSystemPortName(name, PortNaming::Jack);
+    target->deviceName = parts.deviceName;
+    target->endpointName = parts.endpointName;
+    target->occurrence =
+        static_cast<int>(std::count_if(listed.begin(), listed.begin() + index, [&](const std::string& other) {
+            const EndpointInfo o = splitSystemPortName(other, PortNaming::Jack);
+            return o.deviceName == parts.deviceName && o.endpointName == parts.endpointName;
+        }));
+    return name;
+}
+
+// ---- Ports --------------------------------------------------------------------------------------------
+
+std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::string& shortName)
+{
+    if (!openLocked())
+        return nullptr;
+    auto port = std::make_shared<JackPort>(receives, receives ? kReceiveQueueBytes : kSendQueueBytes);
+    if (!port->queue)
+        return nullptr;
+    port->port = jack_port_register(m_client, shortName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                    receives ? JackPortIsInput : JackPortIsOutput, 0);
+    if (!port->port)
+        return nullptr;
+    m_ports.push_back(port);
+    publishLocked();
+    return port;
+}
+
+void JackEngine::unregisterLocked(JackPort& port)
+{
+    m_ports.erase(std::remove_if(m_ports.begin(), m_ports.end(), [&](const auto& p) { return p.get() == &port; }),
+                  m_ports.end());
+    publishLocked();
+    if (port.port && m_client && !m_lost.load())
+        jack_port_unregister(m_client, port.port);
+    port.port = nullptr;
+}
+
+void JackEngine::publishLocked()
+{
+    auto* next = new Served;
+    for (const auto& port : m_ports) {
+        if (port->port)
+            next->ports.push_back(port.get());
+    }
+    Served* old = m_served.exchange(next);
+    // A cycle that began before the exchange may still walk the old list: wait for it to end. One that
+    // begins after it sees the new list.
+    const std::uint64_t cycles = m_cycles.load();
+    const auto until = std::chrono::steady_clock::now() + kCycleDeadline;
+    while (m_inCycle.load() && m_cycles.load() == cycles && !m_lost.load()) {
+        if (std::chrono::steady_clock::now() >= until)
+            return; // the old list stays allocated: freeing it under a stalled cycle would be worse
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    delete old;
+}
+
+std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::string& shortName)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto port = registerLocked(receives, shortName);
+    if (port)
+        port->keepLog = receives;
+    return port;
+}
+
+std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& peer, const LinkTarget& target)
+{
+    std::shared_ptr<JackPort> port;
+    std::string own;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const std::string shortName =
+            std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
+        port = registerLocked(receives, shortName);
+        if (!port)
+            return nullptr;
+        port->isLink = true;
+        port->target = target;
+        own = jack_port_name(port->port);
+        const int result = receives ? jack_connect(m_client, peer.c_str(), own.c_str())
+                                    : jack_connect(m_client, own.c_str(), peer.c_str());
+        if (result != 0 && result != EEXIST) {
+            unregisterLocked(*port);
+            return nullptr;
+        }
+    }
+    if (!waitForConnection(own, peer, kConnectDeadline)) {
+        removePort(port);
+        return nullptr;
+    }
+    return port;
+}
+
+void JackEngine::removePort(const std::shared_ptr<JackPort>& port)
+{
+    port->gate.close();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    unregisterLocked(*port);
+}
+
+bool JackEngine::waitForConnection(const std::string& own, const std::string& peer, std::chrono::milliseconds deadline)
+{
+    // The server adopts a new connection at the start of a process cycle; until then nothing sent
+    // would travel through it. The lock is let go between looks so that listing is not held up.
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_client || m_lost.load())
+                return false;
+            const jack_port_t* port = jack_port_by_name(m_client, own.c_str());
+            if (!port || !jack_port_by_name(m_client, peer.c_str()))
+                return false;
+            if (jack_port_connected_to(port, peer.c_str()))
+                return true;
+        }
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+bool JackEngine::isConnected(const JackPort& port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return port.port && !m_lost.load() && jack_port_connected(port.port) > 0;
+}
+
+// ---- Sending ------------------------------------------------------------------------------------------
+
+bool JackEngine::send(JackPort& port, const std::uint8_t* bytes, std::size_t length)
+{
+    if (length == 0 || !bytes || port.receives)
+        return false;
+    std::size_t largest = m_maxEvent.load();
+    if (largest == 0) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        largest = m_bufferEstimate;
+    }
+    if (length > largest || m_lost.load())
+        return false;
+    std::lock_guard<std::mutex> lock(port.sendMutex);
+    // A message the process callback had to give up on is reported to the next send.
+    const std::uint64_t lost = port.lost.load();
+    if (lost != port.lostReported) {
+        port.lostReported = lost;
+        return false;
+    }
+    if (!writeMessage(port.queue, bytes, static_cast<std::uint32_t>(length)))
+        return false;
+    port.queued.fetch_add(1);
+    return true;
+}
+
+bool JackEngine::waitUntilConsumed(const JackPort& port, std::chrono::milliseconds deadline)
+{
+    const std::uint64_t wanted = port.queued.load();
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (port.consumed.load() < wanted) {
+        if (m_lost.load() || std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// ---- The process callback (JACK's real-time thread: no lock, no allocation) ---------------------------
+
+int JackEngine::process(std::uint32_t frames, void* self)
+{
+    auto* engine = static_cast<JackEngine*>(self);
+    engine->m_inCycle.store(true);
+    const Served* served = engine->m_served.load();
+    bool arrived = false;
+    for (JackPort* port : served->ports) {
+        void* buffer = jack_port_get_buffer(port->port, frames);
+        if (!buffer)
+            continue;
+        if (port->receives) {
+            const std::uint32_t count = jack_midi_get_event_count(buffer);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                jack_midi_event_t event;
+                if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0)
+                    continue;
+                if (writeMessage(port->queue, event.buffer, static_cast<std::uint32_t>(event.size)))
+                    arrived = true;
+                else
+                    port->dropped.fetch_add(1);
+            }
+            continue;
+        }
+        jack_midi_clear_buffer(buffer);
+        const std::size_t empty = jack_midi_max_event_size(buffer);
+        engine->m_maxEvent.store(empty);
+        bool wrote = false;
+        while (const std::uint32_t length = nextMessage(port->queue)) {
+            // A message that does not fit waits for the next cycle's empty buffer; one that does not fit
+            // an empty buffer either can never go, and its sender hears of it.
+            if (length > jack_midi_max_event_size(buffer)) {
+                if (wrote)
+                    break;
+                jack_ringbuffer_read_advance(port->queue, kHeader + length);
+                port->lost.fetch_add(1);
+                port->consumed.fetch_add(1);
+                continue;
+            }
+            jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, length);
+            if (!data)
+                break;
+            jack_ringbuffer_read_advance(port->queue, kHeader);
+            jack_ringbuffer_read(port->queue, reinterpret_cast<char*>(data), length);
+            port->consumed.fetch_add(1);
+            wrote = true;
+        }
+    }
+    if (arrived)
+        sem_post(&engine->m_arrived);
+    engine->m_cycles.fetch_add(1);
+    engine->m_inCycle.store(false);
+    return 0;
+}
+
+// ---- The reader thread --------------------------------------------------------------------------------
+
+void JackEngine::readUntilStopped()
+{
+    std::vector<std::uint8_t> message;
+    std::vector<std::shared_ptr<JackPort>> inputs;
+    while (!m_stopping.load()) {
+        // Timed, so that bytes a cycle queued just before a port list change are not left waiting.
+        timespec until{};
+        clock_gettime(CLOCK_REALTIME, &until);
+        until.tv_nsec += 100 * 1000 * 1000;
+        if (until.tv_nsec >= 1000 * 1000 * 1000) {
+            until.tv_sec += 1;
+            until.tv_nsec -= 1000 * 1000 * 1000;
+        }
+        sem_timedwait(&m_arrived, &until);
+        if (m_stopping.load())
+            break;
+        inputs.clear();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (const auto& port : m_ports) {
+                if (port->receives)
+                    inputs.push_back(port);
+            }
+        }
+        for (const auto& port : inputs) {
+            while (const std::uint32_t length = nextMessage(port->queue)) {
+                message.resize(length);
+                jack_ringbuffer_read_advance(port->queue, kHeader);
+                jack_ringbuffer_read(port->queue, reinterpret_cast<char*>(message.data()), length);
+                deliver(*port, message.data(), length);
+            }
+        }
+        inputs.clear();
+    }
+}
+
+void JackEngine::deliver(JackPort& port, const std::uint8_t* bytes, std::size_t length)
+{
+    if (port.keepLog)
+        port.log.add(bytes, length);
+    port.gate.run([&] {
+        ReceiveCallback callback;
+        {
+            std::lock_guard<std::mutex> lock(port.callbackMutex);
+            callback = port.callback;
+        }
+        if (callback)
+            callback(bytes, length);
+    });
+}
+
+// ---- The link keeper ----------------------------------------------------------------------------------
+
+void JackEngine::keepLinksUntilStopped()
+{
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_relinkMutex);
+            m_relinkWake.wait(lock, [&] { return m_relinkWanted; });
+            m_relinkWanted = false;
+        }
+        if (m_stopping.load())
+            return;
+        relinkAll();
+    }
+}
+
+// Connects every link whose peer's names are present again to the port of those names.
+void JackEngine::relinkAll()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_client || m_lost.load())
+        return;
+    auto present = [&](bool sources) {
+        std::vector<std::pair<std::string, EndpointInfo>> list;
+        const char** ports =
+            jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
+        if (!ports)
+            return list;
+        for (const char** port = ports; *port; ++port) {
+            if (!isLinkPort(*port, PortNaming::Jack))
+                list.emplace_back(*port, splitSystemPortName(*port, PortNaming::Jack));
+        }
+        jack_free(ports);
+        return list;
+    };
+    const auto sources = present(true);
+    const auto destinations = present(false);
+    for (const auto& port : m_ports) {
+        if (!port->isLink || !port->port)
+            continue;
+        int occurrence = port->target.occurrence;
+        for (const auto& [name, parts] : port->receives ? sources : destinations) {
+            if (parts.deviceName != port->target.deviceName || parts.endpointName != port->target.endpointName ||
+                occurrence-- != 0)
+                continue;
+            if (!jack_port_connected_to(port->port, name.c_str())) {
+                const char* own = jack_port_name(port->port);
+                if (port->receives)
+                    jack_connect(m_client, name.c_str(), own);
+                else
+                    jack_connect(m_client, own, name.c_str());
+            }
+            break;
+        }
+    }
+}
+
+} // namespace kwmidi::detail

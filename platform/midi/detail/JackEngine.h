@@ -1,0 +1,144 @@
+#pragma once
+
+#include "MidiSystem.h"
+#include "detail/CallbackGate.h"
+#include "detail/ReceivedLog.h"
+
+#include <jack/jack.h>
+#include <jack/ringbuffer.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <semaphore.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kwmidi::detail {
+
+// The endpoint a link follows: its device and endpoint names, and which of the ports of equal names.
+struct LinkTarget
+{
+    std::string deviceName;
+    std::string endpointName;
+    int occurrence = 0;
+};
+
+// One port of ours on the server, with the queue between it and the process callback. Bytes travel
+// through the queue as whole messages (a 32-bit length, then the bytes), each written with one
+// advance of the queue, so the reader never sees half a message.
+struct JackPort
+{
+    explicit JackPort(bool receives, std::size_t queueBytes);
+    ~JackPort();
+    JackPort(const JackPort&) = delete;
+    JackPort& operator=(const JackPort&) = delete;
+
+    const bool receives; // a JACK input port: bytes arrive through it
+    jack_ringbuffer_t* queue = nullptr;
+    jack_port_t* port = nullptr; // null once unregistered or the server went away (guarded by the engine's mutex)
+
+    // Receiving (reader thread; the callback may be replaced from any thread).
+    CallbackGate gate;
+    std::mutex callbackMutex;
+    ReceiveCallback callback;
+    bool keepLog = false;
+    ReceivedLog log;
+    std::atomic<std::uint64_t> dropped{0}; // messages the queue had no room for
+
+    // Sending (one sender at a time under sendMutex; the process callback consumes).
+    std::mutex sendMutex;
+    std::atomic<std::uint64_t> queued{0};
+    std::atomic<std::uint64_t> consumed{0};
+    std::atomic<std::uint64_t> lost{0}; // messages the port buffer could never take
+    std::uint64_t lostReported = 0;     // under sendMutex
+
+    // A link's peer, when the port is one (guarded by the engine's mutex).
+    bool isLink = false;
+    LinkTarget target;
+};
+
+// Everything of the process's one JACK client, shared with its two threads so that the facade may go
+// away on one of them (a receive callback that drops the last reference). Any thread; the process
+// callback runs on JACK's real-time thread and takes no lock and allocates nothing.
+class JackEngine : public std::enable_shared_from_this<JackEngine>
+{
+public:
+    explicit JackEngine(std::string name);
+    ~JackEngine();
+
+    // Starts the reader and the link keeper; they hold the engine until stop().
+    void start();
+    // Ends both threads (detaching the caller's own, which then ends by itself).
+    void stop();
+
+    bool reachable();
+    // Full names of the MIDI ports others publish in one direction, our links left out.
+    std::vector<std::string> endpointPorts(bool sources);
+    // The full name at index of the list last handed out for the direction (listed now if none was).
+    std::string listedPort(bool sources, int index, LinkTarget* target);
+    void remember(bool sources, std::vector<std::string> names);
+    std::string clientName();
+
+    // A port of ours; null when the server refuses it. A link is connected to the port named peer (a
+    // full name) and waited for until the server runs the connection.
+    std::shared_ptr<JackPort> addEndpoint(bool receives, const std::string& shortName);
+    std::shared_ptr<JackPort> addLink(bool receives, const std::string& peer, const LinkTarget& target);
+    void removePort(const std::shared_ptr<JackPort>& port);
+
+    bool isConnected(const JackPort& port);
+    // Queues one message for the process callback; false when it cannot go (see OutputConnection).
+    bool send(JackPort& port, const std::uint8_t* bytes, std::size_t length);
+    bool waitUntilConsumed(const JackPort& port, std::chrono::milliseconds deadline);
+
+private:
+    bool openLocked();
+    std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName);
+    void unregisterLocked(JackPort& port);
+    // Publishes the ports the process callback serves and waits until it no longer uses the old list.
+    void publishLocked();
+    bool waitForConnection(const std::string& own, const std::string& peer, std::chrono::milliseconds deadline);
+    void relinkAll();
+    void readUntilStopped();
+    void keepLinksUntilStopped();
+    void deliver(JackPort& port, const std::uint8_t* bytes, std::size_t length);
+
+    static int process(std::uint32_t frames, void* self);
+    static void onShutdown(void* self);
+    static void onPortRegistration(std::uint32_t port, int registered, void* self);
+
+    const std::string m_wantedName;
+    std::mutex m_mutex; // guards the client, the port lists and the listings; serialises our server calls
+    jack_client_t* m_client = nullptr;
+    std::string m_clientName;
+    std::atomic<bool> m_lost{false};
+    std::vector<std::shared_ptr<JackPort>> m_ports;
+    std::vector<std::string> m_listed[2]; // sources, destinations
+    bool m_haveListed[2] = {false, false};
+    unsigned m_linkSerial = 0;
+    std::size_t m_bufferEstimate = 0; // the largest message a port buffer takes, before a cycle told
+
+    // The process callback's list of ports: replaced whole, the old one freed once no cycle uses it.
+    struct Served
+    {
+        std::vector<JackPort*> ports;
+    };
+    std::atomic<Served*> m_served{nullptr};
+    std::atomic<bool> m_inCycle{false};
+    std::atomic<std::uint64_t> m_cycles{0};
+    std::atomic<std::size_t> m_maxEvent{0};
+
+    sem_t m_arrived; // posted by the process callback when bytes came in
+    std::mutex m_relinkMutex;
+    std::condition_variable m_relinkWake;
+    bool m_relinkWanted = false;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_reader;
+    std::thread m_keeper;
+};
+
+} // namespace kwmidi::detail

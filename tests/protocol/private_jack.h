@@ -1,0 +1,78 @@
+#pragma once
+
+#include "TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QString>
+#include <QThread>
+
+#include <chrono>
+
+namespace simtest {
+
+// A JACK server with the dummy driver of the test's own, named after the shared test server, so that a
+// long run can use short periods (fast round trips) without loading the server other tests use. This
+// process and the programs it starts use it: start() points JACK_DEFAULT_SERVER at it, before any MIDI
+// client of this process is made. It runs synchronously, as the shared one does (see scripts/jack-env).
+class PrivateJackServer
+{
+public:
+    ~PrivateJackServer()
+    {
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.terminate();
+            if (!m_server.waitForFinished(10000)) {
+                m_server.kill();
+                m_server.waitForFinished(5000);
+            }
+        }
+    }
+
+    // False (with the reason) when jackd is missing or the server never answered.
+    bool start(int periodFrames, QString* why)
+    {
+        const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
+        if (jackd.isEmpty()) {
+            *why = QStringLiteral("jackd is not installed");
+            return false;
+        }
+        const QString shared = qEnvironmentVariable("JACK_DEFAULT_SERVER", QStringLiteral("default"));
+        m_name = shared + QStringLiteral("-own-%1").arg(QCoreApplication::applicationPid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.setStandardOutputFile(kwtest::isolatedRoot() + "/private-jackd.log");
+        m_server.start(jackd, {"--no-realtime", "--sync", "-n", m_name, "-d", "dummy", "-r", "48000", "-p",
+                               QString::number(periodFrames)});
+        if (!m_server.waitForStarted(10000)) {
+            *why = QStringLiteral("jackd did not start");
+            return false;
+        }
+        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
+        qputenv("JACK_NO_START_SERVER", "1");
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < until) {
+            QProcess probe;
+            probe.setStandardOutputFile(QProcess::nullDevice());
+            probe.setStandardErrorFile(QProcess::nullDevice());
+            probe.start(QStringLiteral("jack_lsp"), {});
+            if (probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+                return true;
+            if (m_server.state() == QProcess::NotRunning)
+                break;
+            QThread::msleep(100);
+        }
+        *why = QStringLiteral("the JACK server %1 never answered").arg(m_name);
+        return false;
+    }
+
+private:
+    QProcess m_server;
+    QString m_name;
+};
+
+} // namespace simtest
