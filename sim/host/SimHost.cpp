@@ -46,7 +46,8 @@ SimHost::SimHost()
       m_instruments(makeHostObject<SimInstrumentRack>(m_registry)),
       m_actions(makeHostObject<SimActionManager>(m_registry)),
       m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer, m_instruments)),
-      m_translation(std::make_shared<SimTranslation>())
+      m_translation(std::make_shared<SimTranslation>()), m_gui(makeHostObject<SimGuiDescription>(m_registry)),
+      m_menuBar(makeHostObject<SimHostMenuBar>(m_registry, m_actions)), m_alert(makeHostObject<SimAlert>(m_registry))
 {
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
     m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
@@ -74,6 +75,10 @@ SimHost::SimHost()
     m_registry->addClass(ITranslator::iid, translator);
     m_devices->addDevice(m_mixer);
     m_devices->addDevice(m_instruments);
+    m_registry->addService(m_gui->unknown(), {IGuiDescription::iid});
+    m_registry->addService(m_menuBar->unknown(), {IHostMenuBar::iid});
+    m_registry->addService(m_alert->unknown(), {IAlert::iid});
+    addPanelValueClasses(*m_registry);
 }
 
 SimHost::~SimHost()
@@ -81,6 +86,9 @@ SimHost::~SimHost()
     unload();
     m_registry->dropPosted();
     m_registry->clearClasses();
+    m_alert->release();
+    m_menuBar->release();
+    m_gui->release();
     m_projects->release();
     m_actions->release();
     m_instruments->release();
@@ -142,7 +150,9 @@ bool SimHost::attach(IPluginFactory* factory)
 
 void SimHost::unload()
 {
-    // The host's threads stop calling the devices, and the devices go, while their code is still there.
+    // The host's threads stop calling the devices, and the devices go, while their code is still there;
+    // so do the panel windows with their controllers.
+    m_gui->closeAll();
     m_midi->stop();
     m_devices->removeRemoteDevices();
     if (m_factory)

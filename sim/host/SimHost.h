@@ -3,9 +3,12 @@
 #include "HostModel.h"
 #include "PluginFactory.h"
 #include "SimActionManager.h"
+#include "SimAlert.h"
 #include "SimApplication.h"
 #include "SimDefaultPool.h"
 #include "SimDeviceList.h"
+#include "SimGuiDescription.h"
+#include "SimHostMenuBar.h"
 #include "SimHostContext.h"
 #include "SimInstruments.h"
 #include "SimMidiInput.h"
@@ -52,7 +55,7 @@ public:
     // Uses the factory of an extension linked into this program (a reference is added), for tests that
     // look into the extension while the host drives it.
     bool attach(Quorvane::IPluginFactory* factory);
-    // Removes every device, releases the factory, runs bundleExit and unloads the library; harmless
+    // Closes the panel windows still open, removes every device, releases the factory, runs bundleExit and unloads the library; harmless
     // when nothing is loaded.
     void unload();
     bool isLoaded() const { return m_factory != nullptr; }
@@ -86,6 +89,10 @@ public:
     SimInstrumentRack& instruments() const { return *m_instruments; }
     SimActionManager& actions() const { return *m_actions; }
     SimTranslation& translation() const { return *m_translation; }
+    // Host-drawn panels (their descriptions and windows), the host's menu bar and its message boxes.
+    SimGuiDescription& gui() const { return *m_gui; }
+    SimHostMenuBar& menuBar() const { return *m_menuBar; }
+    SimAlert& alert() const { return *m_alert; }
 
     HostRegistry& registry() const { return *m_registry; }
     ManualClock& clock() const { return m_registry->clock(); }
@@ -115,6 +122,9 @@ private:
     SimActionManager* m_actions;
     SimProjectInformation* m_projects;
     std::shared_ptr<SimTranslation> m_translation;
+    SimGuiDescription* m_gui;
+    SimHostMenuBar* m_menuBar;
+    SimAlert* m_alert;
 };
 
 // Prints what `dbhost list` prints for a loaded host; returns the number of classes.

@@ -112,23 +112,27 @@ tresult SimActionManager::removeAction(const char* category, const char* action)
     return kResultOk;
 }
 
+tresult SimActionManager::offerToHandlers(const char* category, const char* action)
+{
+    std::vector<IActionHandler*> handlers;
+    {
+        std::lock_guard lock(m_mutex);
+        handlers = m_handlers;
+    }
+    // The first handler that takes the action carries it out.
+    for (IActionHandler* handler : handlers)
+        if (handler->handleAction(category, action, false) == kResultOk)
+            return kResultOk;
+    return kResultFalse;
+}
+
 tresult SimActionManager::performAction(const char* category, const char* action)
 {
     hostThreadOnly("IActionManager::performAction");
     if (!category || !action)
         return kInvalidArgument;
-    if (isAdded(category, action)) {
-        std::vector<IActionHandler*> handlers;
-        {
-            std::lock_guard lock(m_mutex);
-            handlers = m_handlers;
-        }
-        // The first handler that takes the action carries it out.
-        for (IActionHandler* handler : handlers)
-            if (handler->handleAction(category, action, false) == kResultOk)
-                return kResultOk;
-        return kResultFalse;
-    }
+    if (isAdded(category, action))
+        return offerToHandlers(category, action);
     if (!isCommand(category, action))
         return kResultFalse;
     std::function<void(const std::string&)> handler;

@@ -31,6 +31,8 @@ public:
     int32 getActionIndex(int32 category, const char* name) override;
 
     // Host side.
+    // Offers a command to the registered handlers (as a menu item bound to it does); kResultOk when one took it.
+    tresult offerToHandlers(const char* category, const char* action);
     // One more command of the host's own.
     void addCommand(const std::string& category, const std::string& action);
     // The extensions' actions as they were added: "category/action".
