@@ -17,14 +17,6 @@ using simhost::TrackKind;
 
 namespace {
 
-SimDevice* part(SimDevice* device, const std::string& name)
-{
-    for (SimDevice* sub : device->subDevices())
-        if (sub->name() == name)
-            return sub;
-    return nullptr;
-}
-
 // The Virlux template at the synthesizer (template 0): instrument parameters, track parameters, a quick
 // control, one parameter the instrument lacks, no parameter, and a knob that repeats another's.
 const std::initializer_list<const char*> kVirluxTemplate = {
