@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Rig rig;
     std::size_t i = 0;
     while (i < size) {
-        const std::size_t length = std::min<std::size_t>(data[i++] & 0x3F, size - i);
+        const std::size_t wanted = data[i++] & 0x3F;
+        const std::size_t length = std::min(wanted, size - i);
         rig.input->inject(std::vector<std::uint8_t>(data + i, data + i + length));
         i += length;
     }
