@@ -101,7 +101,8 @@ private:
     std::vector<std::string> m_stagedPageNames;
     bool m_loadResult = true;
     std::vector<std::string> m_loadableModelNames;
-    // The read in progress: inside the root element, and whether an element was refused.
+    // The read in progress: inside the root element, the root ended, and whether an element was refused.
     int m_rootDepth = 0;
+    bool m_rootEnded = false;
     bool m_readRefused = false;
 };

@@ -1,14 +1,14 @@
-// The setup panel controller until the setup data and panel exist: the user-command pages hold the
-// factory commands in memory, the current page starts at 0 and the options at their defaults, and no
-// panel opens. Commands are performed and the setup command registered through the host's action
-// manager, as the full controller does.
+// The setup panel controller until the panel exists: the user-command pages and options are the setup
+// data's (kept in the host's preference pool), and no panel opens. Commands are performed and the setup
+// command registered through the host's action manager, as the full controller does.
+#include "CExtSetupInfo.h"
 #include "ExtSetupController.h"
 
 #include "FRef.h"
 #include "HostCommands.h"
 
 #include <new>
-#include <vector>
+#include <string>
 
 using namespace Quorvane;
 
@@ -20,24 +20,23 @@ constexpr const char* kNoCommand = "---";
 class ExtSetupStandIn : public ExtSetupController
 {
 public:
+    explicit ExtSetupStandIn(const char* model) : m_model(model ? model : "") {}
+
     bool Initialize(IHostClasses* hostClasses, const char16* panelFile, const char16*, int pages, int buttons,
                     const char* const* buttonNames, const char* const* pageNames,
                     const SUserCommandInfo* defaults) override
     {
-        if (!hostClasses || !panelFile || !buttonNames || !defaults || pages <= 0 || buttons <= 0)
+        m_info.Initialize(hostClasses, m_model.c_str(), pages, buttons, buttonNames, pageNames, defaults);
+        if (!hostClasses || !panelFile || m_info.GetNumberOfPages() <= 0)
             return false;
         m_hostClasses = FRef<IHostClasses>::share(hostClasses);
-        m_buttons = buttons;
-        m_commands.assign(defaults, defaults + pages * buttons);
-        m_pageNames.clear();
-        for (int page = 0; page < pages; ++page)
-            m_pageNames.emplace_back(pageNames && pageNames[page] ? pageNames[page] : "");
-        m_page = 0;
         return true;
     }
 
     bool Terminate() override
     {
+        // The pages go to the pool while the host is still there to take them.
+        m_info.Terminate();
         bool removed = true;
         if (!m_category.empty()) {
             FRef<IActionManager> actions = createRef<IActionManager>(m_hostClasses.get());
@@ -67,8 +66,11 @@ public:
             m_monitor = monitor;
     }
 
-    void SetInfoForFile(const char*, const char*, DAWInfo*) override {}
-    void AddLoadableModelName(const char*) override {}
+    void SetInfoForFile(const char* model, const char* version, DAWInfo* hostInformation) override
+    {
+        m_info.SetInfoForFile(model, version, hostInformation);
+    }
+    void AddLoadableModelName(const char* model) override { m_info.AddLoadableModelName(model); }
     bool SwitchPanelOpenClose(const char*, unsigned char, unsigned char, IExtSetupInfoMonitor*) override
     {
         return false;
@@ -76,61 +78,36 @@ public:
 
     bool PerformAction(int button) override
     {
-        const SUserCommandInfo* command = current(button);
-        if (!command || !command->isComplete() || command->category == kNoCommand)
+        SUserCommandInfo command;
+        if (!m_info.GetUserCommandInfo(button, command) || !command.isComplete() || command.category == kNoCommand)
             return false;
         FRef<IActionManager> actions = createRef<IActionManager>(m_hostClasses.get());
-        return actions && actions->performAction(command->category.c_str(), command->action.c_str()) == kResultOk;
+        return actions && actions->performAction(command.category.c_str(), command.action.c_str()) == kResultOk;
     }
 
     bool GetDisplayName(int button, std::string& name) override
     {
-        const SUserCommandInfo* command = current(button);
-        if (!command || !command->isComplete())
+        SUserCommandInfo command;
+        if (!m_info.GetUserCommandInfo(button, command) || !command.isComplete())
             return false;
-        name = command->displayName;
+        name = command.displayName;
         return true;
     }
 
     void SetUserCommandPageIndex(int page) override
     {
-        if (page < 0 || page >= static_cast<int>(m_pageNames.size()) || page == m_page)
-            return;
-        m_page = page;
-        if (m_monitor)
+        if (m_info.SetPageIndex(page) && m_monitor)
             m_monitor->PageIndexChanged();
     }
 
-    int GetUserCommandPageIndex() override { return m_page; }
-
-    std::string GetCurrentPageName() override
-    {
-        return m_page < static_cast<int>(m_pageNames.size()) ? m_pageNames[static_cast<std::size_t>(m_page)]
-                                                             : std::string();
-    }
-
-    bool GetOptionFlagData(int index, bool* on) override
-    {
-        if (!on || index < 0 || index > kJogStopOption)
-            return false;
-        *on = true; // both options are on until the setup data keeps them
-        return true;
-    }
+    int GetUserCommandPageIndex() override { return m_info.GetPageIndex(); }
+    std::string GetCurrentPageName() override { return m_info.GetCurrentPageName(); }
+    bool GetOptionFlagData(int index, bool* on) override { return m_info.GetFlagState(index, on); }
 
 private:
-    const SUserCommandInfo* current(int button) const
-    {
-        if (button < 0 || button >= m_buttons)
-            return nullptr;
-        const std::size_t row = static_cast<std::size_t>(m_page * m_buttons + button);
-        return row < m_commands.size() ? &m_commands[row] : nullptr;
-    }
-
+    std::string m_model;
+    CExtSetupInfo m_info;
     FRef<IHostClasses> m_hostClasses;
-    int m_buttons = 0;
-    std::vector<SUserCommandInfo> m_commands;
-    std::vector<std::string> m_pageNames;
-    int m_page = 0;
     std::string m_category;
     std::string m_action;
     IExtSetupInfoMonitor* m_monitor = nullptr;
@@ -138,7 +115,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ExtSetupController> makeExtSetupController(const char*, void*)
+std::unique_ptr<ExtSetupController> makeExtSetupController(const char* model, void*)
 {
-    return std::unique_ptr<ExtSetupController>(new (std::nothrow) ExtSetupStandIn);
+    return std::unique_ptr<ExtSetupController>(new (std::nothrow) ExtSetupStandIn(model));
 }
