@@ -58,8 +58,8 @@ void PValueContainer::link(IValue* value, int32 tag)
         value->connect(m_controller, tag);
 }
 
-void PValueContainer::setDefaultAndFlags(IValue* value, const float* defaultValue, int32 flags1, bool on1,
-                                         int32 flags2, bool on2)
+void PValueContainer::setDefaultAndFlags(IValue* value, const float* defaultValue, int32 flags1, bool on1, int32 flags2,
+                                         bool on2)
 {
     FRef<IValue2> value2 = queryRef<IValue2>(value);
     if (!value2)

@@ -8,8 +8,8 @@
 #include "SimDefaultPool.h"
 #include "SimDeviceList.h"
 #include "SimGuiDescription.h"
-#include "SimHostMenuBar.h"
 #include "SimHostContext.h"
+#include "SimHostMenuBar.h"
 #include "SimInstruments.h"
 #include "SimMidiInput.h"
 #include "SimMixer.h"
@@ -55,8 +55,8 @@ public:
     // Uses the factory of an extension linked into this program (a reference is added), for tests that
     // look into the extension while the host drives it.
     bool attach(Quorvane::IPluginFactory* factory);
-    // Closes the panel windows still open, removes every device, releases the factory, runs bundleExit and unloads the library; harmless
-    // when nothing is loaded.
+    // Closes the panel windows still open, removes every device, releases the factory, runs bundleExit and unloads the
+    // library; harmless when nothing is loaded.
     void unload();
     bool isLoaded() const { return m_factory != nullptr; }
 

@@ -7,6 +7,9 @@
 //                                         and idles every 10 ms, printing what the device sends and gets and
 //                                         the parameters the extension changes; "select <track>" on standard
 //                                         input selects a track; until end of input, a signal or N seconds
+//   dbhost panel [<library>]              opens the extension's setup panel (against the simulated synthesizer
+//                                         in this process) and reads the user's commands on standard input:
+//                                         press, select, set, show, ... ("help" lists them)
 #include "DbHostSession.h"
 #include "SimSynthPorts.h"
 
@@ -21,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -45,7 +49,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: dbhost list <library>\n"
                          "       dbhost scenario <library> startup|controls|dial|template\n"
-                         "       dbhost run <library> [--seconds N]\n");
+                         "       dbhost run <library> [--seconds N]\n"
+                         "       dbhost panel [<library>]\n");
     return 2;
 }
 
@@ -160,6 +165,121 @@ int scenario(simhost::DbHostSession& session, const std::string& name)
     return 0;
 }
 
+constexpr const char* kSetupMenuItem = "Devices/ZELK6/ZELK8 Extension Setup";
+constexpr const char* kPanelHelp =
+    "press <view>            press a button, switch a toggle, choose a tab, page or button\n"
+    "select <view> <entry>   choose an entry of a menu by its text or number\n"
+    "set <view> <text>       type a text into a field\n"
+    "show                    the panel's views as the user sees them\n"
+    "entries <view>          the entries of a menu\n"
+    "answer reset|cancel     the answer to the next message box (the first button otherwise)\n"
+    "synth <command>         a command at the synthesizer (\"synth press f1\", \"synth display\")\n"
+    "menu                    chooses the panel's menu item (closes the panel, or opens it)\n";
+
+// What the synthesizer's display shows of the user commands: the page name and the six button names.
+std::string commandLine(const zelksim::RemoteDisplay& display)
+{
+    std::string line = "synth shows: page \"" + display.page + "\":";
+    for (const std::string& name : display.buttons)
+        line += " [" + name + "]";
+    return line;
+}
+
+// The extension's setup panel, driven by the user's commands on standard input. Prints the panel after
+// "show", each host command carried out, each message box with the answer given, and each change of what
+// the synthesizer shows of the user commands.
+int panelFrontEnd(simhost::DbHostSession& session)
+{
+    simhost::SimHost& host = session.host();
+    simhost::SimSynthPorts synth(host.ports(), kDeviceName);
+    synth.command("fill 1");
+    if (session.detect() != 0)
+        return 1;
+    session.openDevices();
+    std::size_t performed = 0;
+    std::string shown;
+    const auto settle = [&] {
+        for (int turn = 0; turn < 20; ++turn) {
+            host.idle();
+            synth.pump();
+            host.waitForMidiInput(10s);
+            std::this_thread::sleep_for(1ms); // the extension's workers hand messages on meanwhile
+        }
+        const std::vector<std::string> commands = host.actions().performed();
+        for (; performed < commands.size(); ++performed)
+            session.say("host performs: " + commands[performed]);
+        const std::string now = commandLine(synth.display());
+        if (now != shown)
+            session.say(now);
+        shown = now;
+    };
+    if (!idleUntil(session, synth, [&] { return !host.menuBar().items().empty(); })) {
+        std::fprintf(stderr, "dbhost: the extension added no menu item for its setup panel\n");
+        return 1;
+    }
+    settle();
+    int answer = 0;
+    host.alert().setAnswerer([&](const simhost::SimAlert::Message& message) {
+        const int given = answer;
+        answer = 0;
+        session.say("host asks: \"" + simhost::asciiText8(message.text) + "\" [" +
+                    simhost::asciiText8(message.button1) + "] [" + simhost::asciiText8(message.button2) + "] -> " +
+                    simhost::asciiText8(given == 0 ? message.button1 : message.button2));
+        return given;
+    });
+    session.say(std::string("host: chooses ") + kSetupMenuItem);
+    host.menuBar().choose(kSetupMenuItem);
+    settle();
+    for (std::string line; std::getline(std::cin, line);) {
+        std::istringstream words(line);
+        std::string command, view;
+        words >> command >> view;
+        std::string rest;
+        std::getline(words >> std::ws, rest);
+        simhost::SimPanelWindow* window = host.gui().window();
+        std::string error;
+        bool ok = true;
+        if (command.empty() || command[0] == '#') {
+            continue;
+        } else if (command == "help") {
+            std::fputs(kPanelHelp, stdout);
+        } else if (command == "menu") {
+            ok = host.menuBar().choose(kSetupMenuItem);
+            error = "the menu item did nothing";
+        } else if (command == "synth") {
+            synthCommand(session, synth, view + (rest.empty() ? "" : " " + rest));
+            if (view == "display")
+                showDisplay(session, synth);
+        } else if (command == "answer" && (view == "reset" || view == "cancel")) {
+            answer = view == "reset" ? 0 : 1;
+        } else if (!window) {
+            ok = false;
+            error = "the panel is not open (\"menu\" opens it)";
+        } else if (command == "show") {
+            std::fputs(window->describe().c_str(), stdout);
+        } else if (command == "entries") {
+            const std::string entries = window->entries(view, &error);
+            ok = error.empty();
+            std::fputs(entries.c_str(), stdout);
+        } else if (command == "press" && rest.empty()) {
+            ok = window->press(view, &error);
+        } else if (command == "select" && !rest.empty()) {
+            ok = window->select(view, rest, &error);
+        } else if (command == "set") {
+            ok = window->setText(view, simhost::asciiText16(rest), &error);
+        } else {
+            ok = false;
+            error = "dbhost panel understands:\n" + std::string(kPanelHelp);
+        }
+        if (!ok)
+            session.say("panel: " + error);
+        settle();
+        std::fflush(stdout);
+    }
+    session.close();
+    return 0;
+}
+
 #ifdef DBHOST_WITH_MIDI
 int run(simhost::DbHostSession& session, int seconds)
 {
@@ -216,10 +336,12 @@ int run(simhost::DbHostSession& session, int seconds)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3)
+    // The panel front end finds the library built beside it when none is named.
+    const bool panel = argc >= 2 && std::strcmp(argv[1], "panel") == 0;
+    if (argc < 3 && !(panel && argc == 2 && std::strlen(DBHOST_DEFAULT_LIBRARY) > 0))
         return usage();
     const std::string command = argv[1];
-    const std::string library = argv[2];
+    const std::string library = argc >= 3 ? argv[2] : DBHOST_DEFAULT_LIBRARY;
     if (command == "list" && argc == 3) {
         simhost::SimHost host;
         std::string error;
@@ -231,7 +353,7 @@ int main(int argc, char** argv)
         host.unload();
         return 0;
     }
-    if (command != "scenario" && command != "run")
+    if (command != "scenario" && command != "run" && command != "panel")
         return usage();
 
     std::signal(SIGINT, onSignal);
@@ -251,6 +373,8 @@ int main(int argc, char** argv)
     int result = 2;
     if (command == "scenario" && argc == 4) {
         result = scenario(session, argv[3]);
+    } else if (panel && argc <= 3) {
+        result = panelFrontEnd(session);
     } else if (command == "run") {
         int seconds = 3600;
         if (argc == 5 && std::strcmp(argv[3], "--seconds") == 0)

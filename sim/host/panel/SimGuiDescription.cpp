@@ -97,12 +97,19 @@ IWindow* SimGuiDescription::createWindow(const char* panelName, IPlugController*
     hostThreadOnly("IGuiDescription::createWindow");
     if (!panelName || !controller)
         return nullptr;
+    SimPanelDescription description;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto panel = std::find_if(m_panels.begin(), m_panels.end(),
+                                        [&](const SimPanelDescription& known) { return known.name == panelName; });
+        if (panel == m_panels.end())
+            return nullptr;
+        description = *panel;
+    }
+    // The window takes its reference to the controller outside the lock: that calls into the extension.
+    auto* window =
+        makeHostObject<SimPanelWindow>(registry().shared_from_this(), this, std::move(description), controller);
     std::lock_guard lock(m_mutex);
-    const auto panel = std::find_if(m_panels.begin(), m_panels.end(),
-                                    [&](const SimPanelDescription& known) { return known.name == panelName; });
-    if (panel == m_panels.end())
-        return nullptr;
-    auto* window = makeHostObject<SimPanelWindow>(registry().shared_from_this(), this, *panel, controller);
     m_windows.push_back(window);
     return window;
 }

@@ -88,6 +88,8 @@ tresult SimActionManager::addAction(const char* category, const char* action, co
         if (a.category == category && a.action == action)
             return kResultFalse;
     m_added.push_back({category, action, title ? title : u""});
+    // The host lists the extension's commands among its own (where the user assigns commands to keys).
+    addToCatalogueLocked(category, action);
     return kResultOk;
 }
 
@@ -102,6 +104,13 @@ tresult SimActionManager::removeAction(const char* category, const char* action)
     if (it == m_added.end())
         return kResultFalse;
     m_added.erase(it);
+    const auto listed =
+        std::find_if(m_catalogue.begin(), m_catalogue.end(), [&](const Category& c) { return c.name == category; });
+    if (listed != m_catalogue.end()) {
+        std::erase(listed->actions, std::string(action));
+        if (listed->actions.empty())
+            m_catalogue.erase(listed);
+    }
     return kResultOk;
 }
 
@@ -208,6 +217,11 @@ int32 SimActionManager::getActionIndex(int32 category, const char* name)
 void SimActionManager::addCommand(const std::string& category, const std::string& action)
 {
     std::lock_guard lock(m_mutex);
+    addToCatalogueLocked(category, action);
+}
+
+void SimActionManager::addToCatalogueLocked(const std::string& category, const std::string& action)
+{
     auto it =
         std::find_if(m_catalogue.begin(), m_catalogue.end(), [&](const Category& c) { return c.name == category; });
     if (it == m_catalogue.end())

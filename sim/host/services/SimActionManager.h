@@ -31,8 +31,6 @@ public:
     int32 getActionIndex(int32 category, const char* name) override;
 
     // Host side.
-    // Offers a command to the registered handlers (as a menu item bound to it does); kResultOk when one took it.
-    tresult offerToHandlers(const char* category, const char* action);
     // One more command of the host's own.
     void addCommand(const std::string& category, const std::string& action);
     // The extensions' actions as they were added: "category/action".
@@ -59,6 +57,9 @@ private:
     };
 
     bool isAdded(const std::string& category, const std::string& action);
+    void addToCatalogueLocked(const std::string& category, const std::string& action);
+    // Offers an extension's command to the registered handlers; kResultOk when one carried it out.
+    tresult offerToHandlers(const char* category, const char* action);
     bool isCommand(const std::string& category, const std::string& action);
 
     std::mutex m_mutex;

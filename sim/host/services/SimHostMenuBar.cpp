@@ -22,6 +22,10 @@ tresult SimHostMenuBar::addMenuItem(void* module, const char* menu, const char16
     std::string path = std::string(menu) + "/";
     for (const char16_t* c = text; *c; ++c)
         path.push_back(*c < 128 ? static_cast<char>(*c) : '?');
+    // The item's command is one more of the host's commands, carried out by the extension's handler.
+    const tresult added = m_actions->addAction(category, action, text);
+    if (added != kResultOk)
+        return added;
     std::lock_guard lock(m_mutex);
     m_items.push_back({module, path, category, action});
     return kResultOk;
@@ -30,8 +34,19 @@ tresult SimHostMenuBar::addMenuItem(void* module, const char* menu, const char16
 tresult SimHostMenuBar::removeMenuItems(void* module)
 {
     hostThreadOnly("IHostMenuBar::removeMenuItems");
-    std::lock_guard lock(m_mutex);
-    std::erase_if(m_items, [&](const Item& item) { return item.module == module; });
+    std::vector<Item> removed;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_items.begin(); it != m_items.end();)
+            if (it->module == module) {
+                removed.push_back(*it);
+                it = m_items.erase(it);
+            } else {
+                ++it;
+            }
+    }
+    for (const Item& item : removed)
+        m_actions->removeAction(item.category.c_str(), item.action.c_str());
     return kResultOk;
 }
 
@@ -56,7 +71,7 @@ bool SimHostMenuBar::choose(const std::string& path)
         category = it->category;
         action = it->action;
     }
-    return m_actions->offerToHandlers(category.c_str(), action.c_str()) == kResultOk;
+    return m_actions->performAction(category.c_str(), action.c_str()) == kResultOk;
 }
 
 } // namespace simhost

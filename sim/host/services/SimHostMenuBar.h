@@ -12,7 +12,8 @@ namespace simhost {
 class SimActionManager;
 
 // The host's menu bar: the items modules add under a menu, each bound to a command (category and
-// action) that choosing the item offers to the host's action handlers. Host thread.
+// action) that the host's action manager then lists and carries out through the action handlers, as
+// choosing the item does. Host thread.
 class SimHostMenuBar : public HostObject<Quorvane::IHostMenuBar>
 {
 public:

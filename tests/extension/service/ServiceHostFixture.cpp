@@ -1,5 +1,6 @@
 #include "ServiceHostFixture.h"
 
+#include "BundleEntry.h"
 #include "CNfunction.h"
 #include "ExtensionClasses.h"
 #include "ExtensionState.h"
@@ -7,6 +8,7 @@
 #include "ZELK_Detect.h"
 
 #include <cstdio>
+#include <dlfcn.h>
 #include <functional>
 #include <thread>
 
@@ -43,6 +45,11 @@ void ServiceHostTest::SetUp()
     // The process-wide state of the extension starts afresh, as in a host that just loaded it.
     g_isRemoteInstalled = false;
     gbRemoteDeviceAdded = false;
+    // The extension linked into the tests has no library of its own: the host finds its panel description in
+    // the build's resource folder.
+    if (!moduleHandle)
+        moduleHandle = dlopen(nullptr, RTLD_NOW);
+    host.gui().addResourceFolder(DIALBRIDGE_RESOURCE_DIR);
     IPluginFactory* factory = GetPluginFactory();
     ASSERT_TRUE(host.attach(factory));
     factory->release();
