@@ -68,7 +68,7 @@ TEST(SimHost, ContextOffersHostClassesAndTheApplication)
     ASSERT_NE(updates, nullptr);
     updates->release();
     void* none = reinterpret_cast<void*>(1);
-    EXPECT_EQ(classes->createInstance(IAlert::iid, &none), kNoInterface);
+    EXPECT_EQ(classes->createInstance(IDesktop::iid, &none), kNoInterface);
     EXPECT_EQ(none, nullptr);
     classes->release();
 
