@@ -1,5 +1,7 @@
 #include "SimGuiDescription.h"
 
+#include "SimValue.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -12,14 +14,6 @@ using namespace Quorvane;
 namespace simhost {
 
 namespace {
-
-std::string text8(const char16_t* text)
-{
-    std::string result;
-    for (; text && *text; ++text)
-        result.push_back(*text < 128 ? static_cast<char>(*text) : '?');
-    return result;
-}
 
 std::string folderOf(const std::string& path)
 {
@@ -70,7 +64,7 @@ std::string SimGuiDescription::findFile(void* module, const std::string& file)
 tresult SimGuiDescription::loadDescription(void* module, const char16_t* file)
 {
     hostThreadOnly("IGuiDescription::loadDescription");
-    const std::string name = text8(file);
+    const std::string name = file ? asciiText8(file) : std::string();
     std::string error;
     std::string text;
     std::vector<SimPanelDescription> panels;

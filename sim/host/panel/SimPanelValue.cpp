@@ -1,5 +1,7 @@
 #include "SimPanelValue.h"
 
+#include "SimValue.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -62,8 +64,7 @@ std::u16string SimPanelValueCore::text()
                    : std::u16string();
     if (m_kind == Kind::Text)
         return m_text;
-    const std::string digits = std::to_string(m_number);
-    return std::u16string(digits.begin(), digits.end());
+    return asciiText16(std::to_string(m_number));
 }
 
 std::vector<std::u16string> SimPanelValueCore::entries()

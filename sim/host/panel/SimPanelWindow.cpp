@@ -1,6 +1,7 @@
 #include "SimPanelWindow.h"
 
 #include "SimGuiDescription.h"
+#include "SimValue.h"
 
 #include <algorithm>
 
@@ -9,14 +10,6 @@ using namespace Quorvane;
 namespace simhost {
 
 namespace {
-
-std::string text8(const std::u16string& text)
-{
-    std::string result;
-    for (const char16_t c : text)
-        result.push_back(c < 128 ? static_cast<char>(c) : '?');
-    return result;
-}
 
 bool fail(std::string* error, const std::string& why)
 {
@@ -184,7 +177,7 @@ bool SimPanelWindow::select(const std::string& view, const std::string& entry, s
         return fail(error, view + " is disabled");
     const std::vector<std::u16string> entries = value->entries();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (text8(entries[i]) == entry) {
+        if (asciiText8(entries[i]) == entry) {
             value->userSetNumber(static_cast<int32>(i));
             return true;
         }
@@ -227,7 +220,7 @@ std::string SimPanelWindow::line(const Bound& bound)
         shown += value->number() > 0 ? "on" : "off";
         break;
     case SimPanelView::Kind::Menu:
-        shown += "\"" + text8(value->text()) + "\" (" + std::to_string(value->number() + 1) + " of " +
+        shown += "\"" + asciiText8(value->text()) + "\" (" + std::to_string(value->number() + 1) + " of " +
                  std::to_string(value->entries().size()) + ")";
         break;
     case SimPanelView::Kind::Number:
@@ -235,7 +228,7 @@ std::string SimPanelWindow::line(const Bound& bound)
         break;
     case SimPanelView::Kind::Field:
     case SimPanelView::Kind::Label:
-        shown += "\"" + text8(value->text()) + "\"";
+        shown += "\"" + asciiText8(value->text()) + "\"";
         break;
     }
     if (!value->enabled())
@@ -271,7 +264,7 @@ std::string SimPanelWindow::entries(const std::string& view, std::string* error)
     std::string text;
     const std::vector<std::u16string> entries = value->entries();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        text += "  " + std::to_string(i + 1) + " " + text8(entries[i]) + "\n";
+        text += "  " + std::to_string(i + 1) + " " + asciiText8(entries[i]) + "\n";
     return text;
 }
 

@@ -1,6 +1,7 @@
 #include "SimHostMenuBar.h"
 
 #include "SimActionManager.h"
+#include "SimValue.h"
 
 #include <algorithm>
 
@@ -19,9 +20,7 @@ tresult SimHostMenuBar::addMenuItem(void* module, const char* menu, const char16
     hostThreadOnly("IHostMenuBar::addMenuItem");
     if (!menu || !text || !category || !action)
         return kInvalidArgument;
-    std::string path = std::string(menu) + "/";
-    for (const char16_t* c = text; *c; ++c)
-        path.push_back(*c < 128 ? static_cast<char>(*c) : '?');
+    const std::string path = std::string(menu) + "/" + asciiText8(text);
     // The item's command is one more of the host's commands, carried out by the extension's handler.
     const tresult added = m_actions->addAction(category, action, text);
     if (added != kResultOk)
