@@ -138,6 +138,15 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     pad->channel()->value("name")->hostSetText(u"Pad 2");
     settle();
     EXPECT_EQ(display().track, "Pad 2");
+
+    // One knob's identifier edited at the synthesizer rebinds the knobs: the edited knob now repeats
+    // knob 0, and the knob whose parameter was not found is set to none.
+    panel("edit knob 6 id 000000010");
+    EXPECT_EQ(kdx().knobMapping(6), 0);
+    EXPECT_EQ(display().knobNames[6], "Cutoff");
+    EXPECT_EQ(display().knobValues[6], display().knobValues[0]);
+    panel("edit knob 5 id 200000000");
+    EXPECT_EQ(display().knobNames[5], "*No Assign");
 }
 
 TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplateTheSynthesizerChooses)
