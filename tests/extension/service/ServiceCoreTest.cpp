@@ -3,6 +3,7 @@
 // reaching host parameters, and the exchange of instrument names when the template does not match.
 #include "ServiceHostFixture.h"
 
+#include "ExtensionMessages.h"
 #include "SimChannelStrip.h"
 
 #include <algorithm>
@@ -138,6 +139,32 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     pad->channel()->value("name")->hostSetText(u"Pad 2");
     settle();
     EXPECT_EQ(display().track, "Pad 2");
+
+    // One knob's identifier edited at the synthesizer rebinds the knobs: the edited knob now repeats
+    // knob 0, and the knob whose parameter was not found is set to none.
+    panel("edit knob 6 id 000000010");
+    EXPECT_EQ(kdx().knobMapping(6), 0);
+    EXPECT_EQ(display().knobNames[6], "Cutoff");
+    EXPECT_EQ(display().knobValues[6], display().knobValues[0]);
+    panel("edit knob 5 id 200000000");
+    EXPECT_EQ(display().knobNames[5], "*No Assign");
+}
+
+TEST_F(ServiceCore, AnIdleCallAppliesAKnobTurnBeforeHandlingTheMessagesQueuedBehindIt)
+{
+    start(kVirluxTemplate);
+    project->select(addVirluxTrack(u"Pad"));
+    settle();
+
+    kdx().storeExtensionMessage(ExtensionMessage::buildKnobTurn(0, 2));
+    host.idle();
+    EXPECT_TRUE(cutoff->writes().empty()) << "a turn reaches the host value at the next idle call";
+    kdx().storeExtensionMessage(ExtensionMessage::buildUserCommand(0));
+    host.idle();
+    EXPECT_EQ(cutoff->writes().size(), 1u);
+    EXPECT_TRUE(host.actions().performed().empty());
+    host.idle();
+    EXPECT_EQ(host.actions().performed(), std::vector<std::string>{"Zoom/Zoom In"});
 }
 
 TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplateTheSynthesizerChooses)
