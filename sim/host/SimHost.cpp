@@ -1,5 +1,7 @@
 #include "SimHost.h"
 
+#include "SimXml.h"
+
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -74,13 +76,28 @@ SimHost::SimHost()
     m_registry->addClass(ITranslator::iid, translator);
     m_devices->addDevice(m_mixer);
     m_devices->addDevice(m_instruments);
+    addFileServices();
+}
+
+void SimHost::addFileServices()
+{
+    m_files = makeHostObject<SimFileSystem>(m_registry);
+    m_registry->addService(m_files->unknown(), {IFileSystem::iid, IFileSystem2::iid});
+    m_registry->addClass(IXmlWriter::iid, [](const HostContextRef& registry) {
+        return makeHostObject<SimXmlWriter>(registry)->unknown();
+    });
+    m_registry->addClass(IXmlParser::iid, [](const HostContextRef& registry) {
+        return makeHostObject<SimXmlParser>(registry)->unknown();
+    });
 }
 
 SimHost::~SimHost()
 {
     unload();
+    m_pool->saveFile();
     m_registry->dropPosted();
     m_registry->clearClasses();
+    m_files->release();
     m_projects->release();
     m_actions->release();
     m_instruments->release();

@@ -6,6 +6,7 @@
 #include "SimApplication.h"
 #include "SimDefaultPool.h"
 #include "SimDeviceList.h"
+#include "SimFiles.h"
 #include "SimHostContext.h"
 #include "SimInstruments.h"
 #include "SimMidiInput.h"
@@ -86,6 +87,10 @@ public:
     SimInstrumentRack& instruments() const { return *m_instruments; }
     SimActionManager& actions() const { return *m_actions; }
     SimTranslation& translation() const { return *m_translation; }
+    // The host's file dialogs and files (its XML writer and parser are made anew for each request).
+    SimFileSystem& files() const { return *m_files; }
+    // Keeps the preference pool in this file across hosts: reads it now, writes it when the host ends.
+    bool setPreferencesFile(const std::string& path) { return m_pool->attachFile(path); }
 
     HostRegistry& registry() const { return *m_registry; }
     ManualClock& clock() const { return m_registry->clock(); }
@@ -96,6 +101,8 @@ public:
     int idle();
 
 private:
+    void addFileServices();
+
     HostContextRef m_registry;
     void* m_handle = nullptr;
     Quorvane::IPluginFactory* m_factory = nullptr;
@@ -115,6 +122,7 @@ private:
     SimActionManager* m_actions;
     SimProjectInformation* m_projects;
     std::shared_ptr<SimTranslation> m_translation;
+    SimFileSystem* m_files = nullptr;
 };
 
 // Prints what `dbhost list` prints for a loaded host; returns the number of classes.
