@@ -53,6 +53,7 @@ SimHost::SimHost()
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
     m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
     m_registry->addService(m_pool->unknown(), {IDefaultPool::iid, IDefaultPool3::iid});
+    addFileServices();
     m_registry->addService(m_updateHandler->unknown(), {IUpdateHandler::iid});
     m_registry->addService(m_ports->unknown(), {IPortRegistry::iid});
     m_registry->addService(m_devices->unknown(), {IDeviceList::iid, IDeviceList2::iid});
@@ -76,7 +77,6 @@ SimHost::SimHost()
     m_registry->addClass(ITranslator::iid, translator);
     m_devices->addDevice(m_mixer);
     m_devices->addDevice(m_instruments);
-    addFileServices();
 }
 
 void SimHost::addFileServices()
@@ -97,7 +97,6 @@ SimHost::~SimHost()
     m_pool->saveFile();
     m_registry->dropPosted();
     m_registry->clearClasses();
-    m_files->release();
     m_projects->release();
     m_actions->release();
     m_instruments->release();
@@ -108,6 +107,7 @@ SimHost::~SimHost()
     m_context->release();
     m_updateHandler->release();
     m_pool->release();
+    m_files->release();
     m_platform->release();
     m_application->release();
 }

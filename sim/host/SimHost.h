@@ -71,6 +71,10 @@ public:
     SimApplication& application() const { return *m_application; }
     SimPlatform& platform() const { return *m_platform; }
     SimDefaultPool& pool() const { return *m_pool; }
+    // Keeps the preference pool in this file across hosts: reads it now, writes it when the host ends.
+    bool setPreferencesFile(const std::string& path) { return m_pool->attachFile(path); }
+    // The host's file dialogs and files (its XML writer and parser are made anew for each request).
+    SimFileSystem& files() const { return *m_files; }
     SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
     SimPortRegistry& ports() const { return *m_ports; }
     SimDeviceList& devices() const { return *m_devices; }
@@ -87,10 +91,6 @@ public:
     SimInstrumentRack& instruments() const { return *m_instruments; }
     SimActionManager& actions() const { return *m_actions; }
     SimTranslation& translation() const { return *m_translation; }
-    // The host's file dialogs and files (its XML writer and parser are made anew for each request).
-    SimFileSystem& files() const { return *m_files; }
-    // Keeps the preference pool in this file across hosts: reads it now, writes it when the host ends.
-    bool setPreferencesFile(const std::string& path) { return m_pool->attachFile(path); }
 
     HostRegistry& registry() const { return *m_registry; }
     ManualClock& clock() const { return m_registry->clock(); }
@@ -111,6 +111,7 @@ private:
     SimApplication* m_application;
     SimPlatform* m_platform;
     SimDefaultPool* m_pool;
+    SimFileSystem* m_files = nullptr;
     SimUpdateHandler* m_updateHandler;
     SimHostContext* m_context;
     std::unique_ptr<SimMidiInput> m_midi;
@@ -122,7 +123,6 @@ private:
     SimActionManager* m_actions;
     SimProjectInformation* m_projects;
     std::shared_ptr<SimTranslation> m_translation;
-    SimFileSystem* m_files = nullptr;
 };
 
 // Prints what `dbhost list` prints for a loaded host; returns the number of classes.
