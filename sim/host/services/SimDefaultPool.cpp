@@ -1,6 +1,7 @@
 #include "SimDefaultPool.h"
 
-#include <cctype>
+#include "HexDigit.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -202,10 +203,7 @@ bool fromHexUnits(const std::string& hex, std::u16string& out)
     for (std::size_t i = 0; i < hex.size(); i += 4) {
         unsigned value = 0;
         for (std::size_t j = i; j < i + 4; ++j) {
-            const int digit =
-                std::isxdigit(static_cast<unsigned char>(hex[j]))
-                    ? (std::isdigit(static_cast<unsigned char>(hex[j])) ? hex[j] - '0' : (hex[j] | 0x20) - 'a' + 10)
-                    : -1;
+            const int digit = Quorvane::hexDigitValue(static_cast<unsigned char>(hex[j]));
             if (digit < 0)
                 return false;
             value = value * 16 + static_cast<unsigned>(digit);

@@ -147,7 +147,7 @@ TEST_F(SetupData, PagesAndTheJogStopOptionLiveInTheHostsPreferencesAcrossHosts)
     ASSERT_TRUE(info->SetPageIndex(3));
     EXPECT_FALSE(info->SetPageIndex(3)) << "the page was current already";
     EXPECT_FALSE(info->SetPageIndex(6));
-    info->SetCurrentPageName("Drums");
+    info->SetCurrentPageName("Dr\tu\\ms\n"); // the preference file keeps any text
     info->SetCategoryName(2, "Edit");
     info->SetActionName(2, "Undo");
     info->SetDisplayName(2, nullptr);
@@ -158,11 +158,11 @@ TEST_F(SetupData, PagesAndTheJogStopOptionLiveInTheHostsPreferencesAcrossHosts)
     makeHost();
     EXPECT_EQ(snapshot(*info), before);
     EXPECT_EQ(info->GetPageIndex(), 3);
-    EXPECT_EQ(info->GetCurrentPageName(), "Drums");
+    EXPECT_EQ(info->GetCurrentPageName(), "Dr\tu\\ms\n");
     EXPECT_TRUE(info->GetFlagState(1, &jogStop) && !jogStop);
     const char* action = host->pool().getText(kSection, "Action3-2");
     EXPECT_STREQ(action, "Undo");
-    EXPECT_STREQ(host->pool().getText(kSection, "MemoryName3"), "Drums");
+    EXPECT_STREQ(host->pool().getText(kSection, "MemoryName3"), "Dr\tu\\ms\n");
 
     // A command the pool holds only in part is the factory's; the reset gives back the current page only.
     host->pool().setText(kSection, "Category2-3", "Half");
