@@ -229,7 +229,6 @@ void CExtSetupInfo::LoadAllData()
     if (!paths || paths->countPaths() != 1 || !paths->getPath(0))
         return;
     m_loadResult = false;
-    ClearStaging();
     if (FRef<IStream> stream = FRef<IStream>::adopt(files->openFile(paths.get(), 0, IFileSystem::kRead))) {
         LoadFromStream(stream.get());
         files->closeFile(stream.get());

@@ -1,5 +1,7 @@
 #include "SimHost.h"
 
+#include "SimXml.h"
+
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
@@ -52,6 +54,7 @@ SimHost::SimHost()
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
     m_registry->addService(m_platform->unknown(), {IPlatform::iid, IPlatform2::iid});
     m_registry->addService(m_pool->unknown(), {IDefaultPool::iid, IDefaultPool3::iid});
+    addFileServices();
     m_registry->addService(m_updateHandler->unknown(), {IUpdateHandler::iid});
     m_registry->addService(m_ports->unknown(), {IPortRegistry::iid});
     m_registry->addService(m_devices->unknown(), {IDeviceList::iid, IDeviceList2::iid});
@@ -81,9 +84,22 @@ SimHost::SimHost()
     addPanelValueClasses(*m_registry);
 }
 
+void SimHost::addFileServices()
+{
+    m_files = makeHostObject<SimFileSystem>(m_registry);
+    m_registry->addService(m_files->unknown(), {IFileSystem::iid, IFileSystem2::iid});
+    m_registry->addClass(IXmlWriter::iid, [](const HostContextRef& registry) {
+        return makeHostObject<SimXmlWriter>(registry)->unknown();
+    });
+    m_registry->addClass(IXmlParser::iid, [](const HostContextRef& registry) {
+        return makeHostObject<SimXmlParser>(registry)->unknown();
+    });
+}
+
 SimHost::~SimHost()
 {
     unload();
+    m_pool->saveFile();
     m_registry->dropPosted();
     m_registry->clearClasses();
     m_alert->release();
@@ -99,6 +115,7 @@ SimHost::~SimHost()
     m_context->release();
     m_updateHandler->release();
     m_pool->release();
+    m_files->release();
     m_platform->release();
     m_application->release();
 }

@@ -7,6 +7,7 @@
 #include "SimApplication.h"
 #include "SimDefaultPool.h"
 #include "SimDeviceList.h"
+#include "SimFiles.h"
 #include "SimGuiDescription.h"
 #include "SimHostContext.h"
 #include "SimHostMenuBar.h"
@@ -55,8 +56,8 @@ public:
     // Uses the factory of an extension linked into this program (a reference is added), for tests that
     // look into the extension while the host drives it.
     bool attach(Quorvane::IPluginFactory* factory);
-    // Closes the panel windows still open, removes every device, releases the factory, runs bundleExit and unloads the
-    // library; harmless when nothing is loaded.
+    // Closes the panel windows still open, removes every device, releases the factory, runs bundleExit and
+    // unloads the library; harmless when nothing is loaded.
     void unload();
     bool isLoaded() const { return m_factory != nullptr; }
 
@@ -73,6 +74,10 @@ public:
     SimApplication& application() const { return *m_application; }
     SimPlatform& platform() const { return *m_platform; }
     SimDefaultPool& pool() const { return *m_pool; }
+    // Keeps the preference pool in this file across hosts: reads it now, writes it when the host ends.
+    bool setPreferencesFile(const std::string& path) { return m_pool->attachFile(path); }
+    // The host's file dialogs and files (its XML writer and parser are made anew for each request).
+    SimFileSystem& files() const { return *m_files; }
     SimUpdateHandler& updateHandler() const { return *m_updateHandler; }
     SimPortRegistry& ports() const { return *m_ports; }
     SimDeviceList& devices() const { return *m_devices; }
@@ -103,6 +108,8 @@ public:
     int idle();
 
 private:
+    void addFileServices();
+
     HostContextRef m_registry;
     void* m_handle = nullptr;
     Quorvane::IPluginFactory* m_factory = nullptr;
@@ -111,6 +118,7 @@ private:
     SimApplication* m_application;
     SimPlatform* m_platform;
     SimDefaultPool* m_pool;
+    SimFileSystem* m_files = nullptr;
     SimUpdateHandler* m_updateHandler;
     SimHostContext* m_context;
     std::unique_ptr<SimMidiInput> m_midi;

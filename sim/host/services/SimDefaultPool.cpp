@@ -1,5 +1,15 @@
 #include "SimDefaultPool.h"
 
+#include "HexDigit.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+#include <vector>
+
 using namespace Quorvane;
 
 namespace simhost {
@@ -112,6 +122,209 @@ bool SimDefaultPool::contains(const std::string& section, const std::string& key
     const Key k(section, key);
     std::lock_guard lock(m_mutex);
     return m_ints.count(k) || m_floats.count(k) || m_texts.count(k) || m_texts16.count(k);
+}
+
+// The preference file: one entry per line, "kind<TAB>section<TAB>key<TAB>value", kinds int, float, text
+// and text16 (UTF-16 code units in hexadecimal); tabs, line ends and backslashes in texts are escaped.
+namespace {
+
+constexpr const char* kFileHeader = "dbhost preferences 1";
+
+std::string escapeField(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool unescapeField(const std::string& field, std::string& out)
+{
+    out.clear();
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\') {
+            out += field[i];
+            continue;
+        }
+        if (++i == field.size())
+            return false;
+        switch (field[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string hexUnits(const std::u16string& text)
+{
+    std::string out;
+    char unit[5];
+    for (const char16_t c : text) {
+        std::snprintf(unit, sizeof unit, "%04X", static_cast<unsigned>(c));
+        out += unit;
+    }
+    return out;
+}
+
+bool fromHexUnits(const std::string& hex, std::u16string& out)
+{
+    out.clear();
+    if (hex.size() % 4 != 0)
+        return false;
+    for (std::size_t i = 0; i < hex.size(); i += 4) {
+        unsigned value = 0;
+        for (std::size_t j = i; j < i + 4; ++j) {
+            const int digit = Quorvane::hexDigitValue(static_cast<unsigned char>(hex[j]));
+            if (digit < 0)
+                return false;
+            value = value * 16 + static_cast<unsigned>(digit);
+        }
+        out += static_cast<char16_t>(value);
+    }
+    return true;
+}
+
+std::vector<std::string> splitTabs(const std::string& line)
+{
+    std::vector<std::string> fields(1);
+    for (const char c : line) {
+        if (c == '\t')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+} // namespace
+
+bool SimDefaultPool::attachFile(const std::string& path)
+{
+    // A file that is not there yet is an empty pool (a host's first run).
+    const bool exists = ::access(path.c_str(), F_OK) == 0;
+    std::ifstream file;
+    if (exists) {
+        file.open(path, std::ios::binary);
+        if (!file)
+            return false;
+    }
+    std::map<Key, int32> ints;
+    std::map<Key, double> floats;
+    std::map<Key, std::string> texts;
+    std::map<Key, std::u16string> texts16;
+    if (exists) {
+        std::string line;
+        if (!std::getline(file, line) || line != kFileHeader)
+            return false;
+        // A line that does not read is left out; the rest of the file still counts.
+        while (std::getline(file, line)) {
+            const std::vector<std::string> fields = splitTabs(line);
+            Key key;
+            std::string value;
+            if (fields.size() != 4 || !unescapeField(fields[1], key.first) || !unescapeField(fields[2], key.second) ||
+                !unescapeField(fields[3], value))
+                continue;
+            char* end = nullptr;
+            if (fields[0] == "int") {
+                const long number = std::strtol(value.c_str(), &end, 10);
+                if (!value.empty() && *end == 0 && number >= INT32_MIN && number <= INT32_MAX)
+                    ints[key] = static_cast<int32>(number);
+            } else if (fields[0] == "float") {
+                const double number = std::strtod(value.c_str(), &end);
+                if (!value.empty() && *end == 0)
+                    floats[key] = number;
+            } else if (fields[0] == "text") {
+                texts[key] = value;
+            } else if (fields[0] == "text16") {
+                std::u16string wide;
+                if (fromHexUnits(value, wide))
+                    texts16[key] = wide;
+            }
+        }
+        if (file.bad())
+            return false;
+    }
+    std::lock_guard lock(m_mutex);
+    m_file = path;
+    m_ints = std::move(ints);
+    m_floats = std::move(floats);
+    m_texts = std::move(texts);
+    m_texts16 = std::move(texts16);
+    return true;
+}
+
+bool SimDefaultPool::saveFile()
+{
+    std::string contents = std::string(kFileHeader) + "\n";
+    std::string path;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_file.empty())
+            return false;
+        path = m_file;
+        const auto line = [&contents](const char* kind, const Key& key, const std::string& value) {
+            contents += std::string(kind) + '\t' + escapeField(key.first) + '\t' + escapeField(key.second) + '\t' +
+                        escapeField(value) + '\n';
+        };
+        for (const auto& [key, value] : m_ints)
+            line("int", key, std::to_string(value));
+        char number[40];
+        for (const auto& [key, value] : m_floats) {
+            std::snprintf(number, sizeof number, "%.17g", value);
+            line("float", key, number);
+        }
+        for (const auto& [key, value] : m_texts)
+            line("text", key, value);
+        for (const auto& [key, value] : m_texts16)
+            line("text16", key, hexUnits(value));
+    }
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0)
+        return false;
+    bool written = true;
+    for (std::size_t at = 0; written && at < contents.size();) {
+        const ssize_t n = ::write(descriptor, contents.data() + at, contents.size() - at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        at += written ? static_cast<std::size_t>(n) : 0;
+    }
+    written = written && ::fsync(descriptor) == 0;
+    written = ::close(descriptor) == 0 && written;
+    if (written && ::rename(temporary.c_str(), path.c_str()) == 0)
+        return true;
+    ::unlink(temporary.c_str());
+    return false;
 }
 
 } // namespace simhost

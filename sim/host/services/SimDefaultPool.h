@@ -29,6 +29,12 @@ public:
     void clear();
     bool contains(const std::string& section, const std::string& key);
 
+    // The file the host keeps its preferences in across runs: attachFile replaces the pool's entries by
+    // what the file holds (none when it does not exist yet; false when it cannot be read), saveFile
+    // replaces the file by the pool's entries (false when it cannot be written, the old file then stays).
+    bool attachFile(const std::string& path);
+    bool saveFile();
+
 private:
     using Key = std::pair<std::string, std::string>;
     static bool makeKey(const char* section, const char* key, Key& out);
@@ -38,6 +44,7 @@ private:
     template <class Map> tresult write(Map& map, const char* section, const char* key, typename Map::mapped_type value);
 
     std::mutex m_mutex;
+    std::string m_file;
     std::map<Key, int32> m_ints;
     std::map<Key, double> m_floats;
     std::map<Key, std::string> m_texts;
