@@ -24,8 +24,6 @@ if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
     kw_set_warnings(dialbridge_panel_scenario_tests)
     target_include_directories(dialbridge_panel_scenario_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service
         ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_compile_definitions(dialbridge_panel_scenario_tests PRIVATE
-        DIALBRIDGE_RESOURCE_DIR="${DIALBRIDGE_RESOURCE_DIR}")
     target_link_libraries(dialbridge_panel_scenario_tests PRIVATE dialbridge_bundle db_simhost_synth
         GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_panel_scenario_tests

@@ -20,6 +20,9 @@ endif()
 # The whole extension in the simulated host against the simulated synthesizer's core: the service
 # following the selection, its knobs, names and values, its actions, commands and threads.
 if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
+    # Every test that runs the whole extension finds the panel description in the build's resource folder.
+    set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/service/ServiceHostFixture.cpp PROPERTIES
+        COMPILE_DEFINITIONS DIALBRIDGE_RESOURCE_DIR="${DIALBRIDGE_RESOURCE_DIR}")
     add_executable(dialbridge_service_scenario_tests
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
         ${CMAKE_CURRENT_LIST_DIR}/service/ServiceCoreTest.cpp
@@ -28,8 +31,6 @@ if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
     )
     kw_set_warnings(dialbridge_service_scenario_tests)
     target_include_directories(dialbridge_service_scenario_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_compile_definitions(dialbridge_service_scenario_tests PRIVATE
-        DIALBRIDGE_RESOURCE_DIR="${DIALBRIDGE_RESOURCE_DIR}")
     target_link_libraries(dialbridge_service_scenario_tests PRIVATE dialbridge_bundle db_simhost_synth
         GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_service_scenario_tests
