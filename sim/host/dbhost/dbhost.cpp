@@ -173,6 +173,7 @@ constexpr const char* kPanelHelp =
     "show                    the panel's views as the user sees them\n"
     "entries <view>          the entries of a menu\n"
     "answer reset|cancel     the answer to the next message box (the first button otherwise)\n"
+    "file <path>             the file the next file dialog chooses (for Save... and Load...)\n"
     "synth <command>         a command at the synthesizer (\"synth press f1\", \"synth display\")\n"
     "menu                    chooses the panel's menu item (closes the panel, or opens it)\n";
 
@@ -220,10 +221,12 @@ int panelFrontEnd(simhost::DbHostSession& session)
     settle();
     int answer = 0;
     host.alert().setAnswerer([&](const simhost::SimAlert::Message& message) {
-        const int given = answer;
+        const int given = message.button2.empty() ? 0 : answer;
         answer = 0;
-        session.say("host asks: \"" + simhost::asciiText8(message.text) + "\" [" +
-                    simhost::asciiText8(message.button1) + "] [" + simhost::asciiText8(message.button2) + "] -> " +
+        std::string buttons = "[" + simhost::asciiText8(message.button1) + "]";
+        if (!message.button2.empty())
+            buttons += " [" + simhost::asciiText8(message.button2) + "]";
+        session.say("host asks: \"" + simhost::asciiText8(message.text) + "\" " + buttons + " -> " +
                     simhost::asciiText8(given == 0 ? message.button1 : message.button2));
         return given;
     });
@@ -250,6 +253,8 @@ int panelFrontEnd(simhost::DbHostSession& session)
             synthCommand(session, synth, view + (rest.empty() ? "" : " " + rest));
             if (view == "display")
                 showDisplay(session, synth);
+        } else if (command == "file" && !view.empty()) {
+            host.files().answerNextDialog({view + (rest.empty() ? "" : " " + rest)});
         } else if (command == "answer" && (view == "reset" || view == "cancel")) {
             answer = view == "reset" ? 0 : 1;
         } else if (!window) {
