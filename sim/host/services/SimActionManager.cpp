@@ -1,5 +1,7 @@
 #include "SimActionManager.h"
 
+#include "Registrations.h"
+
 #include <algorithm>
 
 using namespace Quorvane;
@@ -65,24 +67,15 @@ SimActionManager::SimActionManager(HostContextRef host) : HostObject(std::move(h
 tresult SimActionManager::registerHandler(IActionHandler* handler)
 {
     hostThreadOnly("IActionManager::registerHandler");
-    if (!handler)
-        return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    if (std::find(m_handlers.begin(), m_handlers.end(), handler) != m_handlers.end())
-        return kResultFalse;
-    m_handlers.push_back(handler);
-    return kResultOk;
+    return addRegistration(m_handlers, handler);
 }
 
 tresult SimActionManager::unregisterHandler(IActionHandler* handler)
 {
     hostThreadOnly("IActionManager::unregisterHandler");
     std::lock_guard lock(m_mutex);
-    const auto it = std::find(m_handlers.begin(), m_handlers.end(), handler);
-    if (it == m_handlers.end())
-        return kResultFalse;
-    m_handlers.erase(it);
-    return kResultOk;
+    return removeRegistration(m_handlers, handler);
 }
 
 tresult SimActionManager::addAction(const char* category, const char* action, const char16_t* title)

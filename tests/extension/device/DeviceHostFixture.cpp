@@ -9,17 +9,6 @@ using namespace Quorvane;
 
 namespace devicetest {
 
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
-{
-    const auto until = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 void RecordingReceiver::storeExtensionMessage(unsigned char* message)
 {
     const std::size_t length = ExtensionMessage::messageLength(message);

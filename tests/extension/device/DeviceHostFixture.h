@@ -4,6 +4,7 @@
 #include "ExtensionMessages.h"
 #include "ExtensionThread.h"
 #include "SimHost.h"
+#include "SimHostTestSupport.h"
 #include "SimSynthPorts.h"
 #include "ZELK_HWRemote.h"
 
@@ -22,8 +23,7 @@ namespace devicetest {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-// Waits for a condition another thread brings about; false at the deadline.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
+using simtest::waitUntil;
 
 // Stands in for the service at the end of the receive channel: keeps a copy of every message.
 class RecordingReceiver : public IReceiver

@@ -3,6 +3,7 @@
 // reaching host parameters, and the exchange of instrument names when the template does not match.
 #include "ServiceHostFixture.h"
 
+#include "ExtensionMessages.h"
 #include "SimChannelStrip.h"
 
 #include <algorithm>
@@ -16,14 +17,6 @@ using simhost::SimValueSetup;
 using simhost::TrackKind;
 
 namespace {
-
-SimDevice* part(SimDevice* device, const std::string& name)
-{
-    for (SimDevice* sub : device->subDevices())
-        if (sub->name() == name)
-            return sub;
-    return nullptr;
-}
 
 // The Virlux template at the synthesizer (template 0): instrument parameters, track parameters, a quick
 // control, one parameter the instrument lacks, no parameter, and a knob that repeats another's.
@@ -146,6 +139,32 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     pad->channel()->value("name")->hostSetText(u"Pad 2");
     settle();
     EXPECT_EQ(display().track, "Pad 2");
+
+    // One knob's identifier edited at the synthesizer rebinds the knobs: the edited knob now repeats
+    // knob 0, and the knob whose parameter was not found is set to none.
+    panel("edit knob 6 id 000000010");
+    EXPECT_EQ(kdx().knobMapping(6), 0);
+    EXPECT_EQ(display().knobNames[6], "Cutoff");
+    EXPECT_EQ(display().knobValues[6], display().knobValues[0]);
+    panel("edit knob 5 id 200000000");
+    EXPECT_EQ(display().knobNames[5], "*No Assign");
+}
+
+TEST_F(ServiceCore, AnIdleCallAppliesAKnobTurnBeforeHandlingTheMessagesQueuedBehindIt)
+{
+    start(kVirluxTemplate);
+    project->select(addVirluxTrack(u"Pad"));
+    settle();
+
+    kdx().storeExtensionMessage(ExtensionMessage::buildKnobTurn(0, 2));
+    host.idle();
+    EXPECT_TRUE(cutoff->writes().empty()) << "a turn reaches the host value at the next idle call";
+    kdx().storeExtensionMessage(ExtensionMessage::buildUserCommand(0));
+    host.idle();
+    EXPECT_EQ(cutoff->writes().size(), 1u);
+    EXPECT_TRUE(host.actions().performed().empty());
+    host.idle();
+    EXPECT_EQ(host.actions().performed(), std::vector<std::string>{"Zoom/Zoom In"});
 }
 
 TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplateTheSynthesizerChooses)
@@ -287,4 +306,36 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
     bayProg->hostSet(5);
     settle();
     EXPECT_EQ(display().knobNames[0], "Filter Env");
+}
+
+TEST_F(ServiceCore, InstrumentNamesMatchWithoutTheirSpacesAndTheGenericTemplateFitsOnlyOtherTracks)
+{
+    start({"edit instrument BassPad", "edit knob 0 id 000000010", "select 5", "edit instrument Generic",
+           "edit knob 0 id 100000401", "select 0"});
+    SimTrack* bass = project->addTrack(TrackKind::Instrument, u"Bass");
+    bass->setInstrument(u"Bass Pad")->addValue("cutoff", SimValueSetup::continuous(0, 127, 64), 0x10, u"Cutoff");
+    project->select(bass);
+    settle();
+    EXPECT_EQ(display().knobNames[0], "Cutoff");
+    EXPECT_TRUE(sentTexts(0x50).empty()) << "the instrument matched the template without asking for another";
+
+    // The generic template, chosen at the panel, binds whatever the track has and blanks nothing.
+    panel("select 5");
+    EXPECT_EQ(kdx().templateName(), "Generic");
+    EXPECT_EQ(display().knobNames[0], "Volume");
+    EXPECT_EQ(boundValue(0), bass->channel()->value("volume"));
+
+    // An audio track is no "Other Track": the synthesizer is asked for an audio template first.
+    synth->output(2)->clearSent();
+    selectNew(TrackKind::Audio, u"Drums");
+    settle();
+    EXPECT_EQ(sentTexts(0x50), std::vector<std::string>{"Audio Track"});
+    EXPECT_EQ(kdx().templateName(), "Generic");
+
+    // A folder track is one, and the generic template fits it at once.
+    synth->output(2)->clearSent();
+    selectNew(TrackKind::Folder, u"Group");
+    settle();
+    EXPECT_TRUE(sentTexts(0x50).empty());
+    EXPECT_TRUE(kdx().isTemplateNameCurrent());
 }

@@ -3,6 +3,7 @@
 #include "CNfunction.h"
 #include "ExtensionClasses.h"
 #include "ExtensionState.h"
+#include "SimHostTestSupport.h"
 #include "ZELK_Detect.h"
 
 #include <cstdio>
@@ -13,18 +14,9 @@ using namespace Quorvane;
 
 namespace servicetest {
 
-namespace {
+using simtest::waitUntil;
 
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s)
-{
-    const auto until = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+namespace {
 
 // Every channel worker has handed on what it held (a worker keeps its channel's lock while it delivers).
 bool channelsDrained()
@@ -137,6 +129,14 @@ simhost::SimTrack* ServiceHostTest::selectNew(simhost::TrackKind kind, const std
 simhost::SimValue* ServiceHostTest::boundValue(int knob) const
 {
     return dynamic_cast<simhost::SimValue*>(static_cast<IValue*>(kdx().knobValue(knob)));
+}
+
+simhost::SimDevice* part(simhost::SimDevice* device, const std::string& name)
+{
+    for (simhost::SimDevice* sub : device->subDevices())
+        if (sub->name() == name)
+            return sub;
+    return nullptr;
 }
 
 } // namespace servicetest

@@ -54,6 +54,9 @@ protected:
 // Panel commands that make the synthesizer's current template the Virlux's.
 inline constexpr const char* kVirluxInstrument = "edit instrument Virlux";
 
+// The sub-device of that name, or null.
+simhost::SimDevice* part(simhost::SimDevice* device, const std::string& name);
+
 // "012345678" records of the template's knob identifiers.
 std::string identifier(int kind, unsigned value);
 

@@ -20,14 +20,6 @@ using simhost::TrackKind;
 
 namespace {
 
-SimDevice* part(SimDevice* device, const std::string& name)
-{
-    for (SimDevice* sub : device->subDevices())
-        if (sub->name() == name)
-            return sub;
-    return nullptr;
-}
-
 class ServiceModel : public ServiceHostTest
 {
 protected:
