@@ -18,7 +18,8 @@ if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
         ${CMAKE_CURRENT_LIST_DIR}/setup/ServiceSetupDataTest.cpp
     )
     kw_set_warnings(dialbridge_setup_scenario_tests)
-    target_include_directories(dialbridge_setup_scenario_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service)
+    target_include_directories(dialbridge_setup_scenario_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service
+        ${CMAKE_CURRENT_LIST_DIR}/remote)
     target_link_libraries(dialbridge_setup_scenario_tests PRIVATE dialbridge_bundle db_simhost_synth
         GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_setup_scenario_tests
