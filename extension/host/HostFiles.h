@@ -98,6 +98,8 @@ public:
     virtual IPath* runSaveDialog(const char16* title, const FFileTypeInfo* type) = 0;
     // A referenced stream on path index of paths, or null.
     virtual IStream* openFile(IPath* paths, int32 index, int32 mode) = 0;
+    // Ends a file opened here: a file written is kept only when this answers kResultOk. The caller still
+    // releases its reference to the stream.
     virtual tresult closeFile(IStream* stream) = 0;
 
     QUORVANE_IID(0x24AEED42, 0xDFB398EE, 0x06D8CE18, 0xD1371A6A)
@@ -134,6 +136,8 @@ protected:
 class IXmlParser : public FUnknown
 {
 public:
+    // kResultOk when the whole document was read and well formed; kResultFalse when a callback or stop
+    // ended it early or the document is broken.
     virtual tresult parse(IStream* stream, IXmlParserDef* handler) = 0;
     // Stops the running parse after the current callback.
     virtual tresult stop() = 0;
