@@ -5,7 +5,7 @@
 //
 // How to add a host object (each host interface is one more object, in its own files):
 //  1. Write `class SimThing : public HostObject<IThing>` in SimThing.h and .cpp in the folder of its role
-//     (services/, project/ or remote/). List every interface the object implements as template
+//     (services/, project/, remote/ or panel/). List every interface the object implements as template
 //     arguments; it then answers FUnknown and each of them.
 //     A base interface of a listed one (IPlatform of IPlatform2) is answered after
 //     `alsoAnswer<IPlatform>()` in the constructor.
