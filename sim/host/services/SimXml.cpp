@@ -11,37 +11,57 @@ namespace simhost {
 
 namespace {
 
-// Characters XML 1.0 cannot carry at all become blanks; the attribute's own quotes and the markup
-// characters are escaped, and so are the blanks that attribute-value normalisation would turn into spaces.
+// The length of the well-formed UTF-8 sequence at text (at most left bytes), 0 when there is none.
+std::size_t utf8Length(const unsigned char* text, std::size_t left)
+{
+    const unsigned char c = text[0];
+    const std::size_t length = c < 0x80                 ? 1
+                               : c >= 0xC2 && c <= 0xDF ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || length > left)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((text[i] & 0xC0) != 0x80)
+            return 0;
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if ((c == 0xE0 && text[1] < 0xA0) || (c == 0xED && text[1] > 0x9F) || (c == 0xF0 && text[1] < 0x90) ||
+        (c == 0xF4 && text[1] > 0x8F))
+        return 0;
+    return length;
+}
+
+// Characters XML 1.0 cannot carry at all become blanks, and bytes that are not UTF-8 become "?", so that
+// what is written always reads back; the attribute's own quotes and the markup characters are escaped,
+// and so are the blanks that attribute-value normalisation would turn into spaces.
 std::string escaped(const char* text)
 {
     std::string out;
-    for (const char* c = text ? text : ""; *c; ++c) {
-        switch (*c) {
-        case '&':
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text ? text : "");
+    std::size_t left = std::strlen(reinterpret_cast<const char*>(bytes));
+    while (left > 0) {
+        const std::size_t length = utf8Length(bytes, left);
+        const unsigned char c = bytes[0];
+        if (length == 0)
+            out += '?';
+        else if (length > 1)
+            out.append(reinterpret_cast<const char*>(bytes), length);
+        else if (c == '&')
             out += "&amp;";
-            break;
-        case '<':
+        else if (c == '<')
             out += "&lt;";
-            break;
-        case '>':
+        else if (c == '>')
             out += "&gt;";
-            break;
-        case '"':
+        else if (c == '"')
             out += "&quot;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            out += static_cast<unsigned char>(*c) < 0x20 ? ' ' : *c;
-        }
+        else if (c == '\t' || c == '\n' || c == '\r')
+            out += "&#" + std::to_string(c) + ";";
+        else
+            out += c < 0x20 ? ' ' : static_cast<char>(c);
+        const std::size_t step = length == 0 ? 1 : length;
+        bytes += step;
+        left -= step;
     }
     return out;
 }

@@ -219,14 +219,16 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     EXPECT_EQ(dialogs[0].types, std::vector<std::string>{"Q9K Extension Setup File"});
 
     const std::string saved = snapshot(*info);
-    info->SetCategoryName(0, "Changed & <quoted> \"text\"");
+    info->SetCategoryName(0, "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    info->SetDisplayName(1, "bad\xFF");
     info->SetCurrentPageName("Other");
     host->files().answerNextDialog({path("odd.q9k")});
     info->SaveAllData();
     ASSERT_TRUE(load("setup.q9k"));
     EXPECT_EQ(snapshot(*info), saved);
     ASSERT_TRUE(load("odd.q9k")) << "texts with markup characters come back as they were";
-    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"");
+    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    EXPECT_EQ(info->GetDisplayName(1), "bad?") << "the host writes what is not UTF-8 so that it reads back";
     EXPECT_EQ(host->files().dialogs().back().title, "Open");
     EXPECT_EQ(host->files().dialogs().back().types, (std::vector<std::string>{"Q9K ZELK6/ZELK8 Extension Setup File",
                                                                               "Q8K BRAM6/BRAM8 Extension Setup File"}));
@@ -241,6 +243,12 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     info->SetPageIndex(0);
     EXPECT_EQ(info->GetCategoryName(1) + info->GetActionName(1) + info->GetDisplayName(1), "");
     EXPECT_EQ(info->GetActionName(2), "A2");
+
+    // A cancelled save or a file that cannot be made writes nothing and says nothing.
+    info->SaveAllData();
+    host->files().answerNextDialog({path("missing/setup.q9k")});
+    info->SaveAllData();
+    EXPECT_FALSE(std::filesystem::exists(path("missing")));
 
     // Cancelling or choosing two files shows nothing and changes nothing.
     const std::string kept = snapshot(*info);
