@@ -1,8 +1,8 @@
 #include "SimDefaultPool.h"
 
 #include "HexDigit.h"
+#include "SimFiles.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -307,24 +307,14 @@ bool SimDefaultPool::saveFile()
         for (const auto& [key, value] : m_texts16)
             line("text16", key, hexUnits(value));
     }
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0)
+    SimFileStream* file = SimFileStream::openForReplacing(registry().shared_from_this(), path);
+    if (!file)
         return false;
-    bool written = true;
-    for (std::size_t at = 0; written && at < contents.size();) {
-        const ssize_t n = ::write(descriptor, contents.data() + at, contents.size() - at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        written = n > 0;
-        at += written ? static_cast<std::size_t>(n) : 0;
-    }
-    written = written && ::fsync(descriptor) == 0;
-    written = ::close(descriptor) == 0 && written;
-    if (written && ::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(temporary.c_str());
-    return false;
+    int32 written = 0;
+    const bool saved =
+        file->write(contents.data(), static_cast<int32>(contents.size()), &written) == kResultOk && file->close();
+    file->release();
+    return saved;
 }
 
 } // namespace simhost

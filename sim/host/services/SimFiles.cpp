@@ -133,6 +133,15 @@ bool SimFileStream::close()
     return false;
 }
 
+SimFileStream* SimFileStream::openForReplacing(const HostContextRef& host, const std::string& path)
+{
+    std::string temporary = path + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0)
+        return nullptr;
+    return makeHostObject<SimFileStream>(host, path, temporary, descriptor);
+}
+
 SimFileSystem::SimFileSystem(HostContextRef host) : HostObject(std::move(host), "FileSystem")
 {
     alsoAnswer<IFileSystem>();
@@ -188,13 +197,7 @@ IStream* SimFileSystem::openFile(IPath* paths, int32 index, int32 mode)
             return nullptr;
         return makeHostObject<SimFileStream>(registry().shared_from_this(), bytes.str());
     }
-    if (mode != kWrite)
-        return nullptr;
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0)
-        return nullptr;
-    return makeHostObject<SimFileStream>(registry().shared_from_this(), path, temporary, descriptor);
+    return mode == kWrite ? SimFileStream::openForReplacing(registry().shared_from_this(), path) : nullptr;
 }
 
 tresult SimFileSystem::closeFile(IStream* stream)

@@ -40,6 +40,9 @@ public:
     // Ends the file: a written file replaces its path; true when that worked (or the file was read).
     bool close();
 
+    // A file to write that replaces path when closed whole; null when it cannot be made there.
+    static SimFileStream* openForReplacing(const HostContextRef& host, const std::string& path);
+
 private:
     std::string m_bytes;
     std::size_t m_readAt = 0;
