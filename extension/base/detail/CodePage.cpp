@@ -4,8 +4,10 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <mutex>
 
 namespace Quorvane::detail {
 
@@ -33,6 +35,89 @@ const char* iconvName(uint32 encoding)
 
 namespace {
 
+// Opening a converter loads the C library's conversion module for the pair of encodings, and closing the
+// last one unloads it again: far more work than converting a name. Converters are therefore kept once
+// used, per pair, and lent to one thread at a time. The pool holds only trivially destructible members, so
+// it stays usable however late a conversion comes; its closer gives the converters back to the C library
+// when the program or the extension goes.
+struct IdleConverter
+{
+    std::uint64_t pair;
+    iconv_t cd;
+};
+
+struct ConverterPool
+{
+    static constexpr int kMaxIdle = 16;
+    std::mutex mutex;
+    IdleConverter idle[kMaxIdle] = {};
+    int idleCount = 0;
+    bool closed = false;
+};
+
+constinit ConverterPool gPool;
+
+struct ConverterPoolCloser
+{
+    ~ConverterPoolCloser()
+    {
+        std::lock_guard lock(gPool.mutex);
+        for (int i = 0; i < gPool.idleCount; ++i)
+            iconv_close(gPool.idle[i].cd);
+        gPool.idleCount = 0;
+        gPool.closed = true;
+    }
+} gPoolCloser;
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// A converter from one encoding to another in its initial state, lent for as long as it lives.
+class Converter
+{
+public:
+    Converter(uint32 fromEncoding, uint32 toEncoding) : m_pair((std::uint64_t(fromEncoding) << 32) | toEncoding)
+    {
+        {
+            std::lock_guard lock(gPool.mutex);
+            for (int i = gPool.idleCount - 1; i >= 0; --i) {
+                if (gPool.idle[i].pair == m_pair) {
+                    m_cd = gPool.idle[i].cd;
+                    gPool.idle[i] = gPool.idle[--gPool.idleCount];
+                    return;
+                }
+            }
+        }
+        const char* fromName = iconvName(fromEncoding);
+        const char* toName = iconvName(toEncoding);
+        if (fromName && toName)
+            m_cd = iconv_open(toName, fromName);
+    }
+
+    ~Converter()
+    {
+        if (m_cd == kNoConverter)
+            return;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // back to the initial shift state
+        {
+            std::lock_guard lock(gPool.mutex);
+            if (!gPool.closed && gPool.idleCount < ConverterPool::kMaxIdle) {
+                gPool.idle[gPool.idleCount++] = {m_pair, m_cd};
+                return;
+            }
+        }
+        iconv_close(m_cd);
+    }
+
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    iconv_t get() const { return m_cd; }
+
+private:
+    std::uint64_t m_pair;
+    iconv_t m_cd = kNoConverter;
+};
+
 // How many source bytes the unconvertible character at in takes.
 std::size_t badCharacterSize(bool fromWide, const char* in, std::size_t inLeft)
 {
@@ -56,12 +141,9 @@ std::size_t badCharacterSize(bool fromWide, const char* in, std::size_t inLeft)
 int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::size_t inBytes, char* out,
                   std::size_t outCapacity)
 {
-    const char* fromName = iconvName(fromEncoding);
-    const char* toName = iconvName(toEncoding);
-    if (!fromName || !toName)
-        return -1;
-    iconv_t cd = iconv_open(toName, fromName);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    const Converter converter(fromEncoding, toEncoding);
+    const iconv_t cd = converter.get();
+    if (cd == kNoConverter)
         return -1;
 
     const bool fromWide = fromEncoding == kEncodingUnicode;
@@ -120,7 +202,6 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
         if (rc != static_cast<std::size_t>(-1) || errno != E2BIG || !makeRoom())
             break;
     }
-    iconv_close(cd);
     return produced;
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -236,6 +237,58 @@ TEST(CodePage, ConversionFunctionsNeverWriteBeyondTheirLimit)
     EXPECT_EQ(String::wideStringToMultiByte(nullptr, u"\u00E9\u00E9", 0, 65001), 4);
     EXPECT_EQ(String::wideStringToMultiByte(bytes, nullptr, 5, 65001), 0);
     EXPECT_EQ(String::wideStringToMultiByte(bytes, u"", 5, 65001), 0);
+}
+
+TEST(CodePage, AConversionCutShortLeavesNothingBehindForTheNext)
+{
+    // Shift-JIS X0213 holds a kana back until it knows whether a combining mark follows.
+    char alone[8] = {};
+    const int32 length = String::wideStringToMultiByte(alone, u"\u309A", sizeof alone, 932);
+    ASSERT_GT(length, 0);
+    for (int round = 0; round < 3; ++round) {
+        char cut[2] = {};
+        String::wideStringToMultiByte(cut, u"\u304B", sizeof cut, 932);
+        char again[8] = {};
+        EXPECT_EQ(String::wideStringToMultiByte(again, u"\u309A", sizeof again, 932), length);
+        EXPECT_STREQ(again, alone);
+    }
+}
+
+TEST(CodePage, ManyThreadsConvertingAtOnceEachGetTheirOwnText)
+{
+    struct Case
+    {
+        uint32 codePage;
+        const char* bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {65001,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e",
+         u"Grüße"},
+        {1252, "\x80 caf\xE9", u"€ café"},
+        {932, "\x93\xFA\x96\x7B", u"日本"},
+        {10029, "\xFC\x8E", u"Łé"},
+    };
+    constexpr int kThreads = 8;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 200; ++round) {
+                const Case& c = cases[static_cast<std::size_t>(i + round) % std::size(cases)];
+                String narrow(c.bytes);
+                String back(c.text.c_str());
+                if (!narrow.toWideString(c.codePage) || wide(narrow) != c.text || !back.toMultiByte(c.codePage) ||
+                    std::strcmp(back.text8(), c.bytes) != 0)
+                    failures.fetch_add(1);
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 TEST(StringCompare, EmptyStringsAndZeroCountFollowTheRules)
