@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <mutex>
+#include <vector>
 
 namespace Quorvane::detail {
 
@@ -153,15 +154,27 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
     const char* loss = toWide ? reinterpret_cast<const char*>(&lossUnit) : &lossByte;
     const std::size_t lossSize = toWide ? 2 : 1;
 
-    // Without a target the output goes to a scratch area that is reused while counting.
+    // Without a target the output goes to a scratch area that holds everything the input can make (no
+    // encoding here makes more than four bytes of one), so that counting takes one pass: the C library's
+    // Shift_JIS X0213 decoder, given less room than the rest of its input needs, may fill the area and report
+    // it full without taking any input, over and over, and is not the same afterwards.
+    constexpr std::size_t kMostBytesPerByte = 4;
     char scratch[256];
-    char* outPtr = out ? out : scratch;
-    std::size_t outLeft = out ? outCapacity : sizeof scratch;
+    std::vector<char> largeScratch;
+    char* area = scratch;
+    std::size_t areaSize = sizeof scratch;
+    if (!out && inBytes * kMostBytesPerByte + 16 > areaSize) {
+        largeScratch.resize(inBytes * kMostBytesPerByte + 16);
+        area = largeScratch.data();
+        areaSize = largeScratch.size();
+    }
+    char* outPtr = out ? out : area;
+    std::size_t outLeft = out ? outCapacity : areaSize;
     auto makeRoom = [&]() {
         if (out)
             return false;
-        outPtr = scratch;
-        outLeft = sizeof scratch;
+        outPtr = area;
+        outLeft = areaSize;
         return true;
     };
 
@@ -171,13 +184,15 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
     bool full = false;
     while (inLeft > 0 && !full) {
         char* before = outPtr;
+        const char* inBefore = inPtr;
         const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
         produced += outPtr - before;
         if (rc != static_cast<std::size_t>(-1))
             continue;
         const int error = errno;
         if (error == E2BIG) {
-            full = !makeRoom();
+            // Room again only after progress, so that a converter that takes nothing cannot hold the count.
+            full = inPtr == inBefore || !makeRoom();
             continue;
         }
         // EILSEQ: a character the source does not define or the target cannot take; EINVAL: an

@@ -254,6 +254,21 @@ TEST(CodePage, AConversionCutShortLeavesNothingBehindForTheNext)
     }
 }
 
+TEST(CodePage, CountingAShiftJisTextThatOverrunsTheCountingAreaEnds)
+{
+    // Counted in pieces, this text once made the C library's decoder report its area full without taking
+    // any input, for ever; it widens to 233 units.
+    const std::string text = std::string(" c\x01\x03\x86N") + std::string(140, '\x86') + "F8?DCF1" +
+                             std::string(46, '\x86') + "F8?DCF175A7304BE5\x9d\x9d\x9d" + "A1.DE1553899D2504";
+    std::vector<char16> whole(1024, 0);
+    const int32 written = String::multiByteToWideString(whole.data(), text.c_str(), int32(whole.size()), 932);
+    EXPECT_EQ(written, 234); // with the terminator
+    EXPECT_EQ(String::multiByteToWideString(nullptr, text.c_str(), 0, 932), written);
+    String narrow(text.c_str());
+    ASSERT_TRUE(narrow.toWideString(932));
+    EXPECT_EQ(narrow.length(), written - 1);
+}
+
 TEST(CodePage, ManyThreadsConvertingAtOnceEachGetTheirOwnText)
 {
     struct Case
