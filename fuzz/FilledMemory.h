@@ -4,7 +4,11 @@
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <cstddef>
+#include <cstdint>
 
 namespace kwfuzz {
 
@@ -22,6 +26,18 @@ inline void fillMemory(RemoteMemAPI& memory)
                 memory.setParam(ParamAddress(b, t, k, ParamAddress::kCCNumberParam), (b + t + k) % 128);
         }
     }
+}
+
+// A clipboard document made of the fuzzer's bytes: the first byte picks whether the rest is the whole
+// document or stands between head and tail of a valid one, so that the element readers see it too.
+// Empty without bytes.
+inline QByteArray documentFromInput(const std::uint8_t* data, std::size_t size, const QByteArray& head,
+                                    const QByteArray& tail)
+{
+    if (size < 1)
+        return {};
+    const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    return data[0] % 2 == 0 ? input : head + input + tail;
 }
 
 } // namespace kwfuzz

@@ -193,7 +193,7 @@ void EditorMainWindow::viewLibrary()
     if (view != 1) {
         view = 1;
         memApi->setupLibraryBank();
-        libraryEditor->setCurrentTemplateNumber(templateEditor->currentTemplateNumber());
+        libraryEditor->setCurrentTemplateNumber(templateEditor->getCurrentTemplateNumber());
         libraryEditor->updateLibrary();
         updateWindowSize();
         viewMainStack->setCurrentWidget(libraryEditor);
@@ -461,7 +461,7 @@ void EditorMainWindow::resetStoredData()
     if (!canResetStored()) {
         return;
     }
-    libraryEditor->resetStoredData(view == 1 ? -1 : templateEditor->currentTemplateNumber());
+    libraryEditor->resetStoredData(view == 1 ? -1 : templateEditor->getCurrentTemplateNumber());
 }
 
 void EditorMainWindow::restoreHWBackup()
@@ -469,12 +469,12 @@ void EditorMainWindow::restoreHWBackup()
     if (!canRestoreHW()) {
         return;
     }
-    libraryEditor->restoreHWBackup(view == 1 ? -1 : templateEditor->currentTemplateNumber());
+    libraryEditor->restoreHWBackup(view == 1 ? -1 : templateEditor->getCurrentTemplateNumber());
 }
 
 void EditorMainWindow::resetFactorySet()
 {
-    libraryEditor->resetFactorySet(view == 1 ? -1 : templateEditor->currentTemplateNumber());
+    libraryEditor->resetFactorySet(view == 1 ? -1 : templateEditor->getCurrentTemplateNumber());
 }
 
 bool EditorMainWindow::storeBank(bool send)

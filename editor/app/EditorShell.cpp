@@ -180,7 +180,9 @@ QString ShellDialogs::fileName(const FileRequest& request)
         return fileAnswer()(request);
     }
     if (request.save) {
-        return QFileDialog::getSaveFileName(nullptr, request.caption, request.folder, request.filter);
+        // The one save dialog, the bank's Save As, asks about an existing file itself.
+        return QFileDialog::getSaveFileName(nullptr, request.caption, request.folder, request.filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
     return QFileDialog::getOpenFileName(nullptr, request.caption, request.folder, request.filter);
 }

@@ -91,7 +91,7 @@ void CLineEdit::abort()
 
 void CLineEdit::updateText()
 {
-    if (!m_editing) {
+    if (!m_editing && !m_loading) {
         setMemAPIString(text());
     }
 }
@@ -99,7 +99,10 @@ void CLineEdit::updateText()
 void CLineEdit::updateMemAPI()
 {
     if (isBound()) {
+        // Showing the value writes nothing back: a value longer than the field shows cut, and stays whole.
+        m_loading = true;
         setText(getMemAPIString());
+        m_loading = false;
     }
 }
 

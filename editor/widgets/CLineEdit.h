@@ -50,5 +50,7 @@ private:
     bool m_endTrim = false;
     QValidator* m_validator = nullptr;
     bool m_editing = false;
+    // Set while the field takes its text from the parameter.
+    bool m_loading = false;
     QString m_keptText;
 };

@@ -43,10 +43,7 @@ struct Fixture
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Fixture fixture;
-    if (size < 1)
-        return 0;
-    const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    const QByteArray document = data[0] % 2 == 0 ? input : fixture.head + input + fixture.tail;
+    const QByteArray document = kwfuzz::documentFromInput(data, size, fixture.head, fixture.tail);
 
     const BankData before = fixture.memory.getBank(kBank);
     const bool written = TemplateDocument::write(&fixture.memory, document, kBank, kTarget);

@@ -4,8 +4,9 @@
 // reference counting with real deletion, a manual clock and the host's own thread.
 //
 // How to add a host object (each host interface is one more object, in its own files):
-//  1. Write `class SimThing : public HostObject<IThing>` in sim/host/SimThing.h and .cpp. List every
-//     interface the object implements as template arguments; it then answers FUnknown and each of them.
+//  1. Write `class SimThing : public HostObject<IThing>` in SimThing.h and .cpp in the folder of its role
+//     (services/, project/ or remote/). List every interface the object implements as template
+//     arguments; it then answers FUnknown and each of them.
 //     A base interface of a listed one (IPlatform of IPlatform2) is answered after
 //     `alsoAnswer<IPlatform>()` in the constructor.
 //  2. The constructor takes the `HostContextRef` (the registry) and a kind name, which names the object

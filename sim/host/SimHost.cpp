@@ -43,7 +43,9 @@ SimHost::SimHost()
       m_ports(makeHostObject<SimPortRegistry>(m_registry)),
       m_devices(makeHostObject<SimDeviceList>(m_registry, m_midi.get())),
       m_transport(makeHostObject<SimTransport>(m_registry)), m_mixer(makeHostObject<SimMixer>(m_registry)),
-      m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer)),
+      m_instruments(makeHostObject<SimInstrumentRack>(m_registry)),
+      m_actions(makeHostObject<SimActionManager>(m_registry)),
+      m_projects(makeHostObject<SimProjectInformation>(m_registry, m_mixer, m_instruments)),
       m_translation(std::make_shared<SimTranslation>())
 {
     m_registry->addService(m_application->unknown(), {IHostApplicationW::iid});
@@ -64,12 +66,14 @@ SimHost::SimHost()
         return remote;
     });
     m_registry->addService(m_projects->unknown(), {IProjectInformation::iid});
+    m_registry->addService(m_actions->unknown(), {IActionManager::iid, IActionManager2::iid});
     const HostRegistry::Factory translator = [translation = m_translation](const HostContextRef& registry) {
         return makeHostObject<SimTranslator>(registry, translation)->unknown();
     };
     m_registry->addClass(ITranslator2::iid, translator);
     m_registry->addClass(ITranslator::iid, translator);
     m_devices->addDevice(m_mixer);
+    m_devices->addDevice(m_instruments);
 }
 
 SimHost::~SimHost()
@@ -78,6 +82,8 @@ SimHost::~SimHost()
     m_registry->dropPosted();
     m_registry->clearClasses();
     m_projects->release();
+    m_actions->release();
+    m_instruments->release();
     m_mixer->release();
     m_transport->release();
     m_devices->release();

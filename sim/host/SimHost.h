@@ -2,10 +2,12 @@
 
 #include "HostModel.h"
 #include "PluginFactory.h"
+#include "SimActionManager.h"
 #include "SimApplication.h"
 #include "SimDefaultPool.h"
 #include "SimDeviceList.h"
 #include "SimHostContext.h"
+#include "SimInstruments.h"
 #include "SimMidiInput.h"
 #include "SimMixer.h"
 #include "SimPlatform.h"
@@ -80,6 +82,9 @@ public:
     // the host's translators translate with.
     SimProjectInformation& projects() const { return *m_projects; }
     SimMixer& mixer() const { return *m_mixer; }
+    // The instrument rack ("QPX Mixer", one of the host's devices) and the host's commands.
+    SimInstrumentRack& instruments() const { return *m_instruments; }
+    SimActionManager& actions() const { return *m_actions; }
     SimTranslation& translation() const { return *m_translation; }
 
     HostRegistry& registry() const { return *m_registry; }
@@ -106,6 +111,8 @@ private:
     SimDeviceList* m_devices;
     SimTransport* m_transport;
     SimMixer* m_mixer;
+    SimInstrumentRack* m_instruments;
+    SimActionManager* m_actions;
     SimProjectInformation* m_projects;
     std::shared_ptr<SimTranslation> m_translation;
 };

@@ -556,13 +556,18 @@ bool SynthCore::hardwareSelectTemplate(int t, Millis now)
     if (!validTemplate(t)) {
         return false;
     }
+    selectTemplate(t, "at the panel", now);
+    return true;
+}
+
+void SynthCore::selectTemplate(int t, const char* how, Millis now)
+{
     m_current = t;
     ++m_stats.templateSelects;
     const std::uint8_t number = static_cast<std::uint8_t>(t);
     sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
-    publish({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, "at the panel"});
+    publish({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, how});
     sendTemplateToExtension(now);
-    return true;
 }
 
 void SynthCore::hardwareStore(Millis now)

@@ -129,7 +129,8 @@ public:
 
     // The DAW extension's side (port 2). Remote mode starts when the extension says it runs or at the
     // panel; while it is on, the synthesizer tells the extension the current template's instrument name
-    // and knob identifiers when a template is selected, and a knob's identifier when it is edited.
+    // and knob identifiers when a template is selected, and a knob's identifier when it is edited. An
+    // instrument name the extension tells selects the first template made for that instrument.
     const RemoteDisplay& display() const { return m_display; }
     bool remoteMode() const { return m_display.remoteMode; }
     // The panel's remote switch: tells the extension (56 00) and starts or ends remote mode.
@@ -197,6 +198,10 @@ private:
     void startRemoteMode(Millis now);
     // 50 00 and 51 00 of the current template, when remote mode is on.
     void sendTemplateToExtension(Millis now);
+    // Makes t current, tells the editor and the extension; how says who chose it.
+    void selectTemplate(int t, const char* how, Millis now);
+    // The first template of the edit buffer whose instrument name is instrument, or -1.
+    int templateFor(const std::string& instrument) const;
     void sendKnobIdentifierToExtension(int knob, Millis now);
     void sendRemote(std::uint8_t address1, std::uint8_t address2, std::span<const std::uint8_t> data, Millis now);
     void handleParamChange(const Message& m, Millis now);

@@ -116,10 +116,29 @@ void SynthCore::handleRemoteMessage(std::span<const std::uint8_t> bytes, Millis 
     ++m_display.messagesTaken;
     ++m_stats.extensionMessages;
     publish({SynthEvent::Kind::ExtensionMessage, 0, m_current, a1, a2, kind->what});
-    // The extension asks for the template's data by telling the instrument name.
+    // The extension asks for a template by telling the instrument name: the first template of the edit
+    // buffer made for that instrument becomes current, and the current template's data is the answer.
     if (a1 == 0x50) {
-        sendTemplateToExtension(now);
+        const int t = templateFor(m_display.instrument);
+        if (t >= 0 && t != m_current) {
+            selectTemplate(t, "by the extension", now);
+        } else {
+            sendTemplateToExtension(now);
+        }
     }
+}
+
+int SynthCore::templateFor(const std::string& instrument) const
+{
+    if (instrument.empty()) {
+        return -1;
+    }
+    for (int t = 0; t < kTemplateCount; ++t) {
+        if (textOf(m_edit[static_cast<std::size_t>(t)].bytes(fields::instrumentName())) == instrument) {
+            return t;
+        }
+    }
+    return -1;
 }
 
 void SynthCore::startRemoteMode(Millis now)

@@ -37,10 +37,16 @@ bool saveAppScreenshotWithPopup(QWidget* widget, QWidget* popup, const QString& 
     }
     QDir().mkpath(folder);
     QWidget* window = widget->window();
-    QPixmap picture = window->grab();
+    // A pop-up may reach past the window's edges: the picture grows to hold both.
+    const QRect windowRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+    const QRect popupRect(popup->mapToGlobal(QPoint(0, 0)), popup->size());
+    const QRect both = windowRect.united(popupRect);
+    QPixmap picture(both.size());
+    picture.fill(Qt::black);
     {
         QPainter painter(&picture);
-        painter.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0)), popup->grab());
+        painter.drawPixmap(windowRect.topLeft() - both.topLeft(), window->grab());
+        painter.drawPixmap(popupRect.topLeft() - both.topLeft(), popup->grab());
     }
     return picture.save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }

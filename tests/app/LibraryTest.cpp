@@ -583,40 +583,13 @@ TEST_F(LibraryFixture, PasteAndForeignDropsTakeTheTemplateTheDocumentCarries)
     }
 }
 
-TEST_F(LibraryFixture, MenuEntriesAndTheContextMenuFollowTheViewAndTheSelectedList)
+TEST_F(LibraryFixture, ContextMenuOpensOnATemplateRowWithTheEditEntries)
 {
     startBareWindow();
     activate();
-    QTemporaryDir folder;
-    fileAnswer = folder.filePath(QStringLiteral("Imports.Q9E"));
-    writeBankFile(fileAnswer, 12);
-    const auto enabled = [&](const QString& entry) { return menuEntry(*window, entry)->isEnabled(); };
-    EXPECT_FALSE(enabled(MenuFileImportTemplate));
-
     EditorLibrary* view = library();
     enterLibrary();
-    for (const QString& entry : {MenuFileNew, MenuFileOpen, MenuFileSave, MenuFileSaveAs, MenuFileSetup}) {
-        EXPECT_FALSE(enabled(entry)) << entry.toStdString();
-    }
-    EXPECT_TRUE(enabled(MenuFileImportTemplate));
-    EXPECT_TRUE(enabled(MenuEditCopy));
-    EXPECT_TRUE(enabled(MenuEditInitialize));
-    EXPECT_FALSE(enabled(MenuEditPaste)) << "the clipboard holds no template";
-    trigger(MenuFileImportTemplate);
-    ASSERT_TRUE(view->isImportLoaded());
-
-    trigger(MenuEditCopy);
-    EXPECT_TRUE(enabled(MenuEditPaste));
-    clickRow(view->listImport, 1);
-    ASSERT_FALSE(view->isTemplateListSelected());
-    EXPECT_FALSE(enabled(MenuEditCopy));
-    EXPECT_FALSE(enabled(MenuEditPaste));
-    EXPECT_FALSE(enabled(MenuEditInitialize));
-    clickRow(view->listTemplate, 1);
-    EXPECT_TRUE(enabled(MenuEditCopy));
-    EXPECT_TRUE(enabled(MenuEditPaste));
     QGuiApplication::clipboard()->setText(QStringLiteral("plain text"));
-    EXPECT_FALSE(enabled(MenuEditPaste));
 
     // The context menu opens on a row only, makes it current, and offers the Edit entries.
     const auto contextMenu = [&](const QPoint& at) {

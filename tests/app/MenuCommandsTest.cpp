@@ -1,18 +1,26 @@
 #include "PanelFixture.h"
 
 #include "ConfirmPanels.h"
+#include "EditorDefinitions.h"
 #include "EditorLibrary.h"
 #include "EditorTemplate.h"
 #include "ParamAddress.h"
+#include "PluginMachine.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 namespace {
 
+using namespace std::chrono_literals;
+
+const QString kDAW = QStringLiteral("Sonvik 8");
 const ParamAddress kFileEditFlag(ParamAddress::kFileEditFlagBank, -1, -1, -1);
 const ParamAddress kBankEditFlag(ParamAddress::kBankEditFlagBank, -1, -1, -1);
 const ParamAddress kFileName(ParamAddress::kFileNameBank, -1, -1, -1);
@@ -57,7 +65,36 @@ protected:
             QFile::copy(qEnvironmentVariable(kResourceDirVariable) + QStringLiteral("/BankPreset1.Q9E"), bankFile));
     }
 
+    void TearDown() override
+    {
+        PanelFixture::TearDown();
+        EditorMainWindow::setPluginPlaces(std::nullopt);
+    }
+
     QMenu* menu(int index) const { return window->getMenuBar()->actions().at(index)->menu(); }
+
+    // Chooses the enabled File or Edit entry with this text (without its '&') as the user does.
+    void trigger(const QString& text) const
+    {
+        for (int index : {0, 1}) {
+            for (QAction* action : menu(index)->actions()) {
+                if (QString(action->text()).remove(QLatin1Char('&')) == text) {
+                    ASSERT_TRUE(action->isEnabled()) << text.toStdString();
+                    action->trigger();
+                    return;
+                }
+            }
+        }
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+    }
+
+    // Waits for the File and Edit entries that are enabled to become these (the clipboard and the online
+    // state tell the menus on a later turn of the event loop).
+    void expectEnabled(const QStringList& expected, const char* state) const
+    {
+        EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries() == expected; }, 2s))
+            << state << ": enabled are " << enabledEntries().join(QStringLiteral(", ")).toStdString();
+    }
 
     // The texts of the File and Edit entries (and the database submenu) that are enabled now.
     QStringList enabledEntries() const
@@ -128,12 +165,19 @@ TEST_F(MenuFixture, MenuTreeCarriesItsTextsAndShortcutsInTheWindowsFont)
     }
 }
 
-TEST_F(MenuFixture, EntriesFollowTheViewTheOnlineStateTheEditsAndTheReceivedBanks)
+TEST_F(MenuFixture, TemplateViewEntriesFollowTheClipboardTheOnlineStateTheEditsAndTheReceivedBanks)
 {
+    QGuiApplication::clipboard()->clear();
     startBareWindow();
-    // The template view's own predicates answer no: Save, Save As, Copy, Paste and Initialize wait for them.
+    // In the template view Save, Save As, Copy and Initialize Template are there; Paste waits for a knob on the
+    // clipboard.
     EXPECT_EQ(enabledEntries(),
-              (QStringList{"New", "Open...", "Setup", "Reset to Stored Data", "Reset to Factory Settings"}));
+              (QStringList{"New", "Open...", "Save", "Save As...", "Setup", "Copy", "Initialize Template",
+                           "Reset to Stored Data", "Reset to Factory Settings"}));
+    QGuiApplication::clipboard()->setText(QStringLiteral("knobA1"));
+    EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Paste"))) << "text is no knob";
+    window->getTemplateEditor()->copyKnob();
+    EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Paste")); }));
     EXPECT_FALSE(window->canQpxiscan()) << "no DAW is chosen";
     EXPECT_FALSE(window->canImport());
     EXPECT_FALSE(window->canNewBank());
@@ -155,24 +199,111 @@ TEST_F(MenuFixture, EntriesFollowTheViewTheOnlineStateTheEditsAndTheReceivedBank
     window->updatesMenuEnabled();
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Reset to Original Data at Startup")));
 
-    // In the library view, Copy, Paste and Initialize Template ask the library view.
-    window->viewLibrary();
-    const EditorLibrary* library = window->getLibraryEditor();
-    QStringList expected{"Import Template..."};
-    for (const auto& [text, enabled] : {std::pair{"Copy", library->canCopy()}, std::pair{"Paste", library->canPaste()},
-                                        std::pair{"Initialize Template", library->canInitialize()}}) {
-        if (enabled) {
-            expected.append(QLatin1String(text));
-        }
+    // Save As writes a bank file of its own only while there are fewer than 128 banks.
+    while (memApi->getQuantityOfBank() < 128) {
+        memApi->createBank();
     }
-    expected << "Reset to Stored Data"
-             << "Reset to Original Data at Startup"
-             << "Reset to Factory Settings";
-    EXPECT_EQ(enabledEntries(), expected);
-    EXPECT_EQ(window->canImport(), library->canImport());
-    EXPECT_EQ(window->canNewBank(), library->canNewBank());
+    window->updatesMenuEnabled();
+    EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Save")));
+    EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Save As...")));
+}
+
+// The library view as the user meets it: a DAW is chosen, so the template view offers its database; the
+// library view offers none of the file commands but Import Template, whether or not a bank file is loaded;
+// Copy and Initialize Template need the template list selected, Paste also a template on the clipboard;
+// the resets ask what they ask in the template view.
+TEST_F(MenuFixture, LibraryViewEnablesItsEntriesByTheSelectedListTheClipboardAndTheSynthesizersState)
+{
+    kwtest::PluginMachine machine;
+    machine.installFinder();
+    machine.installDAW(kDAW, kDAW);
+    QPXiMachine places;
+    places.root = machine.root();
+    places.home = machine.home();
+    EditorMainWindow::setPluginPlaces(EditorMainWindow::PluginPlaces{places, machine.finderFolder()});
+    settings().setValue(QStringLiteral("DAWName"), OtherDAW);
+    settings().sync();
+    QGuiApplication::clipboard()->clear();
+    startBareWindow();
+    activate();
+    window->setDAWName(kDAW);
+    QPointer<QWidget> scan = window->analyzeQPXiPanel();
+    ASSERT_TRUE(kwtest::processUntil([&] { return scan.isNull(); }, 60s)) << "the scan did not finish";
+
+    window->getTemplateEditor()->copyKnob();
+    expectEnabled({"New", "Open...", "Save", "Save As...", "Setup", "QPXi Database", "Copy", "Paste",
+                   "Initialize Template", "Reset to Stored Data", "Reset to Factory Settings"},
+                  "template view, a knob on the clipboard");
+
+    window->viewLibrary();
+    EditorLibrary* library = window->getLibraryEditor();
+    expectEnabled(
+        {"Import Template...", "Copy", "Initialize Template", "Reset to Stored Data", "Reset to Factory Settings"},
+        "library view, a knob on the clipboard");
+    trigger(QStringLiteral("Copy"));
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(
+        QStringLiteral("application/x-telvor-zelk-remote-template")));
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Factory Settings"},
+                  "a template on the clipboard");
+    QGuiApplication::clipboard()->setText(QStringLiteral("knobA1"));
+    expectEnabled(
+        {"Import Template...", "Copy", "Initialize Template", "Reset to Stored Data", "Reset to Factory Settings"},
+        "text on the clipboard");
+    trigger(QStringLiteral("Copy"));
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Factory Settings"},
+                  "a template on the clipboard again");
+
+    fileAnswer = bankFile;
+    trigger(QStringLiteral("Import Template..."));
+    ASSERT_TRUE(library->isImportLoaded());
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Factory Settings"},
+                  "a bank file loaded for import");
+    QTest::mouseClick(library->listImport, Qt::LeftButton, {}, library->listImport->getItemRect(1).center());
+    expectEnabled({"Import Template...", "Reset to Stored Data", "Reset to Factory Settings"},
+                  "the import list selected");
+    QTest::mouseClick(library->listTemplate, Qt::LeftButton, {}, library->listTemplate->getItemRect(2).center());
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Factory Settings"},
+                  "the template list selected again");
+
+    memApi->setONLINEstate(1);
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Factory Settings"},
+                  "online, the bank unedited");
+    memApi->setBankAvailableFlag(1, 2);
+    window->updatesMenuEnabled();
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Factory Settings"},
+                  "one received bank");
+    memApi->setBankAvailableFlag(1, 3);
+    window->updatesMenuEnabled();
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Original Data at Startup",
+                   "Reset to Factory Settings"},
+                  "both received banks");
+    setValue(kBankEditFlag, 1);
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Original Data at Startup", "Reset to Factory Settings"},
+                  "online, the bank edited");
+
+    // Importing and making banks wait for room among the banks; Import Template is the library's in any case.
+    EXPECT_TRUE(window->canImport());
+    EXPECT_TRUE(window->canNewBank());
+    EXPECT_FALSE(window->canDeleteBank());
+    while (memApi->getQuantityOfBank() < 128) {
+        memApi->createBank();
+    }
+    window->updatesMenuEnabled();
+    EXPECT_FALSE(window->canImport());
+    EXPECT_FALSE(window->canNewBank());
+    expectEnabled({"Import Template...", "Copy", "Paste", "Initialize Template", "Reset to Stored Data",
+                   "Reset to Original Data at Startup", "Reset to Factory Settings"},
+                  "no room for another bank");
+
     window->viewTemplate();
-    EXPECT_TRUE(enabledEntries().contains(QStringLiteral("New")));
+    expectEnabled({"New", "Open...", "Save", "Setup", "QPXi Database", "Copy", "Initialize Template",
+                   "Reset to Stored Data", "Reset to Original Data at Startup", "Reset to Factory Settings"},
+                  "template view, a template on the clipboard, no room for a bank");
 }
 
 TEST_F(MenuFixture, ViewSwitchesCarryTheWorkingBankIntoTheLibraryAndTheLibraryViewRefusesFileCommands)
@@ -277,9 +408,13 @@ TEST_F(MenuFixture, NewAndOpenGoThroughTheDialogsAndTakeAnOnlineEditorBackToAuto
     EXPECT_TRUE(window->autoSyncPanel()->property("editBufferOnly").toBool());
     EXPECT_TRUE(memApi->isStorePending());
 
-    // Without a way to save, Save and Save As do nothing.
+    // Without a file, Save asks for one as Save As does; a cancelled dialog saves nothing.
+    fileAnswer.clear();
+    const qsizetype asked = fileRequests.size();
     EXPECT_FALSE(window->fileSaveBank());
     EXPECT_FALSE(window->fileSaveBankAs());
+    ASSERT_EQ(fileRequests.size(), asked + 2);
+    EXPECT_EQ(fileRequests.last().caption, QStringLiteral("Save As"));
 }
 
 TEST_F(MenuFixture, SaveChangesQuestionBeforeNewAndOpenAnswersYesNoAndCancel)

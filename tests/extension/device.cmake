@@ -10,7 +10,7 @@ if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
         ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
     )
     kw_set_warnings(dialbridge_device_tests)
-    target_include_directories(dialbridge_device_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/device)
+    target_include_directories(dialbridge_device_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/device ${CMAKE_CURRENT_LIST_DIR}/remote)
     target_link_libraries(dialbridge_device_tests PRIVATE dialbridge_bundle db_simhost_synth
         GTest::gtest GTest::gtest_main)
     gtest_discover_tests(dialbridge_device_tests

@@ -40,7 +40,12 @@ if(TARGET dbhost AND TARGET dialbridge)
     add_test(NAME dbhost.ScenarioControlsReachTheDevice COMMAND dbhost scenario $<TARGET_FILE:dialbridge> controls)
     set_tests_properties(dbhost.ScenarioControlsReachTheDevice PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "
-        PASS_REGULAR_EXPRESSION "device gets: AsgnKnob1 3\n.*device gets: EQKnob1 66\n.*device gets: F1 127\n.*device gets: DataDial 2\nhost handles: DataDial 2\n.*device gets: F0 43 10 7F 1C 01 01 30 00 30 31 32 33 34 35 36 37 38 F7")
+        PASS_REGULAR_EXPRESSION "device gets: AsgnKnob1 3\n.*device gets: EQKnob1 66\n.*device gets: F1 127\n.*device gets: DataDial 2\n.*host handles: DataDial 2\n.*device gets: F0 43 10 7F 1C 01 01 30 00 30 31 32 33 34 35 36 37 38 F7")
+    add_test(NAME dbhost.ScenarioTemplateNamesTheParametersAndTheKnobTurnsOne
+        COMMAND dbhost scenario $<TARGET_FILE:dialbridge> template)
+    set_tests_properties(dbhost.ScenarioTemplateNamesTheParametersAndTheKnobTurnsOne PROPERTIES LABELS extension
+        FAIL_REGULAR_EXPRESSION "dbhost: "
+        PASS_REGULAR_EXPRESSION "synth shows: instrument \"[^\"]*\", track \"Pad\".*synth shows: knob 0 \"Cutoff\" = \"64.0\"\nsynth shows: knob 1 \"Resonance\" = \"20.0\"\nsynth shows: knob 2 \"Attack\" = \"5.0\"\n.*host: Pad Cutoff 64.4\n.*synth shows: knob 0 \"Cutoff\" = \"64.4\"")
     add_test(NAME dbhost.ScenarioDialMovesTheCursorByLayer COMMAND dbhost scenario $<TARGET_FILE:dialbridge> dial)
     set_tests_properties(dbhost.ScenarioDialMovesTheCursorByLayer PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "

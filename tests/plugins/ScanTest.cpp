@@ -61,8 +61,10 @@ protected:
 
 TEST_F(Scan, FullScanOfAFixtureMachineWritesTheDatabaseAndASecondScanStartsNoFinder)
 {
+    // Sixty plug-ins, a third of each kind: every one starts a finder process, which under the
+    // sanitizers costs a good part of a second on a loaded machine.
     QStringList expected;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 60; ++i) {
         const QString name = QString("Instrument %1").arg(i, 3, 10, QChar('0'));
         const QByteArray result =
             finderResult({"1", name, "2", QString::number(i), "Cutoff", "1", "Filter", "4201", "Level", "0"});
@@ -82,15 +84,20 @@ TEST_F(Scan, FullScanOfAFixtureMachineWritesTheDatabaseAndASecondScanStartsNoFin
     Announcements announcements(*info);
     QThread* worker = QThread::create([&] { info->analyzeQPXi(); });
     worker->start(QThread::LowestPriority);
-    ASSERT_TRUE(worker->wait(QDeadlineTimer(120000))) << "the scan did not finish";
+    const bool finished = worker->wait(QDeadlineTimer(120000));
+    if (!finished) {
+        // The worker still uses the database object: let it end before the test unwinds.
+        worker->wait();
+    }
     delete worker;
+    ASSERT_TRUE(finished) << "the scan did not finish within two minutes";
     info->entryQPXiParameter();
 
-    EXPECT_EQ(machine.finderRuns().size(), 301);
-    EXPECT_EQ(announcements.names().size(), 302);
+    EXPECT_EQ(machine.finderRuns().size(), 61);
+    EXPECT_EQ(announcements.names().size(), 62);
     EXPECT_EQ(announcements.names().last(), QString());
     EXPECT_EQ(info->getQPXiList(), (expected + QStringList{"Audio Track", "MIDI Track", "Generic"}));
-    EXPECT_EQ(info->getQPXiParameterName("Instrument 123", "00000007b"), (QStringList{"Filter", "Cutoff"}));
+    EXPECT_EQ(info->getQPXiParameterName("Instrument 045", "00000002d"), (QStringList{"Filter", "Cutoff"}));
     EXPECT_EQ(PluginMachine::readFile(machine.notSynthList()), QByteArray("Effect.qpx\n"));
     EXPECT_FALSE(QFile::exists(machine.databaseFolder() + "/QPXiInfoFinder.txt"));
 
@@ -102,7 +109,7 @@ TEST_F(Scan, FullScanOfAFixtureMachineWritesTheDatabaseAndASecondScanStartsNoFin
     EXPECT_TRUE(machine.finderRuns().isEmpty());
     EXPECT_EQ(second.names(), QStringList{QString()});
     EXPECT_EQ(again->getQPXiList(), info->getQPXiList());
-    EXPECT_EQ(again->getQPXiParameterList("Instrument 200"), info->getQPXiParameterList("Instrument 200"));
+    EXPECT_EQ(again->getQPXiParameterList("Instrument 050"), info->getQPXiParameterList("Instrument 050"));
 }
 
 TEST_F(Scan, Qpx2TwinOfAKnownQpx3PluginIsRetiredWithoutAFinder)

@@ -162,6 +162,13 @@ TEST(SimSynthRemote, EntersRemoteModeAndTellsTheExtensionItsTemplate)
     out = feedRemote(synth, fromExtension(0x50, 0x00, name));
     EXPECT_EQ(out, templateMessages(synth, 9));
     EXPECT_EQ(synth.display().instrument, "Bass Pad");
+    // One of its templates is made for that instrument: that template becomes current.
+    TemplateImage bass = synth.editTemplate(17);
+    bass.setText(fields::instrumentName(), "Bass Pad");
+    synth.setEditTemplate(17, bass);
+    out = feedRemote(synth, fromExtension(0x50, 0x00, name));
+    EXPECT_EQ(synth.currentTemplate(), 17);
+    EXPECT_EQ(out, templateMessages(synth, 17));
 
     // A knob's identifier edited at the panel and by the editor.
     ASSERT_TRUE(runCommand(synth, "edit knob 2 id 012345678", 0).ok);

@@ -246,6 +246,12 @@ TEST_F(LineEditTest, TypingWritesOnlyWhenTheEditIsAcceptedAndTrimsTheEnd)
     EXPECT_EQ(stored(), QStringLiteral("Bass"));
     api->setParam(ParamAddress(0, 0, 0, 0), QStringLiteral("Pad"));
     EXPECT_EQ(edit->text(), QStringLiteral("Pad"));
+
+    // A value longer than the field shows cut and is not written back cut.
+    edit->setMaxLength(4);
+    api->setParam(ParamAddress(0, 0, 0, 0), QStringLiteral("Strings"));
+    EXPECT_EQ(edit->text(), QStringLiteral("Stri"));
+    EXPECT_EQ(stored(), QStringLiteral("Strings"));
 }
 
 TEST_F(LineEditTest, EscapeRestoresTheTextFromFocusIn)

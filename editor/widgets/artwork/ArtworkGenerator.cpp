@@ -33,6 +33,7 @@ const QColor TextField(204, 204, 204);
 const QColor LabelText(200, 200, 200);
 const QColor LcdBack(150, 166, 196);
 const QColor LcdLit(200, 216, 242);
+const QColor LcdDark(18, 38, 80);
 const QColor Red(220, 40, 30);
 const QColor ErrorRed(255, 90, 80);
 const QColor Amber(240, 170, 0);
@@ -436,10 +437,11 @@ void templateBackground()
     QImage image = blank(442, 402);
     QPainter p(&image);
     p.fillRect(image.rect(), Body);
-    // Top row: file name, edit lamps, store and library buttons.
-    box(p, QRect(60, 1, 240, 15), Field, Ink);
+    // Top row: file name, edit lamps, store and library buttons. The file name is dark text on a light
+    // field, the template number light text on a dark one.
+    box(p, QRect(60, 1, 240, 15), LcdBack, Ink);
     p.fillRect(0, 20, 442, 28, BodyDark);
-    box(p, QRect(7, 25, 110, 18), LcdBack, Ink);
+    box(p, QRect(7, 25, 110, 18), LcdDark, Ink);
     box(p, QRect(116, 25, 139, 18), LcdBack, Ink);
     box(p, QRect(338, 25, 77, 18), LcdBack, Ink);
     text(p, QRect(300, 25, 36, 18), QStringLiteral("QPXi"), LabelText, 9, true);
@@ -457,11 +459,12 @@ void templateBackground()
     box(p, QRect(4, 266, 434, 134), Plate, BodyDark);
     text(p, QRect(54, 268, 146, 14), QStringLiteral("Parameter"), LabelText, 9, true, Qt::AlignLeft | Qt::AlignVCenter);
     text(p, QRect(278, 268, 70, 14), QStringLiteral("CC No."), LabelText, 9, true, Qt::AlignLeft | Qt::AlignVCenter);
-    box(p, QRect(52, 304, 150, 19), Field, Ink);
-    box(p, QRect(276, 304, 48, 19), Field, Ink);
+    // The parameter name, the CC number and the display name are drawn in dark text on these fields.
+    box(p, QRect(52, 304, 150, 19), LcdBack, Ink);
+    box(p, QRect(276, 304, 48, 19), LcdBack, Ink);
     text(p, QRect(277, 325, 123, 14), QStringLiteral("Display Name"), LabelText, 9, true,
          Qt::AlignLeft | Qt::AlignVCenter);
-    box(p, QRect(275, 338, 127, 19), Field, Ink);
+    box(p, QRect(275, 338, 127, 19), LcdBack, Ink);
     // The display-format buttons sit at x 325 and 413, y 376.
     text(p, QRect(325, 362, 110, 14), QStringLiteral("Display Format"), LabelText, 9, true,
          Qt::AlignLeft | Qt::AlignVCenter);

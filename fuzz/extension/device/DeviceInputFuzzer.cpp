@@ -1,9 +1,9 @@
 // Arbitrary MIDI bytes, cut into arbitrary chunks, reach an installed and open remote device through the
 // simulated host's input port; the device turns what it accepts into messages for the service and
-// control changes for the host. Nothing may crash, every message for the service must be well-formed, and
-// the host hands the device only events that start with a status byte and changes of declared controls.
-// The host's records of those deliveries and of what it did are emptied after each run, so the rig lives on
-// without growing:
+// control changes for the host, and the service handles them against a project with a selected
+// instrument track. Nothing may crash, every message for the service must be well-formed, and the host hands
+// the device only events that start with a status byte and changes of declared controls. The host's records
+// of those deliveries and of what it did are emptied after each run, so the rig lives on without growing:
 // libFuzzer searches the whole heap for leaks after every run that allocated more than it freed.
 #include "CNfunction.h"
 #include "ExtensionClasses.h"
@@ -37,7 +37,13 @@ struct Rig
         detector->release();
         device = host.remoteDevices().at(0);
         device->open();
-        host.idle();
+        simhost::SimProject* project = host.projects().openProject(u"Song");
+        simhost::SimTrack* track = project->addTrack(simhost::TrackKind::Instrument, u"Pad");
+        track->setInstrument(u"Virlux")->addValue("cutoff", simhost::SimValueSetup::continuous(0, 127, 64), 0x10,
+                                                  u"Cutoff");
+        project->select(track);
+        for (int i = 0; i < 4; ++i)
+            host.idle();
     }
     ~Rig()
     {
@@ -89,10 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         i += length;
     }
     rig.host.waitForMidiInput(std::chrono::seconds(10));
-    rig.host.idle();
     checkReceived();
+    // The service takes what its receive worker queued, one kind of work per idle call.
+    for (int i = 0; i < 3; ++i) {
+        rig.host.clock().advance(700);
+        rig.host.idle();
+    }
     checkDelivered(*rig.device);
     rig.device->standard().clearLogs();
-    gSysExReceiving.discardPending();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "DeviceHostFixture.h"
 
+#include "ExtensionState.h"
 #include "ZELK_Detect.h"
 
 #include <thread>
@@ -7,17 +8,6 @@
 using namespace Quorvane;
 
 namespace devicetest {
-
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
-{
-    const auto until = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 void RecordingReceiver::storeExtensionMessage(unsigned char* message)
 {
@@ -54,9 +44,7 @@ void DeviceHostTest::SetUp()
     IPluginFactory* factory = GetPluginFactory();
     ASSERT_TRUE(host.attach(factory));
     factory->release();
-    service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
-    ASSERT_NE(service, nullptr);
-    ASSERT_EQ(service->initialize(host.context()), kResultOk);
+    giveHostClasses();
     ASSERT_TRUE(receiveWorker.begin(&received));
     synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
 }
@@ -65,11 +53,21 @@ void DeviceHostTest::TearDown()
 {
     host.unload();
     receiveWorker.end();
-    if (service) {
-        service->terminate();
-        service->release();
-    }
+    takeHostClassesBack();
     EXPECT_TRUE(host.thread().violations().empty());
+}
+
+void DeviceHostTest::giveHostClasses()
+{
+    takeHostClassesBack();
+    gpHostClasses = simhost::queryHost<IHostClasses>(host.context());
+}
+
+void DeviceHostTest::takeHostClassesBack()
+{
+    if (gpHostClasses)
+        gpHostClasses->release();
+    gpHostClasses = nullptr;
 }
 
 tresult DeviceHostTest::detect()

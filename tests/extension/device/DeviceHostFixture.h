@@ -4,6 +4,7 @@
 #include "ExtensionMessages.h"
 #include "ExtensionThread.h"
 #include "SimHost.h"
+#include "SimHostTestSupport.h"
 #include "SimSynthPorts.h"
 #include "ZELK_HWRemote.h"
 
@@ -22,8 +23,7 @@ namespace devicetest {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-// Waits for a condition another thread brings about; false at the deadline.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
+using simtest::waitUntil;
 
 // Stands in for the service at the end of the receive channel: keeps a copy of every message.
 class RecordingReceiver : public IReceiver
@@ -41,15 +41,18 @@ private:
     std::vector<Bytes> m_messages;
 };
 
-// A host with the extension linked in, its service initialised (so the host's classes are handed over)
-// and a recorder at the end of the receive channel. Everything here runs on the test's thread, which is
-// the host's; a violation of the host's thread rule fails the test.
+// A host with the extension linked in, where the test stands in for the service: it hands the host's
+// classes over to the extension and keeps a recorder at the end of the receive channel. Everything here
+// runs on the test's thread, which is the host's; a violation of the host's thread rule fails the test.
 class DeviceHostTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
     void TearDown() override;
 
+    // What the service does at its initialize and terminate: hand the host's classes over, take them back.
+    void giveHostClasses();
+    void takeHostClassesBack();
     // Runs the detector once as the host does: create, initialize, detect, release; detect's result.
     Quorvane::tresult detect();
     // Ports of the synthesizer, detection, and the device it installed (opened when asked).
@@ -62,7 +65,6 @@ protected:
     static Bytes sysex(std::initializer_list<int> bytes);
 
     simhost::SimHost host;
-    Quorvane::IPluginBase* service = nullptr;
     RecordingReceiver received;
     ReceiveWorker receiveWorker;
     std::unique_ptr<simhost::SimSynthPorts> synth;

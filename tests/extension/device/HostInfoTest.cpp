@@ -82,10 +82,15 @@ TEST(ExtensionService, TakesTheHostsClassesOnlyFromAHostItWorksWith)
         std::u16string name;
         std::u16string version;
         bool accepted;
+        // A newer host lists MIDI tracks' instruments in its rack of project instruments.
+        bool newer = false;
     };
     for (const Case& c : std::initializer_list<Case>{{u"Sonvik", u"7.0.0", true},
+                                                     {u"Sonvik", u"7.4.9", true},
+                                                     {u"Sonvik", u"7.5.0", true, true},
                                                      {u"Sonvik", u"6.9.9", false},
                                                      {u"Parlex", u"6.0.1", true},
+                                                     {u"Parlex", u"6.5.0", true, true},
                                                      {u"Parlex", u"5.5.0", false},
                                                      {u"Sonvik Pocket", u"9.0.0", false},
                                                      {u"Sonvik", u"7.0", false},
@@ -94,6 +99,8 @@ TEST(ExtensionService, TakesTheHostsClassesOnlyFromAHostItWorksWith)
         auto* service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
         EXPECT_EQ(service->initialize(host.context()), c.accepted ? kResultOk : kResultFalse);
         EXPECT_EQ(gpHostClasses != nullptr, c.accepted);
+        EXPECT_EQ(static_cast<ZELK_KDX*>(service)->isNewerHost(), c.newer)
+            << std::string(c.version.begin(), c.version.end());
         EXPECT_EQ(service->terminate(), kResultOk);
         EXPECT_EQ(gpHostClasses, nullptr);
         service->release();

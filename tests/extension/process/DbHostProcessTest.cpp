@@ -24,6 +24,12 @@ protected:
         synth.start(QStringLiteral(KW_ZELK_SIM), {"--sense", "0", "--fill", "1"});
         ASSERT_TRUE(synth.waitForStarted(10000)) << "zelk-sim did not start";
         ASSERT_TRUE(waitFor(synth, synthOutput, "ready:", simtest::kZelkSimReadyDeadline)) << synthOutput;
+        // The Virlux template of dbhost's project, typed at the panel as the README tells.
+        const std::size_t typed = synthOutput.size();
+        for (const char* line : {"edit instrument Virlux", "edit knob 0 id 000000010", "edit knob 1 id 000000011",
+                                 "edit knob 2 id 000000012"})
+            toSynth(line);
+        ASSERT_TRUE(waitFor(synth, synthOutput, "ok\nok\nok\nok\n", 10s, typed)) << synthOutput;
 
         host.setProcessChannelMode(QProcess::MergedChannels);
         host.start(QStringLiteral(KW_DBHOST), {"run", QStringLiteral(KW_DIALBRIDGE), "--seconds", "240"});
@@ -83,7 +89,7 @@ protected:
 
 } // namespace
 
-TEST_F(DbHostOnMachineMidi, AKnobTurnedAtTheSynthesizersPanelReachesTheDevice)
+TEST_F(DbHostOnMachineMidi, TheSynthesizerShowsTheTemplatesParameterNamesAndItsKnobTurnsOne)
 {
     ASSERT_TRUE(waitFor(host, hostOutput, "ready\n", 60s)) << hostOutput;
     EXPECT_NE(hostOutput.find("device \"Telvor ZELK6/ZELK8\" on \"Telvor ZELK6/ZELK8 Port2\""), std::string::npos)
@@ -95,7 +101,17 @@ TEST_F(DbHostOnMachineMidi, AKnobTurnedAtTheSynthesizersPanelReachesTheDevice)
         ASSERT_TRUE(panelReaches("remote on", "device gets: F0 43 10 7F 1C 01 01 51 00")) << hostOutput;
     }
 
+    // The extension shows the template's parameter names; the knob turns the parameter they name.
+    bool named = false;
+    for (int attempt = 0; attempt < 10 && !named; ++attempt) {
+        const std::size_t from = synthOutput.size();
+        toSynth("display");
+        named = waitFor(synth, synthOutput, "knob 2 \"Attack\"", 2s, from);
+    }
+    EXPECT_TRUE(named) << synthOutput;
+    EXPECT_NE(synthOutput.find("knob 0 \"Cutoff\" = \"64.0\""), std::string::npos) << synthOutput;
     EXPECT_TRUE(panelReaches("turn 0 3", "device gets: AsgnKnob1 3")) << hostOutput;
+    EXPECT_TRUE(waitFor(host, hostOutput, "host: Pad Cutoff 64.", 10s)) << hostOutput;
     EXPECT_TRUE(panelReaches("turn 12 -2", "device gets: EQKnob1 66")) << hostOutput;
     EXPECT_TRUE(panelReaches("press play", "host handles: Play 127")) << hostOutput;
 }

@@ -15,7 +15,7 @@ namespace simhost {
 class SimProjectInformation : public HostObject<Quorvane::IProjectInformation>
 {
 public:
-    SimProjectInformation(HostContextRef host, SimMixer* mixer);
+    SimProjectInformation(HostContextRef host, SimMixer* mixer, SimInstrumentRack* rack = nullptr);
     ~SimProjectInformation() override;
 
     Quorvane::IProject* getActiveProject() override;
@@ -38,6 +38,7 @@ private:
 
     std::mutex m_mutex;
     SimMixer* m_mixer; // kept
+    HostRef<SimInstrumentRack> m_rack;
     std::vector<HostRef<SimProject>> m_projects;
     SimProject* m_active = nullptr;
     std::vector<Quorvane::IProjectNotification*> m_notifications;

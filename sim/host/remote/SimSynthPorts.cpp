@@ -13,20 +13,30 @@ zelksim::SynthOptions quiet()
 
 } // namespace
 
-SimSynthPorts::SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName) : m_core(quiet())
+SimSynthPorts::SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName) : m_ports(ports), m_core(quiet())
 {
     for (int port = 1; port <= zelksim::kPortCount; ++port) {
         const std::string name = deviceName + " Port" + std::to_string(port);
         const std::u16string name16(name.begin(), name.end());
-        m_inputs.push_back(ports.addPort(name16, true));
+        m_inputs.push_back(HostRef<SimPort>::share(ports.addPort(name16, true)));
         SimPort* output = ports.addPort(name16, false);
         output->setSink([this, port](const std::vector<std::uint8_t>& bytes) {
             std::lock_guard lock(m_mutex);
             m_core.receive(port, bytes, 0);
             return true;
         });
-        m_outputs.push_back(output);
+        m_outputs.push_back(HostRef<SimPort>::share(output));
     }
+}
+
+SimSynthPorts::~SimSynthPorts()
+{
+    for (const HostRef<SimPort>& output : m_outputs)
+        output->setSink({});
+    for (const HostRef<SimPort>& port : m_inputs)
+        m_ports.removePort(port.get());
+    for (const HostRef<SimPort>& port : m_outputs)
+        m_ports.removePort(port.get());
 }
 
 zelksim::CommandResult SimSynthPorts::command(const std::string& line)

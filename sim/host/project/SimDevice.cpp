@@ -177,6 +177,19 @@ SimValue* SimDevice::parameter(int32 identifier)
     return nullptr;
 }
 
+bool SimDevice::renameParameter(int32 identifier, std::u16string name)
+{
+    std::lock_guard lock(m_mutex);
+    for (Entry& entry : m_values) {
+        if (entry.identifier == identifier) {
+            entry.named = !name.empty();
+            entry.name = std::move(name);
+            return true;
+        }
+    }
+    return false;
+}
+
 void SimDevice::setNamedDevice(const std::string& name, SimDevice* device)
 {
     {

@@ -2,10 +2,11 @@
 //   dbhost list <library>                 loads the extension and prints its factory and classes
 //   dbhost scenario <library> <name>      drives the extension against the simulated synthesizer in this
 //                                         process and prints what its device sends and gets
-//   dbhost run <library> [--seconds N]    runs the host on the machine's MIDI ports: installs the device
-//                                         on the synthesizer's ports, opens it and idles every 10 ms,
-//                                         printing what the device sends and gets, until end of input,
-//                                         a signal or N seconds
+//   dbhost run <library> [--seconds N]    runs the host on the machine's MIDI ports with the demonstration
+//                                         project: installs the device on the synthesizer's ports, opens it
+//                                         and idles every 10 ms, printing what the device sends and gets and
+//                                         the parameters the extension changes; "select <track>" on standard
+//                                         input selects a track; until end of input, a signal or N seconds
 #include "DbHostSession.h"
 #include "SimSynthPorts.h"
 
@@ -19,6 +20,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -41,7 +44,7 @@ void onSignal(int)
 int usage()
 {
     std::fprintf(stderr, "usage: dbhost list <library>\n"
-                         "       dbhost scenario <library> startup|controls|dial\n"
+                         "       dbhost scenario <library> startup|controls|dial|template\n"
                          "       dbhost run <library> [--seconds N]\n");
     return 2;
 }
@@ -73,12 +76,64 @@ bool startup(simhost::DbHostSession& session, simhost::SimSynthPorts& synth)
     return true;
 }
 
+// Idles, with the synthesizer answering, until done() or the deadline; false at the deadline.
+bool idleUntil(simhost::DbHostSession& session, simhost::SimSynthPorts& synth, const std::function<bool()>& done,
+               std::chrono::seconds deadline = 20s)
+{
+    const auto until = std::chrono::steady_clock::now() + deadline;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        session.idle();
+        synth.pump();
+        session.host().waitForMidiInput(10s);
+        std::this_thread::sleep_for(1ms); // the extension's workers hand messages on meanwhile
+    }
+    return true;
+}
+
+void showDisplay(simhost::DbHostSession& session, simhost::SimSynthPorts& synth)
+{
+    std::istringstream lines(synth.display().describe());
+    for (std::string line; std::getline(lines, line);)
+        session.say("synth shows: " + line);
+}
+
+// The demonstration project against a synthesizer whose template is made for its instrument: the
+// parameter names reach the synthesizer's display, and a knob turned there changes the parameter.
+bool templateScenario(simhost::DbHostSession& session, simhost::SimSynthPorts& synth)
+{
+    session.openDemoProject();
+    if (!startup(session, synth))
+        return false;
+    if (!idleUntil(session, synth, [&] {
+            const zelksim::RemoteDisplay shown = synth.display();
+            return shown.knobNames[2] == "Attack" && shown.knobValues[2] == "5.0";
+        })) {
+        std::fprintf(stderr, "dbhost: the synthesizer never showed the template's parameter names\n");
+        return false;
+    }
+    showDisplay(session, synth);
+    synthCommand(session, synth, "turn 0 3");
+    if (!idleUntil(session, synth, [&] { return synth.display().knobValues[0] == "64.4"; })) {
+        std::fprintf(stderr, "dbhost: the knob turn never reached the parameter\n");
+        return false;
+    }
+    showDisplay(session, synth);
+    return true;
+}
+
 int scenario(simhost::DbHostSession& session, const std::string& name)
 {
     simhost::SimSynthPorts synth(session.host().ports(), kDeviceName);
     synthCommand(session, synth, "fill 1");
-    if (name != "startup" && name != "controls" && name != "dial")
+    if (name != "startup" && name != "controls" && name != "dial" && name != "template")
         return usage();
+    if (name == "template") {
+        for (const std::string& line : simhost::kDemoTemplate)
+            synthCommand(session, synth, line);
+        return templateScenario(session, synth) ? 0 : 1;
+    }
     if (!startup(session, synth))
         return 1;
     if (name == "controls") {
@@ -115,6 +170,7 @@ int run(simhost::DbHostSession& session, int seconds)
         return 3;
     }
     simhost::DbHostMachinePorts ports(session.host(), client);
+    session.openDemoProject();
     const std::string wanted = std::string(kDeviceName) + " Port2";
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::seconds(seconds);
@@ -132,12 +188,20 @@ int run(simhost::DbHostSession& session, int seconds)
     session.openDevices();
     session.say("ready");
     auto last = std::chrono::steady_clock::now();
+    std::string input;
     while (!g_stop && std::chrono::steady_clock::now() < deadline) {
         pollfd fd{STDIN_FILENO, POLLIN, 0};
         if (poll(&fd, 1, 10) > 0) {
             char buffer[256];
-            if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0)
                 break; // end of input
+            input.append(buffer, static_cast<std::size_t>(n));
+            for (std::size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1)) {
+                const std::string line = input.substr(0, end);
+                if (line.rfind("select ", 0) != 0 || !session.selectTrack(line.substr(7)))
+                    session.say("dbhost understands: select Pad|Drums|Lead");
+            }
         }
         const auto now = std::chrono::steady_clock::now();
         session.idle(1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));

@@ -2,6 +2,7 @@
 
 #include "HostInterfaces.h"
 #include "HostModel.h"
+#include "SimInstruments.h"
 #include "SimMixer.h"
 #include "SimObjectList.h"
 #include "SimTrack.h"
@@ -18,7 +19,8 @@ namespace simhost {
 class SimProject : public HostObject<Quorvane::IProject, Quorvane::IProjectObject>
 {
 public:
-    SimProject(HostContextRef host, std::u16string name, SimMixer* mixer);
+    // rack (may be null) lists the project's instruments.
+    SimProject(HostContextRef host, std::u16string name, SimMixer* mixer, SimInstrumentRack* rack = nullptr);
     ~SimProject() override;
 
     bool usesMixerSelection() override;
@@ -50,6 +52,7 @@ private:
 
     const std::u16string m_name;
     SimMixer* m_mixer;         // kept
+    HostRef<SimInstrumentRack> m_rack;
     SimObjectList* m_children; // kept
     std::atomic<bool> m_usesMixerSelection{false};
 };

@@ -4,6 +4,7 @@
 #include "HostModel.h"
 #include "SimAutomation.h"
 #include "SimDevice.h"
+#include "SimInstruments.h"
 #include "SimObjectList.h"
 
 #include <atomic>
@@ -21,11 +22,14 @@ enum class TrackKind
 
 // A track of a project: a project object of the kind "track" with its automation and, unless it is a
 // folder, its mixer channel; a folder has child tracks instead. An instrument track holds its
-// instrument in the channel's "Slot" device. It keeps its channel, automation and children. Host thread.
+// instrument in the channel's "Slot" device (listed among the rack's project instruments too); a MIDI
+// track plays a rack instrument through its channel's "output". It keeps its channel, automation and
+// children. Host thread.
 class SimTrack : public HostObject<Quorvane::IProjectObject, Quorvane::ITrack2>
 {
 public:
-    SimTrack(HostContextRef host, TrackKind kind, const std::u16string& name);
+    // rack (may be null) lists the track's instrument slot.
+    SimTrack(HostContextRef host, TrackKind kind, const std::u16string& name, SimInstrumentRack* rack = nullptr);
     ~SimTrack() override;
 
     // Null unless the track is a folder.
@@ -47,8 +51,12 @@ public:
     int selectionQueries() const { return m_selectionQueries; }
     void setReadyForRemote(bool ready) { m_readyForRemote = ready; }
     // Puts an instrument named name into the channel's "Slot" (made when missing; its "effectType"
-    // value shows the name): the instrument device, with an empty name, to give parameters and parts.
-    SimDevice* setInstrument(const std::u16string& name);
+    // value shows the name): the instrument device, with an empty name, connected to the channel, to
+    // give parameters and parts. A slot that held another instrument tells its dependents it changed.
+    SimInstrument* setInstrument(const std::u16string& name);
+    // A MIDI track plays the rack instrument (null: none); its "output" shows "<number> - <name>" and
+    // tells its dependents.
+    void routeTo(SimInstrument* instrument);
     // The host is done with the track: the dependents of its channel, automation and itself are told.
     void hostRemoved();
 
@@ -57,6 +65,9 @@ private:
     SimDevice* m_channel = nullptr;      // kept; null for a folder
     SimAutomation* m_automation;         // kept
     SimObjectList* m_children = nullptr; // kept; folders only
+    HostRef<SimInstrumentRack> m_rack;
+    HostRef<SimInstrument> m_routed; // the instrument a MIDI track plays
+    SimDevice* m_slot = nullptr;     // the channel's, once made
     std::atomic<bool> m_selected{false};
     std::atomic<int> m_selectionQueries{0};
     std::atomic<bool> m_readyForRemote{true};

@@ -20,8 +20,9 @@ void collectTracks(SimObjectList* list, std::vector<SimTrack*>& out)
 
 } // namespace
 
-SimProject::SimProject(HostContextRef host, std::u16string name, SimMixer* mixer)
+SimProject::SimProject(HostContextRef host, std::u16string name, SimMixer* mixer, SimInstrumentRack* rack)
     : HostObject(std::move(host), "Project"), m_name(std::move(name)), m_mixer(mixer),
+      m_rack(HostRef<SimInstrumentRack>::share(rack)),
       m_children(makeHostObject<SimObjectList>(registry().shared_from_this()))
 {
     m_mixer->addRef();
@@ -54,7 +55,7 @@ bool SimProject::isKindOf(const char* kind)
 SimTrack* SimProject::addTrack(TrackKind kind, const std::u16string& name, SimTrack* folder)
 {
     HostRef<SimTrack> track =
-        HostRef<SimTrack>::adopt(makeHostObject<SimTrack>(registry().shared_from_this(), kind, name));
+        HostRef<SimTrack>::adopt(makeHostObject<SimTrack>(registry().shared_from_this(), kind, name, m_rack.get()));
     SimObjectList* parent = folder && folder->children() ? folder->children() : m_children;
     parent->add(track.get());
     if (track->channel())

@@ -1,13 +1,15 @@
 #include "SimProjectInformation.h"
 
+#include "Registrations.h"
+
 #include <algorithm>
 
 using namespace Quorvane;
 
 namespace simhost {
 
-SimProjectInformation::SimProjectInformation(HostContextRef host, SimMixer* mixer)
-    : HostObject(std::move(host), "ProjectInformation"), m_mixer(mixer)
+SimProjectInformation::SimProjectInformation(HostContextRef host, SimMixer* mixer, SimInstrumentRack* rack)
+    : HostObject(std::move(host), "ProjectInformation"), m_mixer(mixer), m_rack(HostRef<SimInstrumentRack>::share(rack))
 {
     m_mixer->addRef();
 }
@@ -28,30 +30,21 @@ IProject* SimProjectInformation::getActiveProject()
 tresult SimProjectInformation::addProjectNotification(IProjectNotification* notification)
 {
     hostThreadOnly("IProjectInformation::addProjectNotification");
-    if (!notification)
-        return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    if (std::find(m_notifications.begin(), m_notifications.end(), notification) != m_notifications.end())
-        return kResultFalse;
-    m_notifications.push_back(notification);
-    return kResultOk;
+    return addRegistration(m_notifications, notification);
 }
 
 tresult SimProjectInformation::removeProjectNotification(IProjectNotification* notification)
 {
     hostThreadOnly("IProjectInformation::removeProjectNotification");
     std::lock_guard lock(m_mutex);
-    const auto it = std::find(m_notifications.begin(), m_notifications.end(), notification);
-    if (it == m_notifications.end())
-        return kResultFalse;
-    m_notifications.erase(it);
-    return kResultOk;
+    return removeRegistration(m_notifications, notification);
 }
 
 SimProject* SimProjectInformation::openProject(const std::u16string& name)
 {
-    HostRef<SimProject> project =
-        HostRef<SimProject>::adopt(makeHostObject<SimProject>(registry().shared_from_this(), name, m_mixer));
+    HostRef<SimProject> project = HostRef<SimProject>::adopt(
+        makeHostObject<SimProject>(registry().shared_from_this(), name, m_mixer, m_rack.get()));
     bool first = false;
     {
         std::lock_guard lock(m_mutex);

@@ -1,5 +1,7 @@
 #include "SimPlatform.h"
 
+#include "Registrations.h"
+
 #include <algorithm>
 
 using namespace Quorvane;
@@ -14,24 +16,15 @@ SimPlatform::SimPlatform(HostContextRef host) : HostObject(std::move(host), "Pla
 tresult SimPlatform::addIdleHandler(IIdleHandler* handler)
 {
     hostThreadOnly("IPlatform::addIdleHandler");
-    if (!handler)
-        return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    if (std::find(m_handlers.begin(), m_handlers.end(), handler) != m_handlers.end())
-        return kResultFalse;
-    m_handlers.push_back(handler);
-    return kResultOk;
+    return addRegistration(m_handlers, handler);
 }
 
 tresult SimPlatform::removeIdleHandler(IIdleHandler* handler)
 {
     hostThreadOnly("IPlatform::removeIdleHandler");
     std::lock_guard lock(m_mutex);
-    const auto it = std::find(m_handlers.begin(), m_handlers.end(), handler);
-    if (it == m_handlers.end())
-        return kResultFalse;
-    m_handlers.erase(it);
-    return kResultOk;
+    return removeRegistration(m_handlers, handler);
 }
 
 tresult SimPlatform::getTime(int32* milliseconds)

@@ -46,6 +46,9 @@ public:
     SimValue* addValue(const std::string& key, SimValueSetup setup, int32 identifier = -1, std::u16string name = {});
     SimValue* value(const std::string& key);
     SimValue* parameter(int32 identifier);
+    // Gives the parameter with that identifier a new 16-bit name (a sampler's program switch renames its
+    // parameters); false when there is none.
+    bool renameParameter(int32 identifier, std::u16string name);
     // Hands device out through IDeviceGetter under name (which the device then answers).
     void setNamedDevice(const std::string& name, SimDevice* device);
     void setName(std::string name);

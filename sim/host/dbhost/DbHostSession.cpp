@@ -2,6 +2,14 @@
 
 namespace simhost {
 
+const std::vector<std::string> kDemoTemplate = [] {
+    std::vector<std::string> lines = {"edit instrument Virlux", "edit knob 0 id 000000010", "edit knob 1 id 000000011",
+                                      "edit knob 2 id 000000012"};
+    for (int knob = 3; knob < 12; ++knob)
+        lines.push_back("edit knob " + std::to_string(knob) + " id 200000000");
+    return lines;
+}();
+
 namespace {
 
 // The class identifiers the host asks the extension's factory for, by the names they are registered under.
@@ -97,6 +105,53 @@ void DbHostSession::openDevices()
         say(std::string("open -> ") + (device->open() ? "1" : "0"));
 }
 
+void DbHostSession::openDemoProject()
+{
+    m_demo = m_host.projects().openProject(u"Demo");
+    SimTrack* pad = m_demo->addTrack(TrackKind::Instrument, u"Pad");
+    SimDevice* virlux = pad->setInstrument(u"Virlux");
+    const struct
+    {
+        const char* key;
+        const char16_t* name;
+        int32 identifier;
+        float value;
+    } parameters[] = {
+        {"cutoff", u"Cutoff", 0x10, 64}, {"resonance", u"Resonance", 0x11, 20}, {"attack", u"Attack", 0x12, 5}};
+    for (const auto& p : parameters) {
+        SimValue* value = virlux->addValue(
+            p.key, SimValueSetup::continuous(0, 127, p.value, SimValueSetup::decimals(1, "")), p.identifier, p.name);
+        m_watched.push_back(
+            {p.key, "Pad " + asciiText8(p.name), HostRef<SimValue>::share(value), asciiText8(value->text())});
+    }
+    m_demo->addTrack(TrackKind::Audio, u"Drums");
+    m_demo->addTrack(TrackKind::Midi, u"Lead");
+    m_demo->select(pad);
+    say("project: tracks Pad (instrument Virlux: Cutoff, Resonance, Attack), Drums (audio), Lead (MIDI); Pad selected");
+}
+
+bool DbHostSession::selectTrack(const std::string& name)
+{
+    if (!m_demo)
+        return false;
+    for (SimTrack* track : m_demo->tracks()) {
+        if (track->channel() && track->channel()->name() == name) {
+            m_demo->select(track);
+            say("host: selected " + name);
+            return true;
+        }
+    }
+    return false;
+}
+
+SimValue* DbHostSession::demoParameter(const std::string& key)
+{
+    for (const Watched& w : m_watched)
+        if (w.key == key)
+            return w.value.get();
+    return nullptr;
+}
+
 void DbHostSession::idle(int turns, int stepMs)
 {
     for (int i = 0; i < turns; ++i) {
@@ -134,6 +189,18 @@ void DbHostSession::report()
         for (std::size_t i = seen.actions; i < actions.size(); ++i)
             say("host: " + actions[i]);
         seen.actions = actions.size();
+    }
+    reportParameters();
+}
+
+void DbHostSession::reportParameters()
+{
+    for (Watched& w : m_watched) {
+        const std::string text = asciiText8(w.value->text());
+        if (text == w.text)
+            continue;
+        w.text = text;
+        say("host: " + w.name + " " + text);
     }
 }
 

@@ -18,6 +18,8 @@ class SimSynthPorts
 {
 public:
     SimSynthPorts(SimPortRegistry& ports, const std::string& deviceName);
+    // The synthesizer goes: its ports vanish, so nothing the host sends later reaches the core.
+    ~SimSynthPorts();
 
     SimSynthPorts(const SimSynthPorts&) = delete;
     SimSynthPorts& operator=(const SimSynthPorts&) = delete;
@@ -28,14 +30,16 @@ public:
     void pump();
     zelksim::RemoteDisplay display();
     // The host's ports of port pair 1-5: input (from the synthesizer) and output (to it).
-    SimPort* input(int port) const { return m_inputs[static_cast<std::size_t>(port - 1)]; }
-    SimPort* output(int port) const { return m_outputs[static_cast<std::size_t>(port - 1)]; }
+    SimPort* input(int port) const { return m_inputs[static_cast<std::size_t>(port - 1)].get(); }
+    SimPort* output(int port) const { return m_outputs[static_cast<std::size_t>(port - 1)].get(); }
 
 private:
+    SimPortRegistry& m_ports;
     std::mutex m_mutex;
     zelksim::SynthCore m_core;
-    std::vector<SimPort*> m_inputs;
-    std::vector<SimPort*> m_outputs;
+    // Held: a test may take a port away while the synthesizer is still there.
+    std::vector<HostRef<SimPort>> m_inputs;
+    std::vector<HostRef<SimPort>> m_outputs;
 };
 
 } // namespace simhost

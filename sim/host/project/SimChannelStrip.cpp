@@ -76,10 +76,12 @@ SimDevice* makeChannelStrip(HostRegistry& registry, const std::string& typeName,
     channel->addValue("volume", volume, -1, u"Volume");
     channel->addValue("selected", SimValueSetup::onOff(false));
     const bool midi = typeName == ChannelType::kMidi;
-    if (midi)
+    if (midi) {
         channel->addValue("pan", SimValueSetup::continuous(-64, 63, 0, SimValueSetup::decimals(0, "")), -1, u"Pan");
-    else
+        channel->addValue("output", SimValueSetup::textValue(kNotConnected));
+    } else {
         addPanner(channel);
+    }
     addQuickControls(channel);
     if (!midi)
         addEQ(channel);

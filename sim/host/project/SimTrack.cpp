@@ -28,9 +28,10 @@ const char* channelType(TrackKind kind)
 
 } // namespace
 
-SimTrack::SimTrack(HostContextRef host, TrackKind kind, const std::u16string& name)
+SimTrack::SimTrack(HostContextRef host, TrackKind kind, const std::u16string& name, SimInstrumentRack* rack)
     : HostObject(std::move(host), "Track"), m_kind(kind),
-      m_automation(makeHostObject<SimAutomation>(registry().shared_from_this()))
+      m_automation(makeHostObject<SimAutomation>(registry().shared_from_this())),
+      m_rack(HostRef<SimInstrumentRack>::share(rack))
 {
     alsoAnswer<ITrack>();
     if (kind == TrackKind::Folder)
@@ -85,27 +86,53 @@ tresult SimTrack::isReadyForRemote()
     return m_readyForRemote ? kResultOk : kResultFalse;
 }
 
-SimDevice* SimTrack::setInstrument(const std::u16string& name)
+SimInstrument* SimTrack::setInstrument(const std::u16string& name)
 {
     if (!m_channel)
         return nullptr;
-    SimDevice* slot = nullptr;
-    for (SimDevice* device : m_channel->subDevices())
-        if (device->name() == "Slot")
-            slot = device;
-    if (slot) {
-        for (SimDevice* old : slot->subDevices())
-            slot->removeSubDevice(old, true);
-        slot->value("effectType")->hostSetText(name);
+    SimInstrument* instrument = nullptr;
+    if (m_slot) {
+        for (SimDevice* old : m_slot->subDevices())
+            m_slot->removeSubDevice(old, true);
+        m_slot->value("effectType")->hostSetText(name);
+        HostRef<SimInstrument> made =
+            HostRef<SimInstrument>::adopt(makeHostObject<SimInstrument>(registry().shared_from_this()));
+        made->setTitle(name);
+        m_slot->addSubDevice(made.get());
+        instrument = made.get();
+        if (HostRef<SimUpdateHandler> updates = SimUpdateHandler::of(registry()))
+            updates->triggerUpdates(m_slot->unknown(), IDependent::kChanged);
     } else {
-        slot = m_channel->makeSubDevice("InstrumentSlot", "Slot");
-        slot->addValue("effectType", SimValueSetup::textValue(name));
+        instrument = makeInstrumentSlot(m_channel, "Slot", name, &m_slot);
     }
-    return slot->makeSubDevice("Instrument", "");
+    instrument->connect(m_channel->unknown());
+    if (m_rack)
+        m_rack->listProjectSlot(m_slot);
+    return instrument;
+}
+
+void SimTrack::routeTo(SimInstrument* instrument)
+{
+    if (m_kind != TrackKind::Midi)
+        return;
+    if (m_routed)
+        m_routed->disconnect(m_channel->unknown());
+    m_routed = HostRef<SimInstrument>::share(instrument);
+    std::u16string output = kNotConnected;
+    if (instrument) {
+        instrument->connect(m_channel->unknown());
+        const int number = m_rack ? m_rack->numberOf(instrument) : 0;
+        output = asciiText16(std::to_string(number) + " - ") + instrument->title();
+    }
+    m_channel->value("output")->hostSetText(output);
 }
 
 void SimTrack::hostRemoved()
 {
+    if (m_rack && m_slot)
+        m_rack->unlistProjectSlot(m_slot);
+    if (m_routed)
+        m_routed->disconnect(m_channel->unknown());
     if (m_channel)
         m_channel->hostRemoved();
     m_automation->hostRemoved();
