@@ -20,7 +20,7 @@ std::size_t fold(std::size_t seed, std::size_t value)
 
 std::size_t digest(const QString& text, std::size_t seed)
 {
-    return fold(seed, qHash(QStringView(text)));
+    return fold(seed, qHashBits(text.utf16(), std::size_t(text.size()) * sizeof(char16_t)));
 }
 
 std::size_t digest(const NumericParameter& value, std::size_t seed)
