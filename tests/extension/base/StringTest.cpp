@@ -18,6 +18,25 @@ std::u16string wide(const String& s)
     return std::u16string(s.text16());
 }
 
+// A text in each code page, as bytes and as 16-bit text.
+struct RoundTrip
+{
+    uint32 codePage;
+    const char* bytes;
+    std::u16string text;
+};
+const RoundTrip kRoundTrips[] = {
+    {65001,
+     "Gr\xC3\xBC\xC3\x9F"
+     "e \xE2\x82\xAC",
+     u"Grüße €"},
+    {1252, "\x80 caf\xE9", u"€ café"},
+    {2, "\x8E\xA5", u"é•"},
+    {10029, "\xFC\x8E", u"Łé"},
+    {932, "\x93\xFA\x96\x7B", u"日本"},
+    {437, "plain", u"plain"},
+};
+
 } // namespace
 
 TEST(String, EmptyStringIsWideAndTurnsNarrowWhenReadAsBytes)
@@ -149,24 +168,7 @@ TEST(CodePage, NarrowToUtf8WidensWithTheDefaultCodePageFirst)
 
 TEST(CodePage, ConvertsBothWaysInEachCodePage)
 {
-    struct Case
-    {
-        uint32 codePage;
-        const char* bytes;
-        std::u16string text;
-    };
-    const Case cases[] = {
-        {65001,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC",
-         u"Grüße €"},
-        {1252, "\x80 caf\xE9", u"€ café"},
-        {2, "\x8E\xA5", u"é•"},
-        {10029, "\xFC\x8E", u"Łé"},
-        {932, "\x93\xFA\x96\x7B", u"日本"},
-        {437, "plain", u"plain"},
-    };
-    for (const Case& c : cases) {
+    for (const RoundTrip& c : kRoundTrips) {
         String narrow(c.bytes);
         ASSERT_TRUE(narrow.toWideString(c.codePage)) << c.codePage;
         EXPECT_EQ(wide(narrow), c.text) << c.codePage;
@@ -271,28 +273,13 @@ TEST(CodePage, CountingAShiftJisTextThatOverrunsTheCountingAreaEnds)
 
 TEST(CodePage, ManyThreadsConvertingAtOnceEachGetTheirOwnText)
 {
-    struct Case
-    {
-        uint32 codePage;
-        const char* bytes;
-        std::u16string text;
-    };
-    const Case cases[] = {
-        {65001,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e",
-         u"Grüße"},
-        {1252, "\x80 caf\xE9", u"€ café"},
-        {932, "\x93\xFA\x96\x7B", u"日本"},
-        {10029, "\xFC\x8E", u"Łé"},
-    };
     constexpr int kThreads = 8;
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back([&, i] {
             for (int round = 0; round < 200; ++round) {
-                const Case& c = cases[static_cast<std::size_t>(i + round) % std::size(cases)];
+                const RoundTrip& c = kRoundTrips[static_cast<std::size_t>(i + round) % std::size(kRoundTrips)];
                 String narrow(c.bytes);
                 String back(c.text.c_str());
                 if (!narrow.toWideString(c.codePage) || wide(narrow) != c.text || !back.toMultiByte(c.codePage) ||
