@@ -4,8 +4,6 @@
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
 
-#include <QHash>
-
 #include <limits>
 
 namespace {
@@ -72,20 +70,39 @@ void appendTemplates(RemoteMemAPI* memory, QDomDocument* document, QDomElement& 
             EditorData::getTemplateDomElement(memory, document, bank, templ, tagPattern.arg(templ + 1)));
 }
 
+// The template (0-49) that tag names under the tag pattern ("template%1": "template1" to "template50"), or -1.
+// Only the names the pattern makes count: "template07" or "template+7" is no template's.
+int templateOfTag(QStringView tag, QStringView tagPattern)
+{
+    const qsizetype marker = tagPattern.indexOf(u"%1");
+    const QStringView prefix = tagPattern.left(marker);
+    const QStringView suffix = tagPattern.mid(marker + 2);
+    if (tag.size() <= prefix.size() + suffix.size() || !tag.startsWith(prefix) || !tag.endsWith(suffix))
+        return -1;
+    const QStringView number = tag.mid(prefix.size(), tag.size() - prefix.size() - suffix.size());
+    if (number.size() > 2 || number.front() == u'0')
+        return -1;
+    int value = 0;
+    for (const QChar digit : number) {
+        if (digit < u'0' || digit > u'9')
+            return -1;
+        value = value * 10 + (digit.unicode() - u'0');
+    }
+    return value <= kTemplatesPerBank ? value - 1 : -1;
+}
+
 // Reads the 50 elements of the tag pattern into bank; all are attempted.
 bool readTemplates(RemoteMemAPI* memory, const QDomElement& element, int bank, const QString& documentType,
                    const QString& tagPattern)
 {
     // One walk over the children finds the first element of each template's name; looking each name up
-    // alone walks past the templates before it, and a bank file has a hundred of them side by side.
-    QHash<QString, int> wanted;
-    for (int templ = 0; templ < kTemplatesPerBank; ++templ)
-        wanted.insert(tagPattern.arg(templ + 1), templ);
+    // alone walks past the templates before it, and a bank file has a hundred of them side by side. The
+    // number is read from the name: a table of the fifty names took longer to build than a short file to read.
     QDomElement children[kTemplatesPerBank];
     for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        const auto templ = wanted.constFind(child.tagName());
-        if (templ != wanted.constEnd() && children[templ.value()].isNull())
-            children[templ.value()] = child;
+        const int templ = templateOfTag(child.tagName(), tagPattern);
+        if (templ >= 0 && children[templ].isNull())
+            children[templ] = child;
     }
     bool complete = true;
     for (int templ = 0; templ < kTemplatesPerBank; ++templ) {

@@ -6,6 +6,7 @@
 #include "RemoteMemAPI.h"
 #include "XmlPrescan.h"
 
+#include <QBuffer>
 #include <QDomDocument>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -77,27 +78,37 @@ bool isReadableVersion(const QDomElement& root)
     return fileVersion >= effective;
 }
 
-// Checks the document and reads it into the memory; the message of the first failure, empty on success.
-QString readDocument(RemoteMemAPI* memory, const QByteArray& bytes, int bank, bool withEditBuffer)
+// Checks the document without touching the memory; the message of the first failure, empty when it may be
+// read into the memory.
+QString parseDocument(const QByteArray& bytes, QDomDocument* document)
 {
     const XmlPrescan shape = prescanXml(bytes, kBankFileTagLimits);
     if (!shape.withinLimits || !isNestingWithinBound(bytes, shape))
         return kNotEditorFile;
-    QDomDocument document;
     QString parserMessage;
     int line = 0;
     int column = 0;
-    if (!document.setContent(bytes, true, &parserMessage, &line, &column))
+    // Parsed through a device, piece by piece: given the bytes whole, the parser first decodes all of them
+    // into one string twice the file's size, even when it stops at a fault in the first line.
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
+    if (!document->setContent(&device, true, &parserMessage, &line, &column))
         return QStringLiteral("Parse error at line %1. (").arg(line) + parserMessage + QStringLiteral(")");
-    const QString documentType = document.doctype().name();
+    const QString documentType = document->doctype().name();
     if (documentType != DocType && documentType != LoadFileOtherDocType)
         return kNotEditorFile;
-    const QDomElement root = document.documentElement();
+    const QDomElement root = document->documentElement();
     if (root.tagName() != TagEditorBank)
         return kRootTagDiffers;
     if (!isReadableVersion(root))
         return kVersionRefused;
+    return QString();
+}
 
+// Reads a checked document's root into the memory; the message of the first failure, empty on success.
+QString readDocument(RemoteMemAPI* memory, const QDomElement& root, int bank, bool withEditBuffer)
+{
     // Files of the predecessor's editor hold the same elements, so both are read by this format's rules.
     QString message;
     if (withEditBuffer) {
@@ -222,13 +233,21 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
         !isLoadableBank(memory, bank, withEditBuffer))
         return fail(error, kCannotOpen);
     QByteArray bytes;
-    if (!readBounded(*file, &bytes)) {
-        file->close();
+    const bool withinBound = readBounded(*file, &bytes);
+    const bool readWhole = file->error() == QFileDevice::NoError;
+    file->close();
+    if (!withinBound)
         return fail(error, kNotEditorFile);
-    }
-    if (file->error() != QFileDevice::NoError) {
-        file->close();
+    if (!readWhole)
         return fail(error, kCannotOpen);
+
+    // A document refused before any of it is read leaves the memory untouched, so nothing is kept aside and
+    // put back; sending is allowed again as after every load that got past opening the file.
+    QDomDocument document;
+    const QString refusal = parseDocument(bytes, &document);
+    if (!refusal.isEmpty()) {
+        memory->setAllowToSendSysExFlag(true);
+        return fail(error, refusal);
     }
 
     memory->setAllowToSendSysExFlag(false);
@@ -237,9 +256,8 @@ bool EditorFile::load(RemoteMemAPI* memory, int bank, QFile* file, bool withEdit
     memory->allowToRaiseFileEditFlag();
     memory->denyToRaiseFileEditFlag();
 
-    const QString message = readDocument(memory, bytes, bank, withEditBuffer);
+    const QString message = readDocument(memory, document.documentElement(), bank, withEditBuffer);
 
-    file->close();
     memory->allowToRaiseFileEditFlag();
     if (!message.isEmpty()) {
         memory->denyToRaiseFileEditFlag();

@@ -167,9 +167,9 @@ void RemoteMemory::copyBank(int source, int destination)
 {
     if (!isValidBankIndex(source) || !isValidBankIndex(destination))
         return;
-    // Copy first: source and destination may be the same bank.
-    const BankData copy = *m_banks[source];
-    setBank(copy, destination);
+    if (source != destination)
+        *m_banks[destination] = *m_banks[source];
+    m_banks[destination]->setBankAvailableFlag(1);
 }
 
 ControlTemplateData RemoteMemory::getTemplateData(int bank, int templ) const

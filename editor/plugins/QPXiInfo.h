@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 class CQPXiPathFinder;
@@ -107,6 +108,8 @@ public:
     QHash<QString, QPXiFileInfo> pluginFiles() const { return m_pluginFiles; }
     QPair<QString, QString> dawEntry(const QString& displayName) const { return m_dawTable.value(displayName); }
     const std::vector<SQPXiInfo>& scanResults() const { return m_scanResults; }
+    // Hands over the records read so far and starts an empty list.
+    std::vector<SQPXiInfo> takeScanResults() { return std::exchange(m_scanResults, {}); }
     QHash<QString, QString> descriptionFiles() const { return m_descriptionFiles; }
     QStringList sideFileNames() const { return m_sideFileNames; }
     const QPXiMachine& machine() const { return m_machine; }

@@ -45,13 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Fixture fixture;
     const QByteArray document = kwfuzz::documentFromInput(data, size, fixture.head, fixture.tail);
 
-    const BankData before = fixture.memory.getBank(kBank);
+    // The bank as the last run left it, kept from one run to the next: one copy of it a run instead of two.
+    static BankData expected = fixture.memory.getBank(kBank);
     const bool written = TemplateDocument::write(&fixture.memory, document, kBank, kTarget);
     const BankData after = fixture.memory.getBank(kBank);
     for (int t = 0; t < BankData::kTemplateCount; ++t) {
-        if ((t != kTarget || !written) && before.getTemplate(t) != after.getTemplate(t))
+        if ((t != kTarget || !written) && after.getTemplate(t) != expected.getTemplate(t))
             std::abort();
     }
+    if (written)
+        expected.setTemplate(after.getTemplate(kTarget), kTarget);
     TemplateDocument::templateNumber(document);
     TemplateDocument::bankNumber(document);
     return 0;

@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the readers of the database file, the preset file and the host's plug-in cache
-// file; the first byte picks the reader. For one database in four the bytes are also the old file that the
-// database writer rewrites (a write, saved through a temporary file, takes several times as long as a read):
-// what it writes must always be well-formed XML.
+// file; the first byte picks the reader. Each run starts from forgotten lists, as selecting a DAW leaves
+// them, so the reader's object does not grow from run to run (libFuzzer searches the whole heap for leaks
+// after every run that allocated more than it freed). For one database in four the bytes are also the old
+// file that the database writer rewrites (a write, saved through a temporary file, takes several times as
+// long as a read): what it writes must always be well-formed XML.
 #include "FuzzSupport.h"
 
 #include <QXmlStreamReader>
@@ -14,17 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     static std::unique_ptr<QPXiInfo> info = kwfuzz::makeInfo();
+    static const QString databasePath = kwfuzz::workPath("db/QPXiDatabase.xml");
     const uint8_t which = data[0] % 3;
     ++data;
     --size;
     if (which == 0) {
-        const QString path = kwfuzz::workPath("db/QPXiDatabase.xml");
-        kwfuzz::writeInput(path, data, size);
+        kwfuzz::writeInput(databasePath, data, size);
+        // Selecting a DAW forgets the lists and reads them from the database afresh.
         info->selectDAW(size > 0 && (data[0] & 1) ? QStringLiteral("Sonvik 8") : QString());
-        QFile file(path);
-        info->createParameterListFromDatabase(file);
+        QFile file(databasePath);
         if (size > 0 && (data[0] & 6) == 6 && info->writeParameterListDatabase(file)) {
-            QFile written(path);
+            QFile written(databasePath);
             written.open(QIODevice::ReadOnly);
             QXmlStreamReader reader(&written);
             while (!reader.atEnd()) {
@@ -34,19 +36,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
             }
         }
-    } else if (which == 1) {
-        const QString path = kwfuzz::workPath("preset/QPXiPreset.xml");
-        kwfuzz::writeInput(path, data, size);
-        QFile file(path);
-        info->createParameterListFromPreset(file);
+        QFile::remove(databasePath);
+        return 0;
+    }
+    // Without a database, selecting forgets and reads nothing.
+    info->selectDAW(QString());
+    if (which == 1) {
+        kwfuzz::writeInput(kwfuzz::workPath("preset/QPXiPreset.xml"), data, size);
         info->appendPreset();
     } else {
         QString path = kwfuzz::workPath("cache.xml");
         kwfuzz::writeInput(path, data, size);
         info->analyzeXmlToFindQPX2Folders(path);
-        info->selectDAW(QString());
     }
-    if (info->getQPXiExistsAndPresetList().size() > 10000) {
+    // The fixed names join the list of instruments again after every forgetting.
+    if (info->getQPXiList().size() > 10000) {
         info = kwfuzz::makeInfo();
     }
     return 0;

@@ -14,8 +14,9 @@ namespace {
 void check(const std::vector<OutMessage>& out)
 {
     for (const OutMessage& m : out) {
+        const std::uint8_t* const bytes = m.bytes.data();
         for (std::size_t i = 1; i + 1 < m.bytes.size(); ++i) {
-            if (m.bytes[i] & 0x80) {
+            if (bytes[i] & 0x80) {
                 std::abort();
             }
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 namespace zelksim {
@@ -496,10 +497,26 @@ void SynthCore::setEditTemplate(int t, const TemplateImage& image)
 
 void SynthCore::fillPattern(int seed)
 {
-    for (int t = 0; t < kTemplateCount; ++t) {
-        m_stored[static_cast<std::size_t>(t)] = TemplateImage::pattern(seed, t);
-        m_edit[static_cast<std::size_t>(t)] = TemplateImage::pattern(seed + 1, t);
+    // Tests and the fuzzers fill many synthesizers with the same few seeds, and a hundred patterns take
+    // milliseconds unoptimised; the last seed's are kept for every synthesizer of the process.
+    struct Filled
+    {
+        std::optional<int> seed;
+        std::array<TemplateImage, kTemplateCount> stored;
+        std::array<TemplateImage, kTemplateCount> edit;
+    };
+    static std::mutex lock;
+    static Filled last;
+    const std::lock_guard guard(lock);
+    if (last.seed != seed) {
+        for (int t = 0; t < kTemplateCount; ++t) {
+            last.stored[static_cast<std::size_t>(t)] = TemplateImage::pattern(seed, t);
+            last.edit[static_cast<std::size_t>(t)] = TemplateImage::pattern(seed + 1, t);
+        }
+        last.seed = seed;
     }
+    m_stored = last.stored;
+    m_edit = last.edit;
 }
 
 bool SynthCore::hardwareEditText(FieldRef field, std::string_view text, Millis now)

@@ -1,5 +1,6 @@
 #include "DomStyleXml.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kwplugins {
@@ -12,15 +13,15 @@ constexpr qsizetype kMaxBytesPerUnit = 6;
 
 } // namespace
 
-XmlOutput::XmlOutput(std::function<bool(const QByteArray&)> sink) : m_sink(std::move(sink))
-{
-    m_buffer.reserve(kPieceBytes + 64 * 1024);
-}
+XmlOutput::XmlOutput(std::function<bool(const QByteArray&)> sink) : m_sink(std::move(sink)) {}
 
+// The buffer grows with the output up to about a piece, so that a small file never takes a megabyte.
 char* XmlOutput::reserve(qsizetype length)
 {
-    if (m_buffer.capacity() - m_buffer.size() < length) {
-        m_buffer.reserve(m_buffer.size() + length + kPieceBytes);
+    const qsizetype needed = m_buffer.size() + length;
+    if (m_buffer.capacity() < needed) {
+        m_buffer.reserve(
+            std::max({needed, std::min(2 * m_buffer.capacity(), kPieceBytes + kPieceBytes / 16), qsizetype(4096)}));
     }
     return m_buffer.data() + m_buffer.size();
 }

@@ -4,8 +4,11 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <mutex>
+#include <vector>
 
 namespace Quorvane::detail {
 
@@ -33,6 +36,89 @@ const char* iconvName(uint32 encoding)
 
 namespace {
 
+// Opening a converter loads the C library's conversion module for the pair of encodings, and closing the
+// last one unloads it again: far more work than converting a name. Converters are therefore kept once
+// used, per pair, and lent to one thread at a time. The pool holds only trivially destructible members, so
+// it stays usable however late a conversion comes; its closer gives the converters back to the C library
+// when the program or the extension goes.
+struct IdleConverter
+{
+    std::uint64_t pair;
+    iconv_t cd;
+};
+
+struct ConverterPool
+{
+    static constexpr int kMaxIdle = 16;
+    std::mutex mutex;
+    IdleConverter idle[kMaxIdle] = {};
+    int idleCount = 0;
+    bool closed = false;
+};
+
+constinit ConverterPool gPool;
+
+struct ConverterPoolCloser
+{
+    ~ConverterPoolCloser()
+    {
+        std::lock_guard lock(gPool.mutex);
+        for (int i = 0; i < gPool.idleCount; ++i)
+            iconv_close(gPool.idle[i].cd);
+        gPool.idleCount = 0;
+        gPool.closed = true;
+    }
+} gPoolCloser;
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// A converter from one encoding to another in its initial state, lent for as long as it lives.
+class Converter
+{
+public:
+    Converter(uint32 fromEncoding, uint32 toEncoding) : m_pair((std::uint64_t(fromEncoding) << 32) | toEncoding)
+    {
+        {
+            std::lock_guard lock(gPool.mutex);
+            for (int i = gPool.idleCount - 1; i >= 0; --i) {
+                if (gPool.idle[i].pair == m_pair) {
+                    m_cd = gPool.idle[i].cd;
+                    gPool.idle[i] = gPool.idle[--gPool.idleCount];
+                    return;
+                }
+            }
+        }
+        const char* fromName = iconvName(fromEncoding);
+        const char* toName = iconvName(toEncoding);
+        if (fromName && toName)
+            m_cd = iconv_open(toName, fromName);
+    }
+
+    ~Converter()
+    {
+        if (m_cd == kNoConverter)
+            return;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr); // back to the initial shift state
+        {
+            std::lock_guard lock(gPool.mutex);
+            if (!gPool.closed && gPool.idleCount < ConverterPool::kMaxIdle) {
+                gPool.idle[gPool.idleCount++] = {m_pair, m_cd};
+                return;
+            }
+        }
+        iconv_close(m_cd);
+    }
+
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    iconv_t get() const { return m_cd; }
+
+private:
+    std::uint64_t m_pair;
+    iconv_t m_cd = kNoConverter;
+};
+
 // How many source bytes the unconvertible character at in takes.
 std::size_t badCharacterSize(bool fromWide, const char* in, std::size_t inLeft)
 {
@@ -56,12 +142,9 @@ std::size_t badCharacterSize(bool fromWide, const char* in, std::size_t inLeft)
 int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::size_t inBytes, char* out,
                   std::size_t outCapacity)
 {
-    const char* fromName = iconvName(fromEncoding);
-    const char* toName = iconvName(toEncoding);
-    if (!fromName || !toName)
-        return -1;
-    iconv_t cd = iconv_open(toName, fromName);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    const Converter converter(fromEncoding, toEncoding);
+    const iconv_t cd = converter.get();
+    if (cd == kNoConverter)
         return -1;
 
     const bool fromWide = fromEncoding == kEncodingUnicode;
@@ -71,15 +154,27 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
     const char* loss = toWide ? reinterpret_cast<const char*>(&lossUnit) : &lossByte;
     const std::size_t lossSize = toWide ? 2 : 1;
 
-    // Without a target the output goes to a scratch area that is reused while counting.
+    // Without a target the output goes to a scratch area that holds everything the input can make (no
+    // encoding here makes more than four bytes of one), so that counting takes one pass: the C library's
+    // Shift_JIS X0213 decoder, given less room than the rest of its input needs, may fill the area and report
+    // it full without taking any input, over and over, and is not the same afterwards.
+    constexpr std::size_t kMostBytesPerByte = 4;
     char scratch[256];
-    char* outPtr = out ? out : scratch;
-    std::size_t outLeft = out ? outCapacity : sizeof scratch;
+    std::vector<char> largeScratch;
+    char* area = scratch;
+    std::size_t areaSize = sizeof scratch;
+    if (!out && inBytes * kMostBytesPerByte + 16 > areaSize) {
+        largeScratch.resize(inBytes * kMostBytesPerByte + 16);
+        area = largeScratch.data();
+        areaSize = largeScratch.size();
+    }
+    char* outPtr = out ? out : area;
+    std::size_t outLeft = out ? outCapacity : areaSize;
     auto makeRoom = [&]() {
         if (out)
             return false;
-        outPtr = scratch;
-        outLeft = sizeof scratch;
+        outPtr = area;
+        outLeft = areaSize;
         return true;
     };
 
@@ -89,13 +184,15 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
     bool full = false;
     while (inLeft > 0 && !full) {
         char* before = outPtr;
+        const char* inBefore = inPtr;
         const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
         produced += outPtr - before;
         if (rc != static_cast<std::size_t>(-1))
             continue;
         const int error = errno;
         if (error == E2BIG) {
-            full = !makeRoom();
+            // Room again only after progress, so that a converter that takes nothing cannot hold the count.
+            full = inPtr == inBefore || !makeRoom();
             continue;
         }
         // EILSEQ: a character the source does not define or the target cannot take; EINVAL: an
@@ -120,7 +217,6 @@ int64 convertText(uint32 fromEncoding, uint32 toEncoding, const char* in, std::s
         if (rc != static_cast<std::size_t>(-1) || errno != E2BIG || !makeRoom())
             break;
     }
-    iconv_close(cd);
     return produced;
 }
 

@@ -2,6 +2,8 @@
 
 #include "SimMidiInput.h"
 
+#include <utility>
+
 using namespace Quorvane;
 
 namespace simhost {
@@ -235,6 +237,12 @@ std::vector<SimRemoteDevice::Delivery> SimRemoteDevice::deliveries() const
 {
     std::lock_guard lock(m_mutex);
     return m_deliveries;
+}
+
+std::vector<SimRemoteDevice::Delivery> SimRemoteDevice::takeDeliveries()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_deliveries, {});
 }
 
 bool SimRemoteDevice::transmit(const std::vector<std::uint8_t>& bytes)

@@ -80,6 +80,8 @@ public:
         std::vector<std::uint8_t> event; // the MIDI bytes, for an event
     };
     std::vector<Delivery> deliveries() const;
+    // The deliveries so far, leaving none: a long session reads them as it goes instead of keeping all.
+    std::vector<Delivery> takeDeliveries();
 
 private:
     void deliverEvent(SimMidiEvent event);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,25 @@ std::u16string wide(const String& s)
 {
     return std::u16string(s.text16());
 }
+
+// A text in each code page, as bytes and as 16-bit text.
+struct RoundTrip
+{
+    uint32 codePage;
+    const char* bytes;
+    std::u16string text;
+};
+const RoundTrip kRoundTrips[] = {
+    {65001,
+     "Gr\xC3\xBC\xC3\x9F"
+     "e \xE2\x82\xAC",
+     u"Grüße €"},
+    {1252, "\x80 caf\xE9", u"€ café"},
+    {2, "\x8E\xA5", u"é•"},
+    {10029, "\xFC\x8E", u"Łé"},
+    {932, "\x93\xFA\x96\x7B", u"日本"},
+    {437, "plain", u"plain"},
+};
 
 } // namespace
 
@@ -148,24 +168,7 @@ TEST(CodePage, NarrowToUtf8WidensWithTheDefaultCodePageFirst)
 
 TEST(CodePage, ConvertsBothWaysInEachCodePage)
 {
-    struct Case
-    {
-        uint32 codePage;
-        const char* bytes;
-        std::u16string text;
-    };
-    const Case cases[] = {
-        {65001,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC",
-         u"Grüße €"},
-        {1252, "\x80 caf\xE9", u"€ café"},
-        {2, "\x8E\xA5", u"é•"},
-        {10029, "\xFC\x8E", u"Łé"},
-        {932, "\x93\xFA\x96\x7B", u"日本"},
-        {437, "plain", u"plain"},
-    };
-    for (const Case& c : cases) {
+    for (const RoundTrip& c : kRoundTrips) {
         String narrow(c.bytes);
         ASSERT_TRUE(narrow.toWideString(c.codePage)) << c.codePage;
         EXPECT_EQ(wide(narrow), c.text) << c.codePage;
@@ -236,6 +239,58 @@ TEST(CodePage, ConversionFunctionsNeverWriteBeyondTheirLimit)
     EXPECT_EQ(String::wideStringToMultiByte(nullptr, u"\u00E9\u00E9", 0, 65001), 4);
     EXPECT_EQ(String::wideStringToMultiByte(bytes, nullptr, 5, 65001), 0);
     EXPECT_EQ(String::wideStringToMultiByte(bytes, u"", 5, 65001), 0);
+}
+
+TEST(CodePage, AConversionCutShortLeavesNothingBehindForTheNext)
+{
+    // Shift-JIS X0213 holds a kana back until it knows whether a combining mark follows.
+    char alone[8] = {};
+    const int32 length = String::wideStringToMultiByte(alone, u"\u309A", sizeof alone, 932);
+    ASSERT_GT(length, 0);
+    for (int round = 0; round < 3; ++round) {
+        char cut[2] = {};
+        String::wideStringToMultiByte(cut, u"\u304B", sizeof cut, 932);
+        char again[8] = {};
+        EXPECT_EQ(String::wideStringToMultiByte(again, u"\u309A", sizeof again, 932), length);
+        EXPECT_STREQ(again, alone);
+    }
+}
+
+TEST(CodePage, CountingAShiftJisTextThatOverrunsTheCountingAreaEnds)
+{
+    // Counted in pieces, this text once made the C library's decoder report its area full without taking
+    // any input, for ever; it widens to 233 units.
+    const std::string text = std::string(" c\x01\x03\x86N") + std::string(140, '\x86') + "F8?DCF1" +
+                             std::string(46, '\x86') + "F8?DCF175A7304BE5\x9d\x9d\x9d" + "A1.DE1553899D2504";
+    std::vector<char16> whole(1024, 0);
+    const int32 written = String::multiByteToWideString(whole.data(), text.c_str(), int32(whole.size()), 932);
+    EXPECT_EQ(written, 234); // with the terminator
+    EXPECT_EQ(String::multiByteToWideString(nullptr, text.c_str(), 0, 932), written);
+    String narrow(text.c_str());
+    ASSERT_TRUE(narrow.toWideString(932));
+    EXPECT_EQ(narrow.length(), written - 1);
+}
+
+TEST(CodePage, ManyThreadsConvertingAtOnceEachGetTheirOwnText)
+{
+    constexpr int kThreads = 8;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 200; ++round) {
+                const RoundTrip& c = kRoundTrips[static_cast<std::size_t>(i + round) % std::size(kRoundTrips)];
+                String narrow(c.bytes);
+                String back(c.text.c_str());
+                if (!narrow.toWideString(c.codePage) || wide(narrow) != c.text || !back.toMultiByte(c.codePage) ||
+                    std::strcmp(back.text8(), c.bytes) != 0)
+                    failures.fetch_add(1);
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 TEST(StringCompare, EmptyStringsAndZeroCountFollowTheRules)
