@@ -4,19 +4,14 @@ if(TARGET db_base)
     add_library(db_base_test_bundle SHARED ${CMAKE_CURRENT_LIST_DIR}/base/TestBundle.cpp)
     kw_set_warnings(db_base_test_bundle)
 
-    add_executable(db_base_tests
-        ${CMAKE_CURRENT_LIST_DIR}/base/StringTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/base/ThreadTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/base/ObjectTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/base/ContainerTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/base/FactoryTest.cpp
-    )
-    kw_set_warnings(db_base_tests)
-    target_link_libraries(db_base_tests PRIVATE db_base GTest::gtest GTest::gtest_main)
-    target_compile_definitions(db_base_tests PRIVATE
-        DB_TEST_BUNDLE_PATH="$<TARGET_FILE:db_base_test_bundle>")
+    db_extension_tests(db_base_tests
+        SOURCES
+            ${CMAKE_CURRENT_LIST_DIR}/base/StringTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/base/ThreadTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/base/ObjectTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/base/ContainerTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/base/FactoryTest.cpp
+        DEFINITIONS DB_TEST_BUNDLE_PATH="$<TARGET_FILE:db_base_test_bundle>"
+        LIBRARIES db_base)
     add_dependencies(db_base_tests db_base_test_bundle)
-    gtest_discover_tests(db_base_tests
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS extension TIMEOUT 120)
 endif()

@@ -1,22 +1,18 @@
 # Tests of the DAW extension (dialbridge) and the simulated host.
 if(TARGET dialbridge AND TARGET db_simhost)
-    add_executable(dialbridge_tests
-        ${CMAKE_CURRENT_LIST_DIR}/remote/ChannelTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/ExtensionMessagesTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/HostInterfacesTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/LibraryTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/remote/UsefulTest.cpp
-    )
-    kw_set_warnings(dialbridge_tests)
-    target_include_directories(dialbridge_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_link_libraries(dialbridge_tests PRIVATE dialbridge_bundle db_simhost GTest::gtest GTest::gtest_main)
-    target_compile_definitions(dialbridge_tests PRIVATE DIALBRIDGE_PATH="$<TARGET_FILE:dialbridge>")
+    db_extension_tests(dialbridge_tests
+        SOURCES
+            ${CMAKE_CURRENT_LIST_DIR}/remote/ChannelTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/ExtensionMessagesTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/HostInterfacesTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/LibraryTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/remote/UsefulTest.cpp
+        INCLUDES ${CMAKE_CURRENT_LIST_DIR}/remote
+        DEFINITIONS DIALBRIDGE_PATH="$<TARGET_FILE:dialbridge>"
+        LIBRARIES dialbridge_bundle db_simhost)
     add_dependencies(dialbridge_tests dialbridge)
-    gtest_discover_tests(dialbridge_tests
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS extension TIMEOUT 120)
 
     # The library shows the host its entry points and nothing else.
     add_test(NAME dialbridge.ExportsOnlyItsEntryPoints

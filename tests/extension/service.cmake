@@ -1,20 +1,16 @@
 # Tests of the extension's service role (selection monitoring, parameter finding and control, name
 # conversion) against the simulated host's project model.
 if(TARGET dialbridge_service AND TARGET db_simhost)
-    add_executable(dialbridge_service_tests
-        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/ParameterControllerTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/ParameterFinderTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/SelectionMonitorTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/SimHostProjectTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/StrConvTest.cpp
-    )
-    kw_set_warnings(dialbridge_service_tests)
-    target_include_directories(dialbridge_service_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_link_libraries(dialbridge_service_tests PRIVATE dialbridge_service db_simhost GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(dialbridge_service_tests
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS extension TIMEOUT 120)
+    db_extension_tests(dialbridge_service_tests
+        SOURCES
+            ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/ParameterControllerTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/ParameterFinderTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/SelectionMonitorTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/SimHostProjectTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/StrConvTest.cpp
+        INCLUDES ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote
+        LIBRARIES dialbridge_service db_simhost)
 endif()
 
 # The whole extension in the simulated host against the simulated synthesizer's core: the service
@@ -23,17 +19,12 @@ if(TARGET dialbridge_bundle AND TARGET db_simhost_synth)
     # Every test that runs the whole extension finds the panel description in the build's resource folder.
     set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/service/ServiceHostFixture.cpp PROPERTIES
         COMPILE_DEFINITIONS DIALBRIDGE_RESOURCE_DIR="${DIALBRIDGE_RESOURCE_DIR}")
-    add_executable(dialbridge_service_scenario_tests
-        ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/ServiceCoreTest.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/ServiceHostFixture.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/service/ServiceModelTest.cpp
-    )
-    kw_set_warnings(dialbridge_service_scenario_tests)
-    target_include_directories(dialbridge_service_scenario_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote)
-    target_link_libraries(dialbridge_service_scenario_tests PRIVATE dialbridge_bundle db_simhost_synth
-        GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(dialbridge_service_scenario_tests
-        DISCOVERY_MODE PRE_TEST
-        PROPERTIES LABELS extension TIMEOUT 120)
+    db_extension_tests(dialbridge_service_scenario_tests
+        SOURCES
+            ${CMAKE_CURRENT_LIST_DIR}/remote/SimHostTestSupport.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/ServiceCoreTest.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/ServiceHostFixture.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/service/ServiceModelTest.cpp
+        INCLUDES ${CMAKE_CURRENT_LIST_DIR}/service ${CMAKE_CURRENT_LIST_DIR}/remote
+        LIBRARIES dialbridge_bundle db_simhost_synth)
 endif()
