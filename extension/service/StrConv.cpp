@@ -71,8 +71,10 @@ void ConvertQCParamNameToEnglish(IHostClasses* hostClasses, std::u16string* name
 {
     if (!isUsable(hostClasses, name))
         return;
-    ConvertQCParamName_EQQ(hostClasses, name);
+    // One translator serves both the "Quality" rule and the standard names.
     FRef<ITranslator2> translator = createRef<ITranslator2>(hostClasses);
+    if (translator)
+        convertQuality(translator.get(), name);
     if (translator && !IsEnglishLanguageEnvironment(translator.get())) {
         for (const char* english : k_englishParamNames) {
             const std::u16string translated = translation(translator.get(), english);
