@@ -1,7 +1,9 @@
 #include "EditorLibrary.h"
 
+#include "BankData.h"
 #include "CSimpleNotifier.h"
 #include "CText.h"
+#include "ControlTemplateData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
 #include "EditorFile.h"
@@ -20,14 +22,12 @@
 
 namespace {
 
-constexpr int kTemplateCount = 50;
-constexpr int kKnobCount = 12;
+constexpr int kTemplateCount = BankData::kTemplateCount;
+constexpr int kKnobCount = ControlTemplateData::kControllerCount;
 constexpr int kStoredDataBank = 1;
 constexpr int kReceivedStoredBank = 2;
 constexpr int kReceivedWorkingBank = 3;
 constexpr int kFactoryPresetBank = 8;
-// More banks than this the library never offers to make.
-constexpr int kMaxBanks = 128;
 
 const QString k_keyName_enter = QStringLiteral("Enter");
 const QString k_keyName_return = QStringLiteral("Return");
@@ -167,7 +167,7 @@ void EditorLibrary::focusList()
 
 bool EditorLibrary::canImport() const
 {
-    return memAPI->getQuantityOfBank() < kMaxBanks;
+    return memAPI->getQuantityOfBank() < RemoteMemAPI::kMaxBanks;
 }
 
 void EditorLibrary::enableKeyboardShortcuts(bool enable)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BankData.h"
 #include "CFrame.h"
+#include "ControlTemplateData.h"
 #include "ui_EditorTemplate.h"
 
 #include <QPixmap>
@@ -32,8 +34,8 @@ class EditorTemplate : public CFrame, public Ui::EditorTemplate
     Q_OBJECT
 
 public:
-    static constexpr int kKnobCount = 12;
-    static constexpr int kTemplateCount = 50;
+    static constexpr int kKnobCount = ControlTemplateData::kControllerCount;
+    static constexpr int kTemplateCount = BankData::kTemplateCount;
 
     explicit EditorTemplate(EditorMainWindow* mainWindow);
 

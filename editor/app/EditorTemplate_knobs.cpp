@@ -32,7 +32,6 @@ const QString KnobDragImage = QStringLiteral(":/images/t51m_lcd_panel.png");
 constexpr int kExtensionLength = 4;
 // The bank a bank file holds: the editor's stored copy of the working bank.
 constexpr int kFileBank = 1;
-constexpr int kMaxBanks = 128;
 
 bool endsWithExtension(const QString& path, const QString& extension)
 {
@@ -259,7 +258,7 @@ bool EditorTemplate::saveBankTo(const QString& path)
 
 bool EditorTemplate::canSaveBankAs() const
 {
-    return memApi->getQuantityOfBank() < kMaxBanks;
+    return memApi->getQuantityOfBank() < RemoteMemAPI::kMaxBanks;
 }
 
 bool EditorTemplate::saveBank()

@@ -1,5 +1,6 @@
 #include "KnobDocument.h"
 
+#include "ControlTemplateData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
 #include "EditorFile.h"
@@ -9,7 +10,7 @@
 namespace {
 
 const QString AttributeKnobNumber = QStringLiteral("number");
-constexpr int kKnobCount = 12;
+constexpr int kKnobCount = ControlTemplateData::kControllerCount;
 
 // The document's root; null when the bytes are too large, nest too deep or are no XML.
 QDomElement parseRoot(const QByteArray& bytes)

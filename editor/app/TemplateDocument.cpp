@@ -1,5 +1,6 @@
 #include "TemplateDocument.h"
 
+#include "ControlTemplateData.h"
 #include "EditorData.h"
 #include "EditorDefinitions.h"
 #include "EditorFile.h"
@@ -10,7 +11,7 @@ namespace {
 
 const QString AttributeTemplateNumber = QStringLiteral("number");
 const QString AttributeBankNumber = QStringLiteral("banknumber");
-constexpr int kKnobCount = 12;
+constexpr int kKnobCount = ControlTemplateData::kControllerCount;
 
 // The document parsed; false when the bytes are too large, nest too deep or are no XML.
 bool parse(const QByteArray& bytes, QDomDocument* document)

@@ -30,6 +30,9 @@ class RemoteMemAPI : public QObject
     Q_OBJECT
 
 public:
+    // More banks than this the editor never offers to make (import, Save As).
+    static constexpr int kMaxBanks = 128;
+
     RemoteMemAPI();
     ~RemoteMemAPI() override;
 

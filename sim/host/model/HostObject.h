@@ -4,6 +4,7 @@
 #include "FUnknown.h"
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -100,6 +101,12 @@ template <class I> I* queryHost(Quorvane::FUnknown* object)
     if (!object || object->queryInterface(I::iid, &result) != Quorvane::kResultOk)
         return nullptr;
     return static_cast<I*>(result);
+}
+
+// The element at an index the extension passed in; null when the index is outside the list.
+template <class List> auto* elementAt(List& list, int32 index)
+{
+    return index >= 0 && index < static_cast<int32>(list.size()) ? &list[static_cast<std::size_t>(index)] : nullptr;
 }
 
 // Holds one reference to a host object, releasing it when replaced or destroyed.

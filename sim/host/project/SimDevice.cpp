@@ -47,9 +47,8 @@ IDevice* SimDevice::getSubDevice(int32 index)
 {
     hostThreadOnly("IDevice::getSubDevice");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_subDevices.size()))
-        return nullptr;
-    return m_subDevices[static_cast<std::size_t>(index)].get();
+    const HostRef<SimDevice>* device = elementAt(m_subDevices, index);
+    return device ? device->get() : nullptr;
 }
 
 IValue* SimDevice::getValue(const char* name)
@@ -78,9 +77,8 @@ int32 SimDevice::getParameterID(int32 index)
 {
     hostThreadOnly("IDevice::getParameterID");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_values.size()))
-        return -1;
-    return m_values[static_cast<std::size_t>(index)].identifier;
+    const Entry* entry = elementAt(m_values, index);
+    return entry ? entry->identifier : -1;
 }
 
 IValue* SimDevice::getParameterValue(int32 identifier)
@@ -100,10 +98,8 @@ const char16_t* SimDevice::getParameterName(int32 index)
 {
     hostThreadOnly("IDevice::getParameterName");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_values.size()))
-        return nullptr;
-    const Entry& entry = m_values[static_cast<std::size_t>(index)];
-    return entry.named ? entry.name.c_str() : nullptr;
+    const Entry* entry = elementAt(m_values, index);
+    return entry && !entry->name.empty() ? entry->name.c_str() : nullptr;
 }
 
 IDevice* SimDevice::getDevice(const char* name)
@@ -154,8 +150,7 @@ SimValue* SimDevice::addValue(const std::string& key, SimValueSetup setup, int32
         HostRef<SimValue>::adopt(makeHostObject<SimValue>(registry().shared_from_this(), std::move(setup)));
     std::lock_guard lock(m_mutex);
     value->setOwner(unknown(), static_cast<int32>(m_values.size()));
-    const bool named = !name.empty();
-    m_values.push_back({key, identifier, std::move(name), named, value});
+    m_values.push_back({key, identifier, std::move(name), value});
     return value.get();
 }
 
@@ -182,7 +177,6 @@ bool SimDevice::renameParameter(int32 identifier, std::u16string name)
     std::lock_guard lock(m_mutex);
     for (Entry& entry : m_values) {
         if (entry.identifier == identifier) {
-            entry.named = !name.empty();
             entry.name = std::move(name);
             return true;
         }

@@ -63,8 +63,7 @@ private:
     {
         std::string key;
         int32 identifier;
-        std::u16string name;
-        bool named;
+        std::u16string name; // none when empty
         HostRef<SimValue> value;
     };
 

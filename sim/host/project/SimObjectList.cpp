@@ -19,9 +19,8 @@ IProjectObject* SimObjectList::getObjectAt(int32 index)
 {
     hostThreadOnly("IObjectList::getObjectAt");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_objects.size()))
-        return nullptr;
-    return m_objects[static_cast<std::size_t>(index)].get();
+    const HostRef<IProjectObject>* object = elementAt(m_objects, index);
+    return object ? object->get() : nullptr;
 }
 
 void SimObjectList::add(IProjectObject* object)

@@ -41,9 +41,8 @@ IDevice* SimDeviceList::getDeviceAt(int32 index)
 {
     hostThreadOnly("IDeviceList::getDeviceAt");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_devices.size()))
-        return nullptr;
-    return m_devices[static_cast<std::size_t>(index)].device;
+    const Entry* entry = elementAt(m_devices, index);
+    return entry ? entry->device : nullptr;
 }
 
 IDevice* SimDeviceList::findDevice(const char* name)

@@ -147,9 +147,8 @@ IPort* SimPortRegistry::getPort(int32 index)
 {
     hostThreadOnly("IPortRegistry::getPort");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_ports.size()))
-        return nullptr;
-    return m_ports[static_cast<std::size_t>(index)];
+    SimPort* const* port = elementAt(m_ports, index);
+    return port ? *port : nullptr;
 }
 
 SimPort* SimPortRegistry::addPort(const std::u16string& name, bool input, const std::string& kind,

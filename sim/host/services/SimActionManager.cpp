@@ -165,9 +165,8 @@ const char* SimActionManager::getCategoryName(int32 index)
 {
     hostThreadOnly("IActionManager2::getCategoryName");
     std::lock_guard lock(m_mutex);
-    if (index < 0 || index >= static_cast<int32>(m_catalogue.size()))
-        return nullptr;
-    return m_catalogue[static_cast<std::size_t>(index)].name.c_str();
+    const auto* category = elementAt(m_catalogue, index);
+    return category ? category->name.c_str() : nullptr;
 }
 
 int32 SimActionManager::getCategoryIndex(const char* name)
@@ -193,12 +192,9 @@ const char* SimActionManager::getActionName(int32 category, int32 index)
 {
     hostThreadOnly("IActionManager2::getActionName");
     std::lock_guard lock(m_mutex);
-    if (category < 0 || category >= static_cast<int32>(m_catalogue.size()))
-        return nullptr;
-    const auto& actions = m_catalogue[static_cast<std::size_t>(category)].actions;
-    if (index < 0 || index >= static_cast<int32>(actions.size()))
-        return nullptr;
-    return actions[static_cast<std::size_t>(index)].c_str();
+    const auto* found = elementAt(m_catalogue, category);
+    const std::string* action = found ? elementAt(found->actions, index) : nullptr;
+    return action ? action->c_str() : nullptr;
 }
 
 int32 SimActionManager::getActionIndex(int32 category, const char* name)

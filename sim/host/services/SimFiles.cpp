@@ -57,9 +57,8 @@ int32 SimPath::countPaths()
 const char* SimPath::getPath(int32 index)
 {
     hostThreadOnly("IPath::getPath");
-    if (index < 0 || index >= static_cast<int32>(m_paths.size()))
-        return nullptr;
-    return m_paths[static_cast<std::size_t>(index)].c_str();
+    const std::string* path = elementAt(m_paths, index);
+    return path ? path->c_str() : nullptr;
 }
 
 SimFileStream::SimFileStream(HostContextRef host, std::string bytes)
