@@ -245,6 +245,10 @@ void ZELK_HWRemote::EraseOneParamMsgsOnQueue()
 
 void ZELK_HWRemote::onIdle()
 {
+    // A device whose init failed (or never came) has no host interface to work with; the layer change
+    // its knob manager queued at construction must not reach the host through it.
+    if (!standard())
+        return;
     try {
         if (m_firstIdle && SendExtensionRunning())
             m_firstIdle = false;

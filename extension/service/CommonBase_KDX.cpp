@@ -85,8 +85,15 @@ int32 CommonBase_KDX::addRef()
 int32 CommonBase_KDX::release()
 {
     const int32 count = --m_refCount;
-    if (count == 0)
+    if (count == 0) {
+        // A host may let the service go without a terminate it accepted: the receive worker stops while
+        // the whole object still stands, so it never calls into one whose destructors already run.
+        try {
+            EndReceiveThread();
+        } catch (...) {
+        }
         delete this;
+    }
     return count;
 }
 

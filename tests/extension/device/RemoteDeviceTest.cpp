@@ -420,3 +420,23 @@ TEST_F(RemoteDevice, KeepsGoingWhenItsPortsVanishWhileItSends)
     EXPECT_EQ(output->refCount(), held - 1) << "and lets them go when it goes";
     EXPECT_EQ(synth->input(2)->refCount(), 1) << "only the synthesizer that made it holds it now";
 }
+
+TEST_F(RemoteDevice, IdlesWithoutTouchingTheHostWhenItsInitFailed)
+{
+    // No service took the host's classes: init refuses, and the host idles the device all the same.
+    takeHostClassesBack();
+    auto* remote = static_cast<IHWRemote*>(host.createInstance(kZELK_HWRemote_cid, IHWRemote::iid));
+    ASSERT_NE(remote, nullptr);
+    auto* standard = simhost::makeHostObject<simhost::SimRemoteStandard>(host.registry().shared_from_this(), nullptr);
+    EXPECT_FALSE(remote->init(standard));
+    // The knob manager asked for its first layer when it was made, and Jog asks for another.
+    remote->onIdle();
+    remote->changeValue(ZELK_HWRemote::kJog, 127);
+    remote->onIdle();
+    remote->onIdle();
+    EXPECT_EQ(standard->activeLayer(), "");
+    EXPECT_TRUE(standard->sentSysEx().empty());
+    EXPECT_TRUE(standard->ledLog().empty());
+    remote->release();
+    standard->release();
+}

@@ -7,6 +7,7 @@
 #include "CNfunction.h"
 #include "ExtensionMessages.h"
 #include "ExtensionState.h"
+#include "SimHostTestSupport.h"
 
 #include <atomic>
 #include <future>
@@ -163,13 +164,25 @@ TEST_F(ServiceModel, DoesNothingBeforeARemoteDeviceAndLeavesNothingBehindEvenAft
     settle();
     EXPECT_EQ(display().track, "Pad");
 
-    // The host will not let its services go yet, then releases the service anyway: nothing the host
-    // keeps may point at it any more.
+    // The host will not let its services go yet, then releases the service anyway while messages keep
+    // coming: its receive worker stops before the service's parts go, and nothing the host keeps may
+    // point at it any more.
     host.platform().setCanTerminate(false);
     EXPECT_EQ(service->terminate(), kResultFalse);
     host.platform().setCanTerminate(true);
+    std::atomic<bool> stop{false};
+    std::thread sender([&stop] {
+        while (!stop) {
+            gSysExReceiving.post(ExtensionMessage::buildKnobTurn(0, 1));
+            std::this_thread::yield();
+        }
+    });
+    EXPECT_TRUE(simtest::waitUntil([&] { return kdx().hasPendingMessages(); }));
     service->release();
     service = nullptr;
+    stop = true;
+    sender.join();
+    gSysExReceiving.discardPending();
     EXPECT_EQ(host.platform().idleHandlerCount(), 0);
     EXPECT_EQ(host.projects().notificationCount(), 0);
     EXPECT_EQ(host.updateHandler().totalDependents(), 0);
