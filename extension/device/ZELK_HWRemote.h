@@ -82,6 +82,9 @@ private:
     void UpdateLEDs(bool dialOnly);
     // Sends 56 01 to the synthesizer and tells the service; false (nothing sent) while closed.
     bool SendExtensionRunning();
+    // Hands the held messages to the service, after the LEDs were set anew for the remote-mode message
+    // that started holding.
+    void ReleaseHeldMessages();
     void EraseOneParamMsgsOnQueue();
     bool SendKnobChangeToKDX(Quorvane::int32 index, Quorvane::int32 value);
     bool SendSFPageChangeToKDX(int page);
@@ -90,6 +93,7 @@ private:
     void FreeQueue();
 
     SendWorker m_sendWorker;
+    // Host thread only.
     bool m_firstIdle = true;
     // Every call into the knob manager holds this lock (the host may call changeValue on any thread
     // while the idle call runs); the host is never called back while it is held, except for its clock
@@ -101,7 +105,11 @@ private:
     std::atomic<int> m_sfPageIndex{0};
     // LED work asked for off the host's thread, done by the next onIdle.
     std::atomic<bool> m_pageLEDRequested{false};
-    std::atomic<bool> m_allLEDsRequested{false};
+    // From the synthesizer's remote-mode message on, what it sends waits here (in order) until the next
+    // onIdle has refreshed the LEDs; the service then gets it. Posting to the receive channel happens
+    // under this lock too, so that nothing overtakes what is held.
+    Quorvane::FLock m_heldLock{"ZELK_HWRemote-Held"};
+    std::deque<unsigned char*> m_heldMessages; // under m_heldLock; owns its buffers
     Quorvane::FLock m_queueLock{"ZELK_HWRemote"};
     std::deque<unsigned char*> m_sendQueue; // under m_queueLock; owns its buffers
     std::atomic<bool> m_closed{true};       // written under m_queueLock

@@ -63,13 +63,11 @@ void synthCommand(simhost::DbHostSession& session, simhost::SimSynthPorts& synth
     session.host().waitForMidiInput(10s);
 }
 
-// The device installed, idling while closed, opened, and the synthesizer's answer to its announcement.
+// The device installed and opened, and the synthesizer's answer to its announcement at the first idle.
 bool startup(simhost::DbHostSession& session, simhost::SimSynthPorts& synth)
 {
     if (session.detect() != 0)
         return false;
-    session.say("idle while closed");
-    session.idle();
     session.openDevices();
     session.idle();
     synth.pump();

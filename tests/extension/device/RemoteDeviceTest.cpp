@@ -152,36 +152,19 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     EXPECT_EQ(host.context()->refCount(), references - 2);
 }
 
-TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleOnceOpenEvenWhenTheHostIdledBefore)
+TEST_F(RemoteDevice, AnnouncesItselfOnlyAtAFirstIdleWhenOpen)
 {
     simhost::SimRemoteDevice* device = installDevice(false);
     ASSERT_NE(device, nullptr);
+
+    // The first idle comes while the device is closed: nothing is sent then, nor after the host opens it.
+    idle();
+    device->open();
     idle(3);
     EXPECT_TRUE(device->standard().sentSysEx().empty());
+    EXPECT_TRUE(waitUntil([] { return gSysExReceiving.pendingCount() == 0; }));
     EXPECT_TRUE(received.messages().empty());
-
-    device->open();
-    idle();
-    const Bytes running = sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x56, 0x01, 0xF7});
-    EXPECT_EQ(device->standard().sentSysEx(), std::vector<Bytes>{running});
-    EXPECT_EQ(synth->output(2)->sent(), std::vector<Bytes>{running});
-    ASSERT_TRUE(received.waitForCount(1));
-    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7}));
-
-    // The synthesizer entered remote mode and told its template, which reaches the service's channel.
-    EXPECT_TRUE(synth->display().extensionRunning);
-    EXPECT_TRUE(synth->display().remoteMode);
-    synth->pump();
-    ASSERT_TRUE(received.waitForCount(3));
-    const std::vector<Bytes> messages = received.messages();
-    EXPECT_EQ(Bytes(messages[1].begin(), messages[1].begin() + 9),
-              sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x50, 0x00}));
-    EXPECT_EQ(messages[1].size(), 22u);
-    EXPECT_EQ(messages[2][7], 0x51);
-    EXPECT_EQ(messages[2].size(), 226u);
-
-    idle(3);
-    EXPECT_EQ(device->standard().sentSysEx().size(), 1u) << "once only";
+    EXPECT_FALSE(synth->display().extensionRunning);
 }
 
 TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChannel)
@@ -223,20 +206,53 @@ TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChann
     EXPECT_EQ(device->standard().midiEventsPassedOn(), 1);
 }
 
-TEST_F(RemoteDevice, RefreshesItsLEDsOnTheHostsThreadWhenTheSynthesizerEntersRemoteMode)
+TEST_F(RemoteDevice, RefreshesItsLEDsBeforeTheServiceHearsThatTheSynthesizerEnteredRemoteMode)
 {
     simhost::SimRemoteDevice* device = runningDevice();
     ASSERT_NE(device, nullptr);
+    const auto allDelivered = [] { return gSysExReceiving.pendingCount() == 0; };
+    // The last page lights the last SFBank LED; a page past it changes nothing.
+    AddSendMessage(channelOf(device), Msg::buildPageIndex(5));
+    AddSendMessage(channelOf(device), Msg::buildPageIndex(6));
+    ASSERT_TRUE(waitUntil([&] { return SendingChannels::at(static_cast<int>(channelOf(device)))->pendingCount() == 0; }));
+    idle();
+    EXPECT_EQ(extensionDevice(device)->SFPageIndex(), 5);
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{54, 127}}));
     PHWRemoteControl record = g_ctrlMap[30];
     device->remote()->sendController(&record, 30, 127); // the host lights Record
     device->standard().clearLogs();
+    std::atomic<std::size_t> ledsWhenHeard{0};
+    received.setListener([&, standard = &device->standard()](const Bytes& m) {
+        if (m.size() == 11 && m[7] == 0x56 && m[8] == 0x00 && m[9] == 1)
+            ledsWhenHeard = standard->ledLog().size();
+    });
 
+    // Remote mode off reaches the service at once and sets no LED.
+    ASSERT_TRUE(synth->command("remote off").ok);
+    ASSERT_TRUE(received.waitForCount(1));
+    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x00, 0xF7}));
+    received.clear();
+
+    // Remote mode on, and the template the synthesizer tells after it, wait for the host's thread.
     ASSERT_TRUE(synth->command("remote on").ok);
-    ASSERT_TRUE(received.waitForCount(3));
-    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}));
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    ASSERT_TRUE(waitUntil(allDelivered));
+    EXPECT_TRUE(received.messages().empty()) << "the service heard of remote mode before the LEDs were set";
     EXPECT_TRUE(device->standard().ledLog().empty()) << "not from the MIDI input thread";
     idle();
-    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {49, 127}, {47, 0}}));
+    ASSERT_TRUE(received.waitForCount(3));
+    const std::vector<Bytes> messages = received.messages();
+    EXPECT_EQ(messages[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}));
+    EXPECT_EQ(messages[1][7], 0x50);
+    EXPECT_EQ(messages[2][7], 0x51);
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {54, 127}, {47, 0}}));
+    EXPECT_EQ(ledsWhenHeard.load(), 4u) << "the service heard of remote mode before the LEDs were set";
+
+    // Nothing is held any more: a knob identifier edited now reaches the service without an idle call.
+    ASSERT_TRUE(synth->command("edit knob 11 id 0000000ff").ok);
+    ASSERT_TRUE(received.waitForCount(4));
+    EXPECT_EQ(received.messages()[3][7], 0x3B);
+    received.setListener({});
 }
 
 TEST_F(RemoteDevice, SendsQueuedMessagesAtMostFourPerIdleAndHandlesPageAndJogStopItself)
@@ -285,12 +301,17 @@ TEST_F(RemoteDevice, SendsQueuedMessagesAtMostFourPerIdleAndHandlesPageAndJogSto
     EXPECT_EQ(remote->SFPageIndex(), 3);
     EXPECT_TRUE(synth->output(2)->sent().empty());
 
-    // Closed: messages for the synthesizer are dropped, the jog-stop setting is still taken.
+    // Closed, it takes nothing: neither messages for the synthesizer nor the page or the jog-stop setting.
     device->close();
     AddSendMessage(channel, Msg::buildKnobName(2, "Gone"));
     AddSendMessage(channel, Msg::buildJogStopState(true));
-    ASSERT_TRUE(waitUntil([&] { return remote->JogStopSetting(); }));
+    AddSendMessage(channel, Msg::buildPageIndex(0));
+    ASSERT_TRUE(waitUntil([&] { return SendingChannels::at(static_cast<int>(channel))->pendingCount() == 0; }));
+    idle();
     EXPECT_EQ(remote->QueuedMessageCount(), 0);
+    EXPECT_FALSE(remote->JogStopSetting());
+    EXPECT_EQ(remote->SFPageIndex(), 3);
+    EXPECT_EQ(device->standard().led(49), -1);
 
     // Open again; closing sends what is still queued first.
     device->open();
