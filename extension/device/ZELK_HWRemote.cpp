@@ -6,6 +6,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 
 using namespace Quorvane;
 namespace Msg = ExtensionMessage;
@@ -106,6 +107,12 @@ bool ZELK_HWRemote::term()
 
 bool ZELK_HWRemote::open()
 {
+    if (std::exchange(m_announceAtNextOpen, false)) {
+        // The synthesizer may have been away (a host closes a device whose ports vanished): it gets the
+        // announcement again, and its LEDs, which it lost with everything else.
+        m_firstIdle = true;
+        m_refreshLEDsWhenAnnouncing = true;
+    }
     m_closed.store(false);
     return HWRemoteBase::open();
 }
@@ -120,6 +127,8 @@ bool ZELK_HWRemote::close()
         sendStandard(message);
         Msg::freeMessage(message);
     }
+    if (!m_closed.load())
+        m_announceAtNextOpen = true;
     m_closed.store(true);
     return HWRemoteBase::close();
 }
@@ -208,7 +217,8 @@ void ZELK_HWRemote::SendExtensionMessage(unsigned char* message)
     const std::size_t length = Msg::messageLength(message);
     try {
         const Msg::SendDisposition disposition = Msg::classifyOutgoing(message, length);
-        // A closed device takes nothing.
+        // A closed device takes nothing: the service sends the page again with the refresh that answers
+        // the device's announcement at its next open.
         if (m_closed.load()) {
             Msg::freeMessage(message);
             return;
@@ -267,9 +277,11 @@ void ZELK_HWRemote::onIdle()
         return;
     try {
         if (m_firstIdle) {
-            // Cleared even while closed, when nothing is sent.
+            // Cleared even while closed, when nothing is sent: only a later open announces again.
             m_firstIdle = false;
-            SendExtensionRunning();
+            const bool refreshLEDs = std::exchange(m_refreshLEDsWhenAnnouncing, false);
+            if (SendExtensionRunning() && refreshLEDs)
+                UpdateLEDs(false);
         }
         ApplyRequestedLEDs();
         ReleaseHeldMessages();

@@ -19,6 +19,10 @@
 // SendExtensionMessage on the device's own sender worker. Every call to the host's remote interface that
 // changes what the host shows (LEDs, layers, SysEx out) is made on the host's thread: the other threads
 // leave a request that the next onIdle carries out. Nothing the device does throws into the host.
+//
+// A host closes the device when the synthesizer's ports go and opens it again when they are back: the
+// synthesizer may have been switched off meanwhile and knows nothing of the extension, so the first idle
+// after such a new open announces the extension again, as the first idle after the first open does.
 class ZELK_HWRemote : public Quorvane::HWRemoteBase, public ISender
 {
 public:
@@ -95,6 +99,9 @@ private:
     SendWorker m_sendWorker;
     // Host thread only.
     bool m_firstIdle = true;
+    // Set by close: the next open is a new start for a synthesizer that may have been away.
+    bool m_announceAtNextOpen = false;
+    bool m_refreshLEDsWhenAnnouncing = false;
     // Every call into the knob manager holds this lock (the host may call changeValue on any thread
     // while the idle call runs); the host is never called back while it is held, except for its clock
     // and transport, which never call the device.

@@ -1,7 +1,9 @@
 // dbhost: the simulated DAW host's command line.
 //   dbhost list <library>                 loads the extension and prints its factory and classes
 //   dbhost scenario <library> <name>      drives the extension against the simulated synthesizer in this
-//                                         process and prints what its device sends and gets
+//                                         process and prints what its device sends and gets (startup,
+//                                         controls, dial, template; restart switches the synthesizer off
+//                                         and on again)
 //   dbhost run <library> [--seconds N]    runs the host on the machine's MIDI ports with the demonstration
 //                                         project: installs the device on the synthesizer's ports, opens it
 //                                         and idles every 10 ms, printing what the device sends and gets and
@@ -25,6 +27,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,7 +51,7 @@ void onSignal(int)
 int usage()
 {
     std::fprintf(stderr, "usage: dbhost list <library>\n"
-                         "       dbhost scenario <library> startup|controls|dial|template\n"
+                         "       dbhost scenario <library> startup|controls|dial|template|restart\n"
                          "       dbhost run <library> [--seconds N]\n"
                          "       dbhost panel [<library>]\n");
     return 2;
@@ -126,8 +129,50 @@ bool templateScenario(simhost::DbHostSession& session, simhost::SimSynthPorts& s
     return true;
 }
 
+// The synthesizer switched off and on again while the host runs: the host closes the device when its
+// ports go and opens it again when they are back, and the extension brings the synthesizer back to the
+// page, the template and the names and values it showed.
+bool restartScenario(simhost::DbHostSession& session)
+{
+    auto synth = std::make_unique<simhost::SimSynthPorts>(session.host().ports(), kDeviceName);
+    const auto switchOn = [&] {
+        synthCommand(session, *synth, "fill 1");
+        for (const std::string& line : simhost::kDemoTemplate)
+            synthCommand(session, *synth, line);
+    };
+    const auto backWhereItWas = [&] {
+        const zelksim::RemoteDisplay shown = synth->display();
+        return shown.extensionRunning && shown.remoteMode && shown.page == "MIDI" && shown.track == "Pad" &&
+               shown.knobNames[2] == "Attack" && shown.knobValues[2] == "5.0";
+    };
+    switchOn();
+    session.openDemoProject();
+    if (!startup(session, *synth))
+        return false;
+    synthCommand(session, *synth, "press sfbank3");
+    if (!idleUntil(session, *synth, backWhereItWas)) {
+        std::fprintf(stderr, "dbhost: the synthesizer never showed the page and the template's parameters\n");
+        return false;
+    }
+    showDisplay(session, *synth);
+    session.say("synth: switched off");
+    synth.reset();
+    session.idle(3);
+    session.say("synth: switched on");
+    synth = std::make_unique<simhost::SimSynthPorts>(session.host().ports(), kDeviceName);
+    switchOn();
+    if (!idleUntil(session, *synth, backWhereItWas)) {
+        std::fprintf(stderr, "dbhost: the synthesizer was not brought back\n");
+        return false;
+    }
+    showDisplay(session, *synth);
+    return true;
+}
+
 int scenario(simhost::DbHostSession& session, const std::string& name)
 {
+    if (name == "restart")
+        return restartScenario(session) ? 0 : 1;
     simhost::SimSynthPorts synth(session.host().ports(), kDeviceName);
     synthCommand(session, synth, "fill 1");
     if (name != "startup" && name != "controls" && name != "dial" && name != "template")

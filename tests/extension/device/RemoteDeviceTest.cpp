@@ -152,8 +152,9 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     EXPECT_EQ(host.context()->refCount(), references - 2);
 }
 
-TEST_F(RemoteDevice, AnnouncesItselfOnlyAtAFirstIdleWhenOpen)
+TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleWhenOpenAndAgainOnceTheHostOpensItAnew)
 {
+    const Bytes running = sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x56, 0x01, 0xF7});
     simhost::SimRemoteDevice* device = installDevice(false);
     ASSERT_NE(device, nullptr);
 
@@ -164,7 +165,38 @@ TEST_F(RemoteDevice, AnnouncesItselfOnlyAtAFirstIdleWhenOpen)
     EXPECT_TRUE(device->standard().sentSysEx().empty());
     EXPECT_TRUE(waitUntil([] { return gSysExReceiving.pendingCount() == 0; }));
     EXPECT_TRUE(received.messages().empty());
-    EXPECT_FALSE(synth->display().extensionRunning);
+
+    // Closed and opened again, as the host does when the synthesizer's ports went and came back: the first
+    // idle after the new open (not one while closed) announces the extension to the synthesizer and to the
+    // service, and sets the synthesizer's LEDs anew.
+    PHWRemoteControl record = g_ctrlMap[30];
+    device->remote()->sendController(&record, 30, 127); // the host lights Record
+    device->close();
+    idle(2);
+    EXPECT_TRUE(device->standard().sentSysEx().empty());
+    device->standard().clearLogs();
+    device->open();
+    idle();
+    EXPECT_EQ(device->standard().sentSysEx(), std::vector<Bytes>{running});
+    EXPECT_EQ(synth->output(2)->sent(), std::vector<Bytes>{running});
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {49, 127}, {47, 0}}));
+    ASSERT_TRUE(received.waitForCount(1));
+    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7}));
+
+    // The synthesizer entered remote mode and told its template, which reaches the service's channel.
+    EXPECT_TRUE(synth->display().extensionRunning);
+    EXPECT_TRUE(synth->display().remoteMode);
+    synth->pump();
+    ASSERT_TRUE(received.waitForCount(3));
+    const std::vector<Bytes> messages = received.messages();
+    EXPECT_EQ(Bytes(messages[1].begin(), messages[1].begin() + 9),
+              sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x50, 0x00}));
+    EXPECT_EQ(messages[1].size(), 22u);
+    EXPECT_EQ(messages[2][7], 0x51);
+    EXPECT_EQ(messages[2].size(), 226u);
+
+    idle(3);
+    EXPECT_EQ(device->standard().sentSysEx().size(), 1u) << "once per open";
 }
 
 TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChannel)
@@ -460,4 +492,48 @@ TEST_F(RemoteDevice, IdlesWithoutTouchingTheHostWhenItsInitFailed)
     EXPECT_TRUE(standard->ledLog().empty());
     remote->release();
     standard->release();
+}
+
+TEST_F(RemoteDevice, TheHostClosesADeviceWhosePortsVanishAndOpensItAgainOnThePortsThatReplaceThem)
+{
+    // A second synthesizer makes the second (last) device of the host's list.
+    auto second = std::make_unique<simhost::SimSynthPorts>(host.ports(), std::string("B ") + kRemoteDeviceName);
+    ASSERT_EQ(detect(), kResultOk);
+    const std::vector<simhost::SimRemoteDevice*> devices = host.remoteDevices();
+    ASSERT_EQ(devices.size(), 2u);
+    simhost::SimRemoteDevice* last = devices[1];
+    ASSERT_EQ(last->inputPort(), second->input(2));
+    for (simhost::SimRemoteDevice* device : devices)
+        device->open();
+    idle();
+    second->pump();
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    EXPECT_TRUE(second->display().remoteMode);
+
+    // Switched off: its ports vanish and the host closes its device, and only that one.
+    simhost::SimPort* oldInput = second->input(2);
+    second.reset();
+    idle(2);
+    EXPECT_FALSE(last->isOpen());
+    EXPECT_TRUE(devices[0]->isOpen());
+    EXPECT_EQ(last->standard().hostActions().back(), "device closed: its ports are gone");
+    EXPECT_EQ(last->inputPort(), oldInput) << "kept until ports of its name are back";
+
+    // Switched on: the host connects the device to the new ports and opens it; it announces itself and
+    // the synthesizer is in remote mode again.
+    second = std::make_unique<simhost::SimSynthPorts>(host.ports(), std::string("B ") + kRemoteDeviceName);
+    EXPECT_FALSE(second->display().extensionRunning);
+    idle();
+    EXPECT_TRUE(last->isOpen());
+    EXPECT_EQ(last->inputPort(), second->input(2));
+    EXPECT_EQ(last->outputPort(), second->output(2));
+    EXPECT_EQ(last->standard().openCount(), 2);
+    EXPECT_EQ(last->standard().hostActions().back(), "device opened: its ports are back");
+    EXPECT_TRUE(second->display().extensionRunning);
+    EXPECT_TRUE(second->display().remoteMode);
+    EXPECT_EQ(devices[0]->standard().openCount(), 1);
+    ASSERT_TRUE(second->command("turn 23 1").ok);
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    EXPECT_TRUE(last->deliveries().back().isChange);
+    EXPECT_EQ(last->deliveries().back().index, 23);
 }

@@ -4,6 +4,7 @@
 #include "ServiceHostFixture.h"
 
 #include "ExtensionMessages.h"
+#include "ExtensionState.h"
 #include "SimChannelStrip.h"
 
 #include <algorithm>
@@ -265,6 +266,58 @@ TEST_F(ServiceCore, RemoteModeRefreshesTheNamesAndANonMatchingTemplateThenAsksFo
     settle(50);
     EXPECT_EQ(display().knobNames[0], "Cutoff");
     EXPECT_EQ(display().knobValues[0], "64.0");
+}
+
+TEST_F(ServiceCore, ASynthesizerSwitchedOffAndOnIsBroughtBackToItsPageTemplateNamesAndValuesWithoutTheUser)
+{
+    start(kVirluxTemplate);
+    SimTrack* pad = addVirluxTrack(u"Pad");
+    project->select(pad);
+    settle();
+    panel("press sfbank3");
+    const zelksim::RemoteDisplay before = display();
+    ASSERT_EQ(before.page, "MIDI");
+    ASSERT_EQ(before.knobNames[0], "Cutoff");
+    ASSERT_EQ(before.knobNames[23], "EQ 4 Gain");
+
+    // Switched off and on again with its memory: the host closes the device while the ports are gone and
+    // opens it when they are back, and the synthesizer shows what it showed.
+    const auto switchOff = [&] {
+        synth.reset();
+        settle();
+        ASSERT_TRUE(device()->IsClosed());
+    };
+    const auto switchOn = [&](const char* panelLine) {
+        synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
+        ASSERT_TRUE(synth->command("fill 1").ok);
+        for (const char* line : kVirluxTemplate)
+            ASSERT_TRUE(synth->command(line).ok) << line;
+        ASSERT_TRUE(synth->command(panelLine).ok);
+        settle(50);
+    };
+    switchOff();
+    switchOn("select 0");
+    zelksim::RemoteDisplay after = display();
+    EXPECT_TRUE(after.extensionRunning);
+    EXPECT_TRUE(after.remoteMode);
+    EXPECT_EQ(after.track, "Pad");
+    EXPECT_EQ(after.page, "MIDI");
+    EXPECT_EQ(after.buttons, before.buttons);
+    EXPECT_EQ(after.knobNames, before.knobNames);
+    EXPECT_EQ(after.knobValues, before.knobValues);
+    EXPECT_EQ(remote->standard().led(51), 127) << "SFBank3";
+    EXPECT_TRUE(sentTexts(0x50).empty()) << "its template fits";
+
+    // It comes back on the audio template: it is asked for the Virlux's and shows its parameters again.
+    switchOff();
+    switchOn("select 3");
+    EXPECT_EQ(sentTexts(0x50), std::vector<std::string>{"Virlux"});
+    EXPECT_EQ(synth->command("status").text.rfind("template 0,", 0), 0u);
+    after = display();
+    EXPECT_TRUE(after.remoteMode);
+    EXPECT_EQ(after.page, "MIDI");
+    EXPECT_EQ(after.knobNames, before.knobNames);
+    EXPECT_EQ(after.knobValues, before.knobValues);
 }
 
 TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)

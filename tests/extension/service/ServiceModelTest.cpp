@@ -113,14 +113,16 @@ TEST_F(ServiceModel, FunctionButtonsPerformTheCurrentPagesCommandsAndPageButtons
     panel("press f2");
     EXPECT_EQ(host.actions().performed(), (std::vector<std::string>{"Zoom/Zoom In", "Edit/Open List Editor"}));
 
-    // The start-up refresh sends the track name and the six command names again.
+    // The start-up refresh sends the track name, the six command names and the page's name again.
     synth->output(2)->clearSent();
     gSysExReceiving.post(ExtensionMessage::buildExtensionRunning(k_prmChgHead_Rcv));
     settle();
+    const auto sent = synth->output(2)->sent();
     std::vector<int> addresses;
-    for (const auto& m : synth->output(2)->sent())
+    for (const auto& m : sent)
         addresses.push_back(m[7]);
-    EXPECT_EQ(addresses, (std::vector<int>{0x60, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61, 0x63}));
+    ASSERT_EQ(addresses, (std::vector<int>{0x60, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61, 0x62, 0x63}));
+    EXPECT_EQ(std::string(sent[7].begin() + 9, sent[7].end() - 1), "---             ") << "the last page's name";
 }
 
 TEST_F(ServiceModel, SomeHostsGiveTheListEditorsButtonACommandOfTheirOwn)
