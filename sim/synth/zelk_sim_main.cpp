@@ -193,28 +193,38 @@ int main(int argc, char** argv)
 
     // On JACK the program is one client named after its device, as a synthesizer's ports show.
     kwmidi::setClientName(deviceName);
+    // As a synthesizer's memory is there before its ports are, the start commands run before the ports
+    // appear: a host may talk to them at once.
+    bool refused = false;
+    const auto startUp = [&](zelksim::SynthCore& core, zelksim::Millis now) {
+        if (verbose) {
+            core.setEventListener(logEvent);
+        }
+        for (const std::string& line : startCommands) {
+            const zelksim::CommandResult r = zelksim::runCommand(core, line, now);
+            if (!r.ok) {
+                std::fprintf(stderr, "zelk-sim: %s: %s\n", line.c_str(), r.text.c_str());
+                refused = true;
+                return false;
+            }
+        }
+        return true;
+    };
     // The MIDI system may refuse a port for a moment while other programs come and go.
     std::string error;
     std::unique_ptr<zelksim::SynthMidi> synth;
-    for (int attempt = 0; attempt < 5 && !synth; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !synth && !refused; ++attempt) {
         if (attempt > 0) {
             usleep(200000);
         }
-        synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error);
+        synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error, startUp);
+    }
+    if (refused) {
+        return 2;
     }
     if (!synth) {
         std::fprintf(stderr, "zelk-sim: %s\n", error.c_str());
         return 1;
-    }
-    if (verbose) {
-        synth->setEventListener(logEvent);
-    }
-    for (const std::string& line : startCommands) {
-        const zelksim::CommandResult r = synth->command(line);
-        if (!r.ok) {
-            std::fprintf(stderr, "zelk-sim: %s: %s\n", line.c_str(), r.text.c_str());
-            return 2;
-        }
     }
     // Tests wait for this line before they look for the ports.
     std::printf("ready: %s Port1-Port5\n", deviceName.c_str());

@@ -6,9 +6,11 @@
 //                                         and on again)
 //   dbhost run <library> [--seconds N]    runs the host on the machine's MIDI ports with the demonstration
 //                                         project: installs the device on the synthesizer's ports, opens it
-//                                         and idles every 10 ms, printing what the device sends and gets and
-//                                         the parameters the extension changes; "select <track>" on standard
-//                                         input selects a track; until end of input, a signal or N seconds
+//                                         and idles every 10 ms (closing it while those ports are gone and
+//                                         opening it again when they are back), printing what the device
+//                                         sends and gets and the parameters the extension changes;
+//                                         "select <track>" on standard input selects a track; until end of
+//                                         input, a signal or N seconds
 //   dbhost panel [<library>]              opens the extension's setup panel (against the simulated synthesizer
 //                                         in this process) and reads the user's commands on standard input:
 //                                         press, select, set, show, ... ("help" lists them)
@@ -371,6 +373,9 @@ int run(simhost::DbHostSession& session, int seconds)
                     session.say("dbhost understands: select Pad|Drums|Lead");
             }
         }
+        // The synthesizer may be switched off and on: the host follows its ports at every turn.
+        ports.refresh();
+        ports.listen();
         const auto now = std::chrono::steady_clock::now();
         session.idle(1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));
         last = now;
