@@ -246,7 +246,8 @@ TEST_F(RemoteDevice, RefreshesItsLEDsBeforeTheServiceHearsThatTheSynthesizerEnte
     // The last page lights the last SFBank LED; a page past it changes nothing.
     AddSendMessage(channelOf(device), Msg::buildPageIndex(5));
     AddSendMessage(channelOf(device), Msg::buildPageIndex(6));
-    ASSERT_TRUE(waitUntil([&] { return SendingChannels::at(static_cast<int>(channelOf(device)))->pendingCount() == 0; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return SendingChannels::at(static_cast<int>(channelOf(device)))->pendingCount() == 0; }));
     idle();
     EXPECT_EQ(extensionDevice(device)->SFPageIndex(), 5);
     EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{54, 127}}));

@@ -158,8 +158,8 @@ protected:
                     {"--sense", "0", "--fill", "1", "-c", "edit instrument Virlux", "-c", "edit knob 0 id 000000010",
                      "-c", "edit knob 1 id 000000011", "-c", "edit knob 2 id 000000012"});
         ASSERT_TRUE(synth.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(until([&] { return synthOutput.find("ready:") != std::string::npos; },
-                          simtest::kZelkSimReadyDeadline))
+        ASSERT_TRUE(
+            until([&] { return synthOutput.find("ready:") != std::string::npos; }, simtest::kZelkSimReadyDeadline))
             << synthOutput;
     }
 
@@ -244,9 +244,9 @@ TEST_F(SynthesizerSwitchedOffAndOn, IsBroughtBackEachTimeToItsPageTrackNamesAndV
         else
             synth.terminate();
         ASSERT_TRUE(synth.waitForFinished(30000)) << "zelk-sim did not end";
-        ASSERT_TRUE(until([&] { return hostOutput.find("host: device closed: its ports are gone\n", before) !=
-                                       std::string::npos; },
-                          60s))
+        ASSERT_TRUE(until(
+            [&] { return hostOutput.find("host: device closed: its ports are gone\n", before) != std::string::npos; },
+            60s))
             << "restart " << restart << ": dbhost did not see the synthesizer go\n"
             << hostOutput.substr(before);
 
@@ -255,7 +255,8 @@ TEST_F(SynthesizerSwitchedOffAndOn, IsBroughtBackEachTimeToItsPageTrackNamesAndV
         const auto back = std::chrono::steady_clock::now();
         ASSERT_TRUE(showsAll(where, 60s, shown))
             << "restart " << restart << ": the synthesizer was not brought back; it shows\n"
-            << shown << "\n" << hostOutput.substr(before);
+            << shown << "\n"
+            << hostOutput.substr(before);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - back).count();
         std::printf("restart %d (%s): back where it was %.2f s after zelk-sim was ready\n", restart,
                     killed ? "killed" : "terminated", seconds);
