@@ -318,6 +318,12 @@ void CommonBase_KDX::ClearBlankDisplayIfAssigned()
     }
 }
 
+void CommonBase_KDX::TrackNameShown()
+{
+    m_blankDisplaySent = false;
+    m_trackNameBlanked = false;
+}
+
 void CommonBase_KDX::projectActivated(IProject*)
 {
     m_projectActivationPending = true;
@@ -461,6 +467,7 @@ void CommonBase_KDX::SendBlankMessage()
     SendAllParamNames();
     SendAllParamValues();
     m_blankDisplaySent = true;
+    m_trackNameBlanked = true;
 }
 
 void CommonBase_KDX::InitializeInfo(int level, bool untouch)
@@ -594,7 +601,13 @@ void CommonBase_KDX::ReceiveTemplateQPXiName(const unsigned char* message, std::
             SendQPXiName(GetQPXiName());
         }
         m_remoteModeSwitchedOn = false;
-    } else if (match && m_blankDisplaySent) {
+    } else if (match && (m_blankDisplaySent || m_trackNameBlanked)) {
+        // The template fits the track now (chosen or edited at the synthesizer): the track's name that the
+        // blank display took comes back with it.
+        if (m_trackNameBlanked && m_trackNameValue) {
+            SendTrackName(m_trackNameValue.get());
+            SendProgramChangeMode();
+        }
         m_assignmentUpdateRequested = true;
         startTimer(m_assignmentUpdateTimer, hostClasses());
     } else if (!match && m_templateName != kGenericTemplate) {

@@ -389,6 +389,8 @@ void ZELK_KDX::SendTrackName(IValue* nameValue)
 {
     const std::string name = nameValue ? Useful::getCString(Useful::getValueString(nameValue).c_str()) : "";
     postToDevices([&] { return Msg::buildTrackName(name); });
+    if (nameValue)
+        TrackNameShown();
 }
 
 void ZELK_KDX::SendProgramChangeMode()

@@ -73,6 +73,33 @@ protected:
         synth.write((line + "\n").c_str());
         synth.waitForBytesWritten(5000);
     }
+    void toHost(const std::string& line)
+    {
+        host.write((line + "\n").c_str());
+        host.waitForBytesWritten(5000);
+    }
+
+    // Asks zelk-sim for its display until it shows every one of texts, again whenever dbhost reports
+    // more traffic; false after 20 s.
+    bool synthShows(std::initializer_list<std::string> texts)
+    {
+        const auto until = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < until) {
+            const std::size_t from = synthOutput.size();
+            toSynth("display");
+            // The buttons line closes the display's fixed part; its knob lines come with it.
+            if (waitFor(synth, synthOutput, "buttons", 2s, from)) {
+                waitFor(synth, synthOutput, "knob 23 ", 200ms, from);
+                const std::string shown = synthOutput.substr(from);
+                if (std::all_of(texts.begin(), texts.end(),
+                                [&](const std::string& text) { return shown.find(text) != std::string::npos; }))
+                    return true;
+            }
+            if (host.waitForReadyRead(500))
+                hostOutput += host.readAll().toStdString();
+        }
+        return false;
+    }
 
     // Sends a panel command until the host reports what it expects: the MIDI system of a loaded machine
     // may lose a message between processes.
@@ -108,18 +135,60 @@ TEST_F(DbHostOnMachineMidi, TheSynthesizerShowsTheTemplatesParameterNamesAndItsK
     }
 
     // The extension shows the template's parameter names; the knob turns the parameter they name.
-    bool named = false;
-    for (int attempt = 0; attempt < 10 && !named; ++attempt) {
-        const std::size_t from = synthOutput.size();
-        toSynth("display");
-        named = waitFor(synth, synthOutput, "knob 2 \"Attack\"", 2s, from);
-    }
-    EXPECT_TRUE(named) << synthOutput;
-    EXPECT_NE(synthOutput.find("knob 0 \"Cutoff\" = \"64.0\""), std::string::npos) << synthOutput;
+    EXPECT_TRUE(synthShows(
+        {"instrument \"Virlux\", track \"Pad\"", "knob 0 \"Cutoff\" = \"64.0\"", "knob 2 \"Attack\" = \"5.0\""}))
+        << synthOutput;
     EXPECT_TRUE(panelReaches("turn 0 3", "device gets: AsgnKnob1 3")) << hostOutput;
     EXPECT_TRUE(waitFor(host, hostOutput, "host: Pad Cutoff 64.", 10s)) << hostOutput;
     EXPECT_TRUE(panelReaches("turn 12 -2", "device gets: EQKnob1 66")) << hostOutput;
     EXPECT_TRUE(panelReaches("press play", "host handles: Play 127")) << hostOutput;
+    // F1 performs the host command of the first page's first button.
+    EXPECT_TRUE(panelReaches("press f1", "host performs: Zoom/Zoom In")) << hostOutput;
+
+    // A track the synthesizer has no template for: the display shows only its instrument, for which the
+    // user then makes a template at the panel, as the README tells; the display takes it at once, with the
+    // track's name.
+    toHost("select Drums");
+    EXPECT_TRUE(synthShows({"instrument \"Audio Track\", track \"\""})) << synthOutput;
+    bool taken = false;
+    for (int attempt = 0; attempt < 3 && !taken; ++attempt) {
+        toSynth("select 1");
+        toSynth("edit instrument Audio Track");
+        toSynth("edit knob 0 id 100000401");
+        taken = synthShows({"instrument \"Audio Track\", track \"Drums\"", "knob 0 \"Volume\""});
+    }
+    EXPECT_TRUE(taken) << synthOutput;
+}
+
+TEST(DbHostWithoutSynthesizer, SaysWhatItWaitsForAndEndsAtTheEndOfItsInput)
+{
+    // A server of its own, where no synthesizer of another test can be.
+    simtest::PrivateJackServer server;
+    QString why;
+    if (!server.start(1024, &why))
+        GTEST_SKIP() << why.toStdString();
+    QProcess host;
+    host.setProcessChannelMode(QProcess::MergedChannels);
+    host.start(QStringLiteral(KW_DBHOST), {"run", QStringLiteral(KW_DIALBRIDGE)});
+    ASSERT_TRUE(host.waitForStarted(10000)) << "dbhost did not start";
+    std::string output;
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    const std::string waiting = "waiting for the synthesizer's ports \"Telvor ZELK6/ZELK8 Port2\" (Ctrl-D ends)\n";
+    while (output.find(waiting) == std::string::npos && std::chrono::steady_clock::now() < until &&
+           host.state() != QProcess::NotRunning)
+        if (host.waitForReadyRead(1000))
+            output += host.readAll().toStdString();
+    EXPECT_NE(output.find(waiting), std::string::npos) << output;
+
+    host.closeWriteChannel();
+    const bool ended = host.waitForFinished(30000);
+    if (!ended)
+        host.kill();
+    host.waitForFinished(5000);
+    output += host.readAll().toStdString();
+    EXPECT_TRUE(ended) << "dbhost went on waiting after the end of its input:\n" << output;
+    EXPECT_EQ(host.exitCode(), 1);
+    EXPECT_NE(output.find("dbhost: no ports named \"Telvor ZELK6/ZELK8 Port2\""), std::string::npos) << output;
 }
 
 namespace {

@@ -214,6 +214,37 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     EXPECT_EQ(display().knobNames[0], "Cutoff");
     EXPECT_EQ(boundValue(0), rackCutoff);
     EXPECT_EQ(display().knobNames[1], "Volume") << "a MIDI track's own volume";
+
+    // Every track without a template is blanked alike, whatever was shown before it: the name sent
+    // first goes again when the synthesizer answers with its unfitting template.
+    project->select(drums);
+    settle();
+    for (const std::string name : {"Bass", "Arp"}) {
+        synth->output(2)->clearSent();
+        selectNew(TrackKind::Midi, simhost::asciiText16(name));
+        settle();
+        EXPECT_EQ(sentTexts(0x60), (std::vector<std::string>{name, ""}));
+        EXPECT_EQ(display().track, "");
+        EXPECT_EQ(display().instrument, "MIDI Track");
+    }
+    // A track the synthesizer's template fits: the instrument it shows is the template's again.
+    project->select(drums);
+    settle();
+    EXPECT_EQ(display().track, "Drums");
+    EXPECT_EQ(display().instrument, "Audio Track");
+
+    // A template made at the panel for the blanked track's instrument brings its name and knobs back.
+    SimTrack* arp = selectNew(TrackKind::Midi, u"Arp 2");
+    settle();
+    ASSERT_EQ(display().track, "");
+    panel("edit instrument MIDI Track");
+    EXPECT_EQ(kdx().templateName(), "MIDI Track");
+    EXPECT_EQ(display().track, "Arp 2");
+    EXPECT_EQ(display().instrument, "MIDI Track");
+    EXPECT_EQ(display().programChangeMode, 1);
+    EXPECT_EQ(display().knobNames[0], "Volume");
+    EXPECT_EQ(boundValue(0), arp->channel()->value("volume"));
+    EXPECT_EQ(display().knobValues[0], "0.75");
 }
 
 TEST_F(ServiceCore, ALostTemplateAnswerHoldsTrackFollowingOnlyUntilItsTimeOut)
