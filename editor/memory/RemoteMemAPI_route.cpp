@@ -117,8 +117,9 @@ void RemoteMemAPI::routeLinkLost()
 {
     // The synthesizer's ports went away, whether or not they are back already: whatever answers on them
     // now must be synchronised with before anything is sent to it, so the editor is offline at once,
-    // exactly as after a watch period of silence. Runs on the MIDI system's thread before the ports are
-    // linked to a synthesizer that came back; the panels hear of it through the queued signal.
+    // exactly as after a watch period of silence. Runs on the MIDI system's thread before anything of a
+    // synthesizer that came back reaches the decoder or the watcher; the panels hear of it through the
+    // queued signal.
     ++m_vanishedCount;
     {
         QMutexLocker lock(&m_memoryLock);

@@ -114,9 +114,9 @@ public:
     // whose device went away stays open and follows it when it comes back, but carries nothing meanwhile.
     virtual bool isLinked() const { return true; }
     // Called on a thread of the MIDI system each time an endpoint that an open direction is linked to
-    // goes away, before anything of an endpoint of the same names that appeared meanwhile arrives or can
-    // be sent to. Set before the directions are opened; closing a direction waits for a call under way.
-    // It must not wait for the thread that closes.
+    // goes away, before anything of an endpoint of the same names that appeared meanwhile arrives (on
+    // JACK also before one can be sent to). Set before the directions are opened; closing a direction
+    // waits for a call under way, so the handler must not wait for the thread that closes.
     void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
 
     bool startPusherThread();

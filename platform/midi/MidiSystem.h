@@ -84,7 +84,8 @@ public:
     virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
     // True while the destination it was made for is present and connected.
     virtual bool isLinked() const { return true; }
-    // As for InputConnection: once each time the linked destination goes away, on a backend thread.
+    // Called once each time the linked destination goes away, as for InputConnection; on JACK before a
+    // destination of the same names that appeared meanwhile can be sent to.
     virtual void setLinkLostCallback(LinkLostCallback callback) { (void)callback; }
 };
 
