@@ -172,6 +172,11 @@ public:
     QStringList getOutputPortList();
     // The connection watcher's period for the next route built (tests shorten it).
     void setConnectionWatchPeriod(int milliseconds) { m_watchPeriodMs = milliseconds; }
+    // How many times a port of the route lost the synthesizer's endpoint it was linked to. Each time,
+    // at once on the MIDI system's thread, ONLINE falls (as after a silent watch period), the transmit
+    // queue is dropped (nothing answers it any more), and synthesizerVanished() is emitted. A transfer
+    // that began before the count changed cannot complete.
+    int vanishedCount() const { return m_vanishedCount.load(); }
 
     // ---- Echo guard -----------------------------------------------------------------------------------
     // True when number is a current template number sent and not yet echoed by the synthesizer: the
@@ -209,6 +214,7 @@ signals:
     void completeBulkTransmit();
     void notifiedCurrentTemplateNumber();
     void portActivated();
+    void synthesizerVanished();
 
 private:
     enum class WriteKind
@@ -235,6 +241,7 @@ private:
     void applyEditFlagRule(int destination);
     void sendKnobChange(int templ, int controller);
     MidiLayerObjects& midiLayer();
+    void routeLinkLost();
 
     QList<int> m_pendingTemplateNumbers;
     QMutex m_pendingLock;
@@ -259,6 +266,7 @@ private:
     // Available flags of the evacuated banks (the bank, then bank 0), for an exact restore.
     int m_evacuatedAvailable[2] = {1, 1};
     int m_watchPeriodMs = 5000;
+    std::atomic<int> m_vanishedCount{0};
     // Last member: the route goes before anything its threads may reach.
     std::unique_ptr<MidiLayer> m_midi;
 };

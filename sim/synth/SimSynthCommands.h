@@ -22,7 +22,7 @@ struct CommandResult
 //   fault drop-ack [NTH] | fault drop-footer [NTH] | fault bad-checksum [NTH [BLOCK]]
 //   fault missing-block [NTH [BLOCK]] | fault silent on|off | fault delay MS | fault clear
 //   remote on|off | turn K STEPS | dial STEPS | press NAME | button NAME down|up | display
-//   sense MS | fill SEED | status | help | quit
+//   sense MS | fill SEED | show T [K] | status | help | quit
 // Blank lines and lines starting with '#' do nothing.
 CommandResult runCommand(SynthCore& core, std::string_view line, Millis now);
 

@@ -64,6 +64,7 @@ int knobOf(FieldRef field)
 
 SynthCore::SynthCore(SynthOptions options) : m_options(options)
 {
+    m_current = validTemplate(options.currentTemplate) ? options.currentTemplate : 0;
     setReplyDelay(options.replyDelay);
     setSenseInterval(options.senseInterval);
 }

@@ -32,6 +32,7 @@ struct SynthOptions
     int remotePort = 2;         // the DAW extension's protocol and the panel's controls go out here
     Millis senseInterval = 300; // 0 sends no active sensing
     Millis replyDelay = 0;      // every SysEx message waits this long before it goes out
+    int currentTemplate = 0;    // current at power-on, reported to no one (0-49; others give 0)
 };
 
 // One message for one of the synthesizer's output ports (1-based).

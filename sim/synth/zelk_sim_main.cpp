@@ -36,6 +36,8 @@ void usage(std::FILE* to)
                  "  --name NAME          device name of the five ports (default \"%s\")\n"
                  "  --device N           device number 0-15 in the messages sent (default 0)\n"
                  "  --sense MS           active sensing interval on Port1, 0 for none (default 300)\n"
+                 "  --template T         the current template at power-on, 0-49 (default 0); unlike\n"
+                 "                       -c \"select T\" it tells no one\n"
                  "  --fill SEED          fill the stored bank and edit buffer with test contents\n"
                  "  --fault KIND[=ARGS]  a fault from the start, as the command \"fault KIND ARGS\" with\n"
                  "                       commas for blanks: drop-ack=2, bad-checksum=1,4, delay=200, silent=on\n"
@@ -152,6 +154,10 @@ int main(int argc, char** argv)
             const char* v = value();
             const auto n = number(v, 0, 3600000);
             n ? void(options.senseInterval = *n) : bad(v);
+        } else if (arg == "--template") {
+            const char* v = value();
+            const auto n = number(v, 0, zelksim::kTemplateCount - 1);
+            n ? void(options.currentTemplate = static_cast<int>(*n)) : bad(v);
         } else if (arg == "--fill") {
             startCommands.push_back(std::string("fill ") + value());
         } else if (arg == "--fault") {
