@@ -10,8 +10,8 @@
 namespace kwtest {
 
 // Points HOME, the XDG folders and QSettings at a private temporary folder and switches
-// QStandardPaths to test mode, so that no test reads or writes the user's files. Call once
-// from main before the application object exists.
+// QStandardPaths to test mode, so that no test reads or writes the user's files, and keeps JACK
+// clients away from a server called "default". Call once from main before the application object exists.
 void isolateFromUserFiles();
 
 // The private folder that isolateFromUserFiles() made; empty before it ran.
