@@ -92,7 +92,7 @@ protected:
     // state tell the menus on a later turn of the event loop).
     void expectEnabled(const QStringList& expected, const char* state) const
     {
-        EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries() == expected; }, 2s))
+        EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries() == expected; }, 30s))
             << state << ": enabled are " << enabledEntries().join(QStringLiteral(", ")).toStdString();
     }
 

@@ -18,7 +18,8 @@ void isolateFromUserFiles();
 QString isolatedRoot();
 
 // Waits, without a fixed sleep, until predicate() holds or the deadline passes; returns the
-// predicate's last answer. Runs neither the Qt event loop nor anything else in between.
-bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+// predicate's last answer. Runs neither the Qt event loop nor anything else in between. The default
+// deadline is generous: it only ever runs out in a failure, and a loaded sanitizer build is slow.
+bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
 } // namespace kwtest
