@@ -306,6 +306,7 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
         return true;
     };
     ASSERT_TRUE(until([&] { return !input->isLinked() && !output->isLinked(); }, 10s)) << "the links outlived the peer";
+    EXPECT_EQ(arrivals.waitFor(0, 0ms), first) << "the peer's last message came again as it went";
     EXPECT_FALSE(output->send(first.data(), first.size())) << "a send to a vanished peer reported success";
 
     startPeer();

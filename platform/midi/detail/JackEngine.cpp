@@ -284,6 +284,13 @@ std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::s
 
 void JackEngine::unregisterLocked(JackPort& port)
 {
+    // A port's buffer on the server keeps what the last cycle that served it wrote, and a reader still
+    // connected takes that again in every cycle until the port is gone (seen: the last message of a
+    // program that ended arrived twice). So an output's last served cycle leaves its buffer empty.
+    if (!port.receives && port.port) {
+        port.closing.store(true);
+        waitForWholeCycleLocked();
+    }
     m_ports.erase(std::remove_if(m_ports.begin(), m_ports.end(), [&](const auto& p) { return p.get() == &port; }),
                   m_ports.end());
     publishLocked();
@@ -310,6 +317,19 @@ void JackEngine::publishLocked()
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     delete old;
+}
+
+bool JackEngine::waitForWholeCycleLocked()
+{
+    // A cycle that was running at the call may have looked before it; the one after it cannot.
+    const std::uint64_t wanted = m_cycles.load() + 2;
+    const auto until = std::chrono::steady_clock::now() + kCycleDeadline;
+    while (m_cycles.load() < wanted) {
+        if (!m_client || m_lost.load() || std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
 }
 
 std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::string& shortName)
@@ -448,6 +468,8 @@ int JackEngine::process(std::uint32_t frames, void* self)
             continue;
         }
         jack_midi_clear_buffer(buffer);
+        if (port->closing.load())
+            continue;
         const std::size_t empty = jack_midi_max_event_size(buffer);
         engine->m_maxEvent.store(empty);
         bool wrote = false;

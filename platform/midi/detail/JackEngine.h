@@ -56,6 +56,8 @@ struct JackPort
     std::atomic<std::uint64_t> consumed{0};
     std::atomic<std::uint64_t> lost{0}; // messages the port buffer could never take
     std::uint64_t lostReported = 0;     // under sendMutex
+    // Set while the port goes: its last served cycles leave its buffer empty.
+    std::atomic<bool> closing{false};
 
     // A link's peer, when the port is one (guarded by the engine's mutex).
     bool isLink = false;
@@ -101,6 +103,8 @@ private:
     void unregisterLocked(JackPort& port);
     // Publishes the ports the process callback serves and waits until it no longer uses the old list.
     void publishLocked();
+    // Waits until a whole process cycle ran after the call (false at the deadline or without a server).
+    bool waitForWholeCycleLocked();
     bool waitForConnection(const std::string& own, const std::string& peer, std::chrono::milliseconds deadline);
     void relinkAll();
     void readUntilStopped();
