@@ -1,6 +1,15 @@
 // The synthesizer's user-command buttons with the whole extension in the simulated host: a command chosen
-// in the setup panel is what the button performs and shows, and the panel ends with the service.
+// in the setup panel is what the button performs and shows, a setup file saved from the panel is written
+// whole or the user hears why not, and the panel ends with the service.
 #include "ServiceHostFixture.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <sys/resource.h>
 
 using namespace Quorvane;
 using namespace servicetest;
@@ -11,6 +20,36 @@ constexpr const char* kMenuItem = "Devices/ZELK6/ZELK8 Extension Setup";
 
 class SetupPanelScenario : public ServiceHostTest
 {
+};
+
+std::string contents(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// While it lives, no file this process writes grows past limit bytes: a disk that fills.
+class FullDisk
+{
+public:
+    explicit FullDisk(rlim_t limit)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit full{limit, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~FullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
 };
 
 TEST_F(SetupPanelScenario, AButtonPressedAtTheSynthesizerPerformsTheCommandChosenInThePanel)
@@ -36,6 +75,37 @@ TEST_F(SetupPanelScenario, AButtonPressedAtTheSynthesizerPerformsTheCommandChose
     EXPECT_EQ(window->value("Page2")->number(), 1);
     EXPECT_EQ(window->value("Page1")->number(), 0);
     EXPECT_EQ(simhost::asciiText8(window->value("PageName")->text()), "Project Window");
+
+    // Saved: the file holds the command. A folder nobody may write in (not even the superuser), a folder
+    // chosen as the file, a full device and a disk that fills while the earlier file is replaced each fail
+    // with a word in the host's message box, and the earlier file stays whole, with nothing left beside it.
+    char pattern[] = "/tmp/panel-save-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string earlier = folder + "/setup.Q9K";
+    host.files().answerNextDialog({earlier});
+    ASSERT_TRUE(window->press("SaveButton"));
+    EXPECT_TRUE(host.alert().messages().empty());
+    const std::string saved = contents(earlier);
+    EXPECT_NE(saved.find("category=\"Edit\" action=\"Open Score Editor\" display=\"Score\""), std::string::npos);
+    ASSERT_TRUE(window->setText("DisplayName", u"Notes"));
+    for (const std::string& target : std::vector<std::string>{"/proc/panel-save.Q9K", folder, "/dev/full", earlier}) {
+        host.alert().clearMessages();
+        host.files().answerNextDialog({target});
+        {
+            std::optional<FullDisk> full;
+            if (target == earlier)
+                full.emplace(100);
+            ASSERT_TRUE(window->press("SaveButton"));
+        }
+        ASSERT_EQ(host.alert().messages().size(), 1u) << target;
+        EXPECT_EQ(host.alert().messages()[0].text, u"Failed to save.") << target;
+        EXPECT_EQ(host.alert().messages()[0].button1, u"OK");
+        EXPECT_EQ(host.alert().messages()[0].button2, u"");
+    }
+    EXPECT_EQ(contents(earlier), saved);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    std::filesystem::remove_all(folder);
 
     // The first page's last button performs the panel's own command: it closes the panel, then opens it.
     panel("press sfbank1");

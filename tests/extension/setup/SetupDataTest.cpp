@@ -219,7 +219,8 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     EXPECT_EQ(dialogs[0].types, std::vector<std::string>{"Q9K Extension Setup File"});
 
     const std::string saved = snapshot(*info);
-    info->SetCategoryName(0, "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    info->SetCategoryName(0, "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F"
+                             "e");
     info->SetDisplayName(1, "bad\xFF");
     info->SetCurrentPageName("Other");
     host->files().answerNextDialog({path("odd.q9k")});
@@ -227,7 +228,8 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     ASSERT_TRUE(load("setup.q9k"));
     EXPECT_EQ(snapshot(*info), saved);
     ASSERT_TRUE(load("odd.q9k")) << "texts with markup characters come back as they were";
-    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F"
+                                        "e");
     EXPECT_EQ(info->GetDisplayName(1), "bad?") << "the host writes what is not UTF-8 so that it reads back";
     EXPECT_EQ(host->files().dialogs().back().title, "Open");
     EXPECT_EQ(host->files().dialogs().back().types, (std::vector<std::string>{"Q9K ZELK6/ZELK8 Extension Setup File",
@@ -244,11 +246,23 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     EXPECT_EQ(info->GetCategoryName(1) + info->GetActionName(1) + info->GetDisplayName(1), "");
     EXPECT_EQ(info->GetActionName(2), "A2");
 
-    // A cancelled save or a file that cannot be made writes nothing and says nothing.
+    // A cancelled save writes nothing and says nothing; a file that cannot be made writes nothing and says so.
     info->SaveAllData();
+    EXPECT_TRUE(alert->messages.empty());
     host->files().answerNextDialog({path("missing/setup.q9k")});
     info->SaveAllData();
     EXPECT_FALSE(std::filesystem::exists(path("missing")));
+    EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to save. [OK]"});
+    alert->messages.clear();
+    // Setup data that cannot make a whole file (it does not know what it is) leaves the earlier file whole.
+    const std::string whole = read("setup.q9k");
+    CExtSetupInfo nameless;
+    nameless.Initialize(host->context(), "ZELK", kPages, kButtons, kButtonNames, kPageNames, defaults.data());
+    host->files().answerNextDialog({path("setup.q9k")});
+    nameless.SaveAllData();
+    EXPECT_EQ(read("setup.q9k"), whole);
+    EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to save. [OK]"});
+    alert->messages.clear();
 
     // Cancelling or choosing two files shows nothing and changes nothing.
     const std::string kept = snapshot(*info);
