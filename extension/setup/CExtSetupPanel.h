@@ -90,6 +90,9 @@ private:
     // Stores a typed name cut to limit; false (and the field emptied) for a text that is not plain ASCII.
     static bool TakeAsciiName(Quorvane::IValue* value, unsigned char limit, std::string& name);
     int CountCategories();
+    // Whether category (and action, when given) name a command this host does not list; an empty or "---"
+    // category names none.
+    bool IsUnlistedCommand(const std::string& category, const std::string& action);
 
     Quorvane::int32 m_refCount = 1;
     Quorvane::IHostClasses* m_hostClasses;

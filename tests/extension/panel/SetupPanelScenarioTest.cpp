@@ -1,6 +1,7 @@
 // The synthesizer's user-command buttons with the whole extension in the simulated host: a command chosen
 // in the setup panel is what the button performs and shows, a setup file saved from the panel is written
-// whole or the user hears why not, and the panel ends with the service.
+// whole or the user hears why not, a command the host does not list survives the panel, and the panel ends
+// with the service.
 #include "ServiceHostFixture.h"
 
 #include <csignal>
@@ -17,9 +18,16 @@ using namespace servicetest;
 namespace {
 
 constexpr const char* kMenuItem = "Devices/ZELK6/ZELK8 Extension Setup";
+constexpr const char* kSection = "ExtensionSetupData_ZELK";
 
 class SetupPanelScenario : public ServiceHostTest
 {
+protected:
+    std::string shown(simhost::SimPanelWindow* window, const std::string& view)
+    {
+        simhost::SimPanelValueCore* value = window->value(view);
+        return value ? simhost::asciiText8(value->text()) : "(none)";
+    }
 };
 
 std::string contents(const std::string& path)
@@ -124,6 +132,41 @@ TEST_F(SetupPanelScenario, AButtonPressedAtTheSynthesizerPerformsTheCommandChose
     EXPECT_STREQ(host.pool().getText("ExtensionSetupData_ZELK", "DisplayName0-0"), "Score");
     EXPECT_EQ(host.registry().liveCount("PanelWindow"), 0);
     EXPECT_EQ(host.registry().liveCount("PanelValue"), 0);
+}
+
+TEST_F(SetupPanelScenario, ACommandTheHostDoesNotListShowsAsNoAssignmentAndIsKept)
+{
+    // Another host version: no zoom commands at all, and no tab editor among the editors. The fifth button
+    // had been given the tab editor on a host that lists it.
+    host.actions().removeCategory("Zoom");
+    host.pool().setText(kSection, "Category0-4", "Edit");
+    host.pool().setText(kSection, "Action0-4", "Open Tab Editor");
+    host.pool().setText(kSection, "DisplayName0-4", "TabEd");
+    start({kVirluxInstrument});
+    ASSERT_TRUE(host.menuBar().choose(kMenuItem));
+    simhost::SimPanelWindow* window = host.gui().window("ZELKExtSetupPanel");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->press("TableViewTab"));
+    EXPECT_EQ(shown(window, "Category1"), "---");
+    EXPECT_EQ(shown(window, "Action1"), "---");
+    EXPECT_EQ(shown(window, "Category5"), "Edit");
+    EXPECT_EQ(shown(window, "Action5"), "---");
+    // The user gives the fourth button another command; a new category drops the old category's action.
+    ASSERT_TRUE(window->select("Category4", "Edit"));
+    EXPECT_EQ(shown(window, "Action4"), "---");
+    ASSERT_TRUE(window->select("Action4", "Open Key Editor"));
+    settle();
+    EXPECT_EQ(display().buttons[0], "HZoom+");
+
+    ASSERT_TRUE(host.menuBar().choose(kMenuItem));
+    EXPECT_EQ(host.gui().window(), nullptr);
+    ASSERT_EQ(service->terminate(), kResultOk);
+    EXPECT_STREQ(host.pool().getText(kSection, "Category0-0"), "Zoom");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-0"), "Zoom In");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-2"), "Zoom In Vertically");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-4"), "Open Tab Editor");
+    EXPECT_STREQ(host.pool().getText(kSection, "Category0-3"), "Edit");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-3"), "Open Key Editor");
 }
 
 } // namespace
