@@ -147,26 +147,26 @@ TEST_F(SetupPanelScenario, ACommandTheHostDoesNotListShowsAsNoAssignmentAndIsKep
     simhost::SimPanelWindow* window = host.gui().window("ZELKExtSetupPanel");
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(window->press("TableViewTab"));
-    EXPECT_EQ(shown(window, "Category1"), "---");
-    EXPECT_EQ(shown(window, "Action1"), "---");
+    EXPECT_EQ(shown(window, "Category2"), "---");
+    EXPECT_EQ(shown(window, "Action2"), "---");
     EXPECT_EQ(shown(window, "Category5"), "Edit");
     EXPECT_EQ(shown(window, "Action5"), "---");
-    // The user gives the fourth button another command; a new category drops the old category's action.
-    ASSERT_TRUE(window->select("Category4", "Edit"));
-    EXPECT_EQ(shown(window, "Action4"), "---");
-    ASSERT_TRUE(window->select("Action4", "Open Key Editor"));
     settle();
-    EXPECT_EQ(display().buttons[0], "HZoom+");
+    EXPECT_EQ(display().buttons[1], "HZoom-");
+    // The user gives the first button another command; a new category drops the old category's action.
+    ASSERT_TRUE(window->select("Category1", "Edit"));
+    EXPECT_EQ(shown(window, "Action1"), "---");
+    ASSERT_TRUE(window->select("Action1", "Open Key Editor"));
 
     ASSERT_TRUE(host.menuBar().choose(kMenuItem));
     EXPECT_EQ(host.gui().window(), nullptr);
     ASSERT_EQ(service->terminate(), kResultOk);
-    EXPECT_STREQ(host.pool().getText(kSection, "Category0-0"), "Zoom");
-    EXPECT_STREQ(host.pool().getText(kSection, "Action0-0"), "Zoom In");
-    EXPECT_STREQ(host.pool().getText(kSection, "Action0-2"), "Zoom In Vertically");
+    EXPECT_STREQ(host.pool().getText(kSection, "Category0-1"), "Zoom");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-1"), "Zoom Out");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-3"), "Zoom Out Vertically");
     EXPECT_STREQ(host.pool().getText(kSection, "Action0-4"), "Open Tab Editor");
-    EXPECT_STREQ(host.pool().getText(kSection, "Category0-3"), "Edit");
-    EXPECT_STREQ(host.pool().getText(kSection, "Action0-3"), "Open Key Editor");
+    EXPECT_STREQ(host.pool().getText(kSection, "Category0-0"), "Edit");
+    EXPECT_STREQ(host.pool().getText(kSection, "Action0-0"), "Open Key Editor");
 }
 
 } // namespace

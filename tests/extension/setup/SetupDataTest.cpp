@@ -167,7 +167,7 @@ TEST_F(SetupData, PagesAndTheJogStopOptionLiveInTheHostsPreferencesAcrossHosts)
     // A command the pool holds only in part is the factory's; the reset gives back the current page only.
     host->pool().setText(kSection, "Category2-3", "Half");
     host->pool().setText(kSection, "Action2-3", nullptr);
-    host->pool().setInt(kSection, "MemoryIndex", 9);
+    host->pool().setInt(kSection, "MemoryIndex", 6);
     info = std::make_unique<CExtSetupInfo>();
     info->Initialize(host->context(), "ZELK", kPages, kButtons, kButtonNames, kPageNames, defaults.data());
     EXPECT_EQ(info->GetPageIndex(), 0) << "a page out of range in the pool";
@@ -289,6 +289,7 @@ TEST_F(SetupData, BrokenTruncatedAndHostileFilesAreRefusedChangingNothing)
         {"another model", edited("Telvor ZELK6/ZELK8", "Telvor ZELK9")},
         {"five buttons", edited("buttons=\"6\"", "buttons=\"5\"")},
         {"a file version too new", edited("version=\"100\"", "version=\"110\"")},
+        {"a file version 0", edited("version=\"100\"", "version=\"0\"")},
         {"a button that does not exist", edited("button=\"SF1\"", "button=\"SF7\"")},
         {"attributes in another order",
          edited(firstCommand, "<command button=\"SF1\" category=\"C0\" display=\"d0\" action=\"A0\"/>")},
@@ -315,6 +316,11 @@ TEST_F(SetupData, BrokenTruncatedAndHostileFilesAreRefusedChangingNothing)
         EXPECT_FALSE(load("bad.q9k")) << what;
         EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to load. [OK]"}) << what;
         EXPECT_EQ(snapshot(*info), before) << what;
+    }
+    // The oldest and the newest file version this model reads.
+    for (const char* version : {"1", "109"}) {
+        write("version.q9k", edited("version=\"100\"", std::string("version=\"") + version + "\""));
+        EXPECT_TRUE(load("version.q9k")) << version;
     }
     write("missing-button.q9k", edited(firstCommand + "\n", ""));
     // A refused file's commands never reach a later load: SF1 of the first memory stays empty after a file
