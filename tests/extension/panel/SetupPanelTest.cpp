@@ -193,6 +193,7 @@ TEST_F(SetupPanel, ViewsFollowTheirValuesAndTheUsersEditsReachTheSetupData)
     EXPECT_EQ(data().GetCurrentPageName(), "Sixteen letters ");
     ASSERT_TRUE(window->press("Page6"));
     EXPECT_EQ(data().GetPageIndex(), 5);
+    EXPECT_EQ(number(window, "Page3"), 0);
 
     // The options: no reset there; the jog-stop setting goes to the pool and to the service.
     ASSERT_TRUE(window->press("OptionViewTab"));

@@ -212,9 +212,10 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     settle();
     EXPECT_EQ(kdx().currentTrack(), lead->channel());
 
-    // The MIDI track plays a rack instrument: found through its connection, and the synthesizer switches
-    // to the Virlux template, whose parameters the rack instrument has.
+    // The MIDI track plays the rack's last instrument: found through its connection, and the synthesizer
+    // switches to the Virlux template, whose parameters the rack instrument has.
     project->select(lead);
+    host.instruments().addInstrument(u"Other Synth");
     simhost::SimInstrument* rack = host.instruments().addInstrument(u"Virlux");
     SimValue* rackCutoff = rack->addValue(
         "cutoff", SimValueSetup::continuous(0, 1, 0.1f, SimValueSetup::decimals(2, "")), 0x10, u"Cutoff");
@@ -297,6 +298,9 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
     lead->channel()->value("output")->hostSetText(u"  2 - Virlux");
     settle();
     EXPECT_EQ(kdx().instrument(), virlux) << "the dash as late as its fifth character";
+    lead->channel()->value("output")->hostSetText(u"2 - virlux");
+    settle();
+    EXPECT_EQ(kdx().instrument(), nullptr) << "the instrument's name compares with case";
     lead->channel()->value("output")->hostSetText(u"1 - Virlux");
     settle();
     EXPECT_EQ(kdx().instrument(), nullptr) << "rack instrument 1 is another one";
@@ -328,7 +332,8 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
 TEST_F(ServiceCore, InstrumentNamesMatchWithoutTheirSpacesAndTheGenericTemplateFitsOnlyOtherTracks)
 {
     start({"edit instrument BassPad", "edit knob 0 id 000000010", "select 5", "edit instrument Generic",
-           "edit knob 0 id 100000401", "select 0"});
+           "edit knob 0 id 100000401", "select 6", "edit instrument BassPadDelux", "edit knob 0 id 000000010",
+           "select 7", "edit instrument BassPadDeluY", "edit knob 0 id 000000010", "select 0"});
     SimTrack* bass = project->addTrack(TrackKind::Instrument, u"Bass");
     bass->setInstrument(u"Bass Pad")->addValue("cutoff", SimValueSetup::continuous(0, 127, 64), 0x10, u"Cutoff");
     project->select(bass);
@@ -355,4 +360,18 @@ TEST_F(ServiceCore, InstrumentNamesMatchWithoutTheirSpacesAndTheGenericTemplateF
     settle();
     EXPECT_TRUE(sentTexts(0x50).empty());
     EXPECT_TRUE(kdx().isTemplateNameCurrent());
+
+    // Twelve characters of a name count: Bass Pad Deluxe fits the template made for its first twelve at
+    // once, and not one whose twelfth character differs.
+    SimTrack* deluxe = project->addTrack(TrackKind::Instrument, u"Deluxe");
+    deluxe->setInstrument(u"Bass Pad Deluxe")
+        ->addValue("cutoff", SimValueSetup::continuous(0, 127, 64), 0x10, u"Cutoff");
+    panel("select 6");
+    synth->output(2)->clearSent();
+    project->select(deluxe);
+    settle();
+    EXPECT_TRUE(sentTexts(0x50).empty());
+    EXPECT_EQ(display().knobNames[0], "Cutoff");
+    panel("select 7");
+    EXPECT_EQ(display().knobNames[0], "");
 }
