@@ -239,6 +239,12 @@ std::vector<SimFileSystem::Dialog> SimFileSystem::dialogs()
     return m_dialogs;
 }
 
+void SimFileSystem::clearDialogs()
+{
+    std::lock_guard lock(m_mutex);
+    m_dialogs.clear();
+}
+
 int SimFileSystem::pendingAnswers()
 {
     std::lock_guard lock(m_mutex);

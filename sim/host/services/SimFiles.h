@@ -78,6 +78,7 @@ public:
     // The next dialog chooses these paths; an empty list cancels it.
     void answerNextDialog(std::vector<std::string> paths);
     std::vector<Dialog> dialogs();
+    void clearDialogs();
     int pendingAnswers();
 
 private:
