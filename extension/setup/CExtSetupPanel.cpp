@@ -208,17 +208,27 @@ void CExtSetupPanel::TurnOffOtherButtons(int32 keep, int32 first, int32 last)
     }
 }
 
+const std::vector<std::u16string>& CExtSetupPanel::CategoryNames()
+{
+    // Taken once, as their number: every category list of the panel shows the same names.
+    if (m_categoryNames.empty()) {
+        FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
+        const int count = actions ? CountCategories() : 0;
+        for (int index = 0; index < count; ++index)
+            m_categoryNames.push_back(Useful::getTString(actions->getCategoryName(index)));
+        m_categoryNames.push_back(Useful::getTString(kNoAssignment));
+    }
+    return m_categoryNames;
+}
+
 void CExtSetupPanel::UpdateCategoryList(int button)
 {
     FRef<IStringList> list = queryRef<IStringList>(ListParameter(kCategory, kSelectedCategory, button));
     if (!list)
         return;
     list->removeAll();
-    FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
-    const int count = actions ? CountCategories() : 0;
-    for (int index = 0; index < count; ++index)
-        list->addString(Useful::getTString(actions->getCategoryName(index)).c_str());
-    list->addString(Useful::getTString(kNoAssignment).c_str());
+    for (const std::u16string& name : CategoryNames())
+        list->addString(name.c_str());
 }
 
 void CExtSetupPanel::UpdateActionList(int button)
@@ -230,12 +240,16 @@ void CExtSetupPanel::UpdateActionList(int button)
     const std::string category = m_setupInfo->GetCategoryName(ButtonIndex(button));
     FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
     const int32 index = actions && !category.empty() ? actions->getCategoryIndex(category.c_str()) : -1;
-    if (index >= 0) {
-        const int32 count = actions->countActions(index);
+    // The lists are refilled whenever a category is chosen or shown: each category's names are taken once.
+    std::vector<std::u16string>& names = m_actionNames[index];
+    if (names.empty()) {
+        const int32 count = index >= 0 ? actions->countActions(index) : 0;
         for (int32 action = 0; action < count; ++action)
-            list->addString(Useful::getTString(actions->getActionName(index, action)).c_str());
+            names.push_back(Useful::getTString(actions->getActionName(index, action)));
+        names.push_back(Useful::getTString(kNoAssignment));
     }
-    list->addString(Useful::getTString(kNoAssignment).c_str());
+    for (const std::u16string& name : names)
+        list->addString(name.c_str());
 }
 
 void CExtSetupPanel::SetCategorySelection(int button)
