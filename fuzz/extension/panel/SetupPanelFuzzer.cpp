@@ -1,5 +1,6 @@
 // The setup panel under arbitrary input from the host's side: every line is something the user does at
-// the panel's window (press, select, set), a page chosen at the synthesizer, or the panel switched; the
+// the panel's window (press, select, set), a page chosen at the synthesizer, the panel switched, or the
+// controller ended and begun again (its pages going to the host's preferences and coming back); the
 // whole input is also read as a panel description file. One host keeps one panel open for every input:
 // each input starts from the panel and setup data as they were when the panel first opened (a panel
 // closed by the input before is opened afresh), so an input always does the same.
@@ -22,6 +23,8 @@ const char* const kButtonNames[kButtons] = {"SF1", "SF2", "SF3", "SF4", "SF5", "
 const char* const kPageNames[kPages] = {"One", "Two", "Three", "Four", "Five", "---"};
 constexpr const char* kPanel = "ZELKExtSetupPanel";
 constexpr int kMaxLines = 32;
+// Switching the panel and restarting the controller are the dearest lines: two of them reach closing and
+// opening the panel on changed data, and ending and beginning again.
 constexpr int kMaxSwitches = 2;
 
 class SilentMonitor : public IExtSetupInfoMonitor
@@ -54,9 +57,7 @@ public:
     Rig()
     {
         host.gui().addResourceFolder(DIALBRIDGE_RESOURCE_DIR);
-        if (!controller.Initialize(host.context(), u"ZELKExtSetupPanel.srf", nullptr, kPages, kButtons, kButtonNames,
-                                   kPageNames, defaults().data()))
-            __builtin_trap(); // the description beside the build must load
+        begin();
         controller.SetCallbackClass(&monitor);
         switchPanel();
         simhost::SimPanelWindow* window = host.gui().window();
@@ -70,8 +71,14 @@ public:
     ~Rig() { controller.Terminate(); }
 
     void switchPanel() { controller.SwitchPanelOpenClose(kPanel, 6, 16, &monitor); }
+    // The controller ends (writing the pages to the host's preferences) and begins again from them.
+    void restart()
+    {
+        controller.Terminate();
+        begin();
+    }
 
-    // The setup data and the panel as they were first, and nothing left of what the host recorded.
+    // The setup data and the panel as they were first, and nothing left of what the host recorded or kept.
     void reset()
     {
         controller.SetupInfo() = m_firstData;
@@ -93,6 +100,8 @@ public:
         host.actions().clearPerformed();
         host.alert().clearMessages();
         host.files().clearDialogs();
+        // What an input wrote there (its jog-stop choice, or its pages at a restart) never reaches another.
+        host.pool().clear();
     }
 
     simhost::SimHost host;
@@ -100,6 +109,13 @@ public:
     CExtSetupPanelController controller{"ZELK", dlopen(nullptr, RTLD_NOW)};
 
 private:
+    void begin()
+    {
+        if (!controller.Initialize(host.context(), u"ZELKExtSetupPanel.srf", nullptr, kPages, kButtons, kButtonNames,
+                                   kPageNames, defaults().data()))
+            __builtin_trap(); // the description beside the build must load
+    }
+
     CExtSetupInfo m_firstData;
     std::vector<std::pair<std::string, simhost::SimPanelValueCore::State>> m_firstPanel;
     // The window whose values were found last (held, so that no other window takes its address).
@@ -139,6 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             rig.controller.SetUserCommandPageIndex(view.empty() ? -1 : view[0] - '0');
         else if (command == "switch" && switches++ < kMaxSwitches)
             rig.switchPanel();
+        else if (command == "restart" && switches++ < kMaxSwitches)
+            rig.restart();
         else if (command == "perform")
             rig.controller.PerformAction(view.empty() ? -1 : view[0] - '0');
         else if (window && command == "press")
