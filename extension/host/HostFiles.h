@@ -99,7 +99,8 @@ public:
     // A referenced stream on path index of paths, or null.
     virtual IStream* openFile(IPath* paths, int32 index, int32 mode) = 0;
     // Ends a file opened here: a file written is kept only when this answers kResultOk. The caller still
-    // releases its reference to the stream.
+    // releases its reference to the stream; a file being written whose stream is released without this
+    // call is dropped, and an earlier file of its name stays as it was.
     virtual tresult closeFile(IStream* stream) = 0;
 
     QUORVANE_IID(0x24AEED42, 0xDFB398EE, 0x06D8CE18, 0xD1371A6A)

@@ -274,17 +274,13 @@ tresult ZELK_KDX::handleAction(const char* category, const char* action, bool fl
                 SwitchEQOnOff(-1);
             return kResultOk;
         }
+        // A band's action answers whether it changed the band: asked about only, or on a track without the
+        // band, it did not.
         for (int band = 1; band <= kEQBands; ++band) {
-            if (name == eqAction("EQ %d On", band)) {
-                if (!flag)
-                    SwitchEQOnOff(band - 1);
-                return kResultOk;
-            }
-            if (name == eqAction("EQ %d Type", band)) {
-                if (!flag)
-                    ChangeEQType(band - 1);
-                return kResultOk;
-            }
+            if (name == eqAction("EQ %d On", band))
+                return !flag && SwitchEQOnOff(band - 1) ? kResultOk : kResultFalse;
+            if (name == eqAction("EQ %d Type", band))
+                return !flag && ChangeEQType(band - 1) ? kResultOk : kResultFalse;
         }
         return kResultFalse;
     } catch (...) {
@@ -298,16 +294,14 @@ void ZELK_KDX::PerformHostAction(const char* category, const char* action)
         actions->performAction(category, action);
 }
 
-void ZELK_KDX::SwitchEQOnOff(int band)
+bool ZELK_KDX::SwitchEQOnOff(int band)
 {
     IDevice* track = m_currentTrack.get();
     if (!track || Useful::isMIDITrack(track) || band > 3 || band < -1)
-        return;
+        return false;
     if (band >= 0) {
         FRef<IValue> on = ParameterFinder::getTrackParameter(track, ParameterFinder::kTrackEQBandOn1 + band);
-        if (on)
-            on->setInt(on->getInt() == 0 ? 1 : 0, true);
-        return;
+        return on && on->setInt(on->getInt() == 0 ? 1 : 0, true) == kResultOk;
     }
     const int identifiers[kEQBands] = {ParameterFinder::kTrackEQBandOn1, ParameterFinder::kTrackEQBandOn1 + 1,
                                        ParameterFinder::kTrackEQBandOn1 + 2, ParameterFinder::kTrackEQBandOn1 + 3};
@@ -317,27 +311,30 @@ void ZELK_KDX::SwitchEQOnOff(int band)
     bool anyOff = false;
     for (const auto& item : items) {
         if (!item.value)
-            return;
+            return false;
         anyOff = anyOff || item.value->getInt() == 0;
     }
+    bool taken = true;
     for (const auto& item : items)
-        item.value->setInt(anyOff ? 1 : 0, true);
+        taken = item.value->setInt(anyOff ? 1 : 0, true) == kResultOk && taken;
+    return taken;
 }
 
-void ZELK_KDX::ChangeEQType(int band)
+bool ZELK_KDX::ChangeEQType(int band)
 {
     IDevice* track = m_currentTrack.get();
     if (!track || Useful::isMIDITrack(track) || band < 0 || band > 3)
-        return;
+        return false;
     FRef<IValue> type = ParameterFinder::getTrackParameter(track, ParameterFinder::kTrackEQBandType1 + band);
     if (!type)
-        return;
+        return false;
     const int32 minimum = static_cast<int32>(type->getMin());
     const int32 maximum = static_cast<int32>(type->getMax());
     const int32 current = type->getInt();
     const int32 next = current < maximum ? current + 1 : minimum;
-    if (type->setInt(next, true) != kResultOk || type->getInt() != next)
-        type->setInt(minimum, true);
+    if (type->setInt(next, true) == kResultOk && type->getInt() == next)
+        return true;
+    return type->setInt(minimum, true) == kResultOk;
 }
 
 bool ZELK_KDX::SendKnobName(int knob)

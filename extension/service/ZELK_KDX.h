@@ -38,7 +38,8 @@ public:
 
     static Quorvane::FUnknown* newInstance(void* context);
 
-    // 0 for an action of the model that is available or was carried out; 1 for any other.
+    // 0 for the browser, setup and all-EQs actions of the model, and for a band's EQ action that was carried
+    // out; 1 for a band's action only asked about or that changed nothing, and for any other action.
     Quorvane::tresult handleAction(const char* category, const char* action, bool flag) override;
 
     // IExtSetupInfoMonitor.
@@ -72,9 +73,10 @@ protected:
     void SendCurrentPageIndex(int page);
     void SendPageName();
     void SendJogStopState(bool on);
-    // Band 0..3 on or off; -1: all four on, or off when all are on already.
-    void SwitchEQOnOff(int band);
-    void ChangeEQType(int band);
+    // Band 0..3 on or off; -1: all four on, or off when all are on already. True when the host took it.
+    bool SwitchEQOnOff(int band);
+    // Band 0..3's next type, after the last the first. True when the host took it.
+    bool ChangeEQType(int band);
 
 private:
     // False when a message could not be built: the caller's sending pass ends there.

@@ -25,6 +25,7 @@ constexpr const char* kPredecessorTypeExtension = "Q8K";
 constexpr const char* kPredecessorTypeDescription = "BRAM6/BRAM8 Extension Setup File";
 constexpr const char* kSaveTypeDescription = "Extension Setup File";
 constexpr const char* kLoadFailed = "Failed to load.";
+constexpr const char* kSaveFailed = "Failed to save.";
 
 // The element names and their attribute names, in the order the file has them, by TagKind.
 struct TagFormat
@@ -77,16 +78,16 @@ bool allPresent(const char* const* texts, int count)
     return true;
 }
 
-// Writes one element; its attribute names come from the element's format.
-void writeElement(IXmlWriter* writer, CExtSetupInfo::TagKind kind, std::initializer_list<std::string> values,
-                  bool empty = true)
+// Writes one element; its attribute names come from the element's format. True when the writer took it.
+bool writeElement(IXmlWriter* writer, CExtSetupInfo::TagKind kind, std::initializer_list<std::string> values,
+                  bool empty)
 {
     const TagFormat& format = kTagFormats[kind - 1];
     const char* texts[4] = {};
     int i = 0;
     for (const std::string& value : values)
         texts[i++] = value.c_str();
-    writer->startElement(format.name, format.count, format.attributes, texts, empty);
+    return writer->startElement(format.name, format.count, format.attributes, texts, empty) == kResultOk;
 }
 
 } // namespace
@@ -205,18 +206,21 @@ IPath* CExtSetupInfo::RunMultiFileBrowser(IFileSystem2* files)
 void CExtSetupInfo::SaveAllData()
 {
     FRef<IFileSystem> files = createRef<IFileSystem>(m_hostClasses);
-    if (!files)
+    if (!files) {
+        ShowMessageBox(kSaveFailed);
         return;
+    }
     FRef<IPath> paths = FRef<IPath>::adopt(RunFileBrowser(files.get()));
     if (!paths || paths->countPaths() < 1 || !paths->getPath(0))
         return;
     FRef<IStream> stream = FRef<IStream>::adopt(files->openFile(paths.get(), 0, IFileSystem::kWrite));
-    if (!stream)
-        return;
     FRef<IXmlWriter> writer = createRef<IXmlWriter>(m_hostClasses);
-    if (writer && writer->attach(stream.get()) == kResultOk)
-        WriteCmdInfoToXml(writer.get());
-    files->closeFile(stream.get());
+    const bool written =
+        stream && writer && writer->attach(stream.get()) == kResultOk && WriteCmdInfoToXml(writer.get());
+    // A file only partly written is never closed: released unclosed, the host drops it and an earlier file of
+    // that name stays whole.
+    if (!written || files->closeFile(stream.get()) != kResultOk)
+        ShowMessageBox(kSaveFailed);
 }
 
 void CExtSetupInfo::LoadAllData()
@@ -291,33 +295,37 @@ bool CExtSetupInfo::IsReadyForFile() const
            static_cast<int>(m_pageNames.size()) == m_pages;
 }
 
-void CExtSetupInfo::WriteCmdInfoToXml(IXmlWriter* writer)
+bool CExtSetupInfo::WriteCmdInfoToXml(IXmlWriter* writer)
 {
     if (!writer || !IsReadyForFile())
-        return;
-    writer->startElement(kRootTag, 0, nullptr, nullptr, false);
-    writeElement(writer, kDataTag, {kGeneralData}, false);
-    writeElement(writer, kModelTag, {m_fileModelName, std::to_string(m_buttons), std::to_string(m_pages)});
-    writeElement(writer, kFileTag, {kFileVersion});
-    writeElement(writer, kDawTag,
-                 {m_hostInformation->getDAWName(), m_hostInformation->getVersionString(),
-                  std::to_string(m_hostInformation->getBuildNumber())});
-    writeElement(writer, kExtensionTag, {m_extensionVersion});
-    writer->endElement("data");
+        return false;
+    // Every element is written, each answering whether the host took it.
+    bool whole = writer->startElement(kRootTag, 0, nullptr, nullptr, false) == kResultOk;
+    const auto element = [&](TagKind kind, std::initializer_list<std::string> values, bool empty = true) {
+        whole = writeElement(writer, kind, values, empty) && whole;
+    };
+    const auto end = [&](const char* name) { whole = writer->endElement(name) == kResultOk && whole; };
+    element(kDataTag, {kGeneralData}, false);
+    element(kModelTag, {m_fileModelName, std::to_string(m_buttons), std::to_string(m_pages)});
+    element(kFileTag, {kFileVersion});
+    element(kDawTag, {m_hostInformation->getDAWName(), m_hostInformation->getVersionString(),
+                      std::to_string(m_hostInformation->getBuildNumber())});
+    element(kExtensionTag, {m_extensionVersion});
+    end("data");
     for (int page = 0; page < m_pages; ++page) {
-        writeElement(writer, kDataTag, {formatKey("Memory %d", page + 1)}, false);
+        element(kDataTag, {formatKey("Memory %d", page + 1)}, false);
         if (m_pages >= 2)
-            writeElement(writer, kMemoryTag, {m_pageNames[static_cast<std::size_t>(page)]});
+            element(kMemoryTag, {m_pageNames[static_cast<std::size_t>(page)]});
         for (int button = 0; button < m_buttons && IsAllUserCmdInfoValid(page); ++button) {
             const SUserCommandInfo& entry =
                 m_commands[static_cast<std::size_t>(page)][static_cast<std::size_t>(button)];
-            writeElement(
-                writer, kCommandTag,
-                {m_buttonNames[static_cast<std::size_t>(button)], entry.category, entry.action, entry.displayName});
+            element(kCommandTag,
+                    {m_buttonNames[static_cast<std::size_t>(button)], entry.category, entry.action, entry.displayName});
         }
-        writer->endElement("data");
+        end("data");
     }
-    writer->endElement(kRootTag);
+    end(kRootTag);
+    return whole;
 }
 
 CExtSetupInfo::TagKind CExtSetupInfo::AnalyzeXmlTag(const char* name, int count, const char* const* attributeNames)

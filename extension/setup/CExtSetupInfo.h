@@ -58,7 +58,8 @@ public:
     // Lets the user pick a setup file in the host's open dialog and loads it; "Failed to load." when the
     // file was refused (then nothing of it is applied).
     void LoadAllData();
-    // Lets the user pick a file in the host's save dialog and writes the setup file to it.
+    // Lets the user pick a file in the host's save dialog and writes the setup file to it; "Failed to save."
+    // when the file could not be written whole (then an earlier file of that name stays as it was).
     void SaveAllData();
     // Reads a setup file from stream with the host's XML parser: every command and page name of an
     // accepted file replaces the current one; a refused file changes nothing. True when accepted.
@@ -66,8 +67,8 @@ public:
     // Shows text (translated) in the host's message box with one "OK" button.
     void ShowMessageBox(const char* text);
     // Writes the setup file; nothing unless the writer is given and the pages and the file's identity
-    // are complete.
-    void WriteCmdInfoToXml(Quorvane::IXmlWriter* writer);
+    // are complete. True when the writer took the whole file.
+    bool WriteCmdInfoToXml(Quorvane::IXmlWriter* writer);
 
     // The host's XML reader callbacks; a refused element stops the parse.
     bool startTag(Quorvane::IXmlParser* parser, const char* name, Quorvane::int32 count,

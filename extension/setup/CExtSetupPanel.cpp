@@ -208,17 +208,27 @@ void CExtSetupPanel::TurnOffOtherButtons(int32 keep, int32 first, int32 last)
     }
 }
 
+const std::vector<std::u16string>& CExtSetupPanel::CategoryNames()
+{
+    // Taken once, as their number: every category list of the panel shows the same names.
+    if (m_categoryNames.empty()) {
+        FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
+        const int count = actions ? CountCategories() : 0;
+        for (int index = 0; index < count; ++index)
+            m_categoryNames.push_back(Useful::getTString(actions->getCategoryName(index)));
+        m_categoryNames.push_back(Useful::getTString(kNoAssignment));
+    }
+    return m_categoryNames;
+}
+
 void CExtSetupPanel::UpdateCategoryList(int button)
 {
     FRef<IStringList> list = queryRef<IStringList>(ListParameter(kCategory, kSelectedCategory, button));
     if (!list)
         return;
     list->removeAll();
-    FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
-    const int count = actions ? CountCategories() : 0;
-    for (int index = 0; index < count; ++index)
-        list->addString(Useful::getTString(actions->getCategoryName(index)).c_str());
-    list->addString(Useful::getTString(kNoAssignment).c_str());
+    for (const std::u16string& name : CategoryNames())
+        list->addString(name.c_str());
 }
 
 void CExtSetupPanel::UpdateActionList(int button)
@@ -230,12 +240,16 @@ void CExtSetupPanel::UpdateActionList(int button)
     const std::string category = m_setupInfo->GetCategoryName(ButtonIndex(button));
     FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
     const int32 index = actions && !category.empty() ? actions->getCategoryIndex(category.c_str()) : -1;
-    if (index >= 0) {
-        const int32 count = actions->countActions(index);
+    // The lists are refilled whenever a category is chosen or shown: each category's names are taken once.
+    std::vector<std::u16string>& names = m_actionNames[index];
+    if (names.empty()) {
+        const int32 count = index >= 0 ? actions->countActions(index) : 0;
         for (int32 action = 0; action < count; ++action)
-            list->addString(Useful::getTString(actions->getActionName(index, action)).c_str());
+            names.push_back(Useful::getTString(actions->getActionName(index, action)));
+        names.push_back(Useful::getTString(kNoAssignment));
     }
-    list->addString(Useful::getTString(kNoAssignment).c_str());
+    for (const std::u16string& name : names)
+        list->addString(name.c_str());
 }
 
 void CExtSetupPanel::SetCategorySelection(int button)
@@ -287,32 +301,59 @@ void CExtSetupPanel::UpdateDisplayName(int button)
         m_monitor->CommandNameChanged(index);
 }
 
+bool CExtSetupPanel::IsUnlistedCommand(const std::string& category, const std::string& action)
+{
+    if (category.empty() || category == kNoAssignment)
+        return false;
+    FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
+    const int32 categoryIndex = actions ? actions->getCategoryIndex(category.c_str()) : -1;
+    if (categoryIndex < 0)
+        return true;
+    return !action.empty() && action != kNoAssignment && actions->getActionIndex(categoryIndex, action.c_str()) < 0;
+}
+
 void CExtSetupPanel::StoreCategoryName(int button, int32 tag)
 {
     const int index = ButtonIndex(button);
-    m_setupInfo->SetCategoryName(index, nullptr);
+    const std::string stored = m_setupInfo->GetCategoryName(index);
     IValue* list = Parameter(tag);
     FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
     const int32 selected = list ? list->getInt() : -1;
+    std::string chosen;
     if (actions && selected >= 0 && selected < CountCategories())
-        m_setupInfo->SetCategoryName(index, actions->getCategoryName(selected));
-    if (m_setupInfo->GetCategoryName(index).empty())
-        m_setupInfo->SetCategoryName(index, kNoAssignment);
+        if (const char* name = actions->getCategoryName(selected))
+            chosen = name;
+    if (chosen.empty()) {
+        // A category this host does not list shows as no assignment, yet stays the button's until the user
+        // chooses another: another host (or version) may well list it.
+        if (IsUnlistedCommand(stored, std::string()))
+            return;
+        chosen = kNoAssignment;
+    }
+    if (chosen == stored)
+        return;
+    m_setupInfo->SetCategoryName(index, chosen.c_str());
+    // The action belonged to the category the user left.
+    if (IsUnlistedCommand(chosen, m_setupInfo->GetActionName(index)) || chosen == kNoAssignment)
+        m_setupInfo->SetActionName(index, kNoAssignment);
 }
 
 void CExtSetupPanel::StoreActionName(int button, int32 tag)
 {
     const int index = ButtonIndex(button);
     const std::string category = m_setupInfo->GetCategoryName(index);
-    m_setupInfo->SetActionName(index, nullptr);
     IValue* list = Parameter(tag);
     FRef<IActionManager2> actions = createRef<IActionManager2>(m_hostClasses);
     const int32 categoryIndex = actions && !category.empty() ? actions->getCategoryIndex(category.c_str()) : -1;
     const int32 selected = list ? list->getInt() : -1;
+    std::string chosen;
     if (categoryIndex >= 0 && selected >= 0 && selected < actions->countActions(categoryIndex))
-        m_setupInfo->SetActionName(index, actions->getActionName(categoryIndex, selected));
-    if (m_setupInfo->GetActionName(index).empty())
-        m_setupInfo->SetActionName(index, kNoAssignment);
+        if (const char* name = actions->getActionName(categoryIndex, selected))
+            chosen = name;
+    // A command this host does not list shows as no assignment and is kept, as its category is.
+    if (chosen.empty() && IsUnlistedCommand(category, m_setupInfo->GetActionName(index)))
+        return;
+    m_setupInfo->SetActionName(index, chosen.empty() ? kNoAssignment : chosen.c_str());
 }
 
 bool CExtSetupPanel::TakeAsciiName(IValue* value, unsigned char limit, std::string& name)

@@ -4,7 +4,9 @@
 #include "HostInterfaces.h"
 #include "PValueContainer.h"
 
+#include <map>
 #include <string>
+#include <vector>
 
 class CExtSetupInfo;
 
@@ -90,6 +92,11 @@ private:
     // Stores a typed name cut to limit; false (and the field emptied) for a text that is not plain ASCII.
     static bool TakeAsciiName(Quorvane::IValue* value, unsigned char limit, std::string& name);
     int CountCategories();
+    // The 16-bit names of the host's categories in the host's order, then "---".
+    const std::vector<std::u16string>& CategoryNames();
+    // Whether category (and action, when given) name a command this host does not list; an empty or "---"
+    // category names none.
+    bool IsUnlistedCommand(const std::string& category, const std::string& action);
 
     Quorvane::int32 m_refCount = 1;
     Quorvane::IHostClasses* m_hostClasses;
@@ -101,4 +108,7 @@ private:
     unsigned char m_pageNameLimit;
     IExtSetupInfoMonitor* m_monitor; // not owned
     int m_categoryCount = 0;
+    std::vector<std::u16string> m_categoryNames;
+    // The 16-bit names of each category's actions (by the host's category index, -1 for none), then "---".
+    std::map<Quorvane::int32, std::vector<std::u16string>> m_actionNames;
 };

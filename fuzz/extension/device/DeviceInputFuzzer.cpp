@@ -2,18 +2,22 @@
 // simulated host's input port; the device turns what it accepts into messages for the service and
 // control changes for the host, and the service handles them against a project with a selected
 // instrument track. Nothing may crash, every message for the service must be well-formed, and the host hands
-// the device only events that start with a status byte and changes of declared controls. The host's records
-// of those deliveries and of what it did are emptied after each run, so the rig lives on without growing:
-// libFuzzer searches the whole heap for leaks after every run that allocated more than it freed.
+// the device only events that start with a status byte and changes of declared controls. Each run ends
+// with nothing in flight (every message the run made delivered and freed) and the host's records of
+// deliveries, of what it did and of what went out emptied, so the rig lives on without growing: libFuzzer
+// searches the whole heap for leaks after every run that allocated more than it freed.
 #include "CNfunction.h"
 #include "ExtensionClasses.h"
 #include "ExtensionMessages.h"
 #include "SimHost.h"
+#include "ZELK_HWRemote.h"
+#include "ZELK_KDX.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 using namespace Quorvane;
 
@@ -29,7 +33,7 @@ struct Rig
         service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
         service->initialize(host.context());
         input = host.ports().addPort(u"Telvor ZELK6/ZELK8 Port2", true);
-        host.ports().addPort(u"Telvor ZELK6/ZELK8 Port2", false);
+        output = host.ports().addPort(u"Telvor ZELK6/ZELK8 Port2", false);
         auto* detector = static_cast<IPluginBase*>(host.createInstance(kZELK_Detect_cid, IPluginBase::iid));
         IDetector* detection = simhost::queryHost<IDetector>(detector);
         detection->detect();
@@ -44,6 +48,7 @@ struct Rig
         project->select(track);
         for (int i = 0; i < 4; ++i)
             host.idle();
+        settle();
     }
     ~Rig()
     {
@@ -52,10 +57,42 @@ struct Rig
         service->release();
     }
 
+    // Idle calls, without the clock moving, until no message waits in a channel, in the service's queue or
+    // in the device's: the device sends four at most per idle call, and a message left waiting would be
+    // freed in a later run.
+    void settle()
+    {
+        auto* remote = static_cast<ZELK_HWRemote*>(device->remote());
+        auto* kdx = static_cast<ZELK_KDX*>(service);
+        for (int round = 0; round < 1000; ++round) {
+            host.waitForMidiInput(std::chrono::seconds(10));
+            // A channel's worker keeps the lock while it delivers: an empty queue is a delivered one.
+            while (!channelsEmpty())
+                std::this_thread::yield();
+            if (remote->QueuedMessageCount() == 0 && !kdx->hasPendingMessages())
+                return;
+            host.idle();
+        }
+        std::abort(); // the extension never came to rest
+    }
+
     simhost::SimHost host;
     IPluginBase* service = nullptr;
     simhost::SimPort* input = nullptr;
+    simhost::SimPort* output = nullptr;
     simhost::SimRemoteDevice* device = nullptr;
+
+private:
+    static bool channelsEmpty()
+    {
+        if (gSysExReceiving.pendingCount() > 0)
+            return false;
+        for (unsigned index : SendingChannels::openIndices())
+            if (CNfunction* channel = SendingChannels::at(static_cast<int>(index));
+                channel && channel->pendingCount() > 0)
+                return false;
+        return true;
+    }
 };
 
 void checkReceived()
@@ -101,7 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rig.host.clock().advance(700);
         rig.host.idle();
     }
+    rig.settle();
     checkDelivered(*rig.device);
     rig.device->standard().clearLogs();
+    rig.output->clearSent();
+    rig.host.actions().clearPerformed();
     return 0;
 }

@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto writer = createRef<IXmlWriter>(setup.host.context());
     if (!writer || writer->attach(written.get()) != kResultOk)
         std::abort();
-    setup.info.WriteCmdInfoToXml(writer.get());
+    if (!setup.info.WriteCmdInfoToXml(writer.get()))
+        std::abort(); // what was accepted cannot be written
     if (!setup.load(written->bytes) || setup.snapshot() != loaded)
         std::abort(); // what was accepted does not come back as it was
     return 0;

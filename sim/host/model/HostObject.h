@@ -56,6 +56,7 @@ private:
         void* object;
         bool answering;
     };
+    static constexpr std::size_t kTypicalAnswers = 6;
 
     HostContextRef m_registry;
     std::string m_kind;

@@ -7,6 +7,9 @@ namespace simhost {
 HostObjectBase::HostObjectBase(HostContextRef registry, std::string kind)
     : m_registry(std::move(registry)), m_kind(std::move(kind))
 {
+    // Room for the interfaces an object answers: growing the table one at a time was a good part of
+    // making a panel's values.
+    m_answers.reserve(kTypicalAnswers);
     m_registry->objectMade(this);
 }
 

@@ -97,6 +97,26 @@ bool SimPanelValueCore::isLinked()
     return m_controller != nullptr;
 }
 
+SimPanelValueCore::State SimPanelValueCore::state()
+{
+    std::lock_guard lock(m_mutex);
+    return {m_number, m_minimum, m_maximum, m_text, m_entries, m_enabled, m_flags, m_hasDefault, m_default};
+}
+
+void SimPanelValueCore::restore(const State& state)
+{
+    std::lock_guard lock(m_mutex);
+    m_number = state.number;
+    m_minimum = state.minimum;
+    m_maximum = state.maximum;
+    m_text = state.text;
+    m_entries = state.entries;
+    m_enabled = state.enabled;
+    m_flags = state.flags;
+    m_hasDefault = state.hasDefault;
+    m_default = state.defaultValue;
+}
+
 int32 SimPanelValueCore::getType()
 {
     m_thread.check("IValue::getType");
@@ -302,6 +322,9 @@ tresult SimPanelValueCore::addString(const char16_t* text)
     if (!text)
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
+    // A list is filled one entry at a time: room for a usual list at once.
+    if (m_entries.capacity() == 0)
+        m_entries.reserve(kUsualEntries);
     m_entries.emplace_back(text);
     return kResultOk;
 }

@@ -25,6 +25,20 @@ public:
         List,
     };
 
+    // What the value holds, apart from its link to the controller.
+    struct State
+    {
+        int32 number = 0;
+        int32 minimum = 0;
+        int32 maximum = 1;
+        std::u16string text;
+        std::vector<std::u16string> entries;
+        bool enabled = true;
+        int32 flags = 0;
+        bool hasDefault = false;
+        float defaultValue = 0;
+    };
+
     Kind kind() const { return m_kind; }
 
     // Host side: what the user does in the panel, told to the linked controller.
@@ -38,6 +52,10 @@ public:
     int32 flags();
     int32 tag();
     bool isLinked();
+    // Host side, for a rig that runs many sessions on one open panel: the value's state, and putting such
+    // a state back without telling the controller.
+    State state();
+    void restore(const State& state);
 
 protected:
     SimPanelValueCore(Kind kind, Quorvane::IValue* self, HostThread& thread)
@@ -72,6 +90,8 @@ protected:
 
 private:
     // Stores number within the value's range.
+    static constexpr std::size_t kUsualEntries = 32;
+
     void storeLocked(int32 number);
     int32 maximumLocked() const;
     void tellController();

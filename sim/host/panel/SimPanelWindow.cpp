@@ -41,6 +41,7 @@ tresult SimPanelWindow::open()
         controller = m_controller;
     }
     std::vector<Bound> bound;
+    bound.reserve(m_panel.views.size());
     for (const SimPanelView& view : m_panel.views) {
         IParameter* parameter = nullptr;
         if (controller->getParameter(view.parameter.c_str(), &parameter) != kResultOk)

@@ -27,7 +27,7 @@ void SimMidiInput::post(SimRemoteDevice* device, std::vector<std::uint8_t> bytes
         start();
         m_chunks.push_back({HostRef<SimRemoteDevice>::share(device), std::move(bytes)});
     }
-    m_wake.notify_all();
+    m_midiWake.notify_one();
 }
 
 void SimMidiInput::postChange(SimRemoteDevice* device, int index, int value)
@@ -39,13 +39,13 @@ void SimMidiInput::postChange(SimRemoteDevice* device, int index, int value)
         start();
         m_changes.push_back({HostRef<SimRemoteDevice>::share(device), index, value});
     }
-    m_wake.notify_all();
+    m_controlWake.notify_one();
 }
 
 bool SimMidiInput::waitUntilIdle(std::chrono::milliseconds deadline)
 {
     std::unique_lock lock(m_mutex);
-    return m_wake.wait_for(lock, deadline,
+    return m_idle.wait_for(lock, deadline,
                            [this] { return m_chunks.empty() && m_changes.empty() && !m_midiBusy && !m_controlBusy; });
 }
 
@@ -55,7 +55,8 @@ void SimMidiInput::stop()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_wake.notify_all();
+    m_midiWake.notify_all();
+    m_controlWake.notify_all();
     if (m_midiThread.joinable())
         m_midiThread.join();
     if (m_controlThread.joinable())
@@ -71,7 +72,7 @@ void SimMidiInput::midiLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_chunks.empty(); });
+        m_midiWake.wait(lock, [this] { return m_stopping || !m_chunks.empty(); });
         if (m_chunks.empty())
             return;
         Chunk chunk = std::move(m_chunks.front());
@@ -82,7 +83,7 @@ void SimMidiInput::midiLoop()
         chunk.device = HostRef<SimRemoteDevice>();
         lock.lock();
         m_midiBusy = false;
-        m_wake.notify_all();
+        m_idle.notify_all();
     }
 }
 
@@ -90,7 +91,7 @@ void SimMidiInput::controlLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_changes.empty(); });
+        m_controlWake.wait(lock, [this] { return m_stopping || !m_changes.empty(); });
         if (m_changes.empty())
             return;
         Change change = std::move(m_changes.front());
@@ -101,7 +102,7 @@ void SimMidiInput::controlLoop()
         change.device = HostRef<SimRemoteDevice>();
         lock.lock();
         m_controlBusy = false;
-        m_wake.notify_all();
+        m_idle.notify_all();
     }
 }
 

@@ -54,7 +54,10 @@ private:
     void controlLoop();
 
     std::mutex m_mutex;
-    std::condition_variable m_wake;
+    // Each thread waits on its own condition, so that a delivery wakes only the thread it is for.
+    std::condition_variable m_midiWake;
+    std::condition_variable m_controlWake;
+    std::condition_variable m_idle;
     std::deque<Chunk> m_chunks;
     std::deque<Change> m_changes;
     bool m_midiBusy = false;

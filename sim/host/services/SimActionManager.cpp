@@ -148,6 +148,12 @@ tresult SimActionManager::performAction(const char* category, const char* action
     return kResultOk;
 }
 
+void SimActionManager::removeCategory(const std::string& category)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_catalogue, [&](const Category& c) { return c.name == category; });
+}
+
 void SimActionManager::setCommandHandler(std::function<void(const std::string&)> handler)
 {
     std::lock_guard lock(m_mutex);

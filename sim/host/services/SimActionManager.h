@@ -33,6 +33,8 @@ public:
     // Host side.
     // One more command of the host's own.
     void addCommand(const std::string& category, const std::string& action);
+    // The host lists none of this category's commands (another host version).
+    void removeCategory(const std::string& category);
     // The extensions' actions as they were added: "category/action".
     std::vector<std::string> addedActions();
     int handlerCount();

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Quorvane;
@@ -77,7 +78,8 @@ SimFileStream::~SimFileStream()
     // A written file never closed is dropped: the old file stays as it was.
     if (m_descriptor >= 0) {
         ::close(m_descriptor);
-        ::unlink(m_temporaryPath.c_str());
+        if (!m_temporaryPath.empty())
+            ::unlink(m_temporaryPath.c_str());
     }
 }
 
@@ -123,9 +125,13 @@ bool SimFileStream::close()
 {
     if (m_descriptor < 0)
         return true;
-    const bool written = !m_failed && ::fsync(m_descriptor) == 0;
+    const bool inPlace = m_temporaryPath.empty();
+    // A device need not keep what it took (fsync refuses some); what it refused shows as a failed write.
+    const bool written = !m_failed && (inPlace || ::fsync(m_descriptor) == 0);
     const bool closed = ::close(m_descriptor) == 0;
     m_descriptor = -1;
+    if (inPlace)
+        return written && closed;
     if (written && closed && ::rename(m_temporaryPath.c_str(), m_path.c_str()) == 0)
         return true;
     ::unlink(m_temporaryPath.c_str());
@@ -134,6 +140,18 @@ bool SimFileStream::close()
 
 SimFileStream* SimFileStream::openForReplacing(const HostContextRef& host, const std::string& path)
 {
+    struct stat existing = {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        // A folder is no file to write; a device or a pipe cannot be replaced, only written to.
+        if (S_ISDIR(existing.st_mode))
+            return nullptr;
+        // Not waiting for a pipe's reader: a pipe nobody reads is refused at once.
+        const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        if (descriptor < 0)
+            return nullptr;
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        return makeHostObject<SimFileStream>(host, path, std::string(), descriptor);
+    }
     std::string temporary = path + ".XXXXXX";
     const int descriptor = ::mkstemp(temporary.data());
     if (descriptor < 0)
@@ -219,6 +237,12 @@ std::vector<SimFileSystem::Dialog> SimFileSystem::dialogs()
 {
     std::lock_guard lock(m_mutex);
     return m_dialogs;
+}
+
+void SimFileSystem::clearDialogs()
+{
+    std::lock_guard lock(m_mutex);
+    m_dialogs.clear();
 }
 
 int SimFileSystem::pendingAnswers()

@@ -25,11 +25,12 @@ private:
 
 // An open file: a file opened for reading holds its bytes, one opened for writing collects what is
 // written and replaces the file only when it is closed without an error, so a failed save leaves the old
-// file whole. Host thread.
+// file whole. A device (or a pipe) is written in place. Host thread.
 class SimFileStream : public HostObject<Quorvane::IStream>
 {
 public:
-    // Reading: the file's bytes. Writing: path is the file to replace, temporary an open file beside it.
+    // Reading: the file's bytes. Writing: path is the file to replace, temporary an open file beside it
+    // (empty for a device written in place).
     SimFileStream(HostContextRef host, std::string bytes);
     SimFileStream(HostContextRef host, std::string path, std::string temporaryPath, int descriptor);
     ~SimFileStream() override;
@@ -40,7 +41,8 @@ public:
     // Ends the file: a written file replaces its path; true when that worked (or the file was read).
     bool close();
 
-    // A file to write that replaces path when closed whole; null when it cannot be made there.
+    // A file to write that replaces path when closed whole; null when it cannot be made there or path is a
+    // folder.
     static SimFileStream* openForReplacing(const HostContextRef& host, const std::string& path);
 
 private:
@@ -76,6 +78,7 @@ public:
     // The next dialog chooses these paths; an empty list cancels it.
     void answerNextDialog(std::vector<std::string> paths);
     std::vector<Dialog> dialogs();
+    void clearDialogs();
     int pendingAnswers();
 
 private:

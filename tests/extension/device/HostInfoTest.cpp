@@ -106,6 +106,20 @@ TEST(ExtensionService, TakesTheHostsClassesOnlyFromAHostItWorksWith)
         service->release();
     }
 
+    // The sketch edition, like the desk one, has a command of its own for the second page's list editor
+    // button; the editions above them have not.
+    for (const auto& [edition, action] :
+         {std::pair{u"Sonvik Sketch", "Open Cratebin"}, std::pair{u"Sonvik Atelier", "Open List Editor"}}) {
+        host.application().set(edition, u"7.0.0", u"Build 5");
+        auto* service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));
+        ASSERT_EQ(service->initialize(host.context()), kResultOk);
+        SUserCommandInfo commands[ZELK_KDX::kPages * ZELK_KDX::kButtons];
+        static_cast<ZELK_KDX*>(service)->SetupDefaultUserCommands(commands);
+        EXPECT_EQ(commands[1 * ZELK_KDX::kButtons + 3].action, action);
+        EXPECT_EQ(service->terminate(), kResultOk);
+        service->release();
+    }
+
     // A host without IHostClasses, and one that will not let the service go yet.
     host.application().set(u"Sonvik", u"7.5.30", u"Build 123");
     auto* service = static_cast<IPluginBase*>(host.createInstance(kZELK_KDX_cid, IPluginBase::iid));

@@ -91,6 +91,9 @@ TEST_F(KnobManager, PassesTheDialToTheAssignableKnobInTQKnobMode)
     value = 1;
     EXPECT_FALSE(manager.ValueChanged(kDial, &value, true));
     EXPECT_EQ(value, 1);
+    value = 64;
+    EXPECT_FALSE(manager.ValueChanged(kDial, &value, true));
+    EXPECT_EQ(value, 64);
     int jog = -5, lock = -5;
     ASSERT_TRUE(manager.GetButtonState(&jog, &lock));
     EXPECT_EQ(jog, 0);
@@ -123,12 +126,36 @@ TEST_F(KnobManager, JogModeKeepsTheFastestRecentTurnAndSlowsDown)
     host.clock().advance(1000);
     EXPECT_TRUE(turn(3));
     EXPECT_EQ(idleSteps(5), (std::vector<int>{3}));
+    // Half a second after the last cursor step an idle call forgets the turn: a step back is no reversal.
+    host.clock().advance(300);
+    manager.OnIdleCalled();
+    EXPECT_TRUE(turn(-1));
 
-    // Large speeds slow down faster: 30 and more by 6, 10 to 29 by 2.
+    // Large speeds slow down faster: 30 and more by 6, 10 to 29 by 2, up to 9 by 1.
     manager.ChangeJogStopSetting(false);
     host.clock().advance(1000);
-    EXPECT_TRUE(turn(33));
-    EXPECT_EQ(idleSteps(8), (std::vector<int>{33, 27, 25, 23, 21, 19, 17, 15}));
+    EXPECT_TRUE(turn(30));
+    EXPECT_EQ(idleSteps(10), (std::vector<int>{30, 24, 22, 20, 18, 16, 14, 12, 10, 8}));
+    manager.ClearStoredValues();
+    host.clock().advance(1000);
+    EXPECT_TRUE(turn(29));
+    EXPECT_EQ(idleSteps(12), (std::vector<int>{29, 27, 25, 23, 21, 19, 17, 15, 13, 11, 9, 8}));
+
+    // The fastest of the last five turns counts, the oldest of them too; a turn half a second after the
+    // one before starts afresh.
+    manager.ClearStoredValues();
+    host.clock().advance(1000);
+    EXPECT_TRUE(turn(6));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(turn(2));
+    EXPECT_EQ(idleSteps(1), (std::vector<int>{6}));
+    EXPECT_TRUE(turn(2));
+    EXPECT_EQ(manager.GetCurrentSpeed(), 6);
+    manager.ClearStoredValues();
+    EXPECT_TRUE(turn(4));
+    host.clock().advance(500);
+    EXPECT_TRUE(turn(2));
+    EXPECT_EQ(manager.GetCurrentSpeed(), 2);
     int jog = 0, lock = 0;
     ASSERT_TRUE(manager.GetButtonState(&jog, &lock));
     EXPECT_EQ(jog, 127);

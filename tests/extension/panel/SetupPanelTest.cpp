@@ -150,32 +150,34 @@ TEST_F(SetupPanel, ViewsFollowTheirValuesAndTheUsersEditsReachTheSetupData)
     EXPECT_EQ(shown(window, "ButtonName"), "SF3");
     EXPECT_EQ(shown(window, "Action"), "Zoom In Vertically");
     EXPECT_EQ(shown(window, "DisplayName"), "VZoom+");
+    ASSERT_TRUE(window->press("Button6"));
+    EXPECT_EQ(shown(window, "ButtonName"), "SF6");
 
-    // The table view: a new category refills the button's actions and, lacking the old action, selects
-    // no assignment, which is stored.
+    // The table view, on the last button: a new category refills the button's actions and, lacking the
+    // old action, selects no assignment, which is stored; the category's last action can be chosen.
     ASSERT_TRUE(window->press("TableViewTab"));
     EXPECT_EQ(number(window, "MainView"), 1);
     EXPECT_EQ(number(window, "PictureViewTab"), 0);
     EXPECT_EQ(shown(window, "Action2"), "Zoom Out");
-    ASSERT_TRUE(window->select("Category2", "Edit"));
-    EXPECT_EQ(window->value("Action2")->entries(),
+    ASSERT_TRUE(window->select("Category6", "Edit"));
+    EXPECT_EQ(window->value("Action6")->entries(),
               (std::vector<std::u16string>{u"Open Key Editor", u"Open Score Editor", u"Open Drum Editor",
                                            u"Open List Editor", u"Monitor", u"Select Next Grid Type", u"---"}));
-    EXPECT_EQ(shown(window, "Action2"), "---");
-    EXPECT_EQ(data().GetCategoryName(1), "Edit");
-    EXPECT_EQ(data().GetActionName(1), "---");
-    ASSERT_TRUE(window->select("Action2", "Open Score Editor"));
-    EXPECT_EQ(data().GetActionName(1), "Open Score Editor");
+    EXPECT_EQ(shown(window, "Action6"), "---");
+    EXPECT_EQ(data().GetCategoryName(5), "Edit");
+    EXPECT_EQ(data().GetActionName(5), "---");
+    ASSERT_TRUE(window->select("Action6", "Select Next Grid Type"));
+    EXPECT_EQ(data().GetActionName(5), "Select Next Grid Type");
 
     // Display names: ten letters keep their first six; an accented letter empties the field.
     monitor.events.clear();
-    ASSERT_TRUE(window->setText("DisplayName2", u"Scorewrite"));
-    EXPECT_EQ(shown(window, "DisplayName2"), "Scorew");
-    EXPECT_EQ(data().GetDisplayName(1), "Scorew");
-    EXPECT_EQ(monitor.count("name 1"), 1);
-    ASSERT_TRUE(window->setText("DisplayName2", u"Sc\u00f6re"));
-    EXPECT_EQ(shown(window, "DisplayName2"), "");
-    EXPECT_EQ(data().GetDisplayName(1), "Scorew");
+    ASSERT_TRUE(window->setText("DisplayName6", u"Scorewrite"));
+    EXPECT_EQ(shown(window, "DisplayName6"), "Scorew");
+    EXPECT_EQ(data().GetDisplayName(5), "Scorew");
+    EXPECT_EQ(monitor.count("name 5"), 1);
+    ASSERT_TRUE(window->setText("DisplayName6", u"Sc\u00f6re"));
+    EXPECT_EQ(shown(window, "DisplayName6"), "");
+    EXPECT_EQ(data().GetDisplayName(5), "Scorew");
 
     // The third page: the other page buttons go off, the service hears of it once.
     monitor.events.clear();
@@ -189,6 +191,9 @@ TEST_F(SetupPanel, ViewsFollowTheirValuesAndTheUsersEditsReachTheSetupData)
     EXPECT_EQ(shown(window, "Category1"), data().GetCategoryName(0));
     ASSERT_TRUE(window->setText("PageName", u"Sixteen letters and more"));
     EXPECT_EQ(data().GetCurrentPageName(), "Sixteen letters ");
+    ASSERT_TRUE(window->press("Page6"));
+    EXPECT_EQ(data().GetPageIndex(), 5);
+    EXPECT_EQ(number(window, "Page3"), 0);
 
     // The options: no reset there; the jog-stop setting goes to the pool and to the service.
     ASSERT_TRUE(window->press("OptionViewTab"));

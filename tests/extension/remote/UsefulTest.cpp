@@ -65,6 +65,9 @@ TEST(UsefulText, RemovesSpaces)
     String8 pad = "Bass Pad";
     removeSpaceFromString(&pad, false);
     EXPECT_EQ(pad, "BassPad");
+    String8 two = " a ";
+    removeSpaceFromString(&two, false);
+    EXPECT_EQ(two, "a");
 }
 
 TEST(UsefulText, ConvertsBetweenHostTextAndUtf8)

@@ -96,18 +96,20 @@ TEST_F(ParameterControl, StepSizesFollowTheTableByKindAndSpeed)
         {1024, 512, 256, 128, 64}, {1024, 128, 128, 128, 128}, {512, 512, 256, 128, 64}, {200, 128, 96, 75, 64},
         {480, 128, 96, 75, 64},    {-1, 1024, 256, 128, 96},   {120, 128, 96, 75, 64},
     };
-    const int speeds[] = {3, 4, 11, 12, 15};
+    // Both ends of each column.
+    const int speeds[5][2] = {{1, 3}, {4, 7}, {8, 11}, {12, 14}, {15, 127}};
     ParameterController controller;
     EXPECT_EQ(controller.ConvertControllerVariationToParameterVariation(1, 0), 0.0f) << "not bound";
     controller.SetValueObject(makeValue(SimValueSetup::continuous(0, 6144, 0)), 2, 4);
     for (unsigned short kind = 0; kind < 7; ++kind) {
         for (int column = 0; column < 5; ++column) {
-            const float divisor = table[kind][column];
-            const float expected = speeds[column] * (divisor < 0 ? 1.0f : 6144 / divisor);
-            EXPECT_FLOAT_EQ(controller.ConvertControllerVariationToParameterVariation(speeds[column], kind), expected)
-                << "kind " << kind << ", " << speeds[column] << " steps";
-            EXPECT_FLOAT_EQ(controller.ConvertControllerVariationToParameterVariation(-speeds[column], kind),
-                            -expected);
+            for (const int speed : speeds[column]) {
+                const float divisor = table[kind][column];
+                const float expected = speed * (divisor < 0 ? 1.0f : 6144 / divisor);
+                EXPECT_FLOAT_EQ(controller.ConvertControllerVariationToParameterVariation(speed, kind), expected)
+                    << "kind " << kind << ", " << speed << " steps";
+                EXPECT_FLOAT_EQ(controller.ConvertControllerVariationToParameterVariation(-speed, kind), -expected);
+            }
         }
     }
     EXPECT_EQ(controller.ConvertControllerVariationToParameterVariation(1, 7), 0.0f);

@@ -19,14 +19,15 @@ using simhost::TrackKind;
 
 namespace {
 
-// The Virlux template at the synthesizer (template 0): instrument parameters, track parameters, a quick
-// control, one parameter the instrument lacks, no parameter, and a knob that repeats another's.
+// The Virlux template at the synthesizer (template 0): instrument parameters, track parameters, the first
+// and the last quick control, one parameter the instrument lacks (its identifier one a channel EQ's value
+// would have), no parameter, and a knob that repeats another's.
 const std::initializer_list<const char*> kVirluxTemplate = {
     "edit instrument Virlux",      "edit knob 0 id 000000010",
     "edit knob 1 id 100000401",    "edit knob 2 id 000000011",
     "edit knob 3 id 100001069",    "edit knob 4 id 100000001",
-    "edit knob 5 id 0000000FF",    "edit knob 6 id 200000000",
-    "edit knob 7 id 000000011",    "edit knob 8 id 200000000",
+    "edit knob 5 id 00000101F",    "edit knob 6 id 200000000",
+    "edit knob 7 id 000000011",    "edit knob 8 id 100000008",
     "edit knob 9 id 200000000",    "edit knob 10 id 200000000",
     "edit knob 11 id 200000000",   "select 3",
     "edit instrument Audio Track", "edit knob 0 id 100000401",
@@ -37,7 +38,7 @@ class ServiceCore : public ServiceHostTest
 {
 protected:
     // An instrument track with the Virlux: a cutoff shown with one decimal and a resonance whose host text
-    // is empty; its first quick control targets the cutoff.
+    // is empty; its first quick control targets the cutoff, its last targets nothing and shows no text.
     SimTrack* addVirluxTrack(const std::u16string& name)
     {
         SimTrack* track = project->addTrack(TrackKind::Instrument, name);
@@ -47,6 +48,7 @@ protected:
         resonance = virlux->addValue("reso", SimValueSetup::continuous(0, 100, 25, [](float) { return u""; }), 0x11,
                                      u"Resonance");
         part(track->channel(), "Quick Controls")->value("QDestination1")->hostSetText(u"Cutoff");
+        part(track->channel(), "Quick Controls")->value("QuickControl8")->hostSetText(u"");
         return track;
     }
     // The track names and instrument names the device sent the synthesizer since the log was cleared.
@@ -79,12 +81,15 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     EXPECT_EQ(shown.track, "Pad");
     EXPECT_EQ(shown.programChangeMode, 0);
     const std::vector<std::string> names(shown.knobNames.begin(), shown.knobNames.begin() + 12);
-    EXPECT_EQ(names, (std::vector<std::string>{"Cutoff", "Volume", "Resonance", "Pan Left-Right", "Q1:Cutoff",
-                                               "*Not Found", "*No Assign", "Resonance", "*No Assign", "*No Assign",
-                                               "*No Assign", "*No Assign"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Cutoff", "Volume", "Resonance", "Pan Left-Right", "Q1:Cutoff", "*Not Found",
+                                        "*No Assign", "Resonance", "Q8:", "*No Assign", "*No Assign", "*No Assign"}));
     EXPECT_EQ(shown.knobNames[12], "EQ 1 Q");
+    EXPECT_EQ(shown.knobNames[15], "EQ 4 Q");
     EXPECT_EQ(shown.knobNames[19], "EQ 4 Freq.");
     EXPECT_EQ(shown.knobNames[20], "EQ 1 Gain");
+    EXPECT_EQ(shown.knobNames[23], "EQ 4 Gain");
+    EXPECT_EQ(shown.knobValues[8], "") << "a quick control without a target shows no value";
     const std::vector<std::string> values(shown.knobValues.begin(), shown.knobValues.begin() + 8);
     EXPECT_EQ(values, (std::vector<std::string>{"64.0", "0.75", "(25.000)", "C", "0", "", "", "(25.000)"}))
         << "a value whose host text is empty shows its float in parentheses";
@@ -115,6 +120,9 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     panel("turn 0 5");
     ASSERT_EQ(cutoff->writes().size(), 1u);
     EXPECT_FLOAT_EQ(cutoff->writes()[0], 64 + 127 * 3.0f / 1024 + 127 * 5.0f / 128);
+    // The largest turn down the synthesizer sends, 63 steps at once.
+    panel("turn 0 -63");
+    EXPECT_NEAR(cutoff->current(), 64 + 127 * 3.0f / 1024 + 127 * 5.0f / 128 - 127 * 63.0f / 128, 1e-3);
 
     // The repeated knob turns the earlier knob's parameter; both show the new value.
     panel("turn 7 -1");
@@ -130,6 +138,11 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     panel("turn 16 1");
     EXPECT_EQ(eq->value("band1:freq")->text(), u"100.1 Hz");
     EXPECT_EQ(display().knobValues[16], "100.1 Hz");
+    // The last knob of each group steps as its group: Q by 1/120 of its range, a high frequency by 1 Hz.
+    panel("turn 15 1");
+    EXPECT_FLOAT_EQ(eq->value("band4:q")->current(), 1 + 11.5f / 120);
+    panel("turn 19 1");
+    EXPECT_EQ(eq->value("band4:freq")->current(), 8001.0f);
 
     // A change made in the host reaches the display too; so does a new quick-control target.
     pad->channel()->value("volume")->hostSet(0.5f);
@@ -200,9 +213,10 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     settle();
     EXPECT_EQ(kdx().currentTrack(), lead->channel());
 
-    // The MIDI track plays a rack instrument: found through its connection, and the synthesizer switches
-    // to the Virlux template, whose parameters the rack instrument has.
+    // The MIDI track plays the rack's last instrument: found through its connection, and the synthesizer
+    // switches to the Virlux template, whose parameters the rack instrument has.
     project->select(lead);
+    host.instruments().addInstrument(u"Other Synth");
     simhost::SimInstrument* rack = host.instruments().addInstrument(u"Virlux");
     SimValue* rackCutoff = rack->addValue(
         "cutoff", SimValueSetup::continuous(0, 1, 0.1f, SimValueSetup::decimals(2, "")), 0x10, u"Cutoff");
@@ -214,6 +228,7 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     EXPECT_EQ(display().knobNames[0], "Cutoff");
     EXPECT_EQ(boundValue(0), rackCutoff);
     EXPECT_EQ(display().knobNames[1], "Volume") << "a MIDI track's own volume";
+    EXPECT_EQ(display().knobNames[5], "*Not Found") << "an instrument's parameter, not the track's missing EQ";
 
     // Every track without a template is blanked alike, whatever was shown before it: the name sent
     // first goes again when the synthesizer answers with its unfitting template.
@@ -364,6 +379,12 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
     settle();
     EXPECT_EQ(kdx().instrument(), virlux);
     EXPECT_EQ(display().programChangeMode, 0);
+    lead->channel()->value("output")->hostSetText(u"  2 - Virlux");
+    settle();
+    EXPECT_EQ(kdx().instrument(), virlux) << "the dash as late as its fifth character";
+    lead->channel()->value("output")->hostSetText(u"2 - virlux");
+    settle();
+    EXPECT_EQ(kdx().instrument(), nullptr) << "the instrument's name compares with case";
     lead->channel()->value("output")->hostSetText(u"1 - Virlux");
     settle();
     EXPECT_EQ(kdx().instrument(), nullptr) << "rack instrument 1 is another one";
@@ -395,7 +416,8 @@ TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)
 TEST_F(ServiceCore, InstrumentNamesMatchWithoutTheirSpacesAndTheGenericTemplateFitsOnlyOtherTracks)
 {
     start({"edit instrument BassPad", "edit knob 0 id 000000010", "select 5", "edit instrument Generic",
-           "edit knob 0 id 100000401", "select 0"});
+           "edit knob 0 id 100000401", "select 6", "edit instrument BassPadDelux", "edit knob 0 id 000000010",
+           "select 7", "edit instrument BassPadDeluY", "edit knob 0 id 000000010", "select 0"});
     SimTrack* bass = project->addTrack(TrackKind::Instrument, u"Bass");
     bass->setInstrument(u"Bass Pad")->addValue("cutoff", SimValueSetup::continuous(0, 127, 64), 0x10, u"Cutoff");
     project->select(bass);
@@ -422,4 +444,18 @@ TEST_F(ServiceCore, InstrumentNamesMatchWithoutTheirSpacesAndTheGenericTemplateF
     settle();
     EXPECT_TRUE(sentTexts(0x50).empty());
     EXPECT_TRUE(kdx().isTemplateNameCurrent());
+
+    // Twelve characters of a name count: Bass Pad Deluxe fits the template made for its first twelve at
+    // once, and not one whose twelfth character differs.
+    SimTrack* deluxe = project->addTrack(TrackKind::Instrument, u"Deluxe");
+    deluxe->setInstrument(u"Bass Pad Deluxe")
+        ->addValue("cutoff", SimValueSetup::continuous(0, 127, 64), 0x10, u"Cutoff");
+    panel("select 6");
+    synth->output(2)->clearSent();
+    project->select(deluxe);
+    settle();
+    EXPECT_TRUE(sentTexts(0x50).empty());
+    EXPECT_EQ(display().knobNames[0], "Cutoff");
+    panel("select 7");
+    EXPECT_EQ(display().knobNames[0], "");
 }

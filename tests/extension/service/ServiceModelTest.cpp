@@ -56,20 +56,23 @@ TEST_F(ServiceModel, RegistersItsActionsAndCarriesThemOutAnsweringWhetherTheyWer
     EXPECT_EQ(perform("All EQs On"), kResultOk);
     EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 0, 0, 0}));
     EXPECT_EQ(perform("EQ 2 On"), kResultOk);
-    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 0}));
+    EXPECT_EQ(perform("EQ 4 On"), kResultOk);
+    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 1}));
     eq->value("band2:type")->hostSet(3);
     EXPECT_EQ(perform("EQ 2 Type"), kResultOk);
     EXPECT_EQ(eq->value("band2:type")->current(), 0) << "past its largest type back to the smallest";
     EXPECT_EQ(perform("EQ 2 Type"), kResultOk);
     EXPECT_EQ(eq->value("band2:type")->current(), 1);
 
-    // Asked whether it takes an action, the service answers without carrying it out; another category's
-    // action or an unknown one is not handled.
+    // Asked about an action, the service carries nothing out: a band's action answers that it changed
+    // nothing, the browser that it is there; another category's action or an unknown one is not handled.
     FRef<IActionHandler> handler = queryRef<IActionHandler>(service);
     ASSERT_TRUE(handler);
-    EXPECT_EQ(handler->handleAction("ZELK6/ZELK8", "EQ 1 On", true), kResultOk);
+    EXPECT_EQ(handler->handleAction("ZELK6/ZELK8", "EQ 1 On", true), kResultFalse);
+    EXPECT_EQ(handler->handleAction("ZELK6/ZELK8", "EQ 4 Type", true), kResultFalse);
     EXPECT_EQ(handler->handleAction("ZELK6/ZELK8", "Open Browser", true), kResultOk);
-    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 0}));
+    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 1}));
+    EXPECT_EQ(eq->value("band4:type")->current(), 0);
     EXPECT_EQ(handler->handleAction("Other", "EQ 1 On", false), kResultFalse);
     EXPECT_EQ(handler->handleAction("ZELK6/ZELK8", "EQ 5 On", false), kResultFalse);
     EXPECT_EQ(handler->handleAction(nullptr, nullptr, false), kResultFalse);
@@ -85,11 +88,13 @@ TEST_F(ServiceModel, RegistersItsActionsAndCarriesThemOutAnsweringWhetherTheyWer
     EXPECT_EQ(host.actions().performed(),
               (std::vector<std::string>{"Project/Track Preset: Open Browser", "Preset/Open Browser"}));
 
-    // A MIDI track has no channel EQ: the actions change nothing there.
+    // A MIDI track has no channel EQ: the actions change nothing there, and a band's action says so.
     selectNew(TrackKind::Midi, u"Lead");
     settle();
     EXPECT_EQ(perform("All EQs On"), kResultOk);
-    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 0}));
+    EXPECT_EQ(perform("EQ 1 On"), kResultFalse);
+    EXPECT_EQ(perform("EQ 1 Type"), kResultFalse);
+    EXPECT_EQ(bandsOn(eq), (std::vector<float>{0, 1, 0, 1}));
     EXPECT_EQ(perform("ZELK6/ZELK8 Extension Setup"), kResultOk);
 }
 

@@ -17,6 +17,7 @@ protected:
         t.set(u"Pan Left-Right", u"Pan Links-Rechts");
         t.set(u"EQ 1 Gain", u"EQ 1 Verst\u00E4rkung");
         t.set(u"EQ 2 Freq.", u"EQ 2 Freq.");
+        t.set(u"EQ 4 Freq.", u"EQ 4 Frequenz");
         t.set(u"Quality", u"G\u00FCte");
         t.set(u"On", u"An");
         t.set(u"Off", u"Aus");
@@ -42,6 +43,7 @@ TEST_F(NameConversion, TranslatedNamesAndValuesGoBackToEnglishOutsideTheUSEnviro
     EXPECT_EQ(name(u"Lautst\u00E4rke"), u"Volume");
     EXPECT_EQ(name(u"Q2:Pan Links-Rechts"), u"Q2:Pan Left-Right");
     EXPECT_EQ(name(u"EQ 1 Verst\u00E4rkung"), u"EQ 1 Gain");
+    EXPECT_EQ(name(u"EQ 4 Frequenz"), u"EQ 4 Freq.") << "the last of the standard names";
     EXPECT_EQ(name(u"EQ 3 G\u00FCte"), u"EQ 3 Q") << "\"Quality\" becomes \"Q\" in EQ names";
     EXPECT_EQ(name(u"Filter G\u00FCte"), u"Filter G\u00FCte") << "not without \"EQ\"";
     EXPECT_EQ(name(u"EQ - EQ2 Freq."), u"EQ - EQ 2 Freq.");
@@ -63,7 +65,7 @@ TEST_F(NameConversion, TheUSEnvironmentKeepsNamesButStillSpacesEQBands)
     EXPECT_FALSE(IsEnglishLanguageEnvironment(nullptr));
     host.translation().clear();
     EXPECT_EQ(name(u"EQ 1 Quality"), u"EQ 1 Q");
-    EXPECT_EQ(name(u"EQ - EQ1 Gain EQ4 EQ5 EQ"), u"EQ - EQ 1 Gain EQ 4 EQ5 EQ");
+    EXPECT_EQ(name(u"EQ - EQ0 EQ1 Gain EQ4 EQ5 EQ"), u"EQ - EQ0 EQ 1 Gain EQ 4 EQ5 EQ");
     EXPECT_EQ(name(u"Channel EQ1"), u"Channel EQ1") << "only after the \"EQ - \" prefix";
     EXPECT_EQ(name(u"EQ -EQ1"), u"EQ -EQ1");
     std::u16string empty;

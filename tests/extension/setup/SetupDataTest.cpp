@@ -167,7 +167,7 @@ TEST_F(SetupData, PagesAndTheJogStopOptionLiveInTheHostsPreferencesAcrossHosts)
     // A command the pool holds only in part is the factory's; the reset gives back the current page only.
     host->pool().setText(kSection, "Category2-3", "Half");
     host->pool().setText(kSection, "Action2-3", nullptr);
-    host->pool().setInt(kSection, "MemoryIndex", 9);
+    host->pool().setInt(kSection, "MemoryIndex", 6);
     info = std::make_unique<CExtSetupInfo>();
     info->Initialize(host->context(), "ZELK", kPages, kButtons, kButtonNames, kPageNames, defaults.data());
     EXPECT_EQ(info->GetPageIndex(), 0) << "a page out of range in the pool";
@@ -219,7 +219,8 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     EXPECT_EQ(dialogs[0].types, std::vector<std::string>{"Q9K Extension Setup File"});
 
     const std::string saved = snapshot(*info);
-    info->SetCategoryName(0, "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    info->SetCategoryName(0, "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F"
+                             "e");
     info->SetDisplayName(1, "bad\xFF");
     info->SetCurrentPageName("Other");
     host->files().answerNextDialog({path("odd.q9k")});
@@ -227,7 +228,8 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     ASSERT_TRUE(load("setup.q9k"));
     EXPECT_EQ(snapshot(*info), saved);
     ASSERT_TRUE(load("odd.q9k")) << "texts with markup characters come back as they were";
-    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F" "e");
+    EXPECT_EQ(info->GetCategoryName(0), "Changed & <quoted> \"text\"\tGr\xC3\xB6\xC3\x9F"
+                                        "e");
     EXPECT_EQ(info->GetDisplayName(1), "bad?") << "the host writes what is not UTF-8 so that it reads back";
     EXPECT_EQ(host->files().dialogs().back().title, "Open");
     EXPECT_EQ(host->files().dialogs().back().types, (std::vector<std::string>{"Q9K ZELK6/ZELK8 Extension Setup File",
@@ -244,11 +246,23 @@ TEST_F(SetupData, ASavedFileLoadsBackWithEveryPageAndItsPredecessorsFilesLoadToo
     EXPECT_EQ(info->GetCategoryName(1) + info->GetActionName(1) + info->GetDisplayName(1), "");
     EXPECT_EQ(info->GetActionName(2), "A2");
 
-    // A cancelled save or a file that cannot be made writes nothing and says nothing.
+    // A cancelled save writes nothing and says nothing; a file that cannot be made writes nothing and says so.
     info->SaveAllData();
+    EXPECT_TRUE(alert->messages.empty());
     host->files().answerNextDialog({path("missing/setup.q9k")});
     info->SaveAllData();
     EXPECT_FALSE(std::filesystem::exists(path("missing")));
+    EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to save. [OK]"});
+    alert->messages.clear();
+    // Setup data that cannot make a whole file (it does not know what it is) leaves the earlier file whole.
+    const std::string whole = read("setup.q9k");
+    CExtSetupInfo nameless;
+    nameless.Initialize(host->context(), "ZELK", kPages, kButtons, kButtonNames, kPageNames, defaults.data());
+    host->files().answerNextDialog({path("setup.q9k")});
+    nameless.SaveAllData();
+    EXPECT_EQ(read("setup.q9k"), whole);
+    EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to save. [OK]"});
+    alert->messages.clear();
 
     // Cancelling or choosing two files shows nothing and changes nothing.
     const std::string kept = snapshot(*info);
@@ -275,6 +289,7 @@ TEST_F(SetupData, BrokenTruncatedAndHostileFilesAreRefusedChangingNothing)
         {"another model", edited("Telvor ZELK6/ZELK8", "Telvor ZELK9")},
         {"five buttons", edited("buttons=\"6\"", "buttons=\"5\"")},
         {"a file version too new", edited("version=\"100\"", "version=\"110\"")},
+        {"a file version 0", edited("version=\"100\"", "version=\"0\"")},
         {"a button that does not exist", edited("button=\"SF1\"", "button=\"SF7\"")},
         {"attributes in another order",
          edited(firstCommand, "<command button=\"SF1\" category=\"C0\" display=\"d0\" action=\"A0\"/>")},
@@ -301,6 +316,11 @@ TEST_F(SetupData, BrokenTruncatedAndHostileFilesAreRefusedChangingNothing)
         EXPECT_FALSE(load("bad.q9k")) << what;
         EXPECT_EQ(alert->messages, std::vector<std::u16string>{u"Failed to load. [OK]"}) << what;
         EXPECT_EQ(snapshot(*info), before) << what;
+    }
+    // The oldest and the newest file version this model reads.
+    for (const char* version : {"1", "109"}) {
+        write("version.q9k", edited("version=\"100\"", std::string("version=\"") + version + "\""));
+        EXPECT_TRUE(load("version.q9k")) << version;
     }
     write("missing-button.q9k", edited(firstCommand + "\n", ""));
     // A refused file's commands never reach a later load: SF1 of the first memory stays empty after a file
