@@ -65,6 +65,7 @@ AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool edi
     connect(btnMidiPort, &QAbstractButton::clicked, this, &AutoSync::popupMidiPort);
     connect(btnStart, &QAbstractButton::clicked, this, &AutoSync::start);
     connect(btnRetry, &QAbstractButton::clicked, this, &AutoSync::start);
+    connect(memApi, &RemoteMemAPI::synthesizerVanished, this, &AutoSync::synthesizerVanished);
     // The panel's own close, which also lets file opening go on; the form's would be the widget's.
     connect(btnClose, &QAbstractButton::clicked, this, &AutoSync::close);
     connect(btnCancel, &QAbstractButton::clicked, this, &AutoSync::close);
@@ -100,6 +101,7 @@ void AutoSync::start()
     if (timeoutTimerId != 0 || synchronised) {
         return;
     }
+    transferVanishedCount = memApi->vanishedCount();
     mainWindow->setPortIndex(portIndex);
     showTransferLook();
     closeLock();
@@ -218,6 +220,16 @@ void AutoSync::bulkSended()
     disconnect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended);
     memApi->setONLINEstate(1);
     syncSucceeded();
+}
+
+void AutoSync::synthesizerVanished()
+{
+    // The synthesizer the transfer talks to went away: nothing will answer it, and waiting for the
+    // time-out would only keep the window from closing. The news of a vanishing before the transfer
+    // began, arriving late, does not end it.
+    if (timeoutTimerId != 0 && memApi->vanishedCount() != transferVanishedCount) {
+        bulkError();
+    }
 }
 
 void AutoSync::syncSucceeded()

@@ -50,6 +50,7 @@ private slots:
     void start();
     void bulkReceived();
     void bulkSended();
+    void synthesizerVanished();
     void popupMidiPort();
     void close();
     void emulateStartPressing();
@@ -80,6 +81,8 @@ private:
     bool waitCursorShown = false;
     // The panel has done its work and closed; it only waits for its deletion.
     bool synchronised = false;
+    // The memory service's count of vanished synthesizers when the running transfer began.
+    int transferVanishedCount = 0;
     Timeouts timeouts;
     QPixmap ledPixmap;
     int ledStep = 0;

@@ -180,6 +180,11 @@ public:
         m_answerTimeoutMs = milliseconds;
         m_answerRetries = retries;
     }
+    // How many times a port of the route lost the synthesizer's endpoint it was linked to. Each time,
+    // at once on the MIDI system's thread, ONLINE falls (as after a silent watch period), the transmit
+    // queue is dropped (nothing answers it any more), and synthesizerVanished() is emitted. A transfer
+    // that began before the count changed cannot complete.
+    int vanishedCount() const { return m_vanishedCount.load(); }
 
     // ---- Echo guard -----------------------------------------------------------------------------------
     // True when number is a current template number sent and not yet echoed by the synthesizer: the
@@ -222,6 +227,7 @@ signals:
     void completeBulkTransmit();
     void notifiedCurrentTemplateNumber();
     void portActivated();
+    void synthesizerVanished();
 
 private:
     enum class WriteKind
@@ -248,6 +254,7 @@ private:
     void applyEditFlagRule(int destination);
     void sendKnobChange(int templ, int controller);
     MidiLayerObjects& midiLayer();
+    void routeLinkLost();
 
     QList<int> m_pendingTemplateNumbers;
     QMutex m_pendingLock;
@@ -274,6 +281,7 @@ private:
     int m_watchPeriodMs = 5000;
     int m_answerTimeoutMs = -1; // -1: the encoder's own defaults
     int m_answerRetries = -1;
+    std::atomic<int> m_vanishedCount{0};
     // Last member: the route goes before anything its threads may reach.
     std::unique_ptr<MidiLayer> m_midi;
 };

@@ -22,7 +22,10 @@ constexpr int kWatcherFilterType = 0;
 // service; the encoder and the two processors as long as the route.
 struct RemoteMemAPI::MidiLayerObjects : RemoteMemAPI::MidiLayer
 {
-    explicit MidiLayerObjects(RemoteMemAPI* owner) : service(owner), controller(&table) {}
+    explicit MidiLayerObjects(RemoteMemAPI* owner) : service(owner), controller(&table)
+    {
+        controller.setLinkLostHandler([owner] { owner->routeLinkLost(); });
+    }
     ~MidiLayerObjects() override { closeRoute(); }
     void closeRoute();
 
@@ -111,6 +114,22 @@ void RemoteMemAPI::MidiLayerObjects::closeRoute()
     // Echoes of what the old route sent will not come back through the new one.
     QMutexLocker pending(&service->m_pendingLock);
     service->m_pendingTemplateNumbers.clear();
+}
+
+void RemoteMemAPI::routeLinkLost()
+{
+    // The synthesizer's ports went away, whether or not they are back already: whatever answers on them
+    // now must be synchronised with before anything is sent to it, so the editor is offline at once,
+    // exactly as after a watch period of silence. Runs on the MIDI system's thread before anything of a
+    // synthesizer that came back reaches the decoder or the watcher; the panels hear of it through the
+    // queued signal.
+    ++m_vanishedCount;
+    {
+        QMutexLocker lock(&m_memoryLock);
+        setONLINEstate(0);
+        clearTransmitQueue();
+    }
+    emit synthesizerVanished();
 }
 
 bool RemoteMemAPI::hasMIDIInput()

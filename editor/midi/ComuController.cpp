@@ -25,6 +25,7 @@ bool ComuController::requestPort(int io, DWORD dwPortId, int FType, MessageProce
         if (m_midiInTransporters.count(dwPortId))
             return true;
         auto port = std::make_unique<TAppMIDIIn>(p1);
+        port->setLinkLostHandler(m_linkLostHandler);
         if (!port->openPort(dwPortId, FType))
             return false;
         m_midiInTransporters.emplace(dwPortId, std::move(port));
@@ -42,6 +43,7 @@ bool ComuController::requestPort(int io, DWORD dwPortId, int FType, MessageProce
     if (newMutex)
         mutex = std::make_shared<QRecursiveMutex>();
     auto port = std::make_unique<TAppMIDIOut>();
+    port->setLinkLostHandler(m_linkLostHandler);
     if (!port->openPort(dwPortId))
         return false;
     QMutexLocker registry(&m_registryMutex);

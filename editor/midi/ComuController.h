@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -39,6 +40,10 @@ public:
     ~ComuController() override;
 
     TMIDIPortAccessor* portAccessor() const { return m_portAccessor.get(); }
+    // Given to every port opened from now on: called on a thread of the MIDI system, once for each open
+    // port whose endpoint went away (the port stays and follows the endpoint back). Releasing the port
+    // waits for a call under way, so it must not wait for the GUI thread. GUI thread.
+    void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
 
     // The next arrival number for an input record; unique across all input ports of the process.
     static std::uint64_t nextSequence() { return s_timeCounter.fetch_add(1, std::memory_order_relaxed); }
@@ -70,6 +75,7 @@ private:
     std::map<DWORD, std::shared_ptr<QRecursiveMutex>> m_midiOutMutexes;
     mutable QRecursiveMutex m_registryMutex;
     MessageProcessor* m_processor = nullptr;
+    std::function<void()> m_linkLostHandler;
 
     static std::atomic<std::uint64_t> s_timeCounter;
 };

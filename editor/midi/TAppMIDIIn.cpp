@@ -21,6 +21,7 @@ bool TAppMIDIIn::openPort(long port, int filterType)
         m_transport.reset(MIDITransportInstance());
     if (!m_transport)
         return false;
+    m_transport->setLinkLostHandler(m_linkLostHandler);
     return m_transport->openInput(int(port), this, filterType);
 }
 

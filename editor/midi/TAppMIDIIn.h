@@ -6,6 +6,7 @@
 #include <QList>
 #include <QRecursiveMutex>
 
+#include <functional>
 #include <memory>
 
 class MessageProcessor;
@@ -33,6 +34,8 @@ public:
     long getPortID() const { return m_port; }
     // True while the source the port was opened on is present and connected.
     bool isLinked() const { return m_transport && m_transport->isLinked(); }
+    // Given to the transport that openPort makes: see TMIDITransport::setLinkLostHandler.
+    void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
     int getFilterType() const { return m_filterType; }
 
     void attachEventFilter(IMPEventFilter* filter);
@@ -44,6 +47,7 @@ private:
     MessageProcessor* m_processor;
     QRecursiveMutex m_mutex;
     QList<IMPEventFilter*> m_filters;
+    std::function<void()> m_linkLostHandler;
     // Declared last so that, whatever the destructor does, the delivery thread ends before the mutex
     // and the processor pointer it uses are gone.
     std::unique_ptr<TMIDITransport> m_transport;

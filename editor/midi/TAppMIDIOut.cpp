@@ -30,6 +30,7 @@ bool TAppMIDIOut::openPort(long port)
         m_transport.reset(MIDITransportInstance());
     if (!m_transport)
         return false;
+    m_transport->setLinkLostHandler(m_linkLostHandler);
     return m_transport->openOutput(int(port));
 }
 

@@ -4,6 +4,7 @@
 #include "MidiResult.h"
 #include "TMIDITransport.h"
 
+#include <functional>
 #include <memory>
 
 // One open output port: owns its transport and turns event records into MIDI bytes. Used under the
@@ -24,7 +25,10 @@ public:
     bool midiOut(int channel, int statusBase, unsigned char data0, unsigned char data1, int length);
     // True while the destination the port was opened on is present and connected.
     bool isLinked() const { return m_transport && m_transport->isLinked(); }
+    // Given to the transport that openPort makes: see TMIDITransport::setLinkLostHandler.
+    void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
 
 private:
+    std::function<void()> m_linkLostHandler;
     std::unique_ptr<TMIDITransport> m_transport;
 };

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace NS_Utilities {
@@ -112,6 +113,11 @@ public:
     // True while the endpoints the open directions were opened on are present and connected: a port
     // whose device went away stays open and follows it when it comes back, but carries nothing meanwhile.
     virtual bool isLinked() const { return true; }
+    // Called on a thread of the MIDI system each time an endpoint that an open direction is linked to
+    // goes away, before anything of an endpoint of the same names that appeared meanwhile arrives (on
+    // JACK also before one can be sent to). Set before the directions are opened; closing a direction
+    // waits for a call under way, so the handler must not wait for the thread that closes.
+    void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
 
     bool startPusherThread();
     // Delivers every record queued before it, then ends the delivery thread. Never from the delivery
@@ -127,6 +133,7 @@ public:
 
 protected:
     void setListener(TMIDIReaderRefConInterface* listener) { m_listener = listener; }
+    const std::function<void()>& linkLostHandler() const { return m_linkLostHandler; }
     // Takes what one chunk yielded (the receive thread): queues it for the delivery thread, or drops it
     // while none runs. The batch is left empty.
     virtual void handOver(TMIDIEventPushThread::Batch& batch);
@@ -143,6 +150,7 @@ private:
     void pushEvent(tagMPEVENT& record);
 
     TMIDIReaderRefConInterface* m_listener = nullptr;
+    std::function<void()> m_linkLostHandler;
     TMIDIEventPushThread* m_pushThread = nullptr;
     std::uint64_t m_droppedBefore = 0; // by delivery threads of earlier inputs
     // Parser state, touched only by the receive thread.

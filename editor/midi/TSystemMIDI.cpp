@@ -65,6 +65,8 @@ bool TSystemMIDI::openInput(int port, TMIDIReaderRefConInterface* listener, int)
         closeInput();
         return false;
     }
+    if (linkLostHandler())
+        m_input->setLinkLostCallback(linkLostHandler());
     return true;
 }
 
@@ -82,6 +84,8 @@ bool TSystemMIDI::openOutput(int port)
         return false;
     const int index = currentIndex(false, port);
     m_output = index < 0 ? nullptr : m_client->openDestination(index);
+    if (m_output && linkLostHandler())
+        m_output->setLinkLostCallback(linkLostHandler());
     return m_output != nullptr;
 }
 

@@ -6,6 +6,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 
 using namespace Quorvane;
 namespace Msg = ExtensionMessage;
@@ -47,6 +48,10 @@ ZELK_HWRemote::~ZELK_HWRemote()
     // A host may release the device without term: the worker must not outlive what it calls into.
     EndSendingThread();
     FreeQueue();
+    FGuard guard(&m_heldLock);
+    for (unsigned char* message : m_heldMessages)
+        Msg::freeMessage(message);
+    m_heldMessages.clear();
 }
 
 bool ZELK_HWRemote::init(IHWRemoteStandard* standard)
@@ -102,6 +107,12 @@ bool ZELK_HWRemote::term()
 
 bool ZELK_HWRemote::open()
 {
+    if (std::exchange(m_announceAtNextOpen, false)) {
+        // The synthesizer may have been away (a host closes a device whose ports vanished): it gets the
+        // announcement again, and its LEDs, which it lost with everything else.
+        m_firstIdle = true;
+        m_refreshLEDsWhenAnnouncing = true;
+    }
     m_closed.store(false);
     return HWRemoteBase::open();
 }
@@ -116,6 +127,8 @@ bool ZELK_HWRemote::close()
         sendStandard(message);
         Msg::freeMessage(message);
     }
+    if (!m_closed.load())
+        m_announceAtNextOpen = true;
     m_closed.store(true);
     return HWRemoteBase::close();
 }
@@ -179,9 +192,19 @@ void ZELK_HWRemote::doMidiEvent(void* event)
         unsigned char* message = Msg::acceptReceivedSysEx(bytes, static_cast<std::size_t>(length));
         if (!message)
             return;
-        // The synthesizer entered its remote mode: its LEDs are set anew, on the host's thread.
-        if (Msg::IsRemoteModeOnMessage(message, Msg::messageLength(message)))
-            m_allLEDsRequested.store(true);
+        const bool remoteModeOn = Msg::IsRemoteModeOnMessage(message, Msg::messageLength(message));
+        FGuard guard(&m_heldLock);
+        // The synthesizer entered its remote mode: its LEDs are set anew before the service hears of it.
+        // The host takes LEDs on its own thread only, so the message, and whatever follows it, waits for
+        // the next onIdle.
+        if (remoteModeOn || !m_heldMessages.empty()) {
+            try {
+                m_heldMessages.push_back(message);
+            } catch (...) {
+                Msg::freeMessage(message);
+            }
+            return;
+        }
         gSysExReceiving.post(message);
     } catch (...) {
     }
@@ -194,9 +217,14 @@ void ZELK_HWRemote::SendExtensionMessage(unsigned char* message)
     const std::size_t length = Msg::messageLength(message);
     try {
         const Msg::SendDisposition disposition = Msg::classifyOutgoing(message, length);
+        // A closed device takes nothing: the service sends the page again with the refresh that answers
+        // the device's announcement at its next open.
+        if (m_closed.load()) {
+            Msg::freeMessage(message);
+            return;
+        }
         switch (disposition) {
         case Msg::SendDisposition::PageLed: {
-            // Kept while closed too: the page LED is lit once the device runs.
             const int page = Msg::dataByte(message, length);
             if (page >= 0 && page < kPageCount) {
                 m_sfPageIndex.store(page);
@@ -205,8 +233,6 @@ void ZELK_HWRemote::SendExtensionMessage(unsigned char* message)
             break;
         }
         case Msg::SendDisposition::JogStop: {
-            // Kept while closed too: the service sends the saved setting at its first idle, which may
-            // come before the host opens the device.
             FGuard guard(&m_knobLock);
             m_knobManager.ChangeJogStopSetting(Msg::dataByte(message, length) != 0);
             break;
@@ -245,10 +271,20 @@ void ZELK_HWRemote::EraseOneParamMsgsOnQueue()
 
 void ZELK_HWRemote::onIdle()
 {
+    // A device whose init failed (or never came) has no host interface to work with; the layer change
+    // its knob manager queued at construction must not reach the host through it.
+    if (!standard())
+        return;
     try {
-        if (m_firstIdle && SendExtensionRunning())
+        if (m_firstIdle) {
+            // Cleared even while closed, when nothing is sent: only a later open announces again.
             m_firstIdle = false;
+            const bool refreshLEDs = std::exchange(m_refreshLEDsWhenAnnouncing, false);
+            if (SendExtensionRunning() && refreshLEDs)
+                UpdateLEDs(false);
+        }
         ApplyRequestedLEDs();
+        ReleaseHeldMessages();
         {
             FGuard guard(&m_queueLock);
             for (int sent = 0; sent < kMaxSendsPerIdle && !m_sendQueue.empty(); ++sent) {
@@ -313,11 +349,24 @@ void ZELK_HWRemote::activateLayer(const char* name)
 
 void ZELK_HWRemote::ApplyRequestedLEDs()
 {
-    if (m_allLEDsRequested.exchange(false)) {
-        m_pageLEDRequested.store(false);
-        UpdateLEDs(false);
-    } else if (m_pageLEDRequested.exchange(false)) {
+    if (m_pageLEDRequested.exchange(false))
         SetLED(kSFBank1 + m_sfPageIndex.load(), kLEDOn);
+}
+
+void ZELK_HWRemote::ReleaseHeldMessages()
+{
+    {
+        FGuard guard(&m_heldLock);
+        if (m_heldMessages.empty())
+            return;
+    }
+    // Set without the lock: the host is called. What arrives meanwhile is held and goes with the rest,
+    // after LEDs that are already right.
+    UpdateLEDs(false);
+    FGuard guard(&m_heldLock);
+    while (!m_heldMessages.empty()) {
+        gSysExReceiving.post(m_heldMessages.front());
+        m_heldMessages.pop_front();
     }
 }
 

@@ -19,6 +19,10 @@
 // SendExtensionMessage on the device's own sender worker. Every call to the host's remote interface that
 // changes what the host shows (LEDs, layers, SysEx out) is made on the host's thread: the other threads
 // leave a request that the next onIdle carries out. Nothing the device does throws into the host.
+//
+// A host closes the device when the synthesizer's ports go and opens it again when they are back: the
+// synthesizer may have been switched off meanwhile and knows nothing of the extension, so the first idle
+// after such a new open announces the extension again, as the first idle after the first open does.
 class ZELK_HWRemote : public Quorvane::HWRemoteBase, public ISender
 {
 public:
@@ -82,6 +86,9 @@ private:
     void UpdateLEDs(bool dialOnly);
     // Sends 56 01 to the synthesizer and tells the service; false (nothing sent) while closed.
     bool SendExtensionRunning();
+    // Hands the held messages to the service, after the LEDs were set anew for the remote-mode message
+    // that started holding.
+    void ReleaseHeldMessages();
     void EraseOneParamMsgsOnQueue();
     bool SendKnobChangeToKDX(Quorvane::int32 index, Quorvane::int32 value);
     bool SendSFPageChangeToKDX(int page);
@@ -90,7 +97,11 @@ private:
     void FreeQueue();
 
     SendWorker m_sendWorker;
+    // Host thread only.
     bool m_firstIdle = true;
+    // Set by close: the next open is a new start for a synthesizer that may have been away.
+    bool m_announceAtNextOpen = false;
+    bool m_refreshLEDsWhenAnnouncing = false;
     // Every call into the knob manager holds this lock (the host may call changeValue on any thread
     // while the idle call runs); the host is never called back while it is held, except for its clock
     // and transport, which never call the device.
@@ -101,7 +112,11 @@ private:
     std::atomic<int> m_sfPageIndex{0};
     // LED work asked for off the host's thread, done by the next onIdle.
     std::atomic<bool> m_pageLEDRequested{false};
-    std::atomic<bool> m_allLEDsRequested{false};
+    // From the synthesizer's remote-mode message on, what it sends waits here (in order) until the next
+    // onIdle has refreshed the LEDs; the service then gets it. Posting to the receive channel happens
+    // under this lock too, so that nothing overtakes what is held.
+    Quorvane::FLock m_heldLock{"ZELK_HWRemote-Held"};
+    std::deque<unsigned char*> m_heldMessages; // under m_heldLock; owns its buffers
     Quorvane::FLock m_queueLock{"ZELK_HWRemote"};
     std::deque<unsigned char*> m_sendQueue; // under m_queueLock; owns its buffers
     std::atomic<bool> m_closed{true};       // written under m_queueLock

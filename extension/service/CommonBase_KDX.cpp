@@ -85,8 +85,15 @@ int32 CommonBase_KDX::addRef()
 int32 CommonBase_KDX::release()
 {
     const int32 count = --m_refCount;
-    if (count == 0)
+    if (count == 0) {
+        // A host may let the service go without a terminate it accepted: the receive worker stops while
+        // the whole object still stands, so it never calls into one whose destructors already run.
+        try {
+            EndReceiveThread();
+        } catch (...) {
+        }
         delete this;
+    }
     return count;
 }
 
@@ -311,6 +318,12 @@ void CommonBase_KDX::ClearBlankDisplayIfAssigned()
     }
 }
 
+void CommonBase_KDX::TrackNameShown()
+{
+    m_blankDisplaySent = false;
+    m_trackNameBlanked = false;
+}
+
 void CommonBase_KDX::projectActivated(IProject*)
 {
     m_projectActivationPending = true;
@@ -454,6 +467,7 @@ void CommonBase_KDX::SendBlankMessage()
     SendAllParamNames();
     SendAllParamValues();
     m_blankDisplaySent = true;
+    m_trackNameBlanked = true;
 }
 
 void CommonBase_KDX::InitializeInfo(int level, bool untouch)
@@ -587,7 +601,13 @@ void CommonBase_KDX::ReceiveTemplateQPXiName(const unsigned char* message, std::
             SendQPXiName(GetQPXiName());
         }
         m_remoteModeSwitchedOn = false;
-    } else if (match && m_blankDisplaySent) {
+    } else if (match && (m_blankDisplaySent || m_trackNameBlanked)) {
+        // The template fits the track now (chosen or edited at the synthesizer): the track's name that the
+        // blank display took comes back with it.
+        if (m_trackNameBlanked && m_trackNameValue) {
+            SendTrackName(m_trackNameValue.get());
+            SendProgramChangeMode();
+        }
         m_assignmentUpdateRequested = true;
         startTimer(m_assignmentUpdateTimer, hostClasses());
     } else if (!match && m_templateName != kGenericTemplate) {

@@ -172,6 +172,8 @@ protected:
     void MarkValuesToSend(std::uint32_t mask) { m_valuesToSend |= mask; }
     // The blank display no longer stands once a knob is bound or named.
     void ClearBlankDisplayIfAssigned();
+    // Nor once a track's name went out: the next template that does not fit blanks the display again.
+    void TrackNameShown();
 
     // Observing host objects through the host's update handler.
     bool AddDependent(Quorvane::FUnknown* object);
@@ -240,6 +242,8 @@ private:
     bool m_knobChangePending = false;
     bool m_instrumentChangePending = false;
     bool m_blankDisplaySent = false;
+    // The blank display took the track's name off, and no name went out since.
+    bool m_trackNameBlanked = false;
     std::string m_templateName;
     bool m_assignmentUpdateRequested = false;
     CElapsedTimeChecker m_assignmentUpdateTimer;

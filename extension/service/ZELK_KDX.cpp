@@ -177,20 +177,19 @@ void ZELK_KDX::UnconfigureModelDependentData()
     m_actionHandlerRegistered = false;
 }
 
-void ZELK_KDX::onIdle()
+void ZELK_KDX::RefreshDisplay()
 {
-    CommonBase_KDX::onIdle();
-    try {
-        if (!m_displayRefreshRequested)
-            return;
-        m_displayRefreshRequested = false;
-        SendTrackName(m_trackNameValue.get());
-        for (int button = 0; button < kButtons; ++button)
-            SendFunctionCommandName(button);
-        SendCurrentPageIndex(m_setup ? m_setup->GetUserCommandPageIndex() : 0);
-        SendProgramChangeMode();
-    } catch (...) {
-    }
+    SendTrackName(m_trackNameValue.get());
+    for (int button = 0; button < kButtons; ++button)
+        SendFunctionCommandName(button);
+    SendCurrentPageIndex(m_setup ? m_setup->GetUserCommandPageIndex() : 0);
+    // A synthesizer that starts, or comes back, shows no page name of its own; and a device takes nothing
+    // while it is closed, so the jog-stop setting sent at our first idle may not have reached it.
+    SendPageName();
+    SendProgramChangeMode();
+    bool jogStop = true;
+    if (m_setup && m_setup->GetOptionFlagData(ExtSetupController::kJogStopOption, &jogStop))
+        SendJogStopState(jogStop);
 }
 
 void ZELK_KDX::ReceiveExtensionMessage(const unsigned char* message)
@@ -217,7 +216,16 @@ void ZELK_KDX::ReceiveExtensionMessage(const unsigned char* message)
             m_setup->PerformAction(Msg::dataByte(message, length));
         break;
     case Msg::ServiceMessage::StartupRefresh:
-        m_displayRefreshRequested = true;
+        // At once, in the order of the messages: the synthesizer's answer to the announcement may be
+        // queued right behind it, and the track name sent after that answer's knob names would take them
+        // off the device's queue again.
+        RefreshDisplay();
+        // The synthesizer enters its remote mode when it learns that the extension runs, as it does at
+        // its panel's switch: once a track is followed, the template it then tells is answered the same
+        // way, so one that does not fit (a synthesizer back from being switched off) is asked for the
+        // track's own. Before that, answering the track selection asks for the template.
+        if (m_currentTrack || m_instrument)
+            m_remoteModeSwitchedOn = true;
         break;
     case Msg::ServiceMessage::SelectPage:
         if (m_setup)
@@ -381,6 +389,8 @@ void ZELK_KDX::SendTrackName(IValue* nameValue)
 {
     const std::string name = nameValue ? Useful::getCString(Useful::getValueString(nameValue).c_str()) : "";
     postToDevices([&] { return Msg::buildTrackName(name); });
+    if (nameValue)
+        TrackNameShown();
 }
 
 void ZELK_KDX::SendProgramChangeMode()

@@ -38,7 +38,6 @@ public:
 
     static Quorvane::FUnknown* newInstance(void* context);
 
-    void onIdle() override;
     // 0 for an action of the model that is available or was carried out; 1 for any other.
     Quorvane::tresult handleAction(const char* category, const char* action, bool flag) override;
 
@@ -82,9 +81,11 @@ private:
     bool SendKnobName(int knob);
     bool SendKnobValue(int knob);
     void PerformHostAction(const char* category, const char* action);
+    // What the device's announcement (56 01) brings the synthesizer: track name, command names, page,
+    // program-change mode and the jog-stop setting.
+    void RefreshDisplay();
 
     std::unique_ptr<ExtSetupController> m_setup;
-    bool m_displayRefreshRequested = false;
     bool m_configured = false;
     bool m_actionHandlerRegistered = false;
 };

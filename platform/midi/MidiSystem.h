@@ -47,6 +47,11 @@ struct EndpointInfo
 // message or several messages; the pointer is valid only during the call.
 using ReceiveCallback = std::function<void(const std::uint8_t* bytes, std::size_t length)>;
 
+// Told that the endpoint a connection was linked to went away (its device was switched off, its program
+// ended or died), on a thread of the backend. The connection itself stays and follows the endpoint when
+// it comes back.
+using LinkLostCallback = std::function<void()>;
+
 // A listening connection to one source, found by its device and endpoint names (the k-th of equal
 // names). It outlives the source: when the source goes away nothing arrives, and when a source of the
 // same names appears again it is listened to again. Destroying it disconnects: the destructor returns
@@ -57,6 +62,10 @@ public:
     virtual ~InputConnection() = default;
     // True while the source it was made for is present and connected.
     virtual bool isLinked() const { return true; }
+    // Called once each time the linked source goes away: before anything of a source of the same names
+    // that appeared meanwhile arrives. Set it once, before the source can go; destroying the connection
+    // waits for a call under way and stops later ones. Backends that cannot follow a source never call it.
+    virtual void setLinkLostCallback(LinkLostCallback callback) { (void)callback; }
     // Messages that arrived but could not be handed on (the backend's own queue was full), so that
     // no loss goes unnoticed; 0 where the backend cannot lose any.
     virtual std::uint64_t droppedMessages() const { return 0; }
@@ -75,6 +84,9 @@ public:
     virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
     // True while the destination it was made for is present and connected.
     virtual bool isLinked() const { return true; }
+    // Called once each time the linked destination goes away, as for InputConnection; on JACK before a
+    // destination of the same names that appeared meanwhile can be sent to.
+    virtual void setLinkLostCallback(LinkLostCallback callback) { (void)callback; }
 };
 
 // How a source of our own hands its bytes to its listeners (honoured by the virtual backend only;

@@ -43,7 +43,7 @@ SimHost::SimHost()
       m_updateHandler(makeHostObject<SimUpdateHandler>(m_registry)),
       m_context(makeHostObject<SimHostContext>(m_registry)), m_midi(std::make_unique<SimMidiInput>()),
       m_ports(makeHostObject<SimPortRegistry>(m_registry)),
-      m_devices(makeHostObject<SimDeviceList>(m_registry, m_midi.get())),
+      m_devices(makeHostObject<SimDeviceList>(m_registry, m_midi.get(), m_ports)),
       m_transport(makeHostObject<SimTransport>(m_registry)), m_mixer(makeHostObject<SimMixer>(m_registry)),
       m_instruments(makeHostObject<SimInstrumentRack>(m_registry)),
       m_actions(makeHostObject<SimActionManager>(m_registry)),

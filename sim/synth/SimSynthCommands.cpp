@@ -182,6 +182,32 @@ CommandResult remoteCommand(SynthCore& core, std::string_view command, std::stri
     return done(core.display().describe());
 }
 
+// One template of the edit buffer as its fields hold it, or one of its knobs: what the editor's changes
+// reached, for tests across processes and for trying the editor by hand.
+CommandResult showCommand(const SynthCore& core, std::string_view rest)
+{
+    const auto t = toNumber(nextWord(rest));
+    const std::string_view knobWord = nextWord(rest);
+    const auto knob = optionalNumber(knobWord, -1);
+    if (!t || *t < 0 || *t >= kTemplateCount || !knob || (!knobWord.empty() && (*knob < 0 || *knob >= kKnobCount)) ||
+        !nextWord(rest).empty()) {
+        return failed("show T [K]: template 0-49, knob 0-11");
+    }
+    const TemplateImage& image = core.editTemplate(static_cast<int>(*t));
+    std::ostringstream out;
+    out << "template " << *t;
+    if (knobWord.empty()) {
+        out << ": name \"" << image.text(fields::templateName()) << "\" instrument \""
+            << image.text(fields::instrumentName()) << "\" type " << image.number(fields::controlType());
+    } else {
+        const int k = static_cast<int>(*knob);
+        out << " knob " << k << ": name \"" << image.text(fields::knobDisplayName(k)) << "\" id \""
+            << image.text(fields::knobRemoteNumber(k)) << "\" cc " << image.number(fields::knobControlNumber(k))
+            << " format " << image.number(fields::knobDisplayFormat(k));
+    }
+    return done(out.str());
+}
+
 std::string status(const SynthCore& core)
 {
     const SynthStats& s = core.stats();
@@ -237,6 +263,7 @@ std::string commandHelp()
            "display                       what the DAW extension shows on the display\n"
            "sense MS                      active sensing interval (0 stops it)\n"
            "fill SEED                     fill both banks with test contents\n"
+           "show T [K]                    template T of the edit buffer, or its knob K\n"
            "flow                          how the editor paced its dumps, stores and stores to flash\n"
            "status | help | quit\n";
 }
@@ -287,6 +314,9 @@ CommandResult runCommand(SynthCore& core, std::string_view line, Millis now)
         }
         core.fillPattern(static_cast<int>(*seed));
         return done();
+    }
+    if (command == "show") {
+        return showCommand(core, rest);
     }
     if (command == "status") {
         return done(status(core));

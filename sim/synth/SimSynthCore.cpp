@@ -64,6 +64,7 @@ int knobOf(FieldRef field)
 
 SynthCore::SynthCore(SynthOptions options) : m_options(options)
 {
+    m_current = validTemplate(options.currentTemplate) ? options.currentTemplate : 0;
     setReplyDelay(options.replyDelay);
     setSenseInterval(options.senseInterval);
 }
@@ -188,6 +189,7 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
         const std::uint8_t number = static_cast<std::uint8_t>(m_current);
         sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
         publish({SynthEvent::Kind::TemplateSelected, 0, m_current, mid, low, "by the editor"});
+        showTemplateInstrument();
         sendTemplateToExtension(now);
         return;
     }
@@ -241,6 +243,8 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
     setBankEdited(true, now);
     if (isRemoteNumber(located->field)) {
         sendKnobIdentifierToExtension(knobOf(located->field), now);
+    } else if (located->field == fields::instrumentName()) {
+        instrumentNameEdited(now);
     }
 }
 
@@ -573,6 +577,8 @@ bool SynthCore::hardwareEditText(FieldRef field, std::string_view text, Millis n
     reportPanelEdit(field, std::string(text), now);
     if (isRemoteNumber(field)) {
         sendKnobIdentifierToExtension(knobOf(field), now);
+    } else if (field == fields::instrumentName()) {
+        instrumentNameEdited(now);
     }
     return true;
 }
@@ -612,6 +618,7 @@ void SynthCore::selectTemplate(int t, const char* how, Millis now)
     const std::uint8_t number = static_cast<std::uint8_t>(t);
     sendParamChange(kAddrTemplateNumber, 0, std::span(&number, 1), now);
     publish({SynthEvent::Kind::TemplateSelected, 0, t, kAddrTemplateNumber, 0, how});
+    showTemplateInstrument();
     sendTemplateToExtension(now);
 }
 

@@ -32,6 +32,7 @@ struct SynthOptions
     int remotePort = 2;         // the DAW extension's protocol and the panel's controls go out here
     Millis senseInterval = 300; // 0 sends no active sensing
     Millis replyDelay = 0;      // every SysEx message waits this long before it goes out
+    int currentTemplate = 0;    // current at power-on, reported to no one (0-49; others give 0)
 };
 
 // One message for one of the synthesizer's output ports (1-based).
@@ -147,8 +148,9 @@ public:
 
     // The DAW extension's side (port 2). Remote mode starts when the extension says it runs or at the
     // panel; while it is on, the synthesizer tells the extension the current template's instrument name
-    // and knob identifiers when a template is selected, and a knob's identifier when it is edited. An
-    // instrument name the extension tells selects the first template made for that instrument.
+    // and knob identifiers when a template is selected or its instrument name is edited, and a knob's
+    // identifier when it is edited. An instrument name the extension tells selects the first template
+    // made for that instrument.
     const RemoteDisplay& display() const { return m_display; }
     bool remoteMode() const { return m_display.remoteMode; }
     // The panel's remote switch: tells the extension (56 00) and starts or ends remote mode.
@@ -226,6 +228,10 @@ private:
     // The first template of the edit buffer whose instrument name is instrument, or -1.
     int templateFor(const std::string& instrument) const;
     void sendKnobIdentifierToExtension(int knob, Millis now);
+    // The current template's instrument name was edited (at the panel or by the editor).
+    void instrumentNameEdited(Millis now);
+    // The display names the instrument the current template is made for.
+    void showTemplateInstrument();
     void sendRemote(std::uint8_t address1, std::uint8_t address2, std::span<const std::uint8_t> data, Millis now);
     void handleParamChange(const Message& m, Millis now);
     void handleParamRequest(const Message& m, Millis now);

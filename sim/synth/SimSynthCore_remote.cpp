@@ -95,6 +95,10 @@ void SynthCore::handleRemoteMessage(std::span<const std::uint8_t> bytes, Millis 
         break;
     case 0x60:
         m_display.track = textOf(data);
+        // A track shown anew without an instrument named for it is one the current template fits.
+        if (!m_display.track.empty()) {
+            showTemplateInstrument();
+        }
         break;
     case 0x62:
         m_display.page = textOf(data);
@@ -145,6 +149,7 @@ void SynthCore::startRemoteMode(Millis now)
 {
     if (!m_display.remoteMode) {
         m_display.remoteMode = true;
+        showTemplateInstrument();
         publish({SynthEvent::Kind::RemoteMode, 0, m_current, 0x56, 0x00, "on"});
     }
     sendTemplateToExtension(now);
@@ -179,6 +184,19 @@ void SynthCore::sendTemplateToExtension(Millis now)
         }
     }
     sendRemote(0x51, 0x00, records, now);
+}
+
+void SynthCore::instrumentNameEdited(Millis now)
+{
+    showTemplateInstrument();
+    // As after a template change: the extension learns which instrument the template is now made for
+    // and takes the knobs' identifiers anew.
+    sendTemplateToExtension(now);
+}
+
+void SynthCore::showTemplateInstrument()
+{
+    m_display.instrument = textOf(m_edit[static_cast<std::size_t>(m_current)].bytes(fields::instrumentName()));
 }
 
 void SynthCore::sendKnobIdentifierToExtension(int knob, Millis now)

@@ -6,7 +6,8 @@
 namespace zelksim {
 
 std::unique_ptr<SynthMidi> SynthMidi::create(kwmidi::ClientRef client, SynthOptions options,
-                                             const std::string& deviceName, std::string* error)
+                                             const std::string& deviceName, std::string* error,
+                                             const Preparation& prepare)
 {
     auto fail = [&](std::string why) -> std::unique_ptr<SynthMidi> {
         if (error) {
@@ -22,6 +23,9 @@ std::unique_ptr<SynthMidi> SynthMidi::create(kwmidi::ClientRef client, SynthOpti
         return fail("ports are numbered 1 to 5");
     }
     std::unique_ptr<SynthMidi> synth(new SynthMidi(std::move(client), options, deviceName));
+    if (prepare && !synth->withCore(prepare)) {
+        return fail("the synthesizer's preparation was refused");
+    }
     for (int port = 1; port <= kPortCount; ++port) {
         const std::string name = deviceName + " Port" + std::to_string(port);
         auto& source = synth->m_sources[static_cast<std::size_t>(port - 1)];

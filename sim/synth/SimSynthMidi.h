@@ -25,10 +25,15 @@ inline constexpr const char* kDefaultDeviceName = "Telvor ZELK6/ZELK8";
 class SynthMidi
 {
 public:
-    // Null, with a reason in *error when given, when the ports cannot be made.
+    // What the synthesizer holds before its ports appear (its memory); false refuses the start.
+    using Preparation = std::function<bool(SynthCore& core, Millis now)>;
+
+    // Null, with a reason in *error when given, when the ports cannot be made or prepare refused; prepare
+    // runs on the core before any port exists, so nothing a program sends to the new ports meets a
+    // synthesizer that is not ready yet.
     static std::unique_ptr<SynthMidi> create(kwmidi::ClientRef client, SynthOptions options = {},
                                              const std::string& deviceName = kDefaultDeviceName,
-                                             std::string* error = nullptr);
+                                             std::string* error = nullptr, const Preparation& prepare = {});
     // Stops the service thread and removes the ports; what was not yet sent is dropped.
     ~SynthMidi();
 

@@ -33,7 +33,9 @@ struct RemoteDisplay
 {
     bool extensionRunning = false; // the extension said it runs (56 01)
     bool remoteMode = false;
-    std::string instrument;                               // 50 00
+    // The instrument the current template is made for; while the extension names one (50 00) that no
+    // template is made for, that one, until the template changes or a track is shown without one.
+    std::string instrument;
     std::string track;                                    // 60 00
     std::string page;                                     // 62 00
     int programChangeMode = -1;                           // 63 00; -1 until told

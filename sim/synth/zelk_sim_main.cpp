@@ -36,6 +36,8 @@ void usage(std::FILE* to)
                  "  --name NAME          device name of the five ports (default \"%s\")\n"
                  "  --device N           device number 0-15 in the messages sent (default 0)\n"
                  "  --sense MS           active sensing interval on Port1, 0 for none (default 300)\n"
+                 "  --template T         the current template at power-on, 0-49 (default 0); unlike\n"
+                 "                       -c \"select T\" it tells no one\n"
                  "  --fill SEED          fill the stored bank and edit buffer with test contents\n"
                  "  --fault KIND[=ARGS]  a fault from the start, as the command \"fault KIND ARGS\" with\n"
                  "                       commas for blanks: drop-ack=2, bad-checksum=1,4, delay=200, silent=on\n"
@@ -152,6 +154,10 @@ int main(int argc, char** argv)
             const char* v = value();
             const auto n = number(v, 0, 3600000);
             n ? void(options.senseInterval = *n) : bad(v);
+        } else if (arg == "--template") {
+            const char* v = value();
+            const auto n = number(v, 0, zelksim::kTemplateCount - 1);
+            n ? void(options.currentTemplate = static_cast<int>(*n)) : bad(v);
         } else if (arg == "--fill") {
             startCommands.push_back(std::string("fill ") + value());
         } else if (arg == "--fault") {
@@ -193,28 +199,38 @@ int main(int argc, char** argv)
 
     // On JACK the program is one client named after its device, as a synthesizer's ports show.
     kwmidi::setClientName(deviceName);
+    // As a synthesizer's memory is there before its ports are, the start commands run before the ports
+    // appear: a host may talk to them at once.
+    bool refused = false;
+    const auto startUp = [&](zelksim::SynthCore& core, zelksim::Millis now) {
+        if (verbose) {
+            core.setEventListener(logEvent);
+        }
+        for (const std::string& line : startCommands) {
+            const zelksim::CommandResult r = zelksim::runCommand(core, line, now);
+            if (!r.ok) {
+                std::fprintf(stderr, "zelk-sim: %s: %s\n", line.c_str(), r.text.c_str());
+                refused = true;
+                return false;
+            }
+        }
+        return true;
+    };
     // The MIDI system may refuse a port for a moment while other programs come and go.
     std::string error;
     std::unique_ptr<zelksim::SynthMidi> synth;
-    for (int attempt = 0; attempt < 5 && !synth; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !synth && !refused; ++attempt) {
         if (attempt > 0) {
             usleep(200000);
         }
-        synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error);
+        synth = zelksim::SynthMidi::create(kwmidi::Client::acquire(), options, deviceName, &error, startUp);
+    }
+    if (refused) {
+        return 2;
     }
     if (!synth) {
         std::fprintf(stderr, "zelk-sim: %s\n", error.c_str());
         return 1;
-    }
-    if (verbose) {
-        synth->setEventListener(logEvent);
-    }
-    for (const std::string& line : startCommands) {
-        const zelksim::CommandResult r = synth->command(line);
-        if (!r.ok) {
-            std::fprintf(stderr, "zelk-sim: %s: %s\n", line.c_str(), r.text.c_str());
-            return 2;
-        }
     }
     // Tests wait for this line before they look for the ports.
     std::printf("ready: %s Port1-Port5\n", deviceName.c_str());

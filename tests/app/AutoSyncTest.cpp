@@ -246,6 +246,33 @@ TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnce
     ASSERT_TRUE(gone(sync, 30s)) << "the retried receive did not complete";
     EXPECT_TRUE(online());
     EXPECT_EQ(bankDifference(0, true), "");
+
+    // A synthesizer whose ports vanish in the middle of a send fails it at once, not at its time-out.
+    AutoSync::setDefaultTimeouts({600000, 600000});
+    setSynthSilent(true);
+    window->autoSync(true, true);
+    QPointer<AutoSync> sending(panel());
+    ASSERT_NE(sending, nullptr);
+    sending->btnStart->click();
+    ASSERT_TRUE(sending->isSending());
+    const int vanishedBefore = memApi->vanishedCount();
+    synth.reset();
+    ASSERT_TRUE(kwtest::processUntil([&] { return sending->isErrorShown(); }, 30s))
+        << "the send outlived the synthesizer";
+    EXPECT_GT(memApi->vanishedCount(), vanishedBefore);
+    EXPECT_FALSE(sending->isTransferRunning());
+    EXPECT_TRUE(sending->btnRetry->isVisible());
+    EXPECT_TRUE(sending->btnClose->isVisible());
+    EXPECT_TRUE(window->btnWindowClose->isVisible());
+    EXPECT_FALSE(online());
+    EXPECT_TRUE(kwtest::processUntil([&] { return !window->lblOnline->isVisible(); })) << "the online lamp stayed lit";
+
+    // Back under the same names, it is sent to by the user's Retry over the ports that followed it.
+    startQuietSynth();
+    sending->btnRetry->click();
+    ASSERT_TRUE(gone(sending, 30s)) << "Retry after the synthesizer came back did not succeed";
+    EXPECT_TRUE(online());
+    EXPECT_EQ(bankDifference(0, true), "");
 }
 
 TEST_F(AutoSyncFixture, ActiveSensingAnnouncesTheSynthesizerAndStartsAutoSync)

@@ -1,8 +1,9 @@
 // The editor against zelk-sim running as a program of its own on the machine's MIDI system (JACK):
-// the synthesizer is switched off and on again (its program ends and starts again) while the editor
-// works with it.
+// the synthesizer is switched off and on again (its program ends, or is killed, and starts again) while
+// the editor works with it.
 #include "PanelFixture.h"
 
+#include "MemChangeObserver.h"
 #include "MidiSystem.h"
 #include "ParamAddress.h"
 #include "TestEnvironment.h"
@@ -10,11 +11,37 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <atomic>
+
 namespace {
 
 using namespace std::chrono_literals;
 
 const ParamAddress kOnline(ParamAddress::kOnlineStateBank, -1, -1, -1);
+const ParamAddress kCurrentTemplate(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1);
+// Periods no step of these tests comes near: only the synthesizer's vanishing ports can explain a fall of
+// ONLINE or a failed transfer.
+constexpr int kWatchNeverTripsMs = 600000;
+constexpr int kTransferNeverTimesOutMs = 600000;
+
+// Counts the falls of ONLINE, on whichever thread they are written.
+class OnlineFalls : public MemChangeObserver
+{
+public:
+    explicit OnlineFalls(RemoteMemAPI* api) : m_api(api) { api->registObserver(&m_address, this); }
+    ~OnlineFalls() override { detachFromMemAPI(); }
+    void paramUpdate() override
+    {
+        if (m_api->getParam(kOnline).getCurrentValue() == 0)
+            ++m_falls;
+    }
+    int count() const { return m_falls; }
+
+private:
+    RemoteMemAPI* m_api;
+    ParamAddress m_address = kOnline;
+    std::atomic<int> m_falls{0};
+};
 
 class SynthRestart : public PanelFixture
 {
@@ -53,17 +80,61 @@ protected:
             sim.waitForFinished(5000);
         }
     }
-    // The window over a service whose connection watcher notices silence within a second.
-    void startWatchingWindow()
+    // The synthesizer's program dies at once: its ports go without a goodbye.
+    void killSim()
+    {
+        sim.kill();
+        ASSERT_TRUE(sim.waitForFinished(20000)) << "zelk-sim outlived SIGKILL";
+    }
+    // One panel command of zelk-sim and its one-line answer.
+    QString ask(const QString& command)
+    {
+        sim.write(command.toUtf8() + '\n');
+        if (!sim.waitForBytesWritten(10000))
+            return QStringLiteral("(zelk-sim took no command)");
+        while (!sim.canReadLine()) {
+            if (!sim.waitForReadyRead(30000))
+                return QStringLiteral("(zelk-sim did not answer %1)").arg(command);
+        }
+        return QString::fromUtf8(sim.readLine()).trimmed();
+    }
+    // Asks until the answer holds the text; false at the deadline.
+    bool simSays(const QString& command, const QString& text, std::chrono::milliseconds deadline = 30s)
+    {
+        return kwtest::processUntil([&] { return ask(command).contains(text); }, deadline);
+    }
+    void startWatchingWindow(int watchPeriodMs)
     {
         memApi = std::make_unique<RemoteMemAPI>();
-        memApi->setConnectionWatchPeriod(500);
+        memApi->setConnectionWatchPeriod(watchPeriodMs);
         window = std::make_unique<EditorMainWindow>(memApi.get(), true);
         window->show();
         g_pEditorMainWindow = window.get();
     }
     bool online() { return memApi->getParam(kOnline).getCurrentValue() == 1; }
+    bool syncedAndIdle() { return online() && panel() == nullptr && memApi->isMIDIRouteLinked(); }
     AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
+    long editorCC(int templ, int knob)
+    {
+        return memApi->getParam(ParamAddress(0, templ, knob, ParamAddress::kCCNumberParam)).getCurrentValue();
+    }
+    static QString knobCC(long cc) { return QStringLiteral(" cc %1 ").arg(cc); }
+    // The error look of a failed transfer, with the window's close button back.
+    void expectErrorLook(AutoSync* sync)
+    {
+        EXPECT_FALSE(sync->isTransferRunning());
+        EXPECT_TRUE(sync->lblError->isVisible());
+        EXPECT_TRUE(sync->btnRetry->isVisible());
+        EXPECT_TRUE(sync->btnClose->isVisible());
+        EXPECT_TRUE(sync->btnCancel->isVisible());
+        EXPECT_FALSE(sync->btnStart->isVisible());
+        EXPECT_FALSE(sync->txtMessage->isVisible());
+        EXPECT_FALSE(sync->lblAnimation->isVisible());
+        EXPECT_TRUE(window->btnWindowClose->isVisible()) << "the window's close button stayed hidden";
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(memApi->isAllowToRaiseFileEditFlag());
+        EXPECT_FALSE(online());
+    }
 
     QString device = QStringLiteral("Telvor ZELK6/ZELK8 R%1").arg(QCoreApplication::applicationPid());
     QProcess sim;
@@ -71,39 +142,82 @@ protected:
 
 } // namespace
 
-TEST_F(SynthRestart, EditorFallsOfflineAndSyncsAgainByItselfWhenTheSynthesizerComesBack)
+TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEditsReachTheEditedTemplate)
 {
     startSim({"--fill", "5"});
-    startWatchingWindow();
+    startWatchingWindow(kWatchNeverTripsMs);
     ASSERT_NE(panel(), nullptr) << "no auto-sync at start";
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && panel() == nullptr; }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
         << "the announcing synthesizer was not synchronised with";
+    OnlineFalls falls(memApi.get());
 
-    stopSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return !online(); }, 10s)) << "the editor stayed online";
-    EXPECT_FALSE(memApi->isMIDIRouteLinked());
+    // The user works on template 29; the synthesizer follows.
+    const int edited = 29;
+    const int knob = 1;
+    ASSERT_TRUE(memApi->activateCurrentTemplateNumber(edited));
+    ASSERT_TRUE(simSays("status", QStringLiteral("template %1,").arg(edited)))
+        << "the synthesizer did not follow the editor's template";
 
-    startSim({"--fill", "6"});
-    ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 30s))
-        << "the synthesizer that came back did not start auto-sync";
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && panel() == nullptr; }, 60s))
-        << "the synthesizer that came back was not synchronised with";
-    EXPECT_TRUE(memApi->isMIDIRouteLinked());
-    EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
+    // First it comes back at once, on its first template, before anything could notice the gap; then,
+    // once the editor is offline, on template 12.
+    const struct
+    {
+        QStringList options;
+        int current;
+        bool waitUntilOffline;
+    } restarts[] = {{{"--fill", "6"}, 0, false}, {{"--fill", "7", "--template", "12"}, 12, true}};
+    long cc = editorCC(edited, knob);
+    for (const auto& restart : restarts) {
+        SCOPED_TRACE(QStringLiteral("back on template %1").arg(restart.current).toStdString());
+        const int fallsBefore = falls.count();
+        stopSim();
+        if (restart.waitUntilOffline) {
+            ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
+                << "the editor stayed online after the synthesizer's ports went";
+            ASSERT_TRUE(kwtest::processUntil([&] { return !window->lblOnline->isVisible(); }))
+                << "the online lamp stayed lit";
+            EXPECT_TRUE(memApi->isWatchPortActivate()) << "watching for the synthesizer's return is off";
+            EXPECT_FALSE(memApi->isMIDIRouteLinked());
+        }
+        startSim(restart.options);
+        ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
+            << "the restart went unnoticed: the editor never went offline";
+        ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+            << "the synthesizer that came back was not synchronised with";
+        EXPECT_TRUE(window->lblOnline->isVisible());
+        EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
+
+        // An edit of the template the user works on lands there, not in the one the synthesizer woke on.
+        ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), edited);
+        const long other = editorCC(restart.current, knob);
+        cc = (cc + 1) % 128 == other ? (cc + 2) % 128 : (cc + 1) % 128;
+        ASSERT_TRUE(memApi->setParam(ParamAddress(0, edited, knob, ParamAddress::kCCNumberParam), cc));
+        EXPECT_TRUE(simSays(QStringLiteral("show %1 %2").arg(edited).arg(knob), knobCC(cc)))
+            << "the edit did not reach template " << edited;
+        EXPECT_TRUE(ask(QStringLiteral("show %1 %2").arg(restart.current).arg(knob)).contains(knobCC(other)))
+            << "the edit landed in template " << restart.current;
+        EXPECT_TRUE(ask("status").startsWith(QStringLiteral("template %1,").arg(edited)));
+    }
 }
 
-TEST_F(SynthRestart, SynthesizerGoneDuringAReceiveFailsItAndRetryAfterItCameBackSucceeds)
+TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetryAfterItCameBackSucceeds)
 {
+    AutoSync::setDefaultTimeouts({kTransferNeverTimesOutMs, kTransferNeverTimesOutMs});
     // Replies come slowly, so that the receive is still running when the synthesizer goes.
     startSim({"--fill", "7", "--fault", "delay=40"});
-    startWatchingWindow();
+    startWatchingWindow(kWatchNeverTripsMs);
     QPointer<AutoSync> sync(panel());
     ASSERT_NE(sync, nullptr);
     ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "no receive started";
+    EXPECT_FALSE(window->btnWindowClose->isVisible());
 
-    stopSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 20s)) << "the receive did not fail";
-    EXPECT_FALSE(online());
+    killSim();
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+        << "the receive did not fail when the synthesizer's ports went";
+    expectErrorLook(sync);
+    EXPECT_FALSE(memApi->getBulkRecieveEnableFlag()) << "late dumps would still be stored";
+    EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-receiving"));
     // A send while the synthesizer is gone tells its caller.
     EXPECT_FALSE(memApi->sendAllTemplatesStoreMessage()) << "a send to a vanished synthesizer reported success";
 
@@ -120,4 +234,31 @@ TEST_F(SynthRestart, SynthesizerGoneDuringAReceiveFailsItAndRetryAfterItCameBack
     ASSERT_TRUE(kwtest::processUntil([&] { return window->portOpenErrorPanel() != nullptr; }))
         << "the port error of the failed retry was not shown after the panel";
     EXPECT_TRUE(closePanel(window->portOpenErrorPanel()));
+
+    // A send (as File > New starts one while ONLINE), slowed down by the synthesizer's late acknowledges.
+    ASSERT_EQ(ask("fault delay 40"), "ok");
+    window->autoSync(true, true);
+    sync = panel();
+    ASSERT_NE(sync, nullptr);
+    sync->btnStart->click();
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+    killSim();
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+        << "the send did not fail when the synthesizer's ports went";
+    expectErrorLook(sync);
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-sending"));
+
+    // Its return does not restart the failed transfer; the user's Retry over the links that followed
+    // the synthesizer back does.
+    startSim({"--fill", "9"});
+    ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+        << "the links did not follow the synthesizer back";
+    EXPECT_TRUE(sync->isErrorShown());
+    EXPECT_FALSE(sync->isTransferRunning());
+    sync->btnRetry->click();
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+    EXPECT_TRUE(memApi->isMIDIRouteLinked());
+    EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
+    const long cc = editorCC(40, 11);
+    EXPECT_TRUE(ask("show 40 11").contains(knobCC(cc))) << "the retried send did not reach the synthesizer";
 }

@@ -32,7 +32,7 @@ if(TARGET dbhost AND TARGET dialbridge)
         COMMAND dbhost scenario $<TARGET_FILE:dialbridge> startup)
     set_tests_properties(dbhost.ScenarioStartupAnnouncesTheExtensionOnceOpen PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "
-        PASS_REGULAR_EXPRESSION "detect -> 0, devices: 1\n.*idle while closed\n.*open -> 1\n.*device sends: F0 43 10 7F 1C 00 01 56 01 F7\n.*device gets: F0 43 10 7F 1C 01 01 50 00 .*synth: extension running, remote mode on")
+        PASS_REGULAR_EXPRESSION "detect -> 0, devices: 1\n.*open -> 1\n.*device sends: F0 43 10 7F 1C 00 01 56 01 F7\n.*device gets: F0 43 10 7F 1C 01 01 50 00 .*synth: extension running, remote mode on")
     add_test(NAME dbhost.ScenarioControlsReachTheDevice COMMAND dbhost scenario $<TARGET_FILE:dialbridge> controls)
     set_tests_properties(dbhost.ScenarioControlsReachTheDevice PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "
@@ -42,6 +42,13 @@ if(TARGET dbhost AND TARGET dialbridge)
     set_tests_properties(dbhost.ScenarioTemplateNamesTheParametersAndTheKnobTurnsOne PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "
         PASS_REGULAR_EXPRESSION "synth shows: instrument \"[^\"]*\", track \"Pad\".*synth shows: knob 0 \"Cutoff\" = \"64.0\"\nsynth shows: knob 1 \"Resonance\" = \"20.0\"\nsynth shows: knob 2 \"Attack\" = \"5.0\"\n.*host: Pad Cutoff 64.4\n.*synth shows: knob 0 \"Cutoff\" = \"64.4\"")
+    # Switched off, the synthesizer's ports go and the host closes the device; switched on, the host opens it
+    # again, the device announces itself anew and the synthesizer is back on its page with the names.
+    add_test(NAME dbhost.ScenarioRestartBringsTheSynthesizerBackWithoutTheUser
+        COMMAND dbhost scenario $<TARGET_FILE:dialbridge> restart)
+    set_tests_properties(dbhost.ScenarioRestartBringsTheSynthesizerBackWithoutTheUser PROPERTIES LABELS extension
+        FAIL_REGULAR_EXPRESSION "dbhost: "
+        PASS_REGULAR_EXPRESSION "synth: switched off\n.*host: device closed: its ports are gone\n.*synth: switched on\n.*device sends: F0 43 10 7F 1C 00 01 56 01 F7\n.*host: device opened: its ports are back\n.*synth shows: extension running, remote mode on\nsynth shows: instrument \"[^\"]*\", track \"Pad\", page \"MIDI\".*\nsynth shows: buttons \\[AdMidi\\] \\[AutoQ\\] \\[Qtz\\] \\[QtzLng\\] \\[Step\\] \\[QtzSet\\]\n.*synth shows: knob 2 \"Attack\" = \"5.0\"")
     add_test(NAME dbhost.ScenarioDialMovesTheCursorByLayer COMMAND dbhost scenario $<TARGET_FILE:dialbridge> dial)
     set_tests_properties(dbhost.ScenarioDialMovesTheCursorByLayer PROPERTIES LABELS extension
         FAIL_REGULAR_EXPRESSION "dbhost: "

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -232,6 +233,10 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
     auto output = client->openDestination(indexOf(client->destinations(), device, endpoint));
     ASSERT_NE(input, nullptr);
     ASSERT_NE(output, nullptr);
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    input->setLinkLostCallback([&] { ++inputLost; });
+    output->setLinkLostCallback([&] { ++outputLost; });
 
     QProcess lsp;
     lsp.start(QStringLiteral("jack_lsp"), {});
@@ -274,6 +279,8 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
     };
     ASSERT_TRUE(until([&] { return !input->isLinked() && !output->isLinked(); }, 10s)) << "the links outlived the peer";
     EXPECT_FALSE(output->send(first.data(), first.size())) << "a send to a vanished peer reported success";
+    ASSERT_TRUE(until([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+        << "the links' owner was not told that the peer went: " << inputLost << " " << outputLost;
 
     startPeer();
     ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 30s))
@@ -283,6 +290,29 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
     Bytes both = first;
     both.insert(both.end(), second.begin(), second.end());
     EXPECT_EQ(arrivals.waitFor(both.size(), 10s), both) << "nothing came back through the links made again";
+    EXPECT_EQ(inputLost, 1) << "a peer that came back was reported lost";
+    EXPECT_EQ(outputLost, 1);
+
+    // Killed and started again at once: its ports may be back before anyone looked, and the loss is
+    // still told, once.
+    peer.kill();
+    ASSERT_TRUE(peer.waitForFinished(10000));
+    startPeer();
+    ASSERT_TRUE(until([&] { return inputLost == 2 && outputLost == 2; }, 10s))
+        << "a quick restart went unreported: " << inputLost << " " << outputLost;
+    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 30s))
+        << "the links were not made again after the quick restart";
+    const Bytes third{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x07, 0xF7};
+    ASSERT_TRUE(output->send(third.data(), third.size()));
+    both.insert(both.end(), third.begin(), third.end());
+    EXPECT_EQ(arrivals.waitFor(both.size(), 10s), both) << "nothing came back after the quick restart";
+
+    // Connections that are gone hear nothing of their peer going.
+    input.reset();
+    output.reset();
+    ASSERT_TRUE(stopPeer(peer));
+    EXPECT_FALSE(until([&] { return inputLost != 2 || outputLost != 2; }, 1s))
+        << "a connection's owner was told after the connection ended";
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

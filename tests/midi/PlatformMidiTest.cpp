@@ -142,11 +142,24 @@ TEST_F(VirtualMidi, ConnectionsFollowTheirEndpointsByNameWhenTheyGoAndComeBack)
     auto output = client->openDestination(0);
     ASSERT_TRUE(input && output);
     EXPECT_TRUE(input->isLinked() && output->isLinked());
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    std::atomic<int> receivedWhenLost{-1};
+    input->setLinkLostCallback([&] {
+        receivedWhenLost = received.load();
+        ++inputLost;
+    });
+    output->setLinkLostCallback([&] { ++outputLost; });
 
+    // What the source sent before it went arrives before the news that it went.
+    ASSERT_TRUE(source->send(Bytes{0xFE}));
     source.reset();
     destination.reset();
     EXPECT_FALSE(input->isLinked());
     EXPECT_FALSE(output->isLinked());
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }))
+        << "the owner was not told that the endpoints went";
+    EXPECT_EQ(receivedWhenLost, 1);
     const Bytes note{0x90, 0x40, 0x7F};
     EXPECT_FALSE(output->send(note.data(), note.size())) << "a send to a vanished destination reported success";
     auto otherDevice = client->createSource("Other", "Synth Port1");
@@ -158,7 +171,24 @@ TEST_F(VirtualMidi, ConnectionsFollowTheirEndpointsByNameWhenTheyGoAndComeBack)
     ASSERT_TRUE(output->send(note.data(), note.size()));
     EXPECT_TRUE(destination->waitForBytes(note.size(), 5s)) << "the destination that came back got nothing";
     ASSERT_TRUE(source->send(Bytes{0xFE}));
-    EXPECT_TRUE(kwtest::waitUntil([&] { return received.load() == 1; })) << "the source that came back is not heard";
+    EXPECT_TRUE(kwtest::waitUntil([&] { return received.load() == 2; })) << "the source that came back is not heard";
+    EXPECT_EQ(inputLost, 1) << "another device's port or the return counted as a loss";
+    EXPECT_EQ(outputLost, 1);
+
+    // Gone and back again before anyone listened: told once more. Connections that ended hear nothing.
+    source.reset();
+    source = client->createSource("Synth", "Synth Port1");
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 2; })) << "a quick restart went unreported";
+    input.reset();
+    output.reset();
+    source.reset();
+    destination.reset();
+    // Delivered in order: once this is through, any news queued before it was told.
+    auto later = client->createSource("Late", "Late Port1");
+    ASSERT_TRUE(later->send(Bytes{0xFE}));
+    ASSERT_TRUE(later->waitUntilDelivered(5s));
+    EXPECT_EQ(inputLost, 2) << "an ended connection was told";
+    EXPECT_EQ(outputLost, 1);
 }
 
 TEST_F(VirtualMidi, DeliversInOrderOnItsOwnThreadCutAndMergedAsTold)

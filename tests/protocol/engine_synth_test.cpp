@@ -358,6 +358,46 @@ TEST_F(EngineWithSynth, ALostMessageCostsOneMoreSendAndOnlyASilentSynthesizerSta
     EXPECT_EQ(transmitted, 2);
 }
 
+TEST_F(EngineWithSynth, VanishingPortsDropOnlineAndWhatAwaitedAnAnswerAtOnceAndTheReturnIsAnnounced)
+{
+    // Only the vanishing ports can drop ONLINE here: the watcher would need ten minutes of silence.
+    api->setConnectionWatchPeriod(600000);
+    ASSERT_TRUE(api->createMIDIComunicationRoute(in1, in5, out5));
+    std::atomic<int> vanished{0};
+    QObject::connect(api.get(), &RemoteMemAPI::synthesizerVanished, [&] { ++vanished; });
+    ASSERT_TRUE(api->setONLINEstate(1));
+    // A send whose acknowledges will never come waits in the queue.
+    command("fault silent on");
+    api->setWaitingBulkTransmit(true);
+    ASSERT_TRUE(api->sendEditorAllData(true));
+    EXPECT_EQ(api->vanishedCount(), 0);
+
+    synth.reset();
+    ASSERT_TRUE(waitFor([&] { return !api->isONLINE() && vanished == 3; }, 10s))
+        << "the synthesizer's ports went and the editor stayed online: " << vanished;
+    EXPECT_EQ(api->vanishedCount(), 3) << "each of the route's three ports lost its endpoint once";
+    bool wasEmpty = false;
+    EXPECT_TRUE(api->sendMessage(&wasEmpty));
+    EXPECT_TRUE(wasEmpty) << "what awaited the vanished synthesizer's acknowledge stayed queued";
+
+    // Back on another template: it announces itself, and nothing else counts as vanishing.
+    const int activatedBefore = activated;
+    zelksim::SynthOptions options;
+    options.senseInterval = 40;
+    synth = zelksim::SynthMidi::create(client, options);
+    ASSERT_NE(synth, nullptr);
+    command("select 12");
+    ASSERT_TRUE(waitFor([&] { return activated > activatedBefore; }, 10s)) << "the synthesizer's return went unnoticed";
+    EXPECT_TRUE(waitFor([&] { return api->getParam(kCurrent0).getCurrentValue() == 12; }));
+    EXPECT_EQ(api->vanishedCount(), 3);
+
+    // A route that is gone hears nothing of the synthesizer going.
+    ASSERT_TRUE(api->setONLINEstate(1));
+    api->deleteMIDIComunicationRoute();
+    synth.reset();
+    EXPECT_TRUE(staysFalse([&] { return api->vanishedCount() != 3 || !api->isONLINE(); }));
+}
+
 TEST_F(EngineWithSynth, RouteRefusesSharedPortsAndLeavesNothingOfAFailedSide)
 {
     RemoteMemAPI other;

@@ -36,6 +36,11 @@ TEST(SimCommands, DrivesPanelEditsSelectionAndStore)
     EXPECT_EQ(t.text(fields::knobRemoteNumber(3)), "300000abc");
     EXPECT_EQ(t.number(fields::knobControlNumber(3)), 74);
     EXPECT_EQ(t.number(fields::knobDisplayFormat(3)), 1);
+    EXPECT_EQ(runCommand(synth, "show 12", 0).text, "template 12: name \"My Lead\" instrument \"Strings\" type 1");
+    EXPECT_EQ(runCommand(synth, "show 12 3", 0).text, "template 12 knob 3: name \"\" id \"300000abc\" cc 74 format 1");
+    EXPECT_EQ(runCommand(synth, "show 12 11", 0).text,
+              "template 12 knob 11: name \"Filter Env\" id \"204143dff\" cc 0 format 0");
+    EXPECT_EQ(runCommand(synth, "show 49 0", 0).text, "template 49 knob 0: name \"\" id \"204143dff\" cc 0 format 0");
     // The select, each edit's value, and once the bank edit flag.
     EXPECT_EQ(synth.poll(0).size(), 1u + 13 + 1 + 12 + 1 + 15 + 1 + 1 + 1);
     EXPECT_TRUE(runCommand(synth, "store", 0).ok);
@@ -96,6 +101,13 @@ TEST(SimCommands, RefusesWhatItDoesNotUnderstandAndChangesNothing)
                          "sense 99999999999",
                          "sense",
                          "fill x",
+                         "show",
+                         "show 50",
+                         "show -1",
+                         "show 1 12",
+                         "show 1 -1",
+                         "show 1 2 3",
+                         "show 1x",
                          "dance",
                          "edit knob 99999999999999999999 cc 1"};
     for (const char* line : bad) {

@@ -333,6 +333,18 @@ TEST(SimSynth, AnswersParameterRequestsFromTheCurrentTemplate)
     EXPECT_TRUE(feed(synth, buildParamRequest(0, 0x22, 0x00)).empty());
     EXPECT_TRUE(feed(synth, buildParamRequest(0, 0x30, 0x00)).empty());
     EXPECT_EQ(synth.stats().paramRequestsAnswered, 5);
+
+    // Switched on with its last template current: it tells no one, and answers with it when asked.
+    SynthOptions options;
+    options.senseInterval = 0;
+    options.currentTemplate = 49;
+    SynthCore onLast(options);
+    EXPECT_TRUE(onLast.poll(0).empty());
+    out = feed(onLast, buildParamRequest(0, 0x20, 0x00));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x20, 0x00, 0x31, 0xF7}));
+    options.currentTemplate = 50;
+    EXPECT_EQ(SynthCore(options).currentTemplate(), 0) << "a template the bank does not hold";
 }
 
 TEST(SimSynth, IgnoresMessagesNotMeantForIt)

@@ -83,6 +83,24 @@ TEST_F(SimSynthOnVirtualPorts, ShowsFiveInputsAndOutputsOfOneDevice)
     std::string error;
     EXPECT_EQ(SynthMidi::create(client, bad, kDefaultDeviceName, &error), nullptr);
     EXPECT_FALSE(error.empty());
+
+    // Its memory is set before its ports appear; a preparation that fails leaves no ports behind.
+    bool portsWhilePreparing = true;
+    synth = SynthMidi::create(client, {}, kDefaultDeviceName, &error, [&](SynthCore& core, Millis now) {
+        portsWhilePreparing = !client->sources().empty();
+        return runCommand(core, "edit instrument Virlux", now).ok;
+    });
+    ASSERT_NE(synth, nullptr) << error;
+    EXPECT_FALSE(portsWhilePreparing);
+    EXPECT_EQ(
+        synth->withCore([](SynthCore& core, Millis) { return core.editTemplate(0).text(fields::instrumentName()); }),
+        "Virlux");
+    synth.reset();
+    error.clear();
+    EXPECT_EQ(SynthMidi::create(client, {}, kDefaultDeviceName, &error, [](SynthCore&, Millis) { return false; }),
+              nullptr);
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(client->sources().empty());
 }
 
 TEST_F(SimSynthOnVirtualPorts, SendsActiveSensingOnPort1Only)

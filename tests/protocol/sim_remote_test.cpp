@@ -170,6 +170,26 @@ TEST(SimSynthRemote, EntersRemoteModeAndTellsTheExtensionItsTemplate)
     EXPECT_EQ(synth.currentTemplate(), 17);
     EXPECT_EQ(out, templateMessages(synth, 17));
 
+    // An instrument no template is made for is shown until a track is shown without one; a blank track
+    // name leaves it.
+    feedRemote(synth, fromExtension(0x50, 0x00, text("Cello       ")));
+    EXPECT_EQ(synth.display().instrument, "Cello");
+    feedRemote(synth, fromExtension(0x60, 0x00, text(std::string(24, ' '))));
+    EXPECT_EQ(synth.display().instrument, "Cello");
+    feedRemote(synth, fromExtension(0x60, 0x00, text("Strings                 ")));
+    EXPECT_EQ(synth.display().instrument, "Bass Pad");
+
+    // The current template's instrument name edited at the panel and by the editor: the extension learns
+    // the template anew, as after a selection.
+    ASSERT_TRUE(runCommand(synth, "edit instrument Strings", 0).ok);
+    EXPECT_EQ(onPort(synth.poll(0), kRemotePort), templateMessages(synth, 17));
+    EXPECT_EQ(synth.display().instrument, "Strings");
+    out = onPort(feedEditor(synth, buildParamChange(0, kFromEditor, 0x00, 0x0D, text("Organ       "))), kRemotePort);
+    EXPECT_EQ(out, templateMessages(synth, 17));
+    EXPECT_EQ(synth.display().instrument, "Organ");
+    ASSERT_TRUE(runCommand(synth, "edit name Organ Lead", 0).ok);
+    EXPECT_TRUE(onPort(synth.poll(0), kRemotePort).empty()) << "the template's own name is not the extension's";
+
     // A knob's identifier edited at the panel and by the editor.
     ASSERT_TRUE(runCommand(synth, "edit knob 2 id 012345678", 0).ok);
     EXPECT_EQ(onPort(synth.poll(0), kRemotePort), std::vector<Bytes>{toExtension(0x32, 0x00, text("012345678"))});

@@ -36,6 +36,10 @@ public:
     explicit JackInput(std::unique_ptr<PortHandle> handle) : m_handle(std::move(handle)) {}
     bool isLinked() const override { return m_handle->engine().isConnected(m_handle->port()); }
     std::uint64_t droppedMessages() const override { return m_handle->port().dropped.load(); }
+    void setLinkLostCallback(LinkLostCallback callback) override
+    {
+        m_handle->engine().setLinkLostCallback(m_handle->port(), std::move(callback));
+    }
 
 private:
     std::unique_ptr<PortHandle> m_handle;
@@ -52,6 +56,10 @@ public:
         return isLinked() && m_handle->engine().send(m_handle->port(), bytes, length);
     }
     bool isLinked() const override { return m_handle->engine().isConnected(m_handle->port()); }
+    void setLinkLostCallback(LinkLostCallback callback) override
+    {
+        m_handle->engine().setLinkLostCallback(m_handle->port(), std::move(callback));
+    }
 
 private:
     std::unique_ptr<PortHandle> m_handle;

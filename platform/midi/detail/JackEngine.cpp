@@ -19,6 +19,8 @@ constexpr std::chrono::milliseconds kConnectDeadline{3000};
 // How long a port list change waits for a process cycle to let go of the old list; a server that runs
 // no cycle that long is stalled, and the old list is kept rather than freed under it.
 constexpr std::chrono::milliseconds kCycleDeadline{2000};
+// How often the link keeper looks at a connection it made until the graph shows it.
+constexpr std::chrono::milliseconds kConfirmInterval{10};
 // Queue sizes per port: far above what a port buffer carries in one cycle, so that only a reader or
 // a server stalled for seconds fills one.
 constexpr std::size_t kReceiveQueueBytes = 256 * 1024;
@@ -188,7 +190,14 @@ std::string JackEngine::clientName()
 
 void JackEngine::onShutdown(void* self)
 {
-    static_cast<JackEngine*>(self)->m_lost.store(true);
+    auto* engine = static_cast<JackEngine*>(self);
+    engine->m_lost.store(true);
+    // Every link lost its peer with the server: the keeper tells their owners.
+    {
+        std::lock_guard<std::mutex> lock(engine->m_relinkMutex);
+        engine->m_relinkWanted = true;
+    }
+    engine->m_relinkWake.notify_all();
 }
 
 void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
@@ -332,17 +341,24 @@ std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& 
             unregisterLocked(*port);
             return nullptr;
         }
+        port->peer = peer;
+        port->confirmed = false;
+        port->confirmBy = std::chrono::steady_clock::now() + kConnectDeadline;
     }
     if (!waitForConnection(own, peer, kConnectDeadline)) {
         removePort(port);
         return nullptr;
     }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (port->peer == peer)
+        port->confirmed = true;
     return port;
 }
 
 void JackEngine::removePort(const std::shared_ptr<JackPort>& port)
 {
     port->gate.close();
+    port->lostGate.close();
     std::lock_guard<std::mutex> lock(m_mutex);
     unregisterLocked(*port);
 }
@@ -373,6 +389,12 @@ bool JackEngine::isConnected(const JackPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return port.port && !m_lost.load() && jack_port_connected(port.port) > 0;
+}
+
+void JackEngine::setLinkLostCallback(JackPort& port, LinkLostCallback callback)
+{
+    std::lock_guard<std::mutex> lock(port.lostMutex);
+    port.lostCallback = std::move(callback);
 }
 
 // ---- Sending ------------------------------------------------------------------------------------------
@@ -526,24 +548,82 @@ void JackEngine::deliver(JackPort& port, const std::uint8_t* bytes, std::size_t 
 
 void JackEngine::keepLinksUntilStopped()
 {
+    bool confirming = false;
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(m_relinkMutex);
-            m_relinkWake.wait(lock, [&] { return m_relinkWanted; });
+            // A connection made by the last pass is looked at again soon: until the graph shows it, the
+            // link cannot tell a peer that went from one that is still coming.
+            if (confirming)
+                m_relinkWake.wait_for(lock, kConfirmInterval, [&] { return m_relinkWanted; });
+            else
+                m_relinkWake.wait(lock, [&] { return m_relinkWanted; });
             m_relinkWanted = false;
         }
         if (m_stopping.load())
             return;
-        relinkAll();
+        confirming = keepLinks();
     }
 }
 
-// Connects every link whose peer's names are present again to the port of those names.
-void JackEngine::relinkAll()
+bool JackEngine::keepLinks()
 {
+    std::vector<std::shared_ptr<JackPort>> lost;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_client)
+            return false;
+        lost = takeLostLinksLocked();
+    }
+    // Outside the engine's mutex: the owner's callback may take its own locks, whose holders may be
+    // sending. And before the relinking below, so that the owner hears of the loss before anything of a
+    // peer that came back under the same names reaches it or can be reached.
+    for (const auto& port : lost) {
+        port->lostGate.run([&] {
+            LinkLostCallback callback;
+            {
+                std::lock_guard<std::mutex> lock(port->lostMutex);
+                callback = port->lostCallback;
+            }
+            if (callback)
+                callback();
+        });
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_client || m_lost.load())
-        return;
+        return false;
+    return relinkLocked();
+}
+
+// The links whose peers went away since the last look; each is reported once and has no peer afterwards.
+std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
+{
+    std::vector<std::shared_ptr<JackPort>> lost;
+    const bool serverGone = m_lost.load();
+    for (const auto& port : m_ports) {
+        if (!port->isLink || !port->port || port->peer.empty())
+            continue;
+        bool gone = serverGone;
+        if (!gone) {
+            // The port of that name may be the peer's successor already (a quick restart): a connection
+            // the graph showed and shows no more went with the peer.
+            const bool present = jack_port_by_name(m_client, port->peer.c_str()) != nullptr;
+            const bool connected = present && jack_port_connected_to(port->port, port->peer.c_str());
+            gone = !present || (port->confirmed && !connected);
+            port->confirmed = port->confirmed || connected;
+        }
+        if (gone) {
+            port->peer.clear();
+            port->confirmed = false;
+            lost.push_back(port);
+        }
+    }
+    return lost;
+}
+
+// Connects every link whose peer's names are present again to the port of those names.
+bool JackEngine::relinkLocked()
+{
     auto present = [&](bool sources) {
         std::vector<std::pair<std::string, EndpointInfo>> list;
         const char** ports =
@@ -559,6 +639,8 @@ void JackEngine::relinkAll()
     };
     const auto sources = present(true);
     const auto destinations = present(false);
+    const auto now = std::chrono::steady_clock::now();
+    bool confirming = false;
     for (const auto& port : m_ports) {
         if (!port->isLink || !port->port)
             continue;
@@ -569,14 +651,22 @@ void JackEngine::relinkAll()
                 continue;
             if (!jack_port_connected_to(port->port, name.c_str())) {
                 const char* own = jack_port_name(port->port);
-                if (port->receives)
-                    jack_connect(m_client, name.c_str(), own);
-                else
-                    jack_connect(m_client, own, name.c_str());
+                const int result = port->receives ? jack_connect(m_client, name.c_str(), own)
+                                                  : jack_connect(m_client, own, name.c_str());
+                if ((result == 0 || result == EEXIST) && port->peer != name) {
+                    port->peer = name;
+                    port->confirmed = false;
+                    port->confirmBy = now + kConnectDeadline;
+                }
+            } else if (port->peer != name) {
+                port->peer = name;
+                port->confirmed = true;
             }
             break;
         }
+        confirming = confirming || (!port->peer.empty() && !port->confirmed && now < port->confirmBy);
     }
+    return confirming;
 }
 
 } // namespace kwmidi::detail

@@ -57,9 +57,19 @@ struct JackPort
     std::atomic<std::uint64_t> lost{0}; // messages the port buffer could never take
     std::uint64_t lostReported = 0;     // under sendMutex
 
-    // A link's peer, when the port is one (guarded by the engine's mutex).
+    // A link's peer, when the port is one (guarded by the engine's mutex): the names it follows, the
+    // full name of the port it was connected to (empty while it has none) and whether the server's graph
+    // has shown that connection yet (a new one shows a cycle or more after the server took it).
     bool isLink = false;
     LinkTarget target;
+    std::string peer;
+    bool confirmed = false;
+    std::chrono::steady_clock::time_point confirmBy;
+
+    // Told when the peer went away (the link keeper; the callback may be replaced from any thread).
+    CallbackGate lostGate;
+    std::mutex lostMutex;
+    LinkLostCallback lostCallback;
 };
 
 // Everything of the process's one JACK client, shared with its two threads so that the facade may go
@@ -91,6 +101,7 @@ public:
     void removePort(const std::shared_ptr<JackPort>& port);
 
     bool isConnected(const JackPort& port);
+    void setLinkLostCallback(JackPort& port, LinkLostCallback callback);
     // Queues one message for the process callback; false when it cannot go (see OutputConnection).
     bool send(JackPort& port, const std::uint8_t* bytes, std::size_t length);
     bool waitUntilConsumed(const JackPort& port, std::chrono::milliseconds deadline);
@@ -102,7 +113,11 @@ private:
     // Publishes the ports the process callback serves and waits until it no longer uses the old list.
     void publishLocked();
     bool waitForConnection(const std::string& own, const std::string& peer, std::chrono::milliseconds deadline);
-    void relinkAll();
+    // One pass of the link keeper: tells the links whose peers went away, then connects every link whose
+    // peer's names are present (again). True while a connection it made has not shown yet.
+    bool keepLinks();
+    std::vector<std::shared_ptr<JackPort>> takeLostLinksLocked();
+    bool relinkLocked();
     void readUntilStopped();
     void keepLinksUntilStopped();
     void deliver(JackPort& port, const std::uint8_t* bytes, std::size_t length);

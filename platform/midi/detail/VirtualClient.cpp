@@ -12,6 +12,7 @@ using SourceState = VirtualClient::SourceState;
 using DestinationState = VirtualClient::DestinationState;
 using InputLink = VirtualClient::InputLink;
 using OutputLink = VirtualClient::OutputLink;
+using LinkNotice = VirtualClient::LinkNotice;
 
 bool sameNames(const EndpointInfo& a, const EndpointInfo& b)
 {
@@ -43,6 +44,12 @@ int occurrenceOf(const std::vector<std::shared_ptr<State>>& present, const std::
     return occurrence;
 }
 
+void setNoticeCallback(LinkNotice& notice, LinkLostCallback callback)
+{
+    std::lock_guard<std::mutex> lock(notice.mutex);
+    notice.callback = std::move(callback);
+}
+
 void detachReceiver(SourceState& source, const std::shared_ptr<Receiver>& receiver)
 {
     auto& list = source.receivers;
@@ -66,11 +73,16 @@ public:
             m_link->source.reset();
         }
         m_link->receiver->gate.close();
+        m_link->lost->gate.close();
     }
     bool isLinked() const override
     {
         std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
         return m_link->source != nullptr;
+    }
+    void setLinkLostCallback(LinkLostCallback callback) override
+    {
+        setNoticeCallback(*m_link->lost, std::move(callback));
     }
 
 private:
@@ -106,6 +118,7 @@ public:
         : m_client(std::move(client)), m_link(std::move(link))
     {
     }
+    ~VirtualOutput() override { m_link->lost->gate.close(); }
     bool send(const std::uint8_t* bytes, std::size_t length) override
     {
         std::shared_ptr<DestinationState> destination;
@@ -119,6 +132,10 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_client->hub()->mutex);
         return m_link->destination != nullptr;
+    }
+    void setLinkLostCallback(LinkLostCallback callback) override
+    {
+        setNoticeCallback(*m_link->lost, std::move(callback));
     }
 
 private:
@@ -261,9 +278,18 @@ std::uint64_t VirtualClient::Hub::queue(std::vector<std::shared_ptr<Receiver>> r
                                         std::vector<std::uint8_t> bytes)
 {
     const std::uint64_t serial = nextSerial++;
-    jobs.push_back(Job{std::move(receivers), std::move(bytes), serial});
+    jobs.push_back(Job{std::move(receivers), std::move(bytes), serial, nullptr});
     wake.notify_all();
     return serial;
+}
+
+void VirtualClient::Hub::queueNotice(std::shared_ptr<LinkNotice> notice)
+{
+    Job job;
+    job.serial = nextSerial++;
+    job.notice = std::move(notice);
+    jobs.push_back(std::move(job));
+    wake.notify_all();
 }
 
 void VirtualClient::Hub::relink()
@@ -275,15 +301,20 @@ void VirtualClient::Hub::relink()
         auto source = findByNames(sources, link->target, link->occurrence);
         if (source == link->source)
             continue;
-        if (link->source)
+        if (link->source) {
             detachReceiver(*link->source, link->receiver);
+            queueNotice(link->lost);
+        }
         if (source)
             source->receivers.push_back(link->receiver);
         link->source = std::move(source);
     }
     for (const auto& weak : outputLinks) {
         const auto link = weak.lock();
-        link->destination = findByNames(destinations, link->target, link->occurrence);
+        auto destination = findByNames(destinations, link->target, link->occurrence);
+        if (link->destination && destination != link->destination)
+            queueNotice(link->lost);
+        link->destination = std::move(destination);
     }
 }
 
@@ -303,7 +334,19 @@ void VirtualClient::Hub::deliverUntilStopped()
                     receiver->callback(job.bytes.data(), job.bytes.size());
             });
         }
+        if (job.notice) {
+            job.notice->gate.run([&] {
+                LinkLostCallback callback;
+                {
+                    std::lock_guard<std::mutex> lock(job.notice->mutex);
+                    callback = job.notice->callback;
+                }
+                if (callback)
+                    callback();
+            });
+        }
         job.receivers.clear();
+        job.notice.reset();
         lock.lock();
         delivered = job.serial;
         idle.notify_all();

@@ -40,6 +40,13 @@ public:
         bool removed = false;
         std::shared_ptr<Receiver> receiver;
     };
+    // A link-lost callback behind its gate; the callback may be replaced from any thread.
+    struct LinkNotice
+    {
+        CallbackGate gate;
+        std::mutex mutex;
+        LinkLostCallback callback;
+    };
     // A connection by device and endpoint names (the k-th of equal names): it follows the endpoint of
     // those names while one is present. Guarded by the hub mutex.
     struct InputLink
@@ -48,22 +55,26 @@ public:
         int occurrence = 0;
         std::shared_ptr<Receiver> receiver;
         std::shared_ptr<SourceState> source; // null while none of its names is present
+        std::shared_ptr<LinkNotice> lost = std::make_shared<LinkNotice>();
     };
     struct OutputLink
     {
         EndpointInfo target;
         int occurrence = 0;
         std::shared_ptr<DestinationState> destination;
+        std::shared_ptr<LinkNotice> lost = std::make_shared<LinkNotice>();
     };
     // State shared with the delivery thread, which outlives the client when the client ends inside
     // one of its own callbacks.
     struct Hub
     {
+        // Bytes for receivers, or the news that a link lost its endpoint.
         struct Job
         {
             std::vector<std::shared_ptr<Receiver>> receivers;
             std::vector<std::uint8_t> bytes;
             std::uint64_t serial = 0;
+            std::shared_ptr<LinkNotice> notice;
         };
         std::mutex mutex;
         std::condition_variable wake;
@@ -80,8 +91,10 @@ public:
         // Cuts bytes by the source's chunking and queues them for its receivers; hub mutex held.
         void queueFromSource(SourceState& source, const std::vector<std::uint8_t>& bytes);
         std::uint64_t queue(std::vector<std::shared_ptr<Receiver>> receivers, std::vector<std::uint8_t> bytes);
+        void queueNotice(std::shared_ptr<LinkNotice> notice);
         void deliverUntilStopped();
-        // Points every link at the endpoint of its names present now (after one came or went).
+        // Points every link at the endpoint of its names present now (after one came or went); a link whose
+        // endpoint went is told so on the delivery thread, behind everything its endpoint sent before.
         void relink();
     };
 

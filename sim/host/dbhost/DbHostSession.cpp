@@ -190,7 +190,15 @@ void DbHostSession::report()
             say("host: " + actions[i]);
         seen.actions = actions.size();
     }
+    reportHostCommands();
     reportParameters();
+}
+
+void DbHostSession::reportHostCommands()
+{
+    const std::vector<std::string> commands = m_host.actions().performed();
+    for (; m_commandsSeen < commands.size(); ++m_commandsSeen)
+        say("host performs: " + commands[m_commandsSeen]);
 }
 
 void DbHostSession::reportParameters()

@@ -11,8 +11,9 @@ namespace simhost {
 
 // What dbhost runs: the simulated host with the extension loaded and its service initialised, and a
 // report, line by line, of what every installed device did since the last report: SysEx it sent, LEDs,
-// layers and commands the host carried out, and what the host's MIDI and control threads handed it; and
-// of every new value of a parameter of the demonstration project. Host thread only.
+// layers and commands the host carried out, and what the host's MIDI and control threads handed it; of
+// every host command the extension performed (a user command of the synthesizer's F buttons); and of
+// every new value of a parameter of the demonstration project. Host thread only.
 class DbHostSession
 {
 public:
@@ -39,6 +40,8 @@ public:
     // Idle turns, the clock moving on by stepMs before each, then a report.
     void idle(int turns = 1, int stepMs = 0);
     void report();
+    // "host performs: <category>/<action>" for every host command performed since the last report.
+    void reportHostCommands();
     void say(const std::string& line);
     // Terminates and releases the service, then removes the devices and unloads the library.
     void close();
@@ -60,6 +63,7 @@ private:
     SimHost m_host;
     Quorvane::IPluginBase* m_service = nullptr;
     std::map<const SimRemoteDevice*, Seen> m_seen;
+    std::size_t m_commandsSeen = 0;
     struct Watched
     {
         std::string key;

@@ -1,12 +1,17 @@
 // dbhost: the simulated DAW host's command line.
 //   dbhost list <library>                 loads the extension and prints its factory and classes
 //   dbhost scenario <library> <name>      drives the extension against the simulated synthesizer in this
-//                                         process and prints what its device sends and gets
+//                                         process and prints what its device sends and gets (startup,
+//                                         controls, dial, template; restart switches the synthesizer off
+//                                         and on again)
 //   dbhost run <library> [--seconds N]    runs the host on the machine's MIDI ports with the demonstration
-//                                         project: installs the device on the synthesizer's ports, opens it
-//                                         and idles every 10 ms, printing what the device sends and gets and
-//                                         the parameters the extension changes; "select <track>" on standard
-//                                         input selects a track; until end of input, a signal or N seconds
+//                                         project: waits (saying so) for the synthesizer's ports, installs the
+//                                         device on them, opens it and idles every 10 ms (closing it while
+//                                         those ports are gone and opening it again when they are back),
+//                                         printing what the device sends and gets, the host commands it
+//                                         performs and the parameters the extension changes; "select <track>"
+//                                         on standard input selects a track; until end of input, a signal or
+//                                         N seconds
 //   dbhost panel [<library>]              opens the extension's setup panel (against the simulated synthesizer
 //                                         in this process) and reads the user's commands on standard input:
 //                                         press, select, set, show, ... ("help" lists them)
@@ -25,6 +30,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,7 +54,7 @@ void onSignal(int)
 int usage()
 {
     std::fprintf(stderr, "usage: dbhost list <library>\n"
-                         "       dbhost scenario <library> startup|controls|dial|template\n"
+                         "       dbhost scenario <library> startup|controls|dial|template|restart\n"
                          "       dbhost run <library> [--seconds N]\n"
                          "       dbhost panel [<library>]\n");
     return 2;
@@ -63,13 +69,11 @@ void synthCommand(simhost::DbHostSession& session, simhost::SimSynthPorts& synth
     session.host().waitForMidiInput(10s);
 }
 
-// The device installed, idling while closed, opened, and the synthesizer's answer to its announcement.
+// The device installed and opened, and the synthesizer's answer to its announcement at the first idle.
 bool startup(simhost::DbHostSession& session, simhost::SimSynthPorts& synth)
 {
     if (session.detect() != 0)
         return false;
-    session.say("idle while closed");
-    session.idle();
     session.openDevices();
     session.idle();
     synth.pump();
@@ -128,8 +132,50 @@ bool templateScenario(simhost::DbHostSession& session, simhost::SimSynthPorts& s
     return true;
 }
 
+// The synthesizer switched off and on again while the host runs: the host closes the device when its
+// ports go and opens it again when they are back, and the extension brings the synthesizer back to the
+// page, the template and the names and values it showed.
+bool restartScenario(simhost::DbHostSession& session)
+{
+    auto synth = std::make_unique<simhost::SimSynthPorts>(session.host().ports(), kDeviceName);
+    const auto switchOn = [&] {
+        synthCommand(session, *synth, "fill 1");
+        for (const std::string& line : simhost::kDemoTemplate)
+            synthCommand(session, *synth, line);
+    };
+    const auto backWhereItWas = [&] {
+        const zelksim::RemoteDisplay shown = synth->display();
+        return shown.extensionRunning && shown.remoteMode && shown.page == "MIDI" && shown.track == "Pad" &&
+               shown.knobNames[2] == "Attack" && shown.knobValues[2] == "5.0";
+    };
+    switchOn();
+    session.openDemoProject();
+    if (!startup(session, *synth))
+        return false;
+    synthCommand(session, *synth, "press sfbank3");
+    if (!idleUntil(session, *synth, backWhereItWas)) {
+        std::fprintf(stderr, "dbhost: the synthesizer never showed the page and the template's parameters\n");
+        return false;
+    }
+    showDisplay(session, *synth);
+    session.say("synth: switched off");
+    synth.reset();
+    session.idle(3);
+    session.say("synth: switched on");
+    synth = std::make_unique<simhost::SimSynthPorts>(session.host().ports(), kDeviceName);
+    switchOn();
+    if (!idleUntil(session, *synth, backWhereItWas)) {
+        std::fprintf(stderr, "dbhost: the synthesizer was not brought back\n");
+        return false;
+    }
+    showDisplay(session, *synth);
+    return true;
+}
+
 int scenario(simhost::DbHostSession& session, const std::string& name)
 {
+    if (name == "restart")
+        return restartScenario(session) ? 0 : 1;
     simhost::SimSynthPorts synth(session.host().ports(), kDeviceName);
     synthCommand(session, synth, "fill 1");
     if (name != "startup" && name != "controls" && name != "dial" && name != "template")
@@ -197,7 +243,6 @@ int panelFrontEnd(simhost::DbHostSession& session)
     if (session.detect() != 0)
         return 1;
     session.openDevices();
-    std::size_t performed = 0;
     std::string shown;
     const auto settle = [&] {
         for (int turn = 0; turn < 20; ++turn) {
@@ -206,9 +251,7 @@ int panelFrontEnd(simhost::DbHostSession& session)
             host.waitForMidiInput(10s);
             std::this_thread::sleep_for(1ms); // the extension's workers hand messages on meanwhile
         }
-        const std::vector<std::string> commands = host.actions().performed();
-        for (; performed < commands.size(); ++performed)
-            session.say("host performs: " + commands[performed]);
+        session.reportHostCommands();
         const std::string now = commandLine(synth.display());
         if (now != shown)
             session.say(now);
@@ -286,6 +329,23 @@ int panelFrontEnd(simhost::DbHostSession& session)
 }
 
 #ifdef DBHOST_WITH_MIDI
+// Waits up to timeout for standard input and hands each complete line to line; false at end of input.
+bool readLines(std::string& input, std::chrono::milliseconds timeout,
+               const std::function<void(const std::string&)>& line)
+{
+    pollfd fd{STDIN_FILENO, POLLIN, 0};
+    if (poll(&fd, 1, static_cast<int>(timeout.count())) <= 0)
+        return true;
+    char buffer[256];
+    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0)
+        return false;
+    input.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1))
+        line(input.substr(0, end));
+    return true;
+}
+
 int run(simhost::DbHostSession& session, int seconds)
 {
     ::setenv(kwmidi::kBackendVariable, "rtmidi", 1);
@@ -299,13 +359,21 @@ int run(simhost::DbHostSession& session, int seconds)
     const std::string wanted = std::string(kDeviceName) + " Port2";
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::seconds(seconds);
-    // The synthesizer may come a moment later than the host.
+    std::string input;
+    const auto command = [&](const std::string& line) {
+        if (line.rfind("select ", 0) != 0 || !session.selectTrack(line.substr(7)))
+            session.say("dbhost understands: select Pad|Drums|Lead");
+    };
+    // The synthesizer may come a moment later than the host; the user may give up on it.
+    bool told = false;
     while (ports.refresh(), !ports.hasPortNamed(wanted)) {
-        if (g_stop || std::chrono::steady_clock::now() > deadline) {
+        if (!told)
+            session.say("waiting for the synthesizer's ports \"" + wanted + "\" (Ctrl-D ends)");
+        told = true;
+        if (g_stop || std::chrono::steady_clock::now() > deadline || !readLines(input, 100ms, command)) {
             std::fprintf(stderr, "dbhost: no ports named \"%s\"\n", wanted.c_str());
             return 1;
         }
-        std::this_thread::sleep_for(100ms);
     }
     if (session.detect() != 0)
         return 1;
@@ -313,21 +381,10 @@ int run(simhost::DbHostSession& session, int seconds)
     session.openDevices();
     session.say("ready");
     auto last = std::chrono::steady_clock::now();
-    std::string input;
-    while (!g_stop && std::chrono::steady_clock::now() < deadline) {
-        pollfd fd{STDIN_FILENO, POLLIN, 0};
-        if (poll(&fd, 1, 10) > 0) {
-            char buffer[256];
-            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n <= 0)
-                break; // end of input
-            input.append(buffer, static_cast<std::size_t>(n));
-            for (std::size_t end; (end = input.find('\n')) != std::string::npos; input.erase(0, end + 1)) {
-                const std::string line = input.substr(0, end);
-                if (line.rfind("select ", 0) != 0 || !session.selectTrack(line.substr(7)))
-                    session.say("dbhost understands: select Pad|Drums|Lead");
-            }
-        }
+    while (!g_stop && std::chrono::steady_clock::now() < deadline && readLines(input, 10ms, command)) {
+        // The synthesizer may be switched off and on: the host follows its ports at every turn.
+        ports.refresh();
+        ports.listen();
         const auto now = std::chrono::steady_clock::now();
         session.idle(1, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));
         last = now;

@@ -1,5 +1,7 @@
 #include "SimDeviceList.h"
 
+#include "SimPort.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -17,8 +19,8 @@ bool named(IDevice* device, const char* name)
 
 } // namespace
 
-SimDeviceList::SimDeviceList(HostContextRef host, SimMidiInput* midi)
-    : HostObject(std::move(host), "DeviceList"), m_midi(midi)
+SimDeviceList::SimDeviceList(HostContextRef host, SimMidiInput* midi, SimPortRegistry* ports)
+    : HostObject(std::move(host), "DeviceList"), m_midi(midi), m_ports(HostRef<SimPortRegistry>::share(ports))
 {
     alsoAnswer<IDeviceList>();
 }
@@ -164,8 +166,11 @@ void SimDeviceList::idleRemoteDevices()
     std::vector<HostRef<SimRemoteDevice>> devices;
     for (SimRemoteDevice* device : remoteDevices())
         devices.push_back(HostRef<SimRemoteDevice>::share(device));
-    for (const auto& device : devices)
+    for (const auto& device : devices) {
+        if (m_ports)
+            device->followPorts(*m_ports.get());
         device->idle();
+    }
 }
 
 int SimDeviceList::createdCount() const

@@ -12,10 +12,12 @@
 namespace simhost {
 
 class SimMidiInput;
+class SimPortRegistry;
 
 // The host's device list: the devices of the host (remote devices that detection installed, and any
 // other device a test adds), by index and by name; it creates remote devices of a registered class of
-// the loaded extension and removes them. Called on the host's thread.
+// the loaded extension and removes them, and at each idle turn has every remote device follow the ports
+// of the host's registry it is connected to. Called on the host's thread.
 class SimDeviceList : public HostObject<Quorvane::IDeviceList2>
 {
 public:
@@ -23,7 +25,7 @@ public:
     // extension has no such class.
     using Creator = std::function<Quorvane::IHWRemote*(const char* classId, std::string* className)>;
 
-    SimDeviceList(HostContextRef host, SimMidiInput* midi);
+    SimDeviceList(HostContextRef host, SimMidiInput* midi, SimPortRegistry* ports);
     ~SimDeviceList() override;
 
     int32 countDevices() override;
@@ -44,7 +46,8 @@ public:
     // Removes every remote device, terminated first when asked (else released as they are); the host's
     // own devices (its mixer, devices a test added) stay.
     void removeRemoteDevices(bool callTerm = true);
-    // The host's idle turn for every installed remote device.
+    // The host's idle turn for every installed remote device: it follows its ports (see
+    // SimRemoteDevice::followPorts), then gets its idle call.
     void idleRemoteDevices();
     int createdCount() const;
 
@@ -56,6 +59,7 @@ private:
     };
 
     SimMidiInput* m_midi;
+    HostRef<SimPortRegistry> m_ports;
     mutable std::mutex m_mutex;
     Creator m_creator;
     std::vector<Entry> m_devices;

@@ -113,6 +113,41 @@ void SimRemoteDevice::idle()
         m_remote->onIdle();
 }
 
+void SimRemoteDevice::followPorts(const SimPortRegistry& ports)
+{
+    hostThreadOnly("SimRemoteDevice::followPorts");
+    if (!m_remote)
+        return;
+    HostRef<SimPort> input;
+    HostRef<SimPort> output;
+    {
+        std::lock_guard lock(m_mutex);
+        input = m_input;
+        output = m_output;
+    }
+    const bool inputGone = input && input->hasVanished();
+    const bool outputGone = output && output->hasVanished();
+    if (!inputGone && !outputGone)
+        return;
+    if (m_open) {
+        close();
+        m_reopenWhenPortsReturn = true;
+        m_standard->noteHostAction("device closed: its ports are gone");
+    }
+    SimPort* newInput = inputGone ? ports.findPort(input->name(), true) : nullptr;
+    SimPort* newOutput = outputGone ? ports.findPort(output->name(), false) : nullptr;
+    if ((inputGone && !newInput) || (outputGone && !newOutput))
+        return;
+    if (newInput)
+        connect(newInput->unknown());
+    if (newOutput)
+        connect(newOutput->unknown());
+    if (std::exchange(m_reopenWhenPortsReturn, false)) {
+        m_standard->noteHostAction("device opened: its ports are back");
+        open();
+    }
+}
+
 void SimRemoteDevice::terminate(bool callTerm)
 {
     HostRef<SimPort> input;

@@ -20,7 +20,9 @@ class SimMidiInput;
 // loaded extension. It made the instance through the factory, handed it its standard remote interface in
 // init and drives it: open, close, idle calls, term; the MIDI that its connected input port delivers
 // reaches the instance on the host's MIDI input and control threads, and what the instance sends leaves
-// through its connected output port. Set up and driven on the host's thread.
+// through its connected output port. As hosts keep remote devices, it follows its ports: the device is
+// closed when one of them vanishes and, once ports of the same names are back, connected to them and
+// opened again. Set up and driven on the host's thread.
 class SimRemoteDevice : public HostObject<Quorvane::IDevice, Quorvane::IConnector>
 {
 public:
@@ -47,6 +49,11 @@ public:
     bool open();
     bool close();
     void idle();
+    // What the host does when the system's ports change (at its idle turn): an open device whose input or
+    // output port vanished is closed (noted as the host action "device closed: its ports are gone"); once
+    // the registry has ports of the vanished ones' names and directions again, the device is connected to
+    // them and, if the host had closed it, opened again ("device opened: its ports are back").
+    void followPorts(const SimPortRegistry& ports);
     // Stops all deliveries, closes an open device, calls term when asked, and releases the instance.
     void terminate(bool callTerm);
 
@@ -91,6 +98,8 @@ private:
     SimRemoteStandard* m_standard; // referenced
     Quorvane::IHWRemote* m_remote = nullptr;
     bool m_open = false;
+    // Closed by the host because a port vanished: opened again when the ports are back.
+    bool m_reopenWhenPortsReturn = false;
     // Calls from the host's other threads hold it shared; terminate takes it alone, so no call is in
     // flight once the instance is released.
     mutable std::shared_mutex m_gate;

@@ -93,6 +93,8 @@ public:
     // "wheel 3", "layer Jog Mode".
     std::vector<std::string> hostActions() const;
     int midiEventsPassedOn() const;
+    // Notes something else the host did for the device (its owner closing or opening it).
+    void noteHostAction(std::string action) { logAction(std::move(action)); }
     int openCount() const;
     int closeCount() const;
     void clearLogs();

@@ -12,12 +12,26 @@ namespace devicetest {
 void RecordingReceiver::storeExtensionMessage(unsigned char* message)
 {
     const std::size_t length = ExtensionMessage::messageLength(message);
+    const Bytes bytes(message, message + length);
+    ExtensionMessage::freeMessage(message);
+    std::function<void(const Bytes&)> listener;
     {
         std::lock_guard lock(m_mutex);
-        m_messages.emplace_back(message, message + length);
+        listener = m_listener;
     }
-    ExtensionMessage::freeMessage(message);
+    if (listener)
+        listener(bytes);
+    {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(bytes);
+    }
     m_arrived.notify_all();
+}
+
+void RecordingReceiver::setListener(std::function<void(const Bytes&)> listener)
+{
+    std::lock_guard lock(m_mutex);
+    m_listener = std::move(listener);
 }
 
 std::vector<Bytes> RecordingReceiver::messages()

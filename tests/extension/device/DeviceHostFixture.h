@@ -30,6 +30,8 @@ class RecordingReceiver : public IReceiver
 {
 public:
     void storeExtensionMessage(unsigned char* message) override;
+    // Called on the receive worker with each message as it arrives.
+    void setListener(std::function<void(const Bytes&)> listener);
     std::vector<Bytes> messages();
     // Waits until at least count messages arrived.
     bool waitForCount(std::size_t count, std::chrono::milliseconds deadline = 10s);
@@ -39,6 +41,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::vector<Bytes> m_messages;
+    std::function<void(const Bytes&)> m_listener;
 };
 
 // A host with the extension linked in, where the test stands in for the service: it hands the host's

@@ -152,19 +152,34 @@ TEST_F(RemoteDevice, DescribesItsControlsBankAndLayersToTheHost)
     EXPECT_EQ(host.context()->refCount(), references - 2);
 }
 
-TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleOnceOpenEvenWhenTheHostIdledBefore)
+TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleWhenOpenAndAgainOnceTheHostOpensItAnew)
 {
+    const Bytes running = sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x56, 0x01, 0xF7});
     simhost::SimRemoteDevice* device = installDevice(false);
     ASSERT_NE(device, nullptr);
+
+    // The first idle comes while the device is closed: nothing is sent then, nor after the host opens it.
+    idle();
+    device->open();
     idle(3);
     EXPECT_TRUE(device->standard().sentSysEx().empty());
+    EXPECT_TRUE(waitUntil([] { return gSysExReceiving.pendingCount() == 0; }));
     EXPECT_TRUE(received.messages().empty());
 
+    // Closed and opened again, as the host does when the synthesizer's ports went and came back: the first
+    // idle after the new open (not one while closed) announces the extension to the synthesizer and to the
+    // service, and sets the synthesizer's LEDs anew.
+    PHWRemoteControl record = g_ctrlMap[30];
+    device->remote()->sendController(&record, 30, 127); // the host lights Record
+    device->close();
+    idle(2);
+    EXPECT_TRUE(device->standard().sentSysEx().empty());
+    device->standard().clearLogs();
     device->open();
     idle();
-    const Bytes running = sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x56, 0x01, 0xF7});
     EXPECT_EQ(device->standard().sentSysEx(), std::vector<Bytes>{running});
     EXPECT_EQ(synth->output(2)->sent(), std::vector<Bytes>{running});
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {49, 127}, {47, 0}}));
     ASSERT_TRUE(received.waitForCount(1));
     EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7}));
 
@@ -181,7 +196,7 @@ TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleOnceOpenEvenWhenTheHostIdledBe
     EXPECT_EQ(messages[2].size(), 226u);
 
     idle(3);
-    EXPECT_EQ(device->standard().sentSysEx().size(), 1u) << "once only";
+    EXPECT_EQ(device->standard().sentSysEx().size(), 1u) << "once per open";
 }
 
 TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChannel)
@@ -223,20 +238,54 @@ TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChann
     EXPECT_EQ(device->standard().midiEventsPassedOn(), 1);
 }
 
-TEST_F(RemoteDevice, RefreshesItsLEDsOnTheHostsThreadWhenTheSynthesizerEntersRemoteMode)
+TEST_F(RemoteDevice, RefreshesItsLEDsBeforeTheServiceHearsThatTheSynthesizerEnteredRemoteMode)
 {
     simhost::SimRemoteDevice* device = runningDevice();
     ASSERT_NE(device, nullptr);
+    const auto allDelivered = [] { return gSysExReceiving.pendingCount() == 0; };
+    // The last page lights the last SFBank LED; a page past it changes nothing.
+    AddSendMessage(channelOf(device), Msg::buildPageIndex(5));
+    AddSendMessage(channelOf(device), Msg::buildPageIndex(6));
+    ASSERT_TRUE(
+        waitUntil([&] { return SendingChannels::at(static_cast<int>(channelOf(device)))->pendingCount() == 0; }));
+    idle();
+    EXPECT_EQ(extensionDevice(device)->SFPageIndex(), 5);
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{54, 127}}));
     PHWRemoteControl record = g_ctrlMap[30];
     device->remote()->sendController(&record, 30, 127); // the host lights Record
     device->standard().clearLogs();
+    std::atomic<std::size_t> ledsWhenHeard{0};
+    received.setListener([&, standard = &device->standard()](const Bytes& m) {
+        if (m.size() == 11 && m[7] == 0x56 && m[8] == 0x00 && m[9] == 1)
+            ledsWhenHeard = standard->ledLog().size();
+    });
 
+    // Remote mode off reaches the service at once and sets no LED.
+    ASSERT_TRUE(synth->command("remote off").ok);
+    ASSERT_TRUE(received.waitForCount(1));
+    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x00, 0xF7}));
+    received.clear();
+
+    // Remote mode on, and the template the synthesizer tells after it, wait for the host's thread.
     ASSERT_TRUE(synth->command("remote on").ok);
-    ASSERT_TRUE(received.waitForCount(3));
-    EXPECT_EQ(received.messages()[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}));
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    ASSERT_TRUE(waitUntil(allDelivered));
+    EXPECT_TRUE(received.messages().empty()) << "the service heard of remote mode before the LEDs were set";
     EXPECT_TRUE(device->standard().ledLog().empty()) << "not from the MIDI input thread";
     idle();
-    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {49, 127}, {47, 0}}));
+    ASSERT_TRUE(received.waitForCount(3));
+    const std::vector<Bytes> messages = received.messages();
+    EXPECT_EQ(messages[0], sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}));
+    EXPECT_EQ(messages[1][7], 0x50);
+    EXPECT_EQ(messages[2][7], 0x51);
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {54, 127}, {47, 0}}));
+    EXPECT_EQ(ledsWhenHeard.load(), 4u) << "the service heard of remote mode before the LEDs were set";
+
+    // Nothing is held any more: a knob identifier edited now reaches the service without an idle call.
+    ASSERT_TRUE(synth->command("edit knob 11 id 0000000ff").ok);
+    ASSERT_TRUE(received.waitForCount(4));
+    EXPECT_EQ(received.messages()[3][7], 0x3B);
+    received.setListener({});
 }
 
 TEST_F(RemoteDevice, SendsQueuedMessagesAtMostFourPerIdleAndHandlesPageAndJogStopItself)
@@ -285,12 +334,17 @@ TEST_F(RemoteDevice, SendsQueuedMessagesAtMostFourPerIdleAndHandlesPageAndJogSto
     EXPECT_EQ(remote->SFPageIndex(), 3);
     EXPECT_TRUE(synth->output(2)->sent().empty());
 
-    // Closed: messages for the synthesizer are dropped, the jog-stop setting is still taken.
+    // Closed, it takes nothing: neither messages for the synthesizer nor the page or the jog-stop setting.
     device->close();
     AddSendMessage(channel, Msg::buildKnobName(2, "Gone"));
     AddSendMessage(channel, Msg::buildJogStopState(true));
-    ASSERT_TRUE(waitUntil([&] { return remote->JogStopSetting(); }));
+    AddSendMessage(channel, Msg::buildPageIndex(0));
+    ASSERT_TRUE(waitUntil([&] { return SendingChannels::at(static_cast<int>(channel))->pendingCount() == 0; }));
+    idle();
     EXPECT_EQ(remote->QueuedMessageCount(), 0);
+    EXPECT_FALSE(remote->JogStopSetting());
+    EXPECT_EQ(remote->SFPageIndex(), 3);
+    EXPECT_EQ(device->standard().led(49), -1);
 
     // Open again; closing sends what is still queued first.
     device->open();
@@ -419,4 +473,68 @@ TEST_F(RemoteDevice, KeepsGoingWhenItsPortsVanishWhileItSends)
     host.devices().removeRemoteDevices();
     EXPECT_EQ(output->refCount(), held - 1) << "and lets them go when it goes";
     EXPECT_EQ(synth->input(2)->refCount(), 1) << "only the synthesizer that made it holds it now";
+}
+
+TEST_F(RemoteDevice, IdlesWithoutTouchingTheHostWhenItsInitFailed)
+{
+    // No service took the host's classes: init refuses, and the host idles the device all the same.
+    takeHostClassesBack();
+    auto* remote = static_cast<IHWRemote*>(host.createInstance(kZELK_HWRemote_cid, IHWRemote::iid));
+    ASSERT_NE(remote, nullptr);
+    auto* standard = simhost::makeHostObject<simhost::SimRemoteStandard>(host.registry().shared_from_this(), nullptr);
+    EXPECT_FALSE(remote->init(standard));
+    // The knob manager asked for its first layer when it was made, and Jog asks for another.
+    remote->onIdle();
+    remote->changeValue(ZELK_HWRemote::kJog, 127);
+    remote->onIdle();
+    remote->onIdle();
+    EXPECT_EQ(standard->activeLayer(), "");
+    EXPECT_TRUE(standard->sentSysEx().empty());
+    EXPECT_TRUE(standard->ledLog().empty());
+    remote->release();
+    standard->release();
+}
+
+TEST_F(RemoteDevice, TheHostClosesADeviceWhosePortsVanishAndOpensItAgainOnThePortsThatReplaceThem)
+{
+    // A second synthesizer makes the second (last) device of the host's list.
+    auto second = std::make_unique<simhost::SimSynthPorts>(host.ports(), std::string("B ") + kRemoteDeviceName);
+    ASSERT_EQ(detect(), kResultOk);
+    const std::vector<simhost::SimRemoteDevice*> devices = host.remoteDevices();
+    ASSERT_EQ(devices.size(), 2u);
+    simhost::SimRemoteDevice* last = devices[1];
+    ASSERT_EQ(last->inputPort(), second->input(2));
+    for (simhost::SimRemoteDevice* device : devices)
+        device->open();
+    idle();
+    second->pump();
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    EXPECT_TRUE(second->display().remoteMode);
+
+    // Switched off: its ports vanish and the host closes its device, and only that one.
+    simhost::SimPort* oldInput = second->input(2);
+    second.reset();
+    idle(2);
+    EXPECT_FALSE(last->isOpen());
+    EXPECT_TRUE(devices[0]->isOpen());
+    EXPECT_EQ(last->standard().hostActions().back(), "device closed: its ports are gone");
+    EXPECT_EQ(last->inputPort(), oldInput) << "kept until ports of its name are back";
+
+    // Switched on: the host connects the device to the new ports and opens it; it announces itself and
+    // the synthesizer is in remote mode again.
+    second = std::make_unique<simhost::SimSynthPorts>(host.ports(), std::string("B ") + kRemoteDeviceName);
+    EXPECT_FALSE(second->display().extensionRunning);
+    idle();
+    EXPECT_TRUE(last->isOpen());
+    EXPECT_EQ(last->inputPort(), second->input(2));
+    EXPECT_EQ(last->outputPort(), second->output(2));
+    EXPECT_EQ(last->standard().openCount(), 2);
+    EXPECT_EQ(last->standard().hostActions().back(), "device opened: its ports are back");
+    EXPECT_TRUE(second->display().extensionRunning);
+    EXPECT_TRUE(second->display().remoteMode);
+    EXPECT_EQ(devices[0]->standard().openCount(), 1);
+    ASSERT_TRUE(second->command("turn 23 1").ok);
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    EXPECT_TRUE(last->deliveries().back().isChange);
+    EXPECT_EQ(last->deliveries().back().index, 23);
 }

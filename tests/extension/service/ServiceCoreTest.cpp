@@ -4,6 +4,7 @@
 #include "ServiceHostFixture.h"
 
 #include "ExtensionMessages.h"
+#include "ExtensionState.h"
 #include "SimChannelStrip.h"
 
 #include <algorithm>
@@ -213,6 +214,37 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     EXPECT_EQ(display().knobNames[0], "Cutoff");
     EXPECT_EQ(boundValue(0), rackCutoff);
     EXPECT_EQ(display().knobNames[1], "Volume") << "a MIDI track's own volume";
+
+    // Every track without a template is blanked alike, whatever was shown before it: the name sent
+    // first goes again when the synthesizer answers with its unfitting template.
+    project->select(drums);
+    settle();
+    for (const std::string name : {"Bass", "Arp"}) {
+        synth->output(2)->clearSent();
+        selectNew(TrackKind::Midi, simhost::asciiText16(name));
+        settle();
+        EXPECT_EQ(sentTexts(0x60), (std::vector<std::string>{name, ""}));
+        EXPECT_EQ(display().track, "");
+        EXPECT_EQ(display().instrument, "MIDI Track");
+    }
+    // A track the synthesizer's template fits: the instrument it shows is the template's again.
+    project->select(drums);
+    settle();
+    EXPECT_EQ(display().track, "Drums");
+    EXPECT_EQ(display().instrument, "Audio Track");
+
+    // A template made at the panel for the blanked track's instrument brings its name and knobs back.
+    SimTrack* arp = selectNew(TrackKind::Midi, u"Arp 2");
+    settle();
+    ASSERT_EQ(display().track, "");
+    panel("edit instrument MIDI Track");
+    EXPECT_EQ(kdx().templateName(), "MIDI Track");
+    EXPECT_EQ(display().track, "Arp 2");
+    EXPECT_EQ(display().instrument, "MIDI Track");
+    EXPECT_EQ(display().programChangeMode, 1);
+    EXPECT_EQ(display().knobNames[0], "Volume");
+    EXPECT_EQ(boundValue(0), arp->channel()->value("volume"));
+    EXPECT_EQ(display().knobValues[0], "0.75");
 }
 
 TEST_F(ServiceCore, ALostTemplateAnswerHoldsTrackFollowingOnlyUntilItsTimeOut)
@@ -265,6 +297,58 @@ TEST_F(ServiceCore, RemoteModeRefreshesTheNamesAndANonMatchingTemplateThenAsksFo
     settle(50);
     EXPECT_EQ(display().knobNames[0], "Cutoff");
     EXPECT_EQ(display().knobValues[0], "64.0");
+}
+
+TEST_F(ServiceCore, ASynthesizerSwitchedOffAndOnIsBroughtBackToItsPageTemplateNamesAndValuesWithoutTheUser)
+{
+    start(kVirluxTemplate);
+    SimTrack* pad = addVirluxTrack(u"Pad");
+    project->select(pad);
+    settle();
+    panel("press sfbank3");
+    const zelksim::RemoteDisplay before = display();
+    ASSERT_EQ(before.page, "MIDI");
+    ASSERT_EQ(before.knobNames[0], "Cutoff");
+    ASSERT_EQ(before.knobNames[23], "EQ 4 Gain");
+
+    // Switched off and on again with its memory: the host closes the device while the ports are gone and
+    // opens it when they are back, and the synthesizer shows what it showed.
+    const auto switchOff = [&] {
+        synth.reset();
+        settle();
+        ASSERT_TRUE(device()->IsClosed());
+    };
+    const auto switchOn = [&](const char* panelLine) {
+        synth = std::make_unique<simhost::SimSynthPorts>(host.ports(), kRemoteDeviceName);
+        ASSERT_TRUE(synth->command("fill 1").ok);
+        for (const char* line : kVirluxTemplate)
+            ASSERT_TRUE(synth->command(line).ok) << line;
+        ASSERT_TRUE(synth->command(panelLine).ok);
+        settle(50);
+    };
+    switchOff();
+    switchOn("select 0");
+    zelksim::RemoteDisplay after = display();
+    EXPECT_TRUE(after.extensionRunning);
+    EXPECT_TRUE(after.remoteMode);
+    EXPECT_EQ(after.track, "Pad");
+    EXPECT_EQ(after.page, "MIDI");
+    EXPECT_EQ(after.buttons, before.buttons);
+    EXPECT_EQ(after.knobNames, before.knobNames);
+    EXPECT_EQ(after.knobValues, before.knobValues);
+    EXPECT_EQ(remote->standard().led(51), 127) << "SFBank3";
+    EXPECT_TRUE(sentTexts(0x50).empty()) << "its template fits";
+
+    // It comes back on the audio template: it is asked for the Virlux's and shows its parameters again.
+    switchOff();
+    switchOn("select 3");
+    EXPECT_EQ(sentTexts(0x50), std::vector<std::string>{"Virlux"});
+    EXPECT_EQ(synth->command("status").text.rfind("template 0,", 0), 0u);
+    after = display();
+    EXPECT_TRUE(after.remoteMode);
+    EXPECT_EQ(after.page, "MIDI");
+    EXPECT_EQ(after.knobNames, before.knobNames);
+    EXPECT_EQ(after.knobValues, before.knobValues);
 }
 
 TEST_F(ServiceCore, TheHostVersionChoosesHowAMIDITracksInstrumentIsFound)

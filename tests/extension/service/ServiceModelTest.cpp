@@ -7,6 +7,7 @@
 #include "CNfunction.h"
 #include "ExtensionMessages.h"
 #include "ExtensionState.h"
+#include "SimHostTestSupport.h"
 
 #include <atomic>
 #include <future>
@@ -112,14 +113,16 @@ TEST_F(ServiceModel, FunctionButtonsPerformTheCurrentPagesCommandsAndPageButtons
     panel("press f2");
     EXPECT_EQ(host.actions().performed(), (std::vector<std::string>{"Zoom/Zoom In", "Edit/Open List Editor"}));
 
-    // The start-up refresh sends the track name and the six command names again.
+    // The start-up refresh sends the track name, the six command names and the page's name again.
     synth->output(2)->clearSent();
     gSysExReceiving.post(ExtensionMessage::buildExtensionRunning(k_prmChgHead_Rcv));
     settle();
+    const auto sent = synth->output(2)->sent();
     std::vector<int> addresses;
-    for (const auto& m : synth->output(2)->sent())
+    for (const auto& m : sent)
         addresses.push_back(m[7]);
-    EXPECT_EQ(addresses, (std::vector<int>{0x60, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61, 0x63}));
+    ASSERT_EQ(addresses, (std::vector<int>{0x60, 0x61, 0x61, 0x61, 0x61, 0x61, 0x61, 0x62, 0x63}));
+    EXPECT_EQ(std::string(sent[7].begin() + 9, sent[7].end() - 1), "---             ") << "the last page's name";
 }
 
 TEST_F(ServiceModel, SomeHostsGiveTheListEditorsButtonACommandOfTheirOwn)
@@ -163,13 +166,25 @@ TEST_F(ServiceModel, DoesNothingBeforeARemoteDeviceAndLeavesNothingBehindEvenAft
     settle();
     EXPECT_EQ(display().track, "Pad");
 
-    // The host will not let its services go yet, then releases the service anyway: nothing the host
-    // keeps may point at it any more.
+    // The host will not let its services go yet, then releases the service anyway while messages keep
+    // coming: its receive worker stops before the service's parts go, and nothing the host keeps may
+    // point at it any more.
     host.platform().setCanTerminate(false);
     EXPECT_EQ(service->terminate(), kResultFalse);
     host.platform().setCanTerminate(true);
+    std::atomic<bool> stop{false};
+    std::thread sender([&stop] {
+        while (!stop) {
+            gSysExReceiving.post(ExtensionMessage::buildKnobTurn(0, 1));
+            std::this_thread::yield();
+        }
+    });
+    EXPECT_TRUE(simtest::waitUntil([&] { return kdx().hasPendingMessages(); }));
     service->release();
     service = nullptr;
+    stop = true;
+    sender.join();
+    gSysExReceiving.discardPending();
     EXPECT_EQ(host.platform().idleHandlerCount(), 0);
     EXPECT_EQ(host.projects().notificationCount(), 0);
     EXPECT_EQ(host.updateHandler().totalDependents(), 0);
