@@ -45,6 +45,9 @@ public:
     // was asked): it must neither move the chain nor count.
     virtual bool takeAcknowledge() { return true; }
     virtual bool takeBulkReply(unsigned char /*area*/, int /*templ*/) { return true; }
+    // The synthesizer's ports went away with whatever was on its way: nothing sent before can still be
+    // answered, and nothing need be waited for.
+    virtual void forgetAnswers() {}
 };
 
 // The decoder's counters of bulks and bulk requests in flight, as the memory service forwards to them.

@@ -128,6 +128,8 @@ void RemoteMemAPI::routeLinkLost()
         QMutexLocker lock(&m_memoryLock);
         setONLINEstate(0);
         clearTransmitQueue();
+        if (m_sender)
+            m_sender->forgetAnswers();
     }
     emit synthesizerVanished();
 }

@@ -218,6 +218,17 @@ bool MessageEncoder::takeBulkReply(unsigned char area, int templ)
     return true;
 }
 
+void MessageEncoder::forgetAnswers()
+{
+    QMutexLocker lock(&m_queueLock);
+    if (m_awaited) {
+        uncount(m_awaited->group);
+        m_awaited.reset();
+    }
+    m_owedAcknowledges = 0;
+    scheduleAnswerCheck();
+}
+
 bool MessageEncoder::isHoldingChain()
 {
     QMutexLocker lock(&m_queueLock);

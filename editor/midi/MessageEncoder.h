@@ -41,10 +41,11 @@ public:
         kFooterPart = 2
     };
 
-    // How long the synthesizer may take to answer a dump or a request before it is sent again: five
-    // times what a dump takes on a 31250-baud MIDI cable (some 530 bytes, 170 ms), so that a slow but
-    // working link is not flooded with copies. And how often it is sent again: a lost message costs one
-    // time-out, a synthesizer that stopped answering is given up on after four copies (four seconds).
+    // How long the synthesizer may take to answer a dump or a request before it is sent again: some six
+    // times what one template's dump (534 bytes) takes on a 31250-baud MIDI cable, 171 ms, so that a slow
+    // but working link is not flooded with copies. And how often it is sent again: a lost message costs
+    // one time-out (a lost acknowledge also the late limit of its copy, below), a synthesizer that stopped
+    // answering is given up on after four copies, four seconds.
     static constexpr int kDefaultAnswerTimeoutMs = 1000;
     static constexpr int kDefaultAnswerRetries = 3;
 
@@ -66,6 +67,7 @@ public:
     // ---- Answers ----------------------------------------------------------------------------------------
     bool takeAcknowledge() override;
     bool takeBulkReply(unsigned char area, int templ) override;
+    void forgetAnswers() override;
     // A group sent waits for its answer, or acknowledges that earlier copies may still bring hold the
     // chain.
     bool isHoldingChain();

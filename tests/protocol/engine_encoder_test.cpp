@@ -296,10 +296,16 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
 
     // The third is never answered: after three copies more the encoder gives up, the transfer is not
     // complete, and nothing of it counts as awaiting an answer any more.
-    ASSERT_TRUE(waitFor([&] { return encoder->queuedGroupCount() == 0 && !encoder->isHoldingChain(); }, 60s))
+    ASSERT_TRUE(waitFor([&] { return encoder->queuedGroupCount() == 0; }, 60s))
         << "the encoder never gave up on a synthesizer that does not answer";
+    sent(4 * 15);
     EXPECT_EQ(messageCount(), 4 * 15);
     EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    // Its copies may still be acknowledged, so the next chain waits; unless the synthesizer's ports went
+    // away with them.
+    EXPECT_TRUE(encoder->isHoldingChain());
+    encoder->forgetAnswers();
+    EXPECT_FALSE(encoder->isHoldingChain());
     EXPECT_EQ(completed.count(), 0) << "a send that lost a dump reported success";
 
     // Requests: a late answer names the template it answers.
