@@ -30,13 +30,15 @@ std::string withoutAlsaAddress(const std::string& name)
     return name.substr(0, blank);
 }
 
-// JACK renames a client whose name is taken by appending "-01" to "-99".
+// A client whose name is taken is renamed: jackd appends "-01" to "-99", PipeWire's JACK "-" and the
+// node's number, which is never below 10. A single digit ("Box-1") belongs to the name.
 std::string withoutJackCloneSuffix(const std::string& client)
 {
-    const std::size_t n = client.size();
-    if (n > 3 && client[n - 3] == '-' && allDigits(client, n - 2, n))
-        return client.substr(0, n - 3);
-    return client;
+    const std::size_t dash = client.rfind('-');
+    if (dash == std::string::npos || dash == 0 || client.size() - dash - 1 < 2 || client.size() - dash - 1 > 10 ||
+        !allDigits(client, dash + 1, client.size()))
+        return client;
+    return client.substr(0, dash);
 }
 
 bool endsWith(const std::string& text, std::string_view tail)

@@ -10,7 +10,7 @@ namespace kwmidi {
 enum class PortNaming
 {
     Alsa, // "Client name:Port name 20:0"
-    Jack, // "client:port", the client renamed "client-01" when its name was taken
+    Jack, // "client:port", the client renamed "client-01" (jackd) or "client-155" (PipeWire) when its name was taken
 };
 
 // Client name under which this layer makes the ports it connects and sends through on the ALSA

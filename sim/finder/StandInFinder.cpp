@@ -7,6 +7,7 @@
 //   delay-ms=<n>        wait this long first
 //   crash=1             die of a signal instead of exiting
 //   hang=1              never finish
+//   pid-file=<p>        write this process's id and a line feed to <p> first (so a test can end a hanging run)
 //   result=<text>       append <text> and a line feed to the result file (written only when given)
 //   result-bytes=<esc>  append raw bytes; \n \r \t \\ and \xHH escapes
 //   stdout=<text>       write to standard output; stderr=<text> likewise
@@ -43,6 +44,7 @@ struct Control
     std::string toStdout;
     std::string toStderr;
     std::string strayPidFile;
+    std::string pidFile;
     std::string fdsFile;
     std::string exclusiveFile;
 };
@@ -136,6 +138,8 @@ Control readControl(const std::string& pluginPath)
             control.toStderr += value + "\n";
         } else if (key == "stray-pid-file") {
             control.strayPidFile = value;
+        } else if (key == "pid-file") {
+            control.pidFile = value;
         } else if (key == "fds-file") {
             control.fdsFile = value;
         } else if (key == "exclusive-file") {
@@ -172,6 +176,9 @@ int main(int argc, char** argv)
         writeFile(log, pluginPath + "\n", std::ios::app);
     }
     const Control control = readControl(pluginPath);
+    if (!control.pidFile.empty()) {
+        writeFile(control.pidFile, std::to_string(::getpid()) + "\n", std::ios::trunc);
+    }
     if (!control.fdsFile.empty()) {
         writeFile(control.fdsFile,
                   linkTarget("/proc/self/fd/0") + "\n" + linkTarget("/proc/self/fd/1") + "\n" +

@@ -23,7 +23,9 @@ bool saveAppScreenshotWithPopup(QWidget* widget, QWidget* popup, const QString& 
 // picture behind it: its parent panel's background at the widget's place.
 double textContrast(const QWidget* text);
 
-// Runs the Qt event loop (deferred deletions included) until predicate() holds or the deadline passes.
-bool processUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+// Runs the Qt event loop (deferred deletions included) until predicate() holds or the deadline passes. The
+// default deadline is generous: it only ever runs out in a failure, and a loaded sanitizer build is slow.
+bool processUntil(const std::function<bool()>& predicate,
+                  std::chrono::milliseconds deadline = std::chrono::seconds(30));
 
 } // namespace kwtest

@@ -199,7 +199,8 @@ TEST_F(AutoSyncFixture, SendingLeavesTheSynthesizerMemoryEqualToTheEditor)
 
 TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnceItAnswers)
 {
-    AutoSync::setDefaultTimeouts({600, 600});
+    // Long enough that the running state is seen before the time-out on a loaded machine.
+    AutoSync::setDefaultTimeouts({5000, 5000});
     startSynth();
     setSynthSilent(true);
     startWindow(true);
@@ -217,7 +218,7 @@ TEST_F(AutoSyncFixture, SilentSynthesizerEndsInTheErrorStateAndRetrySucceedsOnce
     ASSERT_TRUE(kwtest::processUntil([&] { return !sync->lblAnimation->pixmap().isNull(); }));
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-receiving"));
 
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s)) << "no time-out";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 60s)) << "no time-out";
     EXPECT_FALSE(sync->isTransferRunning());
     EXPECT_TRUE(sync->lblError->isVisible());
     EXPECT_TRUE(sync->btnRetry->isVisible());
@@ -333,7 +334,7 @@ TEST_F(AutoSyncFixture, ReturnPressesOnlyAStartOrRetryButtonThatIsShown)
     choosePort(1);
     EXPECT_TRUE(sync->btnStart->isVisible());
     press(sync, QStringLiteral("Enter"));
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 60s));
 
     choosePort(1);
     EXPECT_TRUE(sync->btnRetry->isVisible()) << "after a failure the port choice shows Retry";
@@ -351,7 +352,8 @@ TEST_F(AutoSyncFixture, ReturnPressesOnlyAStartOrRetryButtonThatIsShown)
 
 TEST_F(AutoSyncFixture, CloseDuringATransferIsRefusedAndFileOpeningKeepsWaiting)
 {
-    AutoSync::setDefaultTimeouts({1500, 1500});
+    // Long enough that the refusals are tried before the time-out on a loaded machine.
+    AutoSync::setDefaultTimeouts({10000, 10000});
     zelksim::SynthOptions slow;
     slow.replyDelay = 600000;
     startSynth(slow);
@@ -370,7 +372,7 @@ TEST_F(AutoSyncFixture, CloseDuringATransferIsRefusedAndFileOpeningKeepsWaiting)
     EXPECT_TRUE(memApi->needToWaitAutoSyncDone()) << "a refused close lets file opening wait on";
     EXPECT_FALSE(window->close()) << "the window stays while the transfer runs";
 
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 5s));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 60s));
     EXPECT_TRUE(memApi->needToWaitAutoSyncDone());
     QTest::mouseClick(sync->btnCancel, Qt::LeftButton);
     ASSERT_TRUE(gone(sync));

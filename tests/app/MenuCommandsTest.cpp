@@ -92,7 +92,7 @@ protected:
     // state tell the menus on a later turn of the event loop).
     void expectEnabled(const QStringList& expected, const char* state) const
     {
-        EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries() == expected; }, 2s))
+        EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries() == expected; }, 30s))
             << state << ": enabled are " << enabledEntries().join(QStringLiteral(", ")).toStdString();
     }
 
@@ -359,6 +359,7 @@ TEST_F(MenuFixture, NewAndOpenGoThroughTheDialogsAndTakeAnOnlineEditorBackToAuto
     EXPECT_EQ(value(kFileEditFlag), 0);
     EXPECT_EQ(settings().value(QStringLiteral("WorkingFolder")).toString(), folder.path());
     EXPECT_EQ(window->autoSyncPanel(), nullptr) << "offline, opening a file asks for no exchange";
+    EXPECT_FALSE(memApi->isStoreToFlashSending()) << "offline, an opened file is not stored to flash";
 
     fileAnswer.clear();
     EXPECT_FALSE(window->fileOpen()) << "no file chosen";
@@ -390,6 +391,7 @@ TEST_F(MenuFixture, NewAndOpenGoThroughTheDialogsAndTakeAnOnlineEditorBackToAuto
     ASSERT_NE(window->autoSyncPanel(), nullptr);
     EXPECT_TRUE(window->autoSyncPanel()->property("sendAfterReceive").toBool());
     EXPECT_FALSE(window->autoSyncPanel()->property("editBufferOnly").toBool());
+    EXPECT_TRUE(memApi->isStoreToFlashSending()) << "online, an opened file is stored to flash after it is sent";
     ASSERT_TRUE(closePanel(window->autoSyncPanel()));
 
     // New: empty templates, template 0 current, no file name; online it sends the edit buffer.

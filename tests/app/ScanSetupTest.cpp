@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <csignal>
 #include <functional>
 
 namespace {
@@ -31,12 +32,14 @@ using kwtest::finderResult;
 const QString kSynthName = QStringLiteral("Telvor ZELK6/ZELK8");
 const QString kDAW = QStringLiteral("Sonvik 8");
 const QString kOtherInstalledDAW = QStringLiteral("Sonvik 7");
-constexpr int kFinderTimeoutMs = 1500;
+// Long enough that no finder that works is cut short on a loaded machine (a sanitizer build starting
+// processes at a load of 25 on 8 cores takes seconds); a hanging finder is ended by the test instead.
+constexpr int kFinderTimeoutMs = 30000;
 
 } // namespace
 
 // The shell over a computer laid out in a temporary folder: two DAWs installed, the stand-in finder in
-// place, and a finder time-out short enough for a hanging finder.
+// place, and the finder time-out set through the settings.
 class ScanSetupFixture : public PanelFixture
 {
 protected:
@@ -114,7 +117,8 @@ TEST_F(ScanSetupFixture, ScanAtStartNamesEachFileMergesTheDatabaseAndThenLetsThe
     for (const QString& name : {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")}) {
         addInstrument(name);
     }
-    addInstrument(QStringLiteral("Hanging"), "hang=1\n");
+    const QString hangingPid = machine.base() + QStringLiteral("/hanging.pid");
+    addInstrument(QStringLiteral("Hanging"), "hang=1\npid-file=" + hangingPid.toUtf8() + "\n");
     addInstrument(QStringLiteral("Crashing"), "crash=1\n");
     chooseDAW(kDAW);
     startWindow(false);
@@ -156,7 +160,20 @@ TEST_F(ScanSetupFixture, ScanAtStartNamesEachFileMergesTheDatabaseAndThenLetsThe
     kwtest::processUntil([&] { return scan->lblAnimation->pixmap().width() > 0; });
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AnalyzeQPXi"));
 
-    ASSERT_TRUE(gone(scan, 60s)) << "the scan did not end";
+    EXPECT_EQ(window->getQPXiInfo()->finderTimeout(), kFinderTimeoutMs)
+        << "the settings' finder time-out was not taken";
+    // The hanging finder ends as the time-out would end it: killed.
+    QByteArray pid;
+    ASSERT_TRUE(kwtest::processUntil(
+        [&] {
+            QFile file(hangingPid);
+            pid = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            return pid.endsWith('\n');
+        },
+        120s))
+        << "the hanging plug-in's finder never ran";
+    ASSERT_EQ(::kill(static_cast<pid_t>(pid.trimmed().toLongLong()), SIGKILL), 0);
+    ASSERT_TRUE(gone(scan, 120s)) << "the scan did not end";
     EXPECT_EQ(finished.size(), 1);
     {
         QMutexLocker locker(&mutex);

@@ -247,7 +247,9 @@ TEST_F(TemplateKnobs, SaveAndSaveAsRoundTripAndAFailedSaveKeepsTheOldFile)
 
     // With a file, Save writes it again without asking.
     setSettings(kC3, bee);
+    ASSERT_EQ(fileEditFlag(), 1) << "an edit left the bank unmarked";
     EXPECT_TRUE(v->saveBank());
+    EXPECT_EQ(fileEditFlag(), 0) << "Save left the bank marked as edited";
     EXPECT_EQ(fileRequests.size(), 1);
     EXPECT_EQ(reopened(live), "Stored,Bee");
 
@@ -260,7 +262,9 @@ TEST_F(TemplateKnobs, SaveAndSaveAsRoundTripAndAFailedSaveKeepsTheOldFile)
         return ++questions == 1 ? QMessageBox::No : QMessageBox::Yes;
     });
     QFile(folder.filePath("copy.q9e")).open(QIODevice::WriteOnly);
+    memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 1L);
     EXPECT_TRUE(v->saveBankAs());
+    EXPECT_EQ(fileEditFlag(), 0) << "Save As left the bank marked as edited";
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0].icon, QMessageBox::Question);
     EXPECT_EQ(messages[0].title, "Knobwright");

@@ -114,6 +114,8 @@ TEST_F(TemplateFixture, LampsFollowTheFlagsAndTheStoreLampFadesOutAndIn)
     EXPECT_FALSE(v->lblFileEditFlag->isVisible());
     memApi->setParam(fileEdited, 1L);
     EXPECT_TRUE(v->lblFileEditFlag->isVisible());
+    memApi->setParam(fileEdited, 0L);
+    EXPECT_FALSE(v->lblFileEditFlag->isVisible()) << "the file lamp stayed lit after the flag fell";
 
     // Offline the store button and lamp are there whatever the bank says.
     memApi->setParam(bankEdited, 0L);

@@ -158,7 +158,7 @@ protected:
 TEST_F(EngineWithSynth, KeepsMemoryAndSynthesizerInStepBothWays)
 {
     // A synthesizer that shows up announces itself while the editor is offline.
-    ASSERT_TRUE(waitFor([&] { return activated > 0; }, 5s)) << "no portActivated() from active sensing";
+    ASSERT_TRUE(waitFor([&] { return activated > 0; }, 30s)) << "no portActivated() from active sensing";
     command("fill 7");
     command("select 17");
     ASSERT_TRUE(waitFor([&] { return api->getParam(kCurrent0).getCurrentValue() == 17; }));
@@ -281,11 +281,11 @@ TEST_F(EngineWithSynth, KeepsMemoryAndSynthesizerInStepBothWays)
     api->setONLINEstate(1);
     api->setParam(kCurrent0, 9);
     command("fault silent on");
-    ASSERT_TRUE(waitFor([&] { return !api->isONLINE(); }, 10s)) << "ONLINE did not fall";
+    ASSERT_TRUE(waitFor([&] { return !api->isONLINE(); }, 30s)) << "ONLINE did not fall";
     EXPECT_TRUE(api->pendingTemplateNumbers().isEmpty());
     const int activatedBefore = activated;
     command("fault silent off");
-    EXPECT_TRUE(waitFor([&] { return activated > activatedBefore; }, 5s));
+    EXPECT_TRUE(waitFor([&] { return activated > activatedBefore; }, 30s));
 }
 
 TEST_F(EngineWithSynth, ALostMessageCostsOneMoreSendAndOnlyASilentSynthesizerStallsATransfer)
@@ -455,7 +455,8 @@ TEST(ConnectionWatcher, TrafficKeepsOnlineSilenceDropsItAndSensingAnnouncesTheSy
     RemoteMemAPI api;
     std::atomic<int> activated{0};
     QObject::connect(&api, &RemoteMemAPI::portActivated, [&] { ++activated; });
-    ConnectionWatcher watcher(1, &api, 0, 200);
+    // A period that a starved traffic thread on a loaded machine does not overrun.
+    ConnectionWatcher watcher(1, &api, 0, 1000);
     tagMPEVENT sense{};
     sense.type = MPEV_ACTIVESENSE;
     sense.data[1] = 0xFE;
@@ -490,6 +491,6 @@ TEST(ConnectionWatcher, TrafficKeepsOnlineSilenceDropsItAndSensingAnnouncesTheSy
     traffic.join();
     QElapsedTimer silence;
     silence.start();
-    EXPECT_TRUE(waitFor([&] { return !api.isONLINE(); }, 3s)) << "ONLINE did not fall after silence";
-    EXPECT_GE(silence.elapsed(), 150) << "a whole period of silence comes first";
+    EXPECT_TRUE(waitFor([&] { return !api.isONLINE(); }, 30s)) << "ONLINE did not fall after silence";
+    EXPECT_GE(silence.elapsed(), 750) << "a whole period of silence comes first";
 }

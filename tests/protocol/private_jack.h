@@ -13,10 +13,11 @@
 
 namespace simtest {
 
-// A JACK server with the dummy driver of the test's own, named after the shared test server, so that a
-// long run can use short periods (fast round trips) without loading the server other tests use. This
-// process and the programs it starts use it: start() points JACK_DEFAULT_SERVER at it, before any MIDI
-// client of this process is made. It runs synchronously, as the shared one does (see scripts/jack-env).
+// A JACK server with the dummy driver of the test's own, named after the run's test server (and so unique
+// to the run and the process), so that a long run can use short periods (fast round trips) without loading
+// the server other tests use. This process and the programs it starts use it: start() points
+// JACK_DEFAULT_SERVER at it, before any MIDI client of this process is made. It runs synchronously, as the
+// run's one does (see scripts/jack-env).
 class PrivateJackServer
 {
 public:
@@ -31,9 +32,13 @@ public:
         }
     }
 
-    // False (with the reason) when jackd is missing or the server never answered.
+    // False (with the reason) when jackd is missing or the server never answered. Where the tests run
+    // over a server that was started for them and whose period is not theirs to choose (KW_TEST_JACK_GIVEN
+    // set, as scripts/test-pipewire does for PipeWire's JACK), that server is used as it is.
     bool start(int periodFrames, QString* why)
     {
+        if (qEnvironmentVariableIsSet("KW_TEST_JACK_GIVEN"))
+            return true;
         const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
         if (jackd.isEmpty()) {
             *why = QStringLiteral("jackd is not installed");

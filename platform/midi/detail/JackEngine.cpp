@@ -27,6 +27,15 @@ constexpr std::size_t kReceiveQueueBytes = 256 * 1024;
 constexpr std::size_t kSendQueueBytes = 256 * 1024;
 constexpr std::uint32_t kHeader = sizeof(std::uint32_t);
 
+// What an event takes when a server passes a port buffer on by framing each event anew, as PipeWire's
+// JACK does: 32 bytes of framing and the bytes padded to 8, in a buffer the size of the port buffer. A
+// cycle whose events do not fit that framing is lost there whole (seen: a burst of 3-byte messages lost
+// completely), although the port buffer took them; on jackd the budget costs a little throughput only.
+std::size_t framedSize(std::size_t length)
+{
+    return 32 + ((length + 7) & ~std::size_t(7));
+}
+
 void dropJackMessage(const char*) {}
 
 // JACK prints its complaints (a missing server among them) to stderr; diagnostics are dropped here.
@@ -284,6 +293,13 @@ std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::s
 
 void JackEngine::unregisterLocked(JackPort& port)
 {
+    // A port's buffer on the server keeps what the last cycle that served it wrote, and a reader still
+    // connected takes that again in every cycle until the port is gone (seen: the last message of a
+    // program that ended arrived twice). So an output's last served cycle leaves its buffer empty.
+    if (!port.receives && port.port) {
+        port.closing.store(true);
+        waitForWholeCycleLocked();
+    }
     m_ports.erase(std::remove_if(m_ports.begin(), m_ports.end(), [&](const auto& p) { return p.get() == &port; }),
                   m_ports.end());
     publishLocked();
@@ -310,6 +326,19 @@ void JackEngine::publishLocked()
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     delete old;
+}
+
+bool JackEngine::waitForWholeCycleLocked()
+{
+    // A cycle that was running at the call may have looked before it; the one after it cannot.
+    const std::uint64_t wanted = m_cycles.load() + 2;
+    const auto until = std::chrono::steady_clock::now() + kCycleDeadline;
+    while (m_cycles.load() < wanted) {
+        if (!m_client || m_lost.load() || std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
 }
 
 std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::string& shortName)
@@ -461,13 +490,18 @@ int JackEngine::process(std::uint32_t frames, void* self)
             continue;
         }
         jack_midi_clear_buffer(buffer);
+        if (port->closing.load())
+            continue;
         const std::size_t empty = jack_midi_max_event_size(buffer);
         engine->m_maxEvent.store(empty);
         bool wrote = false;
+        std::size_t framed = 0;
         while (const std::uint32_t length = nextMessage(port->queue)) {
             // A message that does not fit waits for the next cycle's empty buffer; one that does not fit
-            // an empty buffer either can never go, and its sender hears of it.
-            if (length > jack_midi_max_event_size(buffer)) {
+            // an empty buffer either can never go, and its sender hears of it. Nor does a cycle take more
+            // than every server passes on whole (see framedSize).
+            framed += framedSize(length);
+            if (length > jack_midi_max_event_size(buffer) || (wrote && framed > empty)) {
                 if (wrote)
                     break;
                 jack_ringbuffer_read_advance(port->queue, kHeader + length);

@@ -56,6 +56,8 @@ struct JackPort
     std::atomic<std::uint64_t> consumed{0};
     std::atomic<std::uint64_t> lost{0}; // messages the port buffer could never take
     std::uint64_t lostReported = 0;     // under sendMutex
+    // Set while the port goes: its last served cycles leave its buffer empty.
+    std::atomic<bool> closing{false};
 
     // A link's peer, when the port is one (guarded by the engine's mutex): the names it follows, the
     // full name of the port it was connected to (empty while it has none) and whether the server's graph
@@ -112,6 +114,8 @@ private:
     void unregisterLocked(JackPort& port);
     // Publishes the ports the process callback serves and waits until it no longer uses the old list.
     void publishLocked();
+    // Waits until a whole process cycle ran after the call (false at the deadline or without a server).
+    bool waitForWholeCycleLocked();
     bool waitForConnection(const std::string& own, const std::string& peer, std::chrono::milliseconds deadline);
     // One pass of the link keeper: tells the links whose peers went away, then connects every link whose
     // peer's names are present (again). True while a connection it made has not shown yet.
