@@ -37,6 +37,17 @@ public:
     virtual bool sendStoreMessage() { return false; }
     // Queues the store-to-flash message without sending it.
     virtual bool enqueueStoreToFlash() { return false; }
+
+    // The synthesizer's answers as the decoder takes them: an acknowledge, which names no dump, and the
+    // footer of a whole dump, which names its area (60, 6F) and template. True when it is the answer the
+    // sending chain waits for: the chain moves on and the answer counts. False for an answer that nobody
+    // waits for (the late answer to a copy that was sent again, a duplicate, one that comes when nothing
+    // was asked): it must neither move the chain nor count.
+    virtual bool takeAcknowledge() { return true; }
+    virtual bool takeBulkReply(unsigned char /*area*/, int /*templ*/) { return true; }
+    // The synthesizer's ports went away with whatever was on its way: nothing sent before can still be
+    // answered, and nothing need be waited for.
+    virtual void forgetAnswers() {}
 };
 
 // The decoder's counters of bulks and bulk requests in flight, as the memory service forwards to them.
@@ -47,6 +58,10 @@ public:
 
     virtual void incrementTransmitedBulkCounter() = 0;
     virtual void incrementTransmitedBulkReqCounter() = 0;
+    // A queued dump or request that will get no answer (the queue was cleared, or the synthesizer never
+    // answered it) no longer counts as awaiting one.
+    virtual void decrementTransmitedBulkCounter() = 0;
+    virtual void decrementTransmitedBulkReqCounter() = 0;
     virtual void clearTransmitedBulkCounter() = 0;
     virtual void clearTransmitedBulkReqCounter() = 0;
 };

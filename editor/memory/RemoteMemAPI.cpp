@@ -321,6 +321,18 @@ bool RemoteMemAPI::sendMessage(bool* wasEmpty)
     return m_sender && m_sender->sendMessage(wasEmpty);
 }
 
+bool RemoteMemAPI::takeAcknowledge()
+{
+    QMutexLocker lock(&m_memoryLock);
+    return m_sender && m_sender->takeAcknowledge();
+}
+
+bool RemoteMemAPI::takeBulkReply(unsigned char area, int templ)
+{
+    QMutexLocker lock(&m_memoryLock);
+    return m_sender && m_sender->takeBulkReply(area, templ);
+}
+
 void RemoteMemAPI::clearTransmitQueue()
 {
     QMutexLocker lock(&m_memoryLock);
@@ -338,6 +350,18 @@ void RemoteMemAPI::incrementTransmitedBulkReqCounter()
 {
     if (TransmitCounters* counters = m_counters.load())
         counters->incrementTransmitedBulkReqCounter();
+}
+
+void RemoteMemAPI::decrementTransmitedBulkCounter()
+{
+    if (TransmitCounters* counters = m_counters.load())
+        counters->decrementTransmitedBulkCounter();
+}
+
+void RemoteMemAPI::decrementTransmitedBulkReqCounter()
+{
+    if (TransmitCounters* counters = m_counters.load())
+        counters->decrementTransmitedBulkReqCounter();
 }
 
 void RemoteMemAPI::clearTransmitedBulkCounter()

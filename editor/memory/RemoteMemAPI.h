@@ -172,6 +172,14 @@ public:
     QStringList getOutputPortList();
     // The connection watcher's period for the next route built (tests shorten it).
     void setConnectionWatchPeriod(int milliseconds) { m_watchPeriodMs = milliseconds; }
+    // For the next route built: how long the synthesizer may take to answer a dump or a request before
+    // it is sent again, and how often it is sent again before the encoder gives up on it. The encoder's
+    // defaults otherwise.
+    void setAnswerTimeout(int milliseconds, int retries)
+    {
+        m_answerTimeoutMs = milliseconds;
+        m_answerRetries = retries;
+    }
     // How many times a port of the route lost the synthesizer's endpoint it was linked to. Each time,
     // at once on the MIDI system's thread, ONLINE falls (as after a silent watch period), the transmit
     // queue is dropped (nothing answers it any more), and synthesizerVanished() is emitted. A transfer
@@ -195,9 +203,14 @@ public:
     // Each false when there is no sender. Bulk reception is switched on before the requests go out.
     bool sendHardWareDataReq(bool withEditBuffer);
     bool sendMessage(bool* wasEmpty);
+    // The synthesizer's answers, for the decoder (see MessageSender); false when there is no sender.
+    bool takeAcknowledge();
+    bool takeBulkReply(unsigned char area, int templ);
     void clearTransmitQueue();
     void incrementTransmitedBulkCounter();
     void incrementTransmitedBulkReqCounter();
+    void decrementTransmitedBulkCounter();
+    void decrementTransmitedBulkReqCounter();
     void clearTransmitedBulkCounter();
     void clearTransmitedBulkReqCounter();
 
@@ -266,6 +279,8 @@ private:
     // Available flags of the evacuated banks (the bank, then bank 0), for an exact restore.
     int m_evacuatedAvailable[2] = {1, 1};
     int m_watchPeriodMs = 5000;
+    int m_answerTimeoutMs = -1; // -1: the encoder's own defaults
+    int m_answerRetries = -1;
     std::atomic<int> m_vanishedCount{0};
     // Last member: the route goes before anything its threads may reach.
     std::unique_ptr<MidiLayer> m_midi;

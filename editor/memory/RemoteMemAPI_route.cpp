@@ -82,7 +82,10 @@ bool RemoteMemAPI::createMIDIOutput(int output)
     MidiLayerObjects& midi = midiLayer();
     if (midi.encoder)
         return false;
-    auto encoder = std::make_unique<MessageEncoder>(kSendModel, midi.table, midi.controller, output, this);
+    auto encoder = std::make_unique<MessageEncoder>(
+        kSendModel, midi.table, midi.controller, output, this,
+        m_answerTimeoutMs >= 0 ? m_answerTimeoutMs : MessageEncoder::kDefaultAnswerTimeoutMs,
+        m_answerRetries >= 0 ? m_answerRetries : MessageEncoder::kDefaultAnswerRetries);
     if (!midi.controller.requestPort(ComuController::kOutput, output, 0, nullptr))
         return false;
     midi.encoder = std::move(encoder);
@@ -125,6 +128,8 @@ void RemoteMemAPI::routeLinkLost()
         QMutexLocker lock(&m_memoryLock);
         setONLINEstate(0);
         clearTransmitQueue();
+        if (m_sender)
+            m_sender->forgetAnswers();
     }
     emit synthesizerVanished();
 }

@@ -66,6 +66,12 @@ bool MessageDecoder::isDesiredModelSysEx(const unsigned char* bytes, const SysEx
 
 bool MessageDecoder::decodeAcknowledge()
 {
+    // One step for every other thread: no pass of the GUI thread between the answer and the pass it starts.
+    QMutexLocker lock(&m_service->memoryLock());
+    // An acknowledge the sending chain does not wait for (a late one, of a dump already counted) must
+    // neither count nor start a pass: the chain would run one dump ahead of the synthesizer.
+    if (!m_service->takeAcknowledge())
+        return false;
     decrementTransmitedBulkCounter();
     bool wasEmpty = false;
     const bool sent = m_service->sendMessage(&wasEmpty);
@@ -245,6 +251,11 @@ bool MessageDecoder::decodeBulkFooter(const SysEx::Message& message)
                        message.templateNumber() == m_bulkTemplate;
     m_receivingBulk = false;
     if (!whole)
+        return false;
+    // The same template again (the answer to a request that was sent twice) was written once more, and
+    // that is all: it answers nothing that is still asked.
+    QMutexLocker lock(&m_service->memoryLock());
+    if (!m_service->takeBulkReply(message.area(), message.templateNumber()))
         return false;
     decrementTransmitedBulkReqCounter();
     const bool sent = m_service->sendMessage(nullptr);

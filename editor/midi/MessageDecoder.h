@@ -30,8 +30,8 @@ public:
 
     void incrementTransmitedBulkCounter() override;
     void incrementTransmitedBulkReqCounter() override;
-    void decrementTransmitedBulkCounter();
-    void decrementTransmitedBulkReqCounter();
+    void decrementTransmitedBulkCounter() override;
+    void decrementTransmitedBulkReqCounter() override;
     void clearTransmitedBulkCounter() override;
     void clearTransmitedBulkReqCounter() override;
     int transmitedBulkCount();

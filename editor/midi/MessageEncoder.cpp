@@ -7,6 +7,11 @@
 #include "SysExParamChangeAddressTransTable.h"
 
 #include <QMutexLocker>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -35,18 +40,26 @@ bool isTemplateNumber(int templ)
 } // namespace
 
 MessageEncoder::MessageEncoder(const unsigned char* model, SysExParamChangeAddressTransTable& table,
-                               ComuController& controller, long port, RemoteMemAPI* service)
-    : m_table(&table), m_controller(&controller), m_port(port), m_service(service)
+                               ComuController& controller, long port, RemoteMemAPI* service, int answerTimeoutMs,
+                               int answerRetries)
+    : m_table(&table), m_controller(&controller), m_port(port), m_service(service),
+      m_answerTimeoutMs(std::max(answerTimeoutMs, 1)), m_answerRetries(std::max(answerRetries, 0))
 {
     const unsigned char fallback[3] = {SysEx::kModelHigh, SysEx::kModelLow, SysEx::kDirectionToSynth};
     for (int i = 0; i < 3; ++i)
         m_model[i] = model ? model[i] : fallback[i];
     m_nameTable = service ? service->getAddressTransTable() : nullptr;
+    m_clock.start();
+    m_answerTimer = new QTimer(this);
+    m_answerTimer->setSingleShot(true);
+    QObject::connect(m_answerTimer, &QTimer::timeout, this, [this] { checkAnswers(); });
 }
 
 MessageEncoder::~MessageEncoder()
 {
-    clearTransmitQueue(true);
+    QMutexLocker lock(&m_queueLock);
+    m_awaited.reset();
+    clearTransmitQueue(false);
 }
 
 // ---- Queue and send -------------------------------------------------------------------------------------
@@ -113,32 +126,202 @@ bool MessageEncoder::sendMessage(bool* wasEmpty)
     QMutexLocker lock(&m_queueLock);
     if (wasEmpty)
         *wasEmpty = m_queue.isEmpty();
+    // Whoever asks for a pass, nothing leaves while the synthesizer owes an answer: what is queued goes
+    // out when the decoder hands the answer over, or when the encoder gives up waiting for it. A second
+    // pass started meanwhile would send a second chain beside the first.
+    forgetLateAcknowledges();
+    if (m_awaited || m_owedAcknowledges > 0)
+        return true;
     while (!m_queue.isEmpty()) {
-        const Group group = m_queue.takeFirst();
+        Group group = m_queue.takeFirst();
         m_openGroup = m_openGroup > 0 ? m_openGroup - 1 : -1;
-        bool failed = false;
-        for (const QByteArray& record : group.records) {
-            tagMPEVENT event{};
-            event.type = MPEV_SYSEX;
-            event.portId = static_cast<std::int32_t>(m_port);
-            event.channel = 0;
-            event.length = static_cast<std::int32_t>(record.size());
-            event.longData = reinterpret_cast<unsigned char*>(const_cast<char*>(record.constData()));
-            if (!m_controller || m_controller->midiOutDispatch(event, 1) != kMidiSuccess) {
-                failed = true;
-                break;
-            }
-        }
-        if (failed) {
+        if (!dispatch(group)) {
+            uncount(group);
             clearTransmitQueue(false);
             return false;
         }
-        if (group.wait)
+        if (group.wait) {
+            await(std::move(group));
             return true;
+        }
         if (m_queue.isEmpty())
             queueDrained();
     }
     return true;
+}
+
+bool MessageEncoder::dispatch(const Group& group)
+{
+    for (const QByteArray& record : group.records) {
+        tagMPEVENT event{};
+        event.type = MPEV_SYSEX;
+        event.portId = static_cast<std::int32_t>(m_port);
+        event.channel = 0;
+        event.length = static_cast<std::int32_t>(record.size());
+        event.longData = reinterpret_cast<unsigned char*>(const_cast<char*>(record.constData()));
+        if (!m_controller || m_controller->midiOutDispatch(event, 1) != kMidiSuccess)
+            return false;
+    }
+    return true;
+}
+
+// ---- Answers --------------------------------------------------------------------------------------------
+//
+// An acknowledge names no dump. When a dump was sent again, the synthesizer may acknowledge each copy it
+// got (the first answer was only late) or only one (a copy or its answer was lost): nobody can tell which
+// from the acknowledges alone. So the first acknowledge after the dump's copies answers the dump, and the
+// chain then holds, sending nothing, until the other copies' acknowledges have come or are late beyond
+// the encoder's whole patience: a late acknowledge is never taken for the next dump's, and a dump never
+// counts as acknowledged twice. A bulk request is answered by a dump whose footer names its area and
+// template, so a late or second answer to a request is told apart by what it names.
+
+void MessageEncoder::await(Group group)
+{
+    Awaited awaited;
+    const SysEx::Message first = group.records.isEmpty() ? SysEx::Message() : SysEx::parse(group.records.first());
+    awaited.dump = first.type == SysEx::MessageType::BulkHeader;
+    awaited.area = first.area();
+    awaited.templ = first.templateNumber();
+    awaited.lastSentMs = m_clock.elapsed();
+    awaited.group = std::move(group);
+    m_awaited = std::move(awaited);
+    scheduleAnswerCheck();
+}
+
+bool MessageEncoder::takeAcknowledge()
+{
+    QMutexLocker lock(&m_queueLock);
+    forgetLateAcknowledges();
+    if (m_owedAcknowledges > 0) {
+        ++m_strayAnswers;
+        if (--m_owedAcknowledges == 0)
+            sendMessage(nullptr);
+        return false;
+    }
+    if (!m_awaited || !m_awaited->dump) {
+        ++m_strayAnswers;
+        return false;
+    }
+    oweAcknowledges(m_awaited->copies - 1, m_awaited->lastSentMs);
+    m_awaited.reset();
+    return true;
+}
+
+bool MessageEncoder::takeBulkReply(unsigned char area, int templ)
+{
+    QMutexLocker lock(&m_queueLock);
+    if (!m_awaited || m_awaited->dump || m_awaited->area != area || m_awaited->templ != templ) {
+        ++m_strayAnswers;
+        return false;
+    }
+    m_awaited.reset();
+    return true;
+}
+
+void MessageEncoder::forgetAnswers()
+{
+    QMutexLocker lock(&m_queueLock);
+    if (m_awaited) {
+        uncount(m_awaited->group);
+        m_awaited.reset();
+    }
+    m_owedAcknowledges = 0;
+    scheduleAnswerCheck();
+}
+
+bool MessageEncoder::isHoldingChain()
+{
+    QMutexLocker lock(&m_queueLock);
+    forgetLateAcknowledges();
+    return m_awaited || m_owedAcknowledges > 0;
+}
+
+int MessageEncoder::resentCount()
+{
+    QMutexLocker lock(&m_queueLock);
+    return m_resent;
+}
+
+int MessageEncoder::strayAnswerCount()
+{
+    QMutexLocker lock(&m_queueLock);
+    return m_strayAnswers;
+}
+
+void MessageEncoder::oweAcknowledges(int count, qint64 lastSentMs)
+{
+    if (count <= 0)
+        return;
+    m_owedAcknowledges += count;
+    m_owedUntilMs = std::max(m_owedUntilMs, lastSentMs + lateLimitMs());
+    scheduleAnswerCheck();
+}
+
+void MessageEncoder::forgetLateAcknowledges()
+{
+    if (m_owedAcknowledges > 0 && m_clock.elapsed() >= m_owedUntilMs)
+        m_owedAcknowledges = 0;
+}
+
+void MessageEncoder::uncount(const Group& group)
+{
+    if (!group.wait || !m_service || group.records.isEmpty())
+        return;
+    if (((byteAt(group.records.first(), kDeviceIndex) >> 4)) == SysEx::KindBulkRequest)
+        m_service->decrementTransmitedBulkReqCounter();
+    else
+        m_service->decrementTransmitedBulkCounter();
+}
+
+void MessageEncoder::checkAnswers()
+{
+    // The order of every sending pass: the memory lock, then the queue lock.
+    std::optional<QMutexLocker<QRecursiveMutex>> memory;
+    if (m_service)
+        memory.emplace(&m_service->memoryLock());
+    QMutexLocker lock(&m_queueLock);
+    if (m_awaited && m_clock.elapsed() - m_awaited->lastSentMs >= m_answerTimeoutMs) {
+        if (m_awaited->copies > m_answerRetries) {
+            // The synthesizer does not answer: the rest of the chain cannot go out in order, as after a
+            // failed send. Whoever waits for the transfer sees it time out.
+            clearTransmitQueue(false);
+        } else if (dispatch(m_awaited->group)) {
+            ++m_awaited->copies;
+            ++m_resent;
+            m_awaited->lastSentMs = m_clock.elapsed();
+        } else {
+            clearTransmitQueue(false);
+        }
+    }
+    forgetLateAcknowledges();
+    if (!m_awaited && m_owedAcknowledges == 0 && !m_queue.isEmpty())
+        sendMessage(nullptr);
+    scheduleAnswerCheck();
+}
+
+// The timer belongs to the GUI thread; a pass on the delivery thread has it armed there.
+void MessageEncoder::scheduleAnswerCheck()
+{
+    if (QThread::currentThread() == thread())
+        armAnswerTimer();
+    else
+        QMetaObject::invokeMethod(
+            this, [this] { armAnswerTimer(); }, Qt::QueuedConnection);
+}
+
+void MessageEncoder::armAnswerTimer()
+{
+    QMutexLocker lock(&m_queueLock);
+    qint64 due = -1;
+    if (m_awaited)
+        due = m_awaited->lastSentMs + m_answerTimeoutMs;
+    if (m_owedAcknowledges > 0)
+        due = due < 0 ? m_owedUntilMs : std::min(due, m_owedUntilMs);
+    if (due < 0) {
+        m_answerTimer->stop();
+        return;
+    }
+    m_answerTimer->start(int(std::clamp<qint64>(due - m_clock.elapsed(), 0, qint64(std::numeric_limits<int>::max()))));
 }
 
 // A drained queue ends bulk reception (nothing more was asked of the synthesizer) and a full send that
@@ -157,8 +340,17 @@ void MessageEncoder::clearTransmitQueue(bool lock)
 {
     // Recursive: a caller inside a pass that passes false already holds it.
     QMutexLocker locker(lock ? &m_queueLock : nullptr);
+    for (const Group& group : std::as_const(m_queue))
+        uncount(group);
     m_queue.clear();
     m_openGroup = -1;
+    // The dump sent last may still be acknowledged; its acknowledges must not be taken for a later one's.
+    if (m_awaited) {
+        uncount(m_awaited->group);
+        if (m_awaited->dump)
+            oweAcknowledges(m_awaited->copies, m_awaited->lastSentMs);
+        m_awaited.reset();
+    }
 }
 
 int MessageEncoder::queuedGroupCount()

@@ -4,20 +4,27 @@
 #include "ParamAddress.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QRecursiveMutex>
 
+#include <optional>
+
 class AddressTransTable;
 class ComuController;
+class QTimer;
 class RemoteMemAPI;
 class SysExParamChangeAddressTransTable;
 
 // Builds every SysEx message the editor sends, queues them in groups and sends the groups with the
 // synthesizer's flow control: a group that awaits an answer (a bulk dump, which the synthesizer
-// acknowledges, or a bulk request, which it answers with a dump) ends a sending pass, and the decoder
-// starts the next pass when the answer has come. Runs on the GUI thread and on the SysEx input's
-// delivery thread, always under the memory service's lock; its own queue lock comes after that one.
+// acknowledges, or a bulk request, which it answers with a dump) ends a sending pass, and nothing more
+// leaves until the decoder hands over that answer: so there is one chain of sends, whoever asks for a
+// pass. A group whose answer does not come within the answer time-out is sent again, a few times, before
+// the encoder gives up on it. Runs on the GUI thread and on the SysEx input's delivery thread, always
+// under the memory service's lock; its own queue lock comes after that one. Its timer lives on the GUI
+// thread.
 class MessageEncoder : public QObject, public MessageSender
 {
 public:
@@ -34,9 +41,18 @@ public:
         kFooterPart = 2
     };
 
+    // How long the synthesizer may take to answer a dump or a request before it is sent again: some six
+    // times what one template's dump (534 bytes) takes on a 31250-baud MIDI cable, 171 ms, so that a slow
+    // but working link is not flooded with copies. And how often it is sent again: a lost message costs
+    // one time-out (a lost acknowledge also the late limit of its copy, below), a synthesizer that stopped
+    // answering is given up on after four copies, four seconds.
+    static constexpr int kDefaultAnswerTimeoutMs = 1000;
+    static constexpr int kDefaultAnswerRetries = 3;
+
     // model: the three model and direction bytes put into every message (7F 1C 00).
     MessageEncoder(const unsigned char* model, SysExParamChangeAddressTransTable& table, ComuController& controller,
-                   long port, RemoteMemAPI* service);
+                   long port, RemoteMemAPI* service, int answerTimeoutMs = kDefaultAnswerTimeoutMs,
+                   int answerRetries = kDefaultAnswerRetries);
     ~MessageEncoder() override;
 
     // ---- Queue and send -------------------------------------------------------------------------------
@@ -47,6 +63,19 @@ public:
     // Groups queued, and records in each, for tests and the benchmark.
     int queuedGroupCount();
     QList<int> queuedRecordCounts();
+
+    // ---- Answers ----------------------------------------------------------------------------------------
+    bool takeAcknowledge() override;
+    bool takeBulkReply(unsigned char area, int templ) override;
+    void forgetAnswers() override;
+    // A group sent waits for its answer, or acknowledges that earlier copies may still bring hold the
+    // chain.
+    bool isHoldingChain();
+    // Copies sent again since construction, and answers that nobody waited for.
+    int resentCount();
+    int strayAnswerCount();
+    int answerTimeoutMs() const { return m_answerTimeoutMs; }
+    int answerRetries() const { return m_answerRetries; }
 
     // ---- Single messages (queued, not sent) -----------------------------------------------------------
     bool enqueueParamChange(const ParamAddress& address, int value) override;
@@ -86,11 +115,37 @@ private:
         QList<QByteArray> records;
     };
 
+    // The group sent last that waits for its answer, kept to be sent again.
+    struct Awaited
+    {
+        Group group;
+        bool dump = false; // answered by an acknowledge; a request is answered by a dump's footer
+        unsigned char area = 0;
+        int templ = -1;
+        int copies = 1;
+        qint64 lastSentMs = 0;
+    };
+
     // Queues, clearing the whole queue on failure (a message that cannot go out spoils what follows).
     bool enqueueOrClear(const QByteArray& record);
     bool enqueueTextChange(const ParamAddress& address, const QString& text);
     QByteArray withModel(QByteArray record) const;
     void queueDrained();
+    bool dispatch(const Group& group);
+    void await(Group group);
+    // Every copy of a dump may still be acknowledged until the late limit after the last one was sent.
+    void oweAcknowledges(int count, qint64 lastSentMs);
+    // Acknowledges that are owed for longer than the late limit count as lost.
+    void forgetLateAcknowledges();
+    // A dump or request dropped unanswered no longer counts as awaiting its answer.
+    void uncount(const Group& group);
+    // Timer work on the GUI thread: sends the awaited group again, gives up on it, or lets the chain go on
+    // once owed acknowledges are given up for lost.
+    void checkAnswers();
+    void scheduleAnswerCheck();
+    void armAnswerTimer();
+    // An answer later than this after its copy was sent counts as lost: the encoder's whole patience.
+    qint64 lateLimitMs() const { return qint64(m_answerTimeoutMs) * (m_answerRetries + 1); }
 
     unsigned char m_model[3];
     SysExParamChangeAddressTransTable* m_table = nullptr;
@@ -102,4 +157,14 @@ private:
     AddressTransTable* m_nameTable = nullptr;
     RemoteMemAPI* m_service = nullptr;
     QRecursiveMutex m_queueLock;
+    // Guarded by the queue lock.
+    std::optional<Awaited> m_awaited;
+    int m_owedAcknowledges = 0;
+    qint64 m_owedUntilMs = 0;
+    int m_resent = 0;
+    int m_strayAnswers = 0;
+    int m_answerTimeoutMs = kDefaultAnswerTimeoutMs;
+    int m_answerRetries = kDefaultAnswerRetries;
+    QElapsedTimer m_clock;
+    QTimer* m_answerTimer = nullptr;
 };

@@ -124,6 +124,8 @@ CommandResult faultCommand(SynthCore& core, std::string_view rest)
     const int b = static_cast<int>(*block);
     if (kind == "drop-ack") {
         core.dropAck(n);
+    } else if (kind == "drop-in") {
+        core.dropInput(n);
     } else if (kind == "drop-footer") {
         core.dropFooter(n);
     } else if (kind == "bad-checksum") {
@@ -214,9 +216,25 @@ std::string status(const SynthCore& core)
         << (core.isSilent() ? ", silent" : "") << "; requests " << s.bulkRequestsAnswered << ", dumps sent "
         << s.dumpsSent << ", dumps accepted " << s.dumpsAccepted << ", incomplete " << s.dumpsIncomplete << ", acks "
         << s.acksSent << ", changes " << s.paramChangesApplied << ", selects " << s.templateSelects << ", stores "
-        << s.stores << ", flash " << s.flashStores << ", rejected " << s.rejected << "; remote mode "
-        << (core.remoteMode() ? "on" : "off") << ", extension messages " << s.extensionMessages << ", panel controls "
-        << s.panelControls;
+        << s.stores << ", flash " << s.flashStores << ", rejected " << s.rejected << ", dropped " << s.dropped
+        << "; remote mode " << (core.remoteMode() ? "on" : "off") << ", extension messages " << s.extensionMessages
+        << ", panel controls " << s.panelControls;
+    return out.str();
+}
+
+// One line: "flow: dumps D, begun early E, repeated R, acknowledges out A; store after S (U unsent); flash
+// after F (V unsent)", with "none" for a store or flash never heard.
+std::string flow(const SynthCore& core)
+{
+    const FlowRecord& f = core.flow();
+    auto place = [](int after, int unsent) {
+        return after < 0 ? std::string("none")
+                         : "after " + std::to_string(after) + " (" + std::to_string(unsent) + " unsent)";
+    };
+    std::ostringstream out;
+    out << "flow: dumps " << f.dumpsBegun << ", begun early " << f.dumpsBegunEarly << ", repeated " << f.dumpsRepeated
+        << ", acknowledges out " << f.acksOut << "; store " << place(f.storeAfterAcks, f.storeWithAcksUnsent)
+        << "; flash " << place(f.flashAfterAcks, f.flashWithAcksUnsent);
     return out.str();
 }
 
@@ -231,6 +249,7 @@ std::string commandHelp()
            "edit knob K name|id TEXT      edit knob K's display name or parameter identifier\n"
            "edit knob K cc|format N       edit knob K's control-change number or display format\n"
            "fault drop-ack [NTH]          drop the NTH acknowledge from now (default 1)\n"
+           "fault drop-in [NTH]           lose the NTH message heard from the editor from now\n"
            "fault drop-footer [NTH]       leave the footer out of the NTH dump sent from now\n"
            "fault bad-checksum [NTH [B]]  spoil the checksum of block B (0 common, 1-12 knobs)\n"
            "fault missing-block [NTH [B]] leave block B out of the NTH dump\n"
@@ -245,6 +264,7 @@ std::string commandHelp()
            "sense MS                      active sensing interval (0 stops it)\n"
            "fill SEED                     fill both banks with test contents\n"
            "show T [K]                    template T of the edit buffer, or its knob K\n"
+           "flow                          how the editor paced its dumps, stores and stores to flash\n"
            "status | help | quit\n";
 }
 
@@ -300,6 +320,9 @@ CommandResult runCommand(SynthCore& core, std::string_view line, Millis now)
     }
     if (command == "status") {
         return done(status(core));
+    }
+    if (command == "flow") {
+        return done(flow(core));
     }
     if (command == "help") {
         return done(commandHelp());

@@ -124,6 +124,11 @@ void SynthCore::receive(int port, std::span<const std::uint8_t> bytes, Millis no
 
 void SynthCore::handleMessage(std::span<const std::uint8_t> bytes, Millis now)
 {
+    if (takeFault(FaultKind::DropInput, ++m_messagesHeard)) {
+        ++m_stats.dropped;
+        publish({SynthEvent::Kind::FaultApplied, 0, -1, 0, 0, "message heard lost: " + hex(bytes)});
+        return;
+    }
     Message m;
     switch (parseMessage(bytes, m)) {
     case ParseError::Ok:
@@ -194,9 +199,11 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
             return;
         }
         m_stored = m_edit;
-        m_bankEdited = false;
         ++m_stats.stores;
+        m_flow.storeAfterAcks = m_flow.acksOut;
+        m_flow.storeWithAcksUnsent = m_acksUnsent;
         publish({SynthEvent::Kind::Stored, 0, -1, mid, low, "by the editor"});
+        setBankEdited(false, now);
         return;
     }
     if (mid == kAddrBankEditFlag && low == 0) {
@@ -204,8 +211,10 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
             reject("bank edit flag without one data byte");
             return;
         }
+        // The editor's own value: nothing to tell it back.
         m_bankEdited = m.data[0] != 0;
-        publish({SynthEvent::Kind::BankEditFlagSet, 0, -1, mid, low, m_bankEdited ? "1" : "0"});
+        publish(
+            {SynthEvent::Kind::BankEditFlagSet, 0, -1, mid, low, m_bankEdited ? "1 by the editor" : "0 by the editor"});
         return;
     }
     const auto located = fields::locate(mid, low);
@@ -229,9 +238,9 @@ void SynthCore::handleParamChange(const Message& m, Millis now)
                std::to_string(m.data.size()) + " bytes");
         return;
     }
-    m_bankEdited = true;
     ++m_stats.paramChangesApplied;
     publish({SynthEvent::Kind::ParamChanged, kAreaEditBuffer, m_current, mid, low, hex(m.data)});
+    setBankEdited(true, now);
     if (isRemoteNumber(located->field)) {
         sendKnobIdentifierToExtension(knobOf(located->field), now);
     } else if (located->field == fields::instrumentName()) {
@@ -300,6 +309,16 @@ void SynthCore::handleBulk(const Message& m, Millis now)
         if (m_incoming.open) {
             reject("bulk header inside an open dump: the open dump is dropped");
         }
+        ++m_flow.dumpsBegun;
+        // The same dump again while its acknowledge is on the way is the editor asking again, not a next
+        // dump that came too early.
+        if (m.addrMid == m_lastHeaderArea && m.addrLow == m_lastHeaderTemplate) {
+            ++m_flow.dumpsRepeated;
+        } else if (m_acksUnsent > 0) {
+            ++m_flow.dumpsBegunEarly;
+        }
+        m_lastHeaderArea = m.addrMid;
+        m_lastHeaderTemplate = m.addrLow;
         m_incoming = IncomingDump{};
         m_incoming.open = true;
         m_incoming.area = m.addrMid;
@@ -318,6 +337,8 @@ void SynthCore::handleBulk(const Message& m, Millis now)
             return;
         }
         ++m_stats.flashStores;
+        m_flow.flashAfterAcks = m_flow.acksOut;
+        m_flow.flashWithAcksUnsent = m_acksUnsent;
         publish({SynthEvent::Kind::StoredToFlash, 0, -1, 0, 0, {}});
         return;
     default:
@@ -365,11 +386,15 @@ void SynthCore::handleBulkFooter(const Message& m, Millis now)
     ++m_stats.dumpsAccepted;
     publish({SynthEvent::Kind::DumpAccepted, dump.area, dump.templateNumber, 0, 0, {}});
     if (takeFault(FaultKind::DropAck, ++m_acksIssued)) {
+        ++m_stats.dropped;
         publish({SynthEvent::Kind::FaultApplied, dump.area, dump.templateNumber, 0, 0, "acknowledge dropped"});
-        return;
+    } else {
+        ++m_stats.acksSent;
+        send(buildBulkAck(m_options.device), now, 0, true);
     }
-    ++m_stats.acksSent;
-    send(buildBulkAck(m_options.device), now);
+    if (dump.area == kAreaEditBuffer) {
+        setBankEdited(true, now);
+    }
 }
 
 // ---- output -----------------------------------------------------------------------------------------------
@@ -384,6 +409,7 @@ void SynthCore::sendDump(std::uint8_t areaByte, int t, Millis now)
     for (int block = 0; block < kBlockCount; ++block) {
         Bytes message = buildBulkBlock(dev, kFromSynth, block, image.block(block));
         if (takeFault(FaultKind::MissingBlock, index, block)) {
+            ++m_stats.dropped;
             publish({SynthEvent::Kind::FaultApplied, areaByte, t, blockAddressMid(block), 0, "block left out"});
             continue;
         }
@@ -394,6 +420,7 @@ void SynthCore::sendDump(std::uint8_t areaByte, int t, Millis now)
         send(std::move(message), now);
     }
     if (takeFault(FaultKind::DropFooter, index)) {
+        ++m_stats.dropped;
         publish({SynthEvent::Kind::FaultApplied, areaByte, t, 0, 0, "footer dropped"});
     } else {
         send(buildBulkFooter(dev, kFromSynth, areaByte, tt), now);
@@ -404,6 +431,17 @@ void SynthCore::sendDump(std::uint8_t areaByte, int t, Millis now)
 void SynthCore::sendParamChange(std::uint8_t mid, std::uint8_t low, std::span<const std::uint8_t> data, Millis now)
 {
     send(buildParamChange(m_options.device, kFromSynth, mid, low, data), now);
+}
+
+void SynthCore::setBankEdited(bool edited, Millis now)
+{
+    if (edited == m_bankEdited) {
+        return;
+    }
+    m_bankEdited = edited;
+    const std::uint8_t value = edited ? 1 : 0;
+    sendParamChange(kAddrBankEditFlag, 0, std::span(&value, 1), now);
+    publish({SynthEvent::Kind::BankEditFlagSet, 0, -1, kAddrBankEditFlag, 0, edited ? "1" : "0"});
 }
 
 void SynthCore::sendField(FieldRef field, Millis now)
@@ -419,7 +457,7 @@ void SynthCore::sendField(FieldRef field, Millis now)
     }
 }
 
-void SynthCore::send(Bytes bytes, Millis now, int port)
+void SynthCore::send(Bytes bytes, Millis now, int port, bool acknowledge)
 {
     if (m_silent) {
         return;
@@ -427,7 +465,10 @@ void SynthCore::send(Bytes bytes, Millis now, int port)
     // Messages keep their order even when the reply delay changes between them.
     const Millis due = std::max(now + m_options.replyDelay, m_lastDue);
     m_lastDue = due;
-    m_outbox.push_back({due, {port > 0 ? port : m_options.sysexPort, std::move(bytes)}});
+    m_outbox.push_back({due, {port > 0 ? port : m_options.sysexPort, std::move(bytes)}, acknowledge});
+    if (acknowledge) {
+        ++m_acksUnsent;
+    }
 }
 
 std::vector<OutMessage> SynthCore::poll(Millis now)
@@ -437,6 +478,10 @@ std::vector<OutMessage> SynthCore::poll(Millis now)
         return out;
     }
     while (!m_outbox.empty() && m_outbox.front().due <= now) {
+        if (m_outbox.front().acknowledge) {
+            --m_acksUnsent;
+            ++m_flow.acksOut;
+        }
         out.push_back(std::move(m_outbox.front().message));
         m_outbox.pop_front();
     }
@@ -551,10 +596,10 @@ bool SynthCore::hardwareEditNumber(FieldRef field, int value, Millis now)
 
 void SynthCore::reportPanelEdit(FieldRef field, std::string detail, Millis now)
 {
-    m_bankEdited = true;
     ++m_stats.hardwareEdits;
     sendField(field, now);
     publish({SynthEvent::Kind::HardwareEdit, kAreaEditBuffer, m_current, field.mid, field.start, std::move(detail)});
+    setBankEdited(true, now);
 }
 
 bool SynthCore::hardwareSelectTemplate(int t, Millis now)
@@ -580,10 +625,10 @@ void SynthCore::selectTemplate(int t, const char* how, Millis now)
 void SynthCore::hardwareStore(Millis now)
 {
     m_stored = m_edit;
-    m_bankEdited = false;
     ++m_stats.hardwareStores;
     send(buildStoreCommand(m_options.device, kFromSynth), now);
     publish({SynthEvent::Kind::HardwareStore, 0, -1, kAddrStore, 0, {}});
+    setBankEdited(false, now);
 }
 
 // ---- faults -----------------------------------------------------------------------------------------------
@@ -591,6 +636,11 @@ void SynthCore::hardwareStore(Millis now)
 void SynthCore::dropAck(int nth)
 {
     m_faults.push_back({FaultKind::DropAck, m_acksIssued + std::max(nth, 1), 0});
+}
+
+void SynthCore::dropInput(int nth)
+{
+    m_faults.push_back({FaultKind::DropInput, m_messagesHeard + std::max(nth, 1), 0});
 }
 
 void SynthCore::dropFooter(int nth)
@@ -625,6 +675,7 @@ void SynthCore::setSilent(bool silent)
 {
     if (silent && !m_silent) {
         m_outbox.clear();
+        m_acksUnsent = 0;
         m_incoming = IncomingDump{};
         for (PortParser& p : m_parsers) {
             p = PortParser{};

@@ -91,6 +91,24 @@ struct SynthStats
     int panelControls = 0;     // knob turns and button presses sent
     int rejected = 0;          // malformed or refused messages
     int ignored = 0;           // well-formed messages that are not for the synthesizer (other maker, own direction)
+    int dropped = 0;           // messages lost on purpose by a fault: acknowledges, footers, blocks, messages heard
+};
+
+// How the editor paced what it sent, against the protocol's rule: a dump begins only after the
+// acknowledge of the dump before it went out, and a store or store to flash comes after the last
+// acknowledge of the dumps before it.
+struct FlowRecord
+{
+    int dumpsBegun = 0;      // dump headers heard from the editor
+    int dumpsBegunEarly = 0; // of them, heard while an acknowledge was still to go out
+    int dumpsRepeated = 0;   // of them, the dump just before once more (sent again for want of an answer)
+    int acksOut = 0;         // acknowledges that went out
+    // For the last store command and the last store to flash heard (-1 before the first): acknowledges
+    // that had gone out when it came, and acknowledges still to go out then.
+    int storeAfterAcks = -1;
+    int storeWithAcksUnsent = -1;
+    int flashAfterAcks = -1;
+    int flashWithAcksUnsent = -1;
 };
 
 // The simulated synthesizer as a pure state machine: bytes in, messages out, on the caller's clock.
@@ -145,6 +163,8 @@ public:
 
     // Faults. `nth` counts from now: 1 is the next acknowledge or the next dump sent.
     void dropAck(int nth = 1);
+    // The NTH message heard from the editor on the SysEx port is lost, as on a bad cable.
+    void dropInput(int nth = 1);
     void dropFooter(int nth = 1);
     void corruptChecksum(int nth = 1, int block = 0); // block 0 the common block, 1 + k knob k
     void dropBlock(int nth = 1, int block = 0);
@@ -156,6 +176,7 @@ public:
     void clearFaults();
 
     const SynthStats& stats() const { return m_stats; }
+    const FlowRecord& flow() const { return m_flow; }
     // Called synchronously for every event, on the thread that drives the core.
     void setEventListener(std::function<void(const SynthEvent&)> listener);
 
@@ -164,6 +185,7 @@ private:
     {
         DropAck,
         DropFooter,
+        DropInput,
         BadChecksum,
         MissingBlock
     };
@@ -177,6 +199,7 @@ private:
     {
         Millis due;
         OutMessage message;
+        bool acknowledge = false;
     };
     // Assembles SysEx messages from one input port's byte stream.
     struct PortParser
@@ -219,10 +242,12 @@ private:
 
     void sendDump(std::uint8_t area, int t, Millis now);
     void sendParamChange(std::uint8_t mid, std::uint8_t low, std::span<const std::uint8_t> data, Millis now);
+    // Sets the bank edit flag and tells the editor when it changed.
+    void setBankEdited(bool edited, Millis now);
     void sendField(FieldRef field, Millis now);
     // After an edit at the panel: the bank counts as edited and the editor hears of the new value.
     void reportPanelEdit(FieldRef field, std::string detail, Millis now);
-    void send(Bytes bytes, Millis now, int port = 0); // port 0: the SysEx port
+    void send(Bytes bytes, Millis now, int port = 0, bool acknowledge = false); // port 0: the SysEx port
     bool takeFault(FaultKind kind, long index, int block = 0);
 
     TemplateImage* area(std::uint8_t area, int t);
@@ -244,11 +269,17 @@ private:
     std::vector<Fault> m_faults;
     long m_acksIssued = 0;
     long m_dumpsIssued = 0;
+    long m_messagesHeard = 0;
+    int m_acksUnsent = 0;
+    // Area and template of the last dump header heard; area 0 before the first.
+    std::uint8_t m_lastHeaderArea = 0;
+    int m_lastHeaderTemplate = -1;
     bool m_silent = false;
 
     RemoteDisplay m_display;
 
     SynthStats m_stats;
+    FlowRecord m_flow;
     std::function<void(const SynthEvent&)> m_listener;
 };
 

@@ -36,6 +36,8 @@ public:
     void incrementTransmitedBulkReqCounter() override { ++requests; }
     void clearTransmitedBulkCounter() override { bulks = 0; }
     void clearTransmitedBulkReqCounter() override { requests = 0; }
+    void decrementTransmitedBulkCounter() override { --bulks; }
+    void decrementTransmitedBulkReqCounter() override { --requests; }
     int bulks = 0;
     int requests = 0;
 };
@@ -392,6 +394,10 @@ TEST_F(RemoteMemAPITest, CountersReachTheDecoderWhenThereIsOne)
     api.incrementTransmitedBulkReqCounter();
     EXPECT_EQ(counters.bulks, 2);
     EXPECT_EQ(counters.requests, 1);
+    api.decrementTransmitedBulkCounter();
+    api.decrementTransmitedBulkReqCounter();
+    EXPECT_EQ(counters.bulks, 1);
+    EXPECT_EQ(counters.requests, 0);
     api.clearTransmitedBulkCounter();
     api.clearTransmitedBulkReqCounter();
     EXPECT_EQ(counters.bulks, 0);

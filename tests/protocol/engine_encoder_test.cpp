@@ -48,8 +48,9 @@ protected:
         ASSERT_GT(port, 0);
         ASSERT_TRUE(controller->requestPort(ComuController::kOutput, port, 0, nullptr));
         makeNineBanks(api);
-        encoder = std::make_unique<MessageEncoder>(kSendModel, table, *controller, port, &api);
-        api.setMessageSender(encoder.get());
+        // Answers come only from the tests here: nothing is sent again while a test looks, however slow
+        // the machine.
+        makeEncoder(600000, 3);
         api.setTransmitCounters(&decoder);
     }
     void TearDown() override
@@ -67,12 +68,46 @@ protected:
             << "only " << messageCount() << " of " << messages << " messages arrived";
         return destination->receivedBytes();
     }
+    // Index of the start of message n (0-based) in bytes; their size when there are fewer.
+    static std::ptrdiff_t messageStart(const Bytes& bytes, int n)
+    {
+        int seen = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == 0xF0 && seen++ == n)
+                return std::ptrdiff_t(i);
+        }
+        return std::ptrdiff_t(bytes.size());
+    }
     int messageCount()
     {
         const Bytes all = destination->receivedBytes();
         return int(std::count(all.begin(), all.end(), std::uint8_t(0xF0)));
     }
     void clearSent() { destination->clearReceived(); }
+    // The synthesizer's answers, as the decoder takes them.
+    bool feedAcknowledge() { return feed(SysEx::bulkAcknowledge()); }
+    bool feed(const QByteArray& record)
+    {
+        return decoder.processRecord(reinterpret_cast<const unsigned char*>(record.constData()), int(record.size()));
+    }
+    // One whole dump of template t as the synthesizer answers a request; true when its footer answered.
+    bool feedDump(unsigned char area, int t)
+    {
+        const auto from = SysEx::kDirectionFromSynth;
+        feed(SysEx::bulkMessage(SysEx::kAddressHeader, area, static_cast<unsigned char>(t), {}, from));
+        feed(SysEx::commonBlockMessage({QStringLiteral("T%1").arg(t), QStringLiteral("Inst"), 1}, from));
+        for (int k = 0; k < 12; ++k)
+            feed(SysEx::controllerBlockMessage(k, {QStringLiteral("10000000%1").arg(k % 10), "Knob", k, 0}, from));
+        return feed(SysEx::bulkMessage(SysEx::kAddressFooter, area, static_cast<unsigned char>(t), {}, from));
+    }
+    // An encoder with the given answer time-out and retries in place of the fixture's.
+    void makeEncoder(int answerTimeoutMs, int answerRetries)
+    {
+        api.setMessageSender(nullptr);
+        encoder = std::make_unique<MessageEncoder>(kSendModel, table, *controller, port, &api, answerTimeoutMs,
+                                                   answerRetries);
+        api.setMessageSender(encoder.get());
+    }
 
     inline static int s_instance = 0;
     std::string device;
@@ -124,18 +159,24 @@ TEST_F(Encoder, LiveEditsGoOutAsParameterChangesOfTheCurrentTemplate)
         << "only bank 0, and only while ONLINE";
 }
 
-TEST_F(Encoder, FullSendQueuesWaitGroupsAndSendsOneDumpPerPass)
+TEST_F(Encoder, FullSendKeepsOneChainAndItsFollowUpsWaitForItsLastAcknowledge)
 {
+    QSignalSpy completed(&api, &RemoteMemAPI::completeBulkTransmit);
     api.setParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1), 31);
     api.setParam(ParamAddress(0, 0, ParamAddress::kTemplateNameController, -1), QStringLiteral("First"));
-    EXPECT_TRUE(encoder->sendEditorAllData(true));
+    api.setStoreFlag(true);
+    api.setStoreToFlashSendingFlag(true);
+    api.setWaitingBulkTransmit(true);
+    EXPECT_TRUE(api.sendEditorAllData(true));
     const Bytes first = sent(15);
-    EXPECT_EQ(messageCount(), 15) << "the pass stops after the first dump";
     EXPECT_EQ(decoder.transmitedBulkCount(), 50);
+    // The store and the store to flash wait behind the dumps: they start no second chain.
     QList<int> groups = encoder->queuedRecordCounts();
-    ASSERT_EQ(groups.size(), 50);
+    ASSERT_EQ(groups.size(), 52);
     EXPECT_EQ(groups.count(15), 49);
-    EXPECT_EQ(groups.last(), 1) << "the template number select closes the send";
+    EXPECT_EQ(groups.mid(49), QList<int>({1, 1, 1})) << "template number select, store, store to flash";
+    EXPECT_FALSE(api.isStorePending());
+    EXPECT_FALSE(api.isStoreToFlashSending());
     const Bytes header = wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x0E, 0x6F, 0x00, 0x03, 0xF7});
     EXPECT_TRUE(std::equal(header.begin(), header.end(), first.begin()));
     const SysEx::Message common = SysEx::parse(reinterpret_cast<const unsigned char*>(first.data()) + 14, 39);
@@ -143,40 +184,148 @@ TEST_F(Encoder, FullSendQueuesWaitGroupsAndSendsOneDumpPerPass)
     EXPECT_TRUE(common.checksumOk);
     EXPECT_EQ(common.byteCount, 31);
 
-    // Nobody waits for the answer but the caller: every call is a pass.
+    // Only the acknowledge moves the chain, one dump for each.
     EXPECT_TRUE(api.sendMessage(nullptr));
-    sent(30);
-    for (int i = 0; i < 49; ++i)
-        encoder->sendMessage(nullptr);
-    const Bytes all = sent(50 * 15 + 1);
-    const Bytes select = wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x20, 0x00, 31, 0xF7});
-    EXPECT_TRUE(std::equal(select.begin(), select.end(), all.end() - 11));
+    EXPECT_TRUE(encoder->sendMessage(nullptr));
+    EXPECT_EQ(encoder->queuedGroupCount(), 52);
+    for (int i = 1; i < 50; ++i) {
+        ASSERT_TRUE(feedAcknowledge());
+        ASSERT_EQ(encoder->queuedGroupCount(), 52 - i);
+        ASSERT_EQ(decoder.transmitedBulkCount(), 50 - i);
+    }
+    EXPECT_EQ(completed.count(), 0);
+    const Bytes dumps = sent(50 * 15);
+    EXPECT_EQ(messageCount(), 50 * 15) << "the follow-ups left before the last acknowledge";
+
+    // The last acknowledge lets the select, the store and the store to flash out, in this order.
+    ASSERT_TRUE(feedAcknowledge());
+    const Bytes all = sent(50 * 15 + 3);
+    const Bytes tail =
+        wire({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x20, 0x00, 31,   0xF7, 0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00,
+              0x01, 0x22, 0x00, 0xF7, 0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x11, 0x00, 0x00, 0x6F, 0xF7});
+    ASSERT_GE(all.size(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), all.end() - tail.size()));
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
+    EXPECT_EQ(completed.count(), 1);
+    EXPECT_FALSE(encoder->isHoldingChain());
+
+    // An acknowledge nobody waits for moves and counts nothing.
+    EXPECT_FALSE(feedAcknowledge());
+    EXPECT_EQ(completed.count(), 1);
+    EXPECT_EQ(encoder->strayAnswerCount(), 1);
+    EXPECT_EQ(encoder->resentCount(), 0);
 }
 
 TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
 {
+    QSignalSpy received(&api, &RemoteMemAPI::completeBulkReceive);
+    api.setWaitingBulkReceive(true);
     api.sendHardWareDataReq(false);
     EXPECT_TRUE(api.getBulkRecieveEnableFlag());
     EXPECT_EQ(sent(1), wire({0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7}));
     EXPECT_EQ(encoder->queuedGroupCount(), 50);
     EXPECT_EQ(decoder.transmitedBulkReqCount(), 50);
-    for (int i = 0; i < 49; ++i)
-        encoder->sendMessage(nullptr);
+    EXPECT_TRUE(api.sendMessage(nullptr));
+    EXPECT_EQ(encoder->queuedGroupCount(), 50) << "a pass asked for while the answer is due sends nothing";
+    // Each request goes out when the dump it asked for has come whole.
+    for (int t = 0; t < 49; ++t) {
+        ASSERT_TRUE(feedDump(SysEx::kAreaStored, t));
+        ASSERT_EQ(encoder->queuedGroupCount(), 49 - t);
+    }
     EXPECT_TRUE(api.getBulkRecieveEnableFlag());
-    bool wasEmpty = true;
-    EXPECT_TRUE(encoder->sendMessage(&wasEmpty));
-    EXPECT_FALSE(wasEmpty);
+    const Bytes requests = sent(50);
+    const Bytes last = wire({0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x31, 0xF7});
+    EXPECT_TRUE(std::equal(last.begin(), last.end(), requests.end() - 10));
+    EXPECT_EQ(received.count(), 0);
+    ASSERT_TRUE(feedDump(SysEx::kAreaStored, 49));
     const Bytes all = sent(51);
     const Bytes flagRequest = wire({0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x23, 0x00, 0xF7});
     EXPECT_TRUE(std::equal(flagRequest.begin(), flagRequest.end(), all.end() - 10));
     EXPECT_FALSE(api.getBulkRecieveEnableFlag());
+    EXPECT_EQ(received.count(), 1);
+    EXPECT_EQ(api.getParamQString(ParamAddress(2, 49, ParamAddress::kTemplateNameController, -1)), "T49");
+    bool wasEmpty = false;
     EXPECT_TRUE(encoder->sendMessage(&wasEmpty));
     EXPECT_TRUE(wasEmpty);
 
     clearSent();
     EXPECT_TRUE(encoder->sendHardWareDataReq(true));
     EXPECT_EQ(encoder->queuedGroupCount(), 101);
+}
+
+// A dump or request whose answer does not come is sent again. An acknowledge names no dump: after a dump
+// was sent twice, the second acknowledge may be the first copy's, late, and must not move the chain on
+// to the next dump or count for it. A dump's footer names its template, which tells a late answer to a
+// request from the answer to the next.
+TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAheadNorCountsTwice)
+{
+    // Long enough that the test sees every step between two copies; the late limit is four time-outs.
+    makeEncoder(1000, 3);
+    QSignalSpy completed(&api, &RemoteMemAPI::completeBulkTransmit);
+    api.setWaitingBulkTransmit(true);
+    ASSERT_TRUE(encoder->sendEditorAllData(false));
+    const Bytes both = sent(30);
+    const std::ptrdiff_t dumpSize = messageStart(both, 15);
+    EXPECT_TRUE(std::equal(both.begin(), both.begin() + dumpSize, both.begin() + dumpSize))
+        << "the copy is the same dump";
+    ASSERT_TRUE(feedAcknowledge());
+    const int copies = encoder->resentCount() + 1;
+    ASSERT_GE(copies, 2);
+    EXPECT_EQ(decoder.transmitedBulkCount(), 99);
+    EXPECT_EQ(encoder->queuedGroupCount(), 100) << "the next dump left while a copy's acknowledge may still come";
+    for (int late = 1; late < copies; ++late) {
+        EXPECT_EQ(encoder->queuedGroupCount(), 100);
+        EXPECT_FALSE(feedAcknowledge()) << "the late acknowledge of copy " << late + 1;
+    }
+    EXPECT_EQ(encoder->queuedGroupCount(), 99) << "the chain did not go on once every copy was acknowledged";
+    EXPECT_EQ(decoder.transmitedBulkCount(), 99) << "a dump counted twice";
+    EXPECT_EQ(encoder->strayAnswerCount(), copies - 1);
+
+    // The second dump's first acknowledge is lost: the one for its copy moves nothing at first, and the
+    // chain goes on once the other can no longer be expected.
+    ASSERT_TRUE(waitFor([&] { return encoder->resentCount() > copies - 1; }, 30s))
+        << "the second dump was not sent again";
+    ASSERT_TRUE(feedAcknowledge());
+    const int copiesSecond = encoder->resentCount() - (copies - 1) + 1;
+    EXPECT_EQ(decoder.transmitedBulkCount(), 98);
+    EXPECT_EQ(encoder->queuedGroupCount(), 99);
+    sent(15 * (copies + copiesSecond));
+    clearSent();
+    ASSERT_TRUE(waitFor([&] { return encoder->queuedGroupCount() == 98; }, 30s))
+        << "the chain stalled on an acknowledge that was lost";
+
+    // The third is never answered: after three copies more the encoder gives up, the transfer is not
+    // complete, and nothing of it counts as awaiting an answer any more.
+    ASSERT_TRUE(waitFor([&] { return encoder->queuedGroupCount() == 0; }, 60s))
+        << "the encoder never gave up on a synthesizer that does not answer";
+    sent(4 * 15);
+    EXPECT_EQ(messageCount(), 4 * 15);
+    EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    // Its copies may still be acknowledged, so the next chain waits; unless the synthesizer's ports went
+    // away with them.
+    EXPECT_TRUE(encoder->isHoldingChain());
+    encoder->forgetAnswers();
+    EXPECT_FALSE(encoder->isHoldingChain());
+    EXPECT_EQ(completed.count(), 0) << "a send that lost a dump reported success";
+
+    // Requests: a late answer names the template it answers.
+    clearSent();
+    api.setWaitingBulkReceive(true);
+    ASSERT_TRUE(api.sendHardWareDataReq(false));
+    ASSERT_TRUE(waitFor([&] { return messageCount() >= 2; }, 30s)) << "the request was not sent again";
+    const Bytes requests = sent(2);
+    const Bytes twice = wire({0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7,
+                              0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7});
+    EXPECT_TRUE(std::equal(twice.begin(), twice.end(), requests.begin()));
+    EXPECT_TRUE(feedDump(SysEx::kAreaStored, 0));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
+    EXPECT_EQ(encoder->queuedGroupCount(), 49);
+    EXPECT_FALSE(feedDump(SysEx::kAreaStored, 0)) << "the second answer to the first request";
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
+    EXPECT_EQ(encoder->queuedGroupCount(), 49);
+    EXPECT_FALSE(feedDump(SysEx::kAreaEditBuffer, 1)) << "a dump of another area";
+    EXPECT_TRUE(feedDump(SysEx::kAreaStored, 1));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 48);
 }
 
 TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)

@@ -41,7 +41,8 @@ TEST(SimCommands, DrivesPanelEditsSelectionAndStore)
     EXPECT_EQ(runCommand(synth, "show 12 11", 0).text,
               "template 12 knob 11: name \"Filter Env\" id \"204143dff\" cc 0 format 0");
     EXPECT_EQ(runCommand(synth, "show 49 0", 0).text, "template 49 knob 0: name \"\" id \"204143dff\" cc 0 format 0");
-    EXPECT_EQ(synth.poll(0).size(), 1u + 13 + 12 + 1 + 15 + 1 + 1 + 1);
+    // The select, each edit's value, and once the bank edit flag.
+    EXPECT_EQ(synth.poll(0).size(), 1u + 13 + 1 + 12 + 1 + 15 + 1 + 1 + 1);
     EXPECT_TRUE(runCommand(synth, "store", 0).ok);
     EXPECT_EQ(synth.storedTemplate(12), t);
     EXPECT_NE(runCommand(synth, "status", 0).text.find("template 12"), std::string::npos);
@@ -68,6 +69,14 @@ TEST(SimCommands, SetsFaultsAndSensing)
     EXPECT_EQ(synth.poll(50).size(), 1u);
     EXPECT_TRUE(runCommand(synth, "fill 3", 0).ok);
     EXPECT_EQ(synth.storedTemplate(4), TemplateImage::pattern(3, 4));
+    EXPECT_TRUE(runCommand(synth, "fault drop-in 2", 0).ok);
+    synth.receive(5, buildBulkRequest(0, kAreaStored, 0), 100);
+    synth.receive(5, buildBulkRequest(0, kAreaStored, 1), 100);
+    EXPECT_EQ(synth.poll(100).size(), static_cast<std::size_t>(kDumpMessageCount)) << "the second request was lost";
+    const std::string status = runCommand(synth, "status", 100).text;
+    EXPECT_NE(status.find("dropped 3"), std::string::npos) << status;
+    EXPECT_EQ(runCommand(synth, "flow", 100).text,
+              "flow: dumps 0, begun early 0, repeated 0, acknowledges out 0; store none; flash none");
 }
 
 TEST(SimCommands, RefusesWhatItDoesNotUnderstandAndChangesNothing)
@@ -84,6 +93,7 @@ TEST(SimCommands, RefusesWhatItDoesNotUnderstandAndChangesNothing)
                          "edit type",
                          "fault",
                          "fault drop-ack 0",
+                         "fault drop-in x",
                          "fault bad-checksum 1 13",
                          "fault silent maybe",
                          "fault delay -5",

@@ -152,8 +152,11 @@ TEST(SimSynth, WritesAndAcknowledgesEachCompleteDumpAfterItsFooter)
     }
     EXPECT_NE(synth.editTemplate(12), image);
     const auto out = feed(synth, messages.back());
-    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(out.size(), 2u);
     EXPECT_TRUE(isAck(out[0]));
+    EXPECT_EQ(out[1].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x23, 0x00, 0x01, 0xF7}))
+        << "the first change of the edit buffer sets the bank edit flag, and the editor hears of it";
+    EXPECT_TRUE(synth.bankEdited());
     EXPECT_EQ(synth.editTemplate(12), image);
     EXPECT_NE(synth.storedTemplate(12), image);
 
@@ -208,7 +211,7 @@ TEST(SimSynth, ADumpWithoutFooterIsForgottenWhenTheNextHeaderArrives)
     EXPECT_TRUE(feedAll(synth, messages).empty());
     const TemplateImage second = TemplateImage::pattern(2, 4);
     const auto out = feedAll(synth, editorDump(kAreaEditBuffer, 4, second));
-    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(out.size(), 2u) << "the acknowledge and the bank edit flag";
     EXPECT_EQ(synth.editTemplate(4), second);
     EXPECT_EQ(synth.storedTemplate(1), TemplateImage());
     // Blocks and footers outside a dump change nothing.
@@ -230,13 +233,19 @@ TEST(SimSynth, AppliesParameterChangesToTheCurrentTemplateOfTheEditBuffer)
     EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x20, 0x00, 0x07, 0xF7}));
     EXPECT_EQ(synth.currentTemplate(), 7);
 
-    // "Lead" as the editor sends it: 13 messages, one character each.
+    // "Lead" as the editor sends it: 13 messages, one character each. Only the first change is answered:
+    // with the bank edit flag.
     const char name[] = "Lead         ";
+    std::vector<OutMessage> answers;
     for (int i = 0; i < 13; ++i) {
         const std::uint8_t c = static_cast<std::uint8_t>(name[i]);
-        EXPECT_TRUE(feed(synth, buildParamChange(0, kFromEditor, 0x00, static_cast<std::uint8_t>(i), std::span(&c, 1)))
-                        .empty());
+        for (OutMessage& o :
+             feed(synth, buildParamChange(0, kFromEditor, 0x00, static_cast<std::uint8_t>(i), std::span(&c, 1)))) {
+            answers.push_back(std::move(o));
+        }
     }
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x23, 0x00, 0x01, 0xF7}));
     EXPECT_EQ(synth.editTemplate(7).text(fields::templateName()), "Lead");
 
     // Knob 2's control-change number; knob 4's parameter identifier, whole.
@@ -275,9 +284,12 @@ TEST(SimSynth, StoresTheEditBufferOnTheEditorsStoreCommandWithoutAnswering)
 {
     SynthCore synth = quietSynth();
     synth.fillPattern(20);
-    feed(synth, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x23, 0x00, 0x01, 0xF7}));
+    EXPECT_TRUE(feed(synth, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x23, 0x00, 0x01, 0xF7})).empty())
+        << "the editor's own value is not told back";
     EXPECT_TRUE(synth.bankEdited());
-    EXPECT_TRUE(feed(synth, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x22, 0x00, 0xF7})).empty());
+    const auto out = feed(synth, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x22, 0x00, 0xF7}));
+    ASSERT_EQ(out.size(), 1u) << "a store answers only with the cleared bank edit flag";
+    EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x23, 0x00, 0x00, 0xF7}));
     for (int t = 0; t < kTemplateCount; ++t) {
         EXPECT_EQ(synth.storedTemplate(t), synth.editTemplate(t));
     }
@@ -435,6 +447,54 @@ TEST(SimSynth, DropsTheAcknowledgeItWasToldTo)
     EXPECT_EQ(acked, (std::vector<int>{0, 2}));
     EXPECT_EQ(synth.editTemplate(1), image) << "the dump was taken; only its acknowledge was lost";
     EXPECT_EQ(synth.stats().acksSent, 2);
+    EXPECT_EQ(synth.stats().dropped, 1);
+}
+
+TEST(SimSynth, LosesTheMessageHeardItWasToldTo)
+{
+    SynthCore synth = quietSynth();
+    synth.dropInput(2);
+    EXPECT_EQ(feed(synth, buildBulkRequest(0, kAreaStored, 0)).size(), static_cast<std::size_t>(kDumpMessageCount));
+    EXPECT_TRUE(feed(synth, buildBulkRequest(0, kAreaStored, 1)).empty()) << "the second message heard is lost";
+    EXPECT_EQ(feed(synth, buildBulkRequest(0, kAreaStored, 1)).size(), static_cast<std::size_t>(kDumpMessageCount));
+    EXPECT_EQ(synth.stats().bulkRequestsAnswered, 2);
+    EXPECT_EQ(synth.stats().dropped, 1);
+}
+
+// The protocol's pace: a dump begins after the acknowledge of the one before went out, a store or store
+// to flash after the last acknowledge. The synthesizer records where the editor kept it and where not.
+TEST(SimSynth, RecordsWhetherDumpsAndStoresWaitedForTheAcknowledges)
+{
+    SynthOptions slow;
+    slow.senseInterval = 0;
+    slow.replyDelay = 10;
+    SynthCore synth(slow);
+    const TemplateImage image = TemplateImage::pattern(6, 0);
+    feedAll(synth, editorDump(kAreaStored, 0, image), 0);
+    ASSERT_EQ(synth.poll(10).size(), 1u);
+    feedAll(synth, editorDump(kAreaStored, 1, image), 20);
+    // The same dump again while its acknowledge is on the way: sent again, not early.
+    feedAll(synth, editorDump(kAreaStored, 1, image), 21);
+    // The next dump before that acknowledge went out: early. So is a store.
+    feedAll(synth, editorDump(kAreaStored, 2, image), 22);
+    feed(synth, buildStoreCommand(0, kFromEditor), 23);
+    EXPECT_EQ(synth.poll(100).size(), 3u);
+    feed(synth, buildStoreToFlash(0), 100);
+    const FlowRecord& f = synth.flow();
+    EXPECT_EQ(f.dumpsBegun, 4);
+    EXPECT_EQ(f.dumpsBegunEarly, 1);
+    EXPECT_EQ(f.dumpsRepeated, 1);
+    EXPECT_EQ(f.acksOut, 4);
+    EXPECT_EQ(f.storeAfterAcks, 1);
+    EXPECT_EQ(f.storeWithAcksUnsent, 3);
+    EXPECT_EQ(f.flashAfterAcks, 4);
+    EXPECT_EQ(f.flashWithAcksUnsent, 0);
+    // Acknowledges lost with a synthesizer that went silent never went out.
+    feedAll(synth, editorDump(kAreaStored, 3, image), 200);
+    synth.setSilent(true);
+    synth.setSilent(false);
+    feedAll(synth, editorDump(kAreaStored, 4, image), 300);
+    EXPECT_EQ(synth.flow().dumpsBegunEarly, 1);
 }
 
 TEST(SimSynth, DropsTheFooterOfTheDumpItWasToldTo)
@@ -487,6 +547,7 @@ TEST(SimSynth, LeavesOutOneBlockOfTheDumpItWasToldTo)
         EXPECT_EQ(out[1].bytes[9], 0x10) << "the common block is missing";
         EXPECT_EQ(out[out.size() - 2].bytes[9], 0x1A) << "so is knob 11's";
     }
+    EXPECT_EQ(synth.stats().dropped, 2);
     synth.dropAck(1);
     synth.clearFaults();
     EXPECT_EQ(feedAll(synth, editorDump(kAreaStored, 0, TemplateImage())).size(), 1u) << "cleared faults do nothing";
@@ -503,7 +564,9 @@ TEST(SimSynth, ReportsPanelEditsSelectionsAndStoresToTheEditor)
 
     ASSERT_TRUE(synth.hardwareEditText(fields::knobDisplayName(1), "Cutoff", 0));
     out = synth.poll(0);
-    ASSERT_EQ(out.size(), 15u);
+    ASSERT_EQ(out.size(), 16u);
+    EXPECT_EQ(out.back().bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x23, 0x00, 0x01, 0xF7}))
+        << "the first edit sets the bank edit flag";
     for (int i = 0; i < 15; ++i) {
         const Bytes& m = out[static_cast<std::size_t>(i)].bytes;
         ASSERT_EQ(m.size(), 11u);
@@ -533,8 +596,9 @@ TEST(SimSynth, ReportsPanelEditsSelectionsAndStoresToTheEditor)
 
     synth.hardwareStore(0);
     out = synth.poll(0);
-    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x22, 0x00, 0xF7}));
+    EXPECT_EQ(out[1].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x23, 0x00, 0x00, 0xF7}));
     EXPECT_EQ(synth.storedTemplate(3), synth.editTemplate(3));
     EXPECT_FALSE(synth.bankEdited());
 }
