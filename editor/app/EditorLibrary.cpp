@@ -393,16 +393,17 @@ void EditorLibrary::decide(int templateNumber, EResetMenuItems resetMenuItem)
             memAPI->setONLINEstate(0);
         }
         memAPI->activateCurrentTemplateNumber(templateNumber);
-        if (online) {
-            mainWindow->autoSync(true, resetMenuItem != RestoreHWBackup);
-        }
-        fileEditFlag->setMemAPICurrentValue(1);
-        libraryEditFlag->setMemAPICurrentValue(0);
+        // The follow-ups are set before auto-sync, whose panel may start its send at once.
         if (resetMenuItem == ResetStoredData || resetMenuItem == ResetFactorySet) {
             memAPI->setStoreFlag(true);
         } else if (resetMenuItem == RestoreHWBackup) {
             memAPI->setStoreToFlashSendingFlag(true);
         }
+        if (online) {
+            mainWindow->autoSync(true, resetMenuItem != RestoreHWBackup);
+        }
+        fileEditFlag->setMemAPICurrentValue(1);
+        libraryEditFlag->setMemAPICurrentValue(0);
     } else {
         currentTemplate->setMemAPICurrentValue(templateNumber);
     }

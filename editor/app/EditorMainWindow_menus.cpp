@@ -240,8 +240,9 @@ void EditorMainWindow::executefileNew()
     templateEditor->initializeEditBuffer();
     memApi->setParam(ParamAddress(0, ParamAddress::kCurrentTemplateNumberTemplate, -1, -1), 0);
     if (wasOnline != 0) {
-        autoSync(true, true);
+        // The follow-up is set first: the auto-sync panel may start its send at once.
         memApi->setStoreFlag(true);
+        autoSync(true, true);
     }
     setNotifierValue(fileEditFlagNotifier, 0);
 }
@@ -305,8 +306,8 @@ bool EditorMainWindow::fileOpen(QString filename)
         memApi->allowToRaiseFileEditFlag();
         if (loaded && memApi->isONLINE()) {
             memApi->setONLINEstate(0);
-            autoSync(true, false);
             memApi->setStoreToFlashSendingFlag(true);
+            autoSync(true, false);
         }
     }
     updatesMenuEnabled();
