@@ -1,84 +1,34 @@
 // The editor against zelk-sim running as a program of its own on the machine's MIDI system (JACK): what
 // the synthesizer records of the editor's pace while the user stores, starts a new bank and opens a file
 // online, each of which sends with a follow-up (store, store to flash), and messages lost on the way.
-#include "PanelFixture.h"
+#include "ZelkSimFixture.h"
 
 #include "ConfirmPanels.h"
 #include "EditorTemplate.h"
-#include "MidiSystem.h"
 #include "ParamAddress.h"
-#include "TestEnvironment.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include <chrono>
-#include <functional>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-const ParamAddress kOnline(ParamAddress::kOnlineStateBank, -1, -1, -1);
 const ParamAddress kBankEdited(ParamAddress::kBankEditFlagBank, -1, -1, -1);
 const ParamAddress kFileEdited(ParamAddress::kFileEditFlagBank, -1, -1, -1);
 
-class SynthPace : public PanelFixture
+class SynthPace : public ZelkSimFixture
 {
 protected:
+    SynthPace() : ZelkSimFixture(QLatin1Char('P')) {}
+
     void SetUp() override
     {
-        PanelFixture::SetUp();
+        ZelkSimFixture::SetUp();
         // The system's own time-outs: a transfer that loses a message takes seconds longer.
         AutoSync::setDefaultTimeouts({});
-        qputenv(kwmidi::kBackendVariable, "rtmidi");
-        kwmidi::setClientName("Knobwright");
-        if (!kwmidi::Client::acquire()->isAvailable())
-            GTEST_SKIP() << "no JACK server answers (source scripts/jack-env and run start_test_jack)";
-        settings().setValue(QStringLiteral("PortName"), device);
-    }
-    void TearDown() override
-    {
-        stopWindow();
-        if (sim.state() != QProcess::NotRunning) {
-            sim.closeWriteChannel();
-            if (!sim.waitForFinished(20000)) {
-                sim.kill();
-                sim.waitForFinished(5000);
-            }
-        }
-        PanelFixture::TearDown();
     }
 
-    void startSim(const QStringList& extra)
-    {
-        sim.setStandardErrorFile(kwtest::isolatedRoot() + "/pace-zelk-sim.err", QIODevice::Append);
-        sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", device, "--sense", "100"} + extra);
-        ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, 60s)) << "zelk-sim never said ready";
-        ASSERT_TRUE(sim.readLine().startsWith("ready"));
-    }
-    // One panel command; its answer line.
-    QString ask(const QString& command)
-    {
-        sim.write(command.toLatin1() + '\n');
-        if (!kwtest::processUntil([&] { return sim.canReadLine(); }, 30s))
-            return QStringLiteral("(no answer to %1)").arg(command);
-        return QString::fromLatin1(sim.readLine()).trimmed();
-    }
-    // The answer to a command, asked again until it says what is expected: what the editor sent last may
-    // still be on its way to zelk-sim when the editor is done.
-    QString askUntil(const QString& command, const std::function<bool(const QString&)>& expected)
-    {
-        QString answer;
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        do {
-            answer = ask(command);
-        } while (!expected(answer) && std::chrono::steady_clock::now() < until);
-        return answer;
-    }
     // A number that follows a label in zelk-sim's answer ("dropped 2"); -1 when absent.
     static int numberAfter(const QString& line, const QString& label)
     {
@@ -125,7 +75,6 @@ protected:
         window->show();
         g_pEditorMainWindow = window.get();
     }
-    bool online() { return memApi->getParam(kOnline).getCurrentValue() == 1; }
     // Auto-sync has brought the two into step: its panel is gone and the editor is ONLINE.
     bool synchronised() { return online() && window->autoSyncPanel() == nullptr; }
     // The store button and both lamps, as the view shows them now.
@@ -136,9 +85,6 @@ protected:
         EXPECT_EQ(v->lblBankEditFlag->isVisible(), shown);
         return shown;
     }
-
-    QString device = QStringLiteral("Telvor ZELK6/ZELK8 P%1").arg(QCoreApplication::applicationPid());
-    QProcess sim;
 };
 
 } // namespace

@@ -1,15 +1,9 @@
 // The editor against zelk-sim running as a program of its own on the machine's MIDI system (JACK):
 // the synthesizer is switched off and on again (its program ends, or is killed, and starts again) while
 // the editor works with it.
-#include "PanelFixture.h"
+#include "ZelkSimFixture.h"
 
 #include "MemChangeObserver.h"
-#include "MidiSystem.h"
-#include "ParamAddress.h"
-#include "TestEnvironment.h"
-
-#include <QCoreApplication>
-#include <QProcess>
 
 #include <atomic>
 
@@ -43,66 +37,11 @@ private:
     std::atomic<int> m_falls{0};
 };
 
-class SynthRestart : public PanelFixture
+class SynthRestart : public ZelkSimFixture
 {
 protected:
-    void SetUp() override
-    {
-        PanelFixture::SetUp();
-        qputenv(kwmidi::kBackendVariable, "rtmidi");
-        kwmidi::setClientName("Knobwright");
-        if (!kwmidi::Client::acquire()->isAvailable())
-            GTEST_SKIP() << "no JACK server answers (source scripts/jack-env and run start_test_jack)";
-        settings().setValue(QStringLiteral("PortName"), device);
-    }
-    void TearDown() override
-    {
-        stopWindow();
-        stopSim();
-        PanelFixture::TearDown();
-    }
+    SynthRestart() : ZelkSimFixture(QLatin1Char('R')) {}
 
-    void startSim(const QStringList& extra = {})
-    {
-        sim.setStandardErrorFile(kwtest::isolatedRoot() + "/restart-zelk-sim.err", QIODevice::Append);
-        sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", device, "--sense", "100"} + extra);
-        ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, 60s)) << "zelk-sim never said ready";
-        ASSERT_TRUE(sim.readLine().startsWith("ready"));
-    }
-    void stopSim()
-    {
-        if (sim.state() == QProcess::NotRunning)
-            return;
-        sim.closeWriteChannel();
-        if (!sim.waitForFinished(20000)) {
-            sim.kill();
-            sim.waitForFinished(5000);
-        }
-    }
-    // The synthesizer's program dies at once: its ports go without a goodbye.
-    void killSim()
-    {
-        sim.kill();
-        ASSERT_TRUE(sim.waitForFinished(20000)) << "zelk-sim outlived SIGKILL";
-    }
-    // One panel command of zelk-sim and its one-line answer.
-    QString ask(const QString& command)
-    {
-        sim.write(command.toUtf8() + '\n');
-        if (!sim.waitForBytesWritten(10000))
-            return QStringLiteral("(zelk-sim took no command)");
-        while (!sim.canReadLine()) {
-            if (!sim.waitForReadyRead(30000))
-                return QStringLiteral("(zelk-sim did not answer %1)").arg(command);
-        }
-        return QString::fromUtf8(sim.readLine()).trimmed();
-    }
-    // Asks until the answer holds the text; false at the deadline.
-    bool simSays(const QString& command, const QString& text, std::chrono::milliseconds deadline = 30s)
-    {
-        return kwtest::processUntil([&] { return ask(command).contains(text); }, deadline);
-    }
     void startWatchingWindow(int watchPeriodMs)
     {
         memApi = std::make_unique<RemoteMemAPI>();
@@ -111,7 +50,6 @@ protected:
         window->show();
         g_pEditorMainWindow = window.get();
     }
-    bool online() { return memApi->getParam(kOnline).getCurrentValue() == 1; }
     bool syncedAndIdle() { return online() && panel() == nullptr && memApi->isMIDIRouteLinked(); }
     AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
     long editorCC(int templ, int knob)
@@ -135,9 +73,6 @@ protected:
         EXPECT_TRUE(memApi->isAllowToRaiseFileEditFlag());
         EXPECT_FALSE(online());
     }
-
-    QString device = QStringLiteral("Telvor ZELK6/ZELK8 R%1").arg(QCoreApplication::applicationPid());
-    QProcess sim;
 };
 
 } // namespace

@@ -44,7 +44,7 @@ void SimPanelValueCore::userSetText(const std::u16string& text)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_text = text;
+        m_state.text = text;
     }
     tellController();
 }
@@ -52,37 +52,37 @@ void SimPanelValueCore::userSetText(const std::u16string& text)
 int32 SimPanelValueCore::number()
 {
     std::lock_guard lock(m_mutex);
-    return m_number;
+    return m_state.number;
 }
 
 std::u16string SimPanelValueCore::text()
 {
     std::lock_guard lock(m_mutex);
     if (m_kind == Kind::List)
-        return m_number >= 0 && m_number < static_cast<int32>(m_entries.size())
-                   ? m_entries[static_cast<std::size_t>(m_number)]
+        return m_state.number >= 0 && m_state.number < static_cast<int32>(m_state.entries.size())
+                   ? m_state.entries[static_cast<std::size_t>(m_state.number)]
                    : std::u16string();
     if (m_kind == Kind::Text)
-        return m_text;
-    return asciiText16(std::to_string(m_number));
+        return m_state.text;
+    return asciiText16(std::to_string(m_state.number));
 }
 
 std::vector<std::u16string> SimPanelValueCore::entries()
 {
     std::lock_guard lock(m_mutex);
-    return m_entries;
+    return m_state.entries;
 }
 
 bool SimPanelValueCore::enabled()
 {
     std::lock_guard lock(m_mutex);
-    return m_enabled;
+    return m_state.enabled;
 }
 
 int32 SimPanelValueCore::flags()
 {
     std::lock_guard lock(m_mutex);
-    return m_flags;
+    return m_state.flags;
 }
 
 int32 SimPanelValueCore::tag()
@@ -100,21 +100,13 @@ bool SimPanelValueCore::isLinked()
 SimPanelValueCore::State SimPanelValueCore::state()
 {
     std::lock_guard lock(m_mutex);
-    return {m_number, m_minimum, m_maximum, m_text, m_entries, m_enabled, m_flags, m_hasDefault, m_default};
+    return m_state;
 }
 
 void SimPanelValueCore::restore(const State& state)
 {
     std::lock_guard lock(m_mutex);
-    m_number = state.number;
-    m_minimum = state.minimum;
-    m_maximum = state.maximum;
-    m_text = state.text;
-    m_entries = state.entries;
-    m_enabled = state.enabled;
-    m_flags = state.flags;
-    m_hasDefault = state.hasDefault;
-    m_default = state.defaultValue;
+    m_state = state;
 }
 
 int32 SimPanelValueCore::getType()
@@ -144,8 +136,8 @@ float SimPanelValueCore::getNormalized()
 {
     m_thread.check("IValue::getNormalized");
     std::lock_guard lock(m_mutex);
-    const int32 range = maximumLocked() - m_minimum;
-    return range > 0 ? static_cast<float>(m_number - m_minimum) / static_cast<float>(range) : 0.0f;
+    const int32 range = maximumLocked() - m_state.minimum;
+    return range > 0 ? static_cast<float>(m_state.number - m_state.minimum) / static_cast<float>(range) : 0.0f;
 }
 
 tresult SimPanelValueCore::setNormalized(float value)
@@ -153,7 +145,8 @@ tresult SimPanelValueCore::setNormalized(float value)
     int32 number = 0;
     {
         std::lock_guard lock(m_mutex);
-        number = m_minimum + static_cast<int32>(std::lround(value * static_cast<float>(maximumLocked() - m_minimum)));
+        number = m_state.minimum +
+                 static_cast<int32>(std::lround(value * static_cast<float>(maximumLocked() - m_state.minimum)));
     }
     return setInt(number, false);
 }
@@ -171,7 +164,7 @@ float SimPanelValueCore::getMin()
 {
     m_thread.check("IValue::getMin");
     std::lock_guard lock(m_mutex);
-    return static_cast<float>(m_minimum);
+    return static_cast<float>(m_state.minimum);
 }
 
 float SimPanelValueCore::getMax()
@@ -185,7 +178,7 @@ tresult SimPanelValueCore::setEnabled(bool enabled)
 {
     m_thread.check("IValue::setEnabled");
     std::lock_guard lock(m_mutex);
-    m_enabled = enabled;
+    m_state.enabled = enabled;
     return kResultOk;
 }
 
@@ -208,14 +201,14 @@ tresult SimPanelValueCore::fromString(const char16_t* text)
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
     if (m_kind == Kind::Text) {
-        m_text = text;
+        m_state.text = text;
         return kResultOk;
     }
     if (m_kind == Kind::List) {
-        const auto it = std::find(m_entries.begin(), m_entries.end(), std::u16string(text));
-        if (it == m_entries.end())
+        const auto it = std::find(m_state.entries.begin(), m_state.entries.end(), std::u16string(text));
+        if (it == m_state.entries.end())
             return kResultFalse;
-        m_number = static_cast<int32>(it - m_entries.begin());
+        m_state.number = static_cast<int32>(it - m_state.entries.begin());
         return kResultOk;
     }
     std::u16string digits(text);
@@ -246,7 +239,7 @@ tresult SimPanelValueCore::setMin(int32 minimum)
 {
     m_thread.check("IValue::setMin");
     std::lock_guard lock(m_mutex);
-    m_minimum = minimum;
+    m_state.minimum = minimum;
     return kResultOk;
 }
 
@@ -254,7 +247,7 @@ tresult SimPanelValueCore::setMax(int32 maximum)
 {
     m_thread.check("IValue::setMax");
     std::lock_guard lock(m_mutex);
-    m_maximum = maximum;
+    m_state.maximum = maximum;
     return kResultOk;
 }
 
@@ -262,22 +255,22 @@ bool SimPanelValueCore::hasDefault()
 {
     m_thread.check("IValue2::hasDefault");
     std::lock_guard lock(m_mutex);
-    return m_hasDefault;
+    return m_state.hasDefault;
 }
 
 float SimPanelValueCore::getDefault()
 {
     m_thread.check("IValue2::getDefault");
     std::lock_guard lock(m_mutex);
-    return m_default;
+    return m_state.defaultValue;
 }
 
 tresult SimPanelValueCore::setDefault(float value)
 {
     m_thread.check("IValue2::setDefault");
     std::lock_guard lock(m_mutex);
-    m_hasDefault = true;
-    m_default = value;
+    m_state.hasDefault = true;
+    m_state.defaultValue = value;
     return kResultOk;
 }
 
@@ -285,7 +278,7 @@ tresult SimPanelValueCore::setFlag(int32 flag, bool on)
 {
     m_thread.check("IValue2::setFlag");
     std::lock_guard lock(m_mutex);
-    m_flags = on ? (m_flags | flag) : (m_flags & ~flag);
+    m_state.flags = on ? (m_state.flags | flag) : (m_state.flags & ~flag);
     return kResultOk;
 }
 
@@ -293,8 +286,8 @@ tresult SimPanelValueCore::removeAll()
 {
     m_thread.check("IStringList::removeAll");
     std::lock_guard lock(m_mutex);
-    m_entries.clear();
-    m_number = 0;
+    m_state.entries.clear();
+    m_state.number = 0;
     return kResultOk;
 }
 
@@ -302,10 +295,10 @@ tresult SimPanelValueCore::setStrings(const char16_t* const* items)
 {
     m_thread.check("IStringList::setStrings");
     std::lock_guard lock(m_mutex);
-    m_entries.clear();
+    m_state.entries.clear();
     for (; items && *items; ++items)
-        m_entries.emplace_back(*items);
-    m_number = 0;
+        m_state.entries.emplace_back(*items);
+    m_state.number = 0;
     return kResultOk;
 }
 
@@ -313,7 +306,7 @@ int32 SimPanelValueCore::countStrings()
 {
     m_thread.check("IStringList::countStrings");
     std::lock_guard lock(m_mutex);
-    return static_cast<int32>(m_entries.size());
+    return static_cast<int32>(m_state.entries.size());
 }
 
 tresult SimPanelValueCore::addString(const char16_t* text)
@@ -323,22 +316,23 @@ tresult SimPanelValueCore::addString(const char16_t* text)
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
     // A list is filled one entry at a time: room for a usual list at once.
-    if (m_entries.capacity() == 0)
-        m_entries.reserve(kUsualEntries);
-    m_entries.emplace_back(text);
+    if (m_state.entries.capacity() == 0)
+        m_state.entries.reserve(kUsualEntries);
+    m_state.entries.emplace_back(text);
     return kResultOk;
 }
 
 void SimPanelValueCore::storeLocked(int32 number)
 {
-    m_number = m_kind == Kind::Text ? number : std::clamp(number, m_minimum, std::max(m_minimum, maximumLocked()));
+    m_state.number =
+        m_kind == Kind::Text ? number : std::clamp(number, m_state.minimum, std::max(m_state.minimum, maximumLocked()));
 }
 
 int32 SimPanelValueCore::maximumLocked() const
 {
     if (m_kind == Kind::List)
-        return std::max<int32>(0, static_cast<int32>(m_entries.size()) - 1);
-    return m_kind == Kind::OnOff ? 1 : m_maximum;
+        return std::max<int32>(0, static_cast<int32>(m_state.entries.size()) - 1);
+    return m_kind == Kind::OnOff ? 1 : m_state.maximum;
 }
 
 void SimPanelValueCore::tellController()

@@ -100,15 +100,7 @@ private:
     Quorvane::IValue* const m_self;
     HostThread& m_thread;
     std::mutex m_mutex;
-    int32 m_number = 0;
-    int32 m_minimum = 0;
-    int32 m_maximum = 1;
-    std::u16string m_text;
-    std::vector<std::u16string> m_entries;
-    bool m_enabled = true;
-    int32 m_flags = 0;
-    bool m_hasDefault = false;
-    float m_default = 0;
+    State m_state;
     Quorvane::IPlugController* m_controller = nullptr; // not referenced: the panel's window holds it
     int32 m_tag = -1;
 };

@@ -19,6 +19,18 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Ends dbhost as its user would (end of its input), then the synthesizer; killed where they do not end.
+void stopBoth(QProcess& host, QProcess& synth)
+{
+    if (host.state() != QProcess::NotRunning) {
+        host.closeWriteChannel();
+        if (!host.waitForFinished(30000))
+            host.kill();
+        host.waitForFinished(5000);
+    }
+    simtest::stopZelkSim(synth);
+}
+
 class DbHostOnMachineMidi : public ::testing::Test
 {
 protected:
@@ -41,16 +53,7 @@ protected:
         host.start(QStringLiteral(KW_DBHOST), {"run", QStringLiteral(KW_DIALBRIDGE), "--seconds", "240"});
         ASSERT_TRUE(host.waitForStarted(10000)) << "dbhost did not start";
     }
-    void TearDown() override
-    {
-        if (host.state() != QProcess::NotRunning) {
-            host.closeWriteChannel();
-            if (!host.waitForFinished(30000))
-                host.kill();
-            host.waitForFinished(5000);
-        }
-        simtest::stopZelkSim(synth);
-    }
+    void TearDown() override { stopBoth(host, synth); }
 
     // Reads the process's output until it holds text (after from); false at the deadline.
     static bool waitFor(QProcess& process, std::string& output, const std::string& text,
@@ -207,16 +210,7 @@ protected:
         host.setProcessChannelMode(QProcess::MergedChannels);
         synth.setProcessChannelMode(QProcess::MergedChannels);
     }
-    void TearDown() override
-    {
-        if (host.state() != QProcess::NotRunning) {
-            host.closeWriteChannel();
-            if (!host.waitForFinished(30000))
-                host.kill();
-            host.waitForFinished(5000);
-        }
-        simtest::stopZelkSim(synth);
-    }
+    void TearDown() override { stopBoth(host, synth); }
 
     // The synthesizer with its memory as the README's walk-through leaves it: the Virlux template is its
     // current one (a synthesizer keeps its templates when switched off).

@@ -1,0 +1,110 @@
+#pragma once
+
+// The editor against zelk-sim running as a program of its own on the test JACK server: starting, stopping
+// and killing the synthesizer's program, and asking it at its panel what it holds.
+#include "PanelFixture.h"
+
+#include "MidiSystem.h"
+#include "ParamAddress.h"
+#include "TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include <chrono>
+#include <functional>
+
+class ZelkSimFixture : public PanelFixture
+{
+protected:
+    // The tag keeps the device names of the test programs apart ("Telvor ZELK6/ZELK8 R1234").
+    explicit ZelkSimFixture(QChar tag)
+        : device(QStringLiteral("Telvor ZELK6/ZELK8 %1%2").arg(tag).arg(QCoreApplication::applicationPid())), m_tag(tag)
+    {
+    }
+
+    void SetUp() override
+    {
+        PanelFixture::SetUp();
+        qputenv(kwmidi::kBackendVariable, "rtmidi");
+        kwmidi::setClientName("Knobwright");
+        if (!kwmidi::Client::acquire()->isAvailable())
+            GTEST_SKIP() << "no JACK server answers (source scripts/jack-env and run start_test_jack)";
+        settings().setValue(QStringLiteral("PortName"), device);
+    }
+    void TearDown() override
+    {
+        stopWindow();
+        stopSim();
+        PanelFixture::TearDown();
+    }
+
+    // Starts zelk-sim under this test's device name and waits until it says it is ready.
+    void startSim(const QStringList& extra = {})
+    {
+        using namespace std::chrono_literals;
+        sim.setStandardErrorFile(kwtest::isolatedRoot() + QStringLiteral("/zelk-sim-%1.err").arg(m_tag),
+                                 QIODevice::Append);
+        sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", device, "--sense", "100"} + extra);
+        ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
+        ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, 60s)) << "zelk-sim never said ready";
+        ASSERT_TRUE(sim.readLine().startsWith("ready"));
+    }
+    // Ends zelk-sim as its user would (end of its input); killed if it does not end.
+    void stopSim()
+    {
+        if (sim.state() == QProcess::NotRunning)
+            return;
+        sim.closeWriteChannel();
+        if (!sim.waitForFinished(20000)) {
+            sim.kill();
+            sim.waitForFinished(5000);
+        }
+    }
+    // The synthesizer's program dies at once: its ports go without a goodbye.
+    void killSim()
+    {
+        sim.kill();
+        ASSERT_TRUE(sim.waitForFinished(20000)) << "zelk-sim outlived SIGKILL";
+    }
+
+    // One panel command of zelk-sim and its one-line answer.
+    QString ask(const QString& command)
+    {
+        using namespace std::chrono_literals;
+        sim.write(command.toUtf8() + '\n');
+        if (!kwtest::processUntil([&] { return sim.canReadLine(); }, 30s))
+            return QStringLiteral("(zelk-sim did not answer %1)").arg(command);
+        return QString::fromUtf8(sim.readLine()).trimmed();
+    }
+    // The answer to a command, asked again until it says what is expected or the deadline passes: what the
+    // editor sent last may still be on its way to zelk-sim.
+    QString askUntil(const QString& command, const std::function<bool(const QString&)>& expected,
+                     std::chrono::milliseconds deadline = std::chrono::seconds(30))
+    {
+        QString answer;
+        const auto until = std::chrono::steady_clock::now() + deadline;
+        do {
+            answer = ask(command);
+        } while (!expected(answer) && std::chrono::steady_clock::now() < until);
+        return answer;
+    }
+    bool simSays(const QString& command, const QString& text,
+                 std::chrono::milliseconds deadline = std::chrono::seconds(30))
+    {
+        return askUntil(
+                   command, [&](const QString& answer) { return answer.contains(text); }, deadline)
+            .contains(text);
+    }
+
+    bool online()
+    {
+        return memApi->getParam(ParamAddress(ParamAddress::kOnlineStateBank, -1, -1, -1)).getCurrentValue() == 1;
+    }
+
+    const QString device;
+    QProcess sim;
+
+private:
+    QChar m_tag;
+};
