@@ -51,6 +51,8 @@ public:
         m_server.setProcessEnvironment(env);
         m_server.setProcessChannelMode(QProcess::MergedChannels);
         m_server.setStandardOutputFile(kwtest::isolatedRoot() + "/private-jackd.log");
+        // The server leaves its timing profile where it runs when it ends.
+        m_server.setWorkingDirectory(kwtest::isolatedRoot());
         m_server.start(jackd, {"--no-realtime", "--sync", "-n", m_name, "-d", "dummy", "-r", "48000", "-p",
                                QString::number(periodFrames)});
         if (!m_server.waitForStarted(10000)) {
