@@ -3,9 +3,11 @@
 #include "HexDigit.h"
 #include "SimFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 #include <vector>
@@ -17,6 +19,12 @@ namespace simhost {
 SimDefaultPool::SimDefaultPool(HostContextRef host) : HostObject(std::move(host), "DefaultPool")
 {
     alsoAnswer<IDefaultPool>();
+}
+
+int SimDefaultPool::KeyLess::compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize)
+{
+    const int order = std::memcmp(a, b, std::min(aSize, bSize));
+    return order != 0 ? order : aSize < bSize ? -1 : aSize > bSize ? 1 : 0;
 }
 
 bool SimDefaultPool::makeKey(const char* section, const char* key, KeyView& out)
@@ -62,10 +70,12 @@ tresult SimDefaultPool::write(Map& map, const char* section, const char* key, ty
     if (!makeKey(section, key, k))
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    if (const auto it = map.find(k); it != map.end())
+    // One walk down the tree for both a new entry and a changed one.
+    const auto it = map.lower_bound(k);
+    if (it != map.end() && !map.key_comp()(k, it->first))
         it->second = std::move(value);
     else
-        map.emplace(Key(k.first, k.second), std::move(value));
+        map.emplace_hint(it, Key(k.first, k.second), std::move(value));
     return kResultOk;
 }
 
