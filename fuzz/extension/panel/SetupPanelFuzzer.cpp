@@ -3,7 +3,10 @@
 // controller ended and begun again (its pages going to the host's preferences and coming back); the
 // whole input is also read as a panel description file. One host keeps one panel open for every input:
 // each input starts from the panel and setup data as they were when the panel first opened (a panel
-// closed by the input before is opened afresh), so an input always does the same.
+// closed by the input before is opened afresh), so an input always does the same. The state is put back
+// at the end of each input rather than at the start of the next: what an input made is then gone when it
+// returns, and libFuzzer, which runs an input again and searches the whole heap for leaks whenever it
+// allocated more than it freed, does so only where something really stayed behind.
 #include "CExtSetupPanelController.h"
 #include "SimHost.h"
 
@@ -83,20 +86,24 @@ public:
     {
         controller.SetupInfo() = m_firstData;
         simhost::SimPanelWindow* window = host.gui().window();
-        if (!window) {
+        // A panel opened on the first data shows what the first one showed.
+        const bool opened = !window;
+        if (opened) {
             switchPanel();
-        } else {
-            // The values of the window found once: a window the last input opened is another one.
-            if (window != m_window.get()) {
-                m_window = simhost::HostRef<Quorvane::IWindow>::share(window);
-                m_values.clear();
-                for (const auto& [parameter, state] : m_firstPanel)
-                    m_values.push_back(window->value(parameter));
-            }
+            window = host.gui().window();
+        }
+        // The values of the window found once: a window the last input opened is another one. The window
+        // held before is let go at once, so that what it kept goes in the input that closed it.
+        if (window != m_window.get()) {
+            m_window = simhost::HostRef<Quorvane::IWindow>::share(window);
+            m_values.clear();
+            for (const auto& [parameter, state] : m_firstPanel)
+                m_values.push_back(window ? window->value(parameter) : nullptr);
+        }
+        if (!opened)
             for (std::size_t i = 0; i < m_values.size(); ++i)
                 if (m_values[i])
                     m_values[i]->restore(m_firstPanel[i].second);
-        }
         host.actions().clearPerformed();
         host.alert().clearMessages();
         host.files().clearDialogs();
@@ -141,7 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     simhost::readPanelDescriptions(input, panels, nullptr);
 
     static Rig rig;
-    rig.reset();
     std::istringstream lines(input);
     int switches = 0;
     int count = 0;
@@ -169,5 +175,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (command == "set" || command == "press")
             checkDisplayNames(rig.controller);
     }
+    rig.reset();
     return 0;
 }

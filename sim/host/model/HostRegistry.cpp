@@ -200,7 +200,7 @@ int HostRegistry::liveCount(const std::string& kind) const
     std::lock_guard lock(m_mutex);
     int count = 0;
     for (const auto& [object, k] : m_live)
-        count += k == kind ? 1 : 0;
+        count += *k == kind ? 1 : 0;
     return count;
 }
 
@@ -209,14 +209,14 @@ std::map<std::string, int> HostRegistry::liveKinds() const
     std::lock_guard lock(m_mutex);
     std::map<std::string, int> kinds;
     for (const auto& [object, k] : m_live)
-        ++kinds[k];
+        ++kinds[*k];
     return kinds;
 }
 
 void HostRegistry::objectMade(HostObjectBase* object)
 {
     std::lock_guard lock(m_mutex);
-    m_live[object] = object->kind();
+    m_live[object] = &object->kind();
 }
 
 void HostRegistry::objectDeleted(HostObjectBase* object)

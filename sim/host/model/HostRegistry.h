@@ -73,7 +73,9 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<Quorvane::FUID, Entry> m_classes;
-    std::map<const HostObjectBase*, std::string> m_live;
+    // Each live object with its kind (the object's own text: an object leaves here before its kind goes, and
+    // copying the kind for every object made was a good part of opening a panel).
+    std::map<const HostObjectBase*, const std::string*> m_live;
     std::vector<std::function<void()>> m_posted;
     HostThread m_thread;
     ManualClock m_clock;

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include <dlfcn.h>
 #include <link.h>
+#include <unistd.h>
 
 using namespace Quorvane;
 
@@ -21,15 +21,18 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// Read in large pieces straight into the text (a panel's controller loads its description each time it
+// begins, and a copy through a string stream was a good part of that).
 bool readFile(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return true;
+    text.clear();
+    char piece[4096];
+    while (in.read(piece, sizeof piece) || in.gcount() > 0)
+        text.append(piece, static_cast<std::size_t>(in.gcount()));
+    return !in.bad();
 }
 
 } // namespace
@@ -55,7 +58,7 @@ std::string SimGuiDescription::findFile(void* module, const std::string& file)
     }
     for (const std::string& folder : folders) {
         const std::string path = folder.empty() ? file : folder + "/" + file;
-        if (std::ifstream(path).good())
+        if (::access(path.c_str(), R_OK) == 0)
             return path;
     }
     return {};

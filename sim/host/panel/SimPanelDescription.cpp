@@ -1,7 +1,8 @@
 #include "SimPanelDescription.h"
 
+#include <algorithm>
 #include <array>
-#include <sstream>
+#include <string_view>
 #include <utility>
 
 namespace simhost {
@@ -19,8 +20,11 @@ constexpr std::array<std::pair<const char*, SimPanelView::Kind>, 7> kKinds{{
 }};
 
 // Splits a line into words; a quoted text is one word without its quotes. False for an unclosed quote.
-bool words(const std::string& line, std::vector<std::string>& out)
+// The words point into the line: a description is read whenever a controller begins, and copying each
+// word was most of that.
+bool words(std::string_view line, std::vector<std::string_view>& out)
 {
+    out.clear();
     std::size_t i = 0;
     while (i < line.size()) {
         if (line[i] == ' ' || line[i] == '\t') {
@@ -29,7 +33,7 @@ bool words(const std::string& line, std::vector<std::string>& out)
         }
         if (line[i] == '"') {
             const std::size_t end = line.find('"', i + 1);
-            if (end == std::string::npos)
+            if (end == std::string_view::npos)
                 return false;
             out.push_back(line.substr(i + 1, end - i - 1));
             i = end + 1;
@@ -63,22 +67,25 @@ const char* viewKindName(SimPanelView::Kind kind)
 
 bool readPanelDescriptions(const std::string& text, std::vector<SimPanelDescription>& panels, std::string* error)
 {
-    std::istringstream lines(text);
     int number = 0;
     std::vector<SimPanelDescription> read;
-    for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string_view> w;
+    // Lines as std::getline gives them: a last line without its line end counts, nothing after a final one.
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
         ++number;
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::vector<std::string> w;
+            line.remove_suffix(1);
         if (!words(line, w))
             return fail(error, number, "a quote is not closed");
-        if (w.empty() || w[0][0] == '#')
+        if (w.empty() || (!w[0].empty() && w[0][0] == '#'))
             continue;
         if (w[0] == "panel") {
             if (w.size() != 3)
                 return fail(error, number, "expected: panel <name> \"<title>\"");
-            read.push_back({w[1], w[2], {}, {}});
+            read.push_back({std::string(w[1]), std::string(w[2]), {}, {}});
             continue;
         }
         if (read.empty())
@@ -97,7 +104,7 @@ bool readPanelDescriptions(const std::string& text, std::vector<SimPanelDescript
                 known = true;
             }
         if (!known)
-            return fail(error, number, "unknown view kind \"" + w[0] + "\"");
+            return fail(error, number, "unknown view kind \"" + std::string(w[0]) + "\"");
         if (w.size() != 4)
             return fail(error, number, "expected: <kind> <parameter> <shown in> \"<caption>\"");
         view.parameter = w[1];

@@ -3,9 +3,11 @@
 #include "HexDigit.h"
 #include "SimFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 #include <vector>
@@ -19,11 +21,17 @@ SimDefaultPool::SimDefaultPool(HostContextRef host) : HostObject(std::move(host)
     alsoAnswer<IDefaultPool>();
 }
 
-bool SimDefaultPool::makeKey(const char* section, const char* key, Key& out)
+int SimDefaultPool::KeyLess::compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize)
+{
+    const int order = std::memcmp(a, b, std::min(aSize, bSize));
+    return order != 0 ? order : aSize < bSize ? -1 : aSize > bSize ? 1 : 0;
+}
+
+bool SimDefaultPool::makeKey(const char* section, const char* key, KeyView& out)
 {
     if (!section || !key)
         return false;
-    out = Key(section, key);
+    out = KeyView(section, key);
     return true;
 }
 
@@ -31,7 +39,7 @@ template <class Map>
 bool SimDefaultPool::read(Map& map, const char* section, const char* key, typename Map::mapped_type* value)
 {
     hostThreadOnly("IDefaultPool (read)");
-    Key k;
+    KeyView k;
     if (!value || !makeKey(section, key, k))
         return false;
     std::lock_guard lock(m_mutex);
@@ -46,7 +54,7 @@ template <class Map>
 const typename Map::mapped_type* SimDefaultPool::find(Map& map, const char* section, const char* key)
 {
     hostThreadOnly("IDefaultPool (read)");
-    Key k;
+    KeyView k;
     if (!makeKey(section, key, k))
         return nullptr;
     std::lock_guard lock(m_mutex);
@@ -58,11 +66,16 @@ template <class Map>
 tresult SimDefaultPool::write(Map& map, const char* section, const char* key, typename Map::mapped_type value)
 {
     hostThreadOnly("IDefaultPool (write)");
-    Key k;
+    KeyView k;
     if (!makeKey(section, key, k))
         return kInvalidArgument;
     std::lock_guard lock(m_mutex);
-    map[k] = std::move(value);
+    // One walk down the tree for both a new entry and a changed one.
+    const auto it = map.lower_bound(k);
+    if (it != map.end() && !map.key_comp()(k, it->first))
+        it->second = std::move(value);
+    else
+        map.emplace_hint(it, Key(k.first, k.second), std::move(value));
     return kResultOk;
 }
 
@@ -119,7 +132,7 @@ void SimDefaultPool::clear()
 
 bool SimDefaultPool::contains(const std::string& section, const std::string& key)
 {
-    const Key k(section, key);
+    const KeyView k(section, key);
     std::lock_guard lock(m_mutex);
     return m_ints.count(k) || m_floats.count(k) || m_texts.count(k) || m_texts16.count(k);
 }
@@ -237,10 +250,10 @@ bool SimDefaultPool::attachFile(const std::string& path)
         if (!file)
             return false;
     }
-    std::map<Key, int32> ints;
-    std::map<Key, double> floats;
-    std::map<Key, std::string> texts;
-    std::map<Key, std::u16string> texts16;
+    Entries<int32> ints;
+    Entries<double> floats;
+    Entries<std::string> texts;
+    Entries<std::u16string> texts16;
     if (exists) {
         std::string line;
         if (!std::getline(file, line) || line != kFileHeader)

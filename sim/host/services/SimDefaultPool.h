@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace simhost {
@@ -37,7 +38,24 @@ public:
 
 private:
     using Key = std::pair<std::string, std::string>;
-    static bool makeKey(const char* section, const char* key, Key& out);
+    // Section and key as the caller gave them: a look-up compares them in place instead of copying both.
+    using KeyView = std::pair<std::string_view, std::string_view>;
+    struct KeyLess
+    {
+        using is_transparent = void;
+        template <class A, class B> bool operator()(const A& a, const B& b) const
+        {
+            const int section = compare(a.first.data(), a.first.size(), b.first.data(), b.first.size());
+            return section != 0 ? section < 0
+                                : compare(a.second.data(), a.second.size(), b.second.data(), b.second.size()) < 0;
+        }
+        // Written out rather than through the string classes: a controller's end writes a hundred entries,
+        // each compared some seven times, and unoptimised builds (the fuzz targets') pay for every layer.
+        static int compare(const char* a, std::size_t aSize, const char* b, std::size_t bSize);
+    };
+    template <class Value> using Entries = std::map<Key, Value, KeyLess>;
+
+    static bool makeKey(const char* section, const char* key, KeyView& out);
     template <class Map> bool read(Map& map, const char* section, const char* key, typename Map::mapped_type* value);
     // The stored entry (valid until it is written again), or null.
     template <class Map> const typename Map::mapped_type* find(Map& map, const char* section, const char* key);
@@ -45,10 +63,10 @@ private:
 
     std::mutex m_mutex;
     std::string m_file;
-    std::map<Key, int32> m_ints;
-    std::map<Key, double> m_floats;
-    std::map<Key, std::string> m_texts;
-    std::map<Key, std::u16string> m_texts16;
+    Entries<int32> m_ints;
+    Entries<double> m_floats;
+    Entries<std::string> m_texts;
+    Entries<std::u16string> m_texts16;
 };
 
 } // namespace simhost
