@@ -4,6 +4,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
 
 #include <algorithm>
 #include <atomic>
@@ -347,6 +349,55 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
     ASSERT_TRUE(stopPeer(peer));
     EXPECT_FALSE(until([&] { return inputLost != 2 || outputLost != 2; }, 1s))
         << "a connection's owner was told after the connection ended";
+}
+
+// JACK's client library walks its list of a program's ports on its notification thread whenever the
+// server works the latencies out again, which any connection change by any program makes it do; a port
+// taken out of that list meanwhile crashed the program now and then when a link was closed.
+TEST_F(JackMidi, LinksOpenAndCloseWhileAnotherProgramKeepsChangingTheGraph)
+{
+    startPeer();
+    jack_client_t* other = jack_client_open(("KW churn " + std::to_string(QCoreApplication::applicationPid())).c_str(),
+                                            JackNoStartServer, nullptr);
+    ASSERT_NE(other, nullptr) << "no second client of the server";
+    jack_port_t* from = jack_port_register(other, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    jack_port_t* to = jack_port_register(other, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    ASSERT_TRUE(from && to && jack_activate(other) == 0);
+    std::atomic<bool> stop{false};
+    std::atomic<int> changes{0};
+    std::thread churn([&] {
+        const std::string out = jack_port_name(from);
+        const std::string in = jack_port_name(to);
+        while (!stop) {
+            jack_connect(other, out.c_str(), in.c_str());
+            jack_disconnect(other, out.c_str(), in.c_str());
+            ++changes;
+        }
+    });
+    const int source = indexOf(client->sources(), device, device + " Port1");
+    const int destination = indexOf(client->destinations(), device, device + " Port1");
+    constexpr int kRounds = 100;
+    int opened = 0;
+    for (int round = 0; round < kRounds && source >= 0 && destination >= 0; ++round) {
+        auto input = client->connectSource(source, [](const std::uint8_t*, std::size_t) {});
+        auto output = client->openDestination(destination);
+        opened += input && output ? 1 : 0;
+    }
+    // A link made after all that still carries both ways.
+    Arrivals arrivals;
+    auto input = client->connectSource(source, arrivals.callback());
+    auto output = client->openDestination(destination);
+    stop = true;
+    churn.join();
+    jack_client_close(other);
+    ASSERT_GE(source, 0);
+    ASSERT_GE(destination, 0);
+    EXPECT_EQ(opened, kRounds);
+    EXPECT_GT(changes.load(), 0);
+    ASSERT_TRUE(input && output);
+    const Bytes sysex = {0xF0, 0x7D, 0x01, 0x02, 0x03, 0xF7};
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    EXPECT_EQ(arrivals.waitFor(sysex.size(), 20s), sysex) << "the echo did not come back through the new links";
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

@@ -156,6 +156,8 @@ bool JackEngine::openLocked()
         for (const auto& port : m_ports)
             port->port = nullptr;
         m_ports.clear();
+        m_idleLinks[0].clear();
+        m_idleLinks[1].clear();
         delete m_served.exchange(new Served);
         jack_client_close(m_client);
         m_client = nullptr;
@@ -275,15 +277,21 @@ std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
 
 // ---- Ports --------------------------------------------------------------------------------------------
 
-std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::string& shortName)
+std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::string& shortName, bool link)
 {
     if (!openLocked())
         return nullptr;
     auto port = std::make_shared<JackPort>(receives, receives ? kReceiveQueueBytes : kSendQueueBytes);
     if (!port->queue)
         return nullptr;
-    port->port = jack_port_register(m_client, shortName.c_str(), JACK_DEFAULT_MIDI_TYPE,
-                                    receives ? JackPortIsInput : JackPortIsOutput, 0);
+    auto& idle = m_idleLinks[receives ? 0 : 1];
+    if (link && !idle.empty()) {
+        port->port = idle.back();
+        idle.pop_back();
+    } else {
+        port->port = jack_port_register(m_client, shortName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                        receives ? JackPortIsInput : JackPortIsOutput, 0);
+    }
     if (!port->port)
         return nullptr;
     m_ports.push_back(port);
@@ -303,8 +311,17 @@ void JackEngine::unregisterLocked(JackPort& port)
     m_ports.erase(std::remove_if(m_ports.begin(), m_ports.end(), [&](const auto& p) { return p.get() == &port; }),
                   m_ports.end());
     publishLocked();
-    if (port.port && m_client && !m_lost.load())
-        jack_port_unregister(m_client, port.port);
+    if (port.port && m_client && !m_lost.load()) {
+        // JACK's client library walks its list of our ports on its notification thread, unguarded, whenever
+        // the server has the latencies worked out again (after any connection change on the server, by any
+        // program), and unregistering a port takes it out of that list on our thread: the walk was seen to
+        // step onto the freed entry and crash the program. So a link's port is only disconnected and kept
+        // for the next link; the ports of our own endpoints, whose names others see, still go.
+        if (port.isLink && jack_port_disconnect(m_client, port.port) == 0)
+            m_idleLinks[port.receives ? 0 : 1].push_back(port.port);
+        else
+            jack_port_unregister(m_client, port.port);
+    }
     port.port = nullptr;
 }
 
@@ -358,7 +375,7 @@ std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& 
         std::lock_guard<std::mutex> lock(m_mutex);
         const std::string shortName =
             std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
-        port = registerLocked(receives, shortName);
+        port = registerLocked(receives, shortName, true);
         if (!port)
             return nullptr;
         port->isLink = true;

@@ -110,7 +110,8 @@ public:
 
 private:
     bool openLocked();
-    std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName);
+    // A link takes a port that an earlier link left idle where there is one (see unregisterLocked).
+    std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName, bool link = false);
     void unregisterLocked(JackPort& port);
     // Publishes the ports the process callback serves and waits until it no longer uses the old list.
     void publishLocked();
@@ -139,6 +140,9 @@ private:
     std::vector<std::string> m_listed[2]; // sources, destinations
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
+    // Link ports of ours that no link uses now, disconnected: those that listen, then those that send; they
+    // stay registered until the client closes.
+    std::vector<jack_port_t*> m_idleLinks[2];
     std::size_t m_bufferEstimate = 0; // the largest message a port buffer takes, before a cycle told
 
     // The process callback's list of ports: replaced whole, the old one freed once no cycle uses it.
