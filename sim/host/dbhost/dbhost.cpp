@@ -370,7 +370,15 @@ int run(simhost::DbHostSession& session, int seconds)
         if (!told)
             session.say("waiting for the synthesizer's ports \"" + wanted + "\" (Ctrl-D ends)");
         told = true;
-        if (g_stop || std::chrono::steady_clock::now() > deadline || !readLines(input, 100ms, command)) {
+        // The user ending the wait (end of input, or a signal) is a normal end; only the time running out
+        // is a failure.
+        if (g_stop || !readLines(input, 100ms, command)) {
+            session.say(std::string("stopped waiting for the synthesizer's ports: ") +
+                        (g_stop ? "stopped" : "end of input"));
+            session.close();
+            return 0;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
             std::fprintf(stderr, "dbhost: no ports named \"%s\"\n", wanted.c_str());
             return 1;
         }
