@@ -48,6 +48,11 @@ ZELK_HWRemote::~ZELK_HWRemote()
     // A host may release the device without term: the worker must not outlive what it calls into.
     EndSendingThread();
     FreeQueue();
+    DropHeldMessages();
+}
+
+void ZELK_HWRemote::DropHeldMessages()
+{
     FGuard guard(&m_heldLock);
     for (unsigned char* message : m_heldMessages)
         Msg::freeMessage(message);
@@ -76,10 +81,18 @@ bool ZELK_HWRemote::init(IHWRemoteStandard* standard)
             FGuard guard(&m_knobLock);
             m_knobManager.RegisterInfo(bank, &info);
         }
-        BeginSendingThread();
+        // Without its sender the device could never tell the synthesizer anything: a device that half
+        // works is worse than one the host knows it could not install.
+        if (!BeginSendingThread()) {
+            HWRemoteBase::init(nullptr);
+            return false;
+        }
         gbRemoteDeviceAdded.store(true);
+        m_initialized = true;
         return true;
     } catch (...) {
+        EndSendingThread();
+        HWRemoteBase::init(nullptr);
         return false;
     }
 }
@@ -101,6 +114,7 @@ CTQKnobManager::SControlInfo ZELK_HWRemote::DialControlInfo()
 
 bool ZELK_HWRemote::term()
 {
+    m_initialized = false;
     EndSendingThread();
     return true;
 }
@@ -130,6 +144,11 @@ bool ZELK_HWRemote::close()
     if (!m_closed.load())
         m_announceAtNextOpen = true;
     m_closed.store(true);
+    // What the synthesizer said in this session (its remote mode on and what followed) belongs to it: the
+    // next open announces the extension again and the synthesizer answers anew. The page LED asked for is
+    // set by that announcement's refresh.
+    DropHeldMessages();
+    m_pageLEDRequested.store(false);
     return HWRemoteBase::close();
 }
 
@@ -194,6 +213,11 @@ void ZELK_HWRemote::doMidiEvent(void* event)
             return;
         const bool remoteModeOn = Msg::IsRemoteModeOnMessage(message, Msg::messageLength(message));
         FGuard guard(&m_heldLock);
+        // Checked under the held lock, which close takes after setting the flag: nothing is held past it.
+        if (m_closed.load()) {
+            Msg::freeMessage(message);
+            return;
+        }
         // The synthesizer entered its remote mode: its LEDs are set anew before the service hears of it.
         // The host takes LEDs on its own thread only, so the message, and whatever follows it, waits for
         // the next onIdle.
@@ -271,9 +295,9 @@ void ZELK_HWRemote::EraseOneParamMsgsOnQueue()
 
 void ZELK_HWRemote::onIdle()
 {
-    // A device whose init failed (or never came) has no host interface to work with; the layer change
-    // its knob manager queued at construction must not reach the host through it.
-    if (!standard())
+    // A device whose init failed (or never came, or was undone by term) has no host interface to work
+    // with; the layer change its knob manager queued at construction must not reach the host through it.
+    if (!m_initialized || !standard())
         return;
     try {
         if (m_firstIdle) {
@@ -283,8 +307,11 @@ void ZELK_HWRemote::onIdle()
             if (SendExtensionRunning() && refreshLEDs)
                 UpdateLEDs(false);
         }
-        ApplyRequestedLEDs();
-        ReleaseHeldMessages();
+        // A closed device sets no LED and tells the service nothing the synthesizer said.
+        if (!m_closed.load()) {
+            ApplyRequestedLEDs();
+            ReleaseHeldMessages();
+        }
         {
             FGuard guard(&m_queueLock);
             for (int sent = 0; sent < kMaxSendsPerIdle && !m_sendQueue.empty(); ++sent) {

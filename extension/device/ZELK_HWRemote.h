@@ -89,6 +89,7 @@ private:
     // Hands the held messages to the service, after the LEDs were set anew for the remote-mode message
     // that started holding.
     void ReleaseHeldMessages();
+    void DropHeldMessages();
     void EraseOneParamMsgsOnQueue();
     bool SendKnobChangeToKDX(Quorvane::int32 index, Quorvane::int32 value);
     bool SendSFPageChangeToKDX(int page);
@@ -98,6 +99,8 @@ private:
 
     SendWorker m_sendWorker;
     // Host thread only.
+    // Set only once init did every step, the sender worker running; cleared by term.
+    bool m_initialized = false;
     bool m_firstIdle = true;
     // Set by close: the next open is a new start for a synthesizer that may have been away.
     bool m_announceAtNextOpen = false;

@@ -66,9 +66,13 @@ bool ReceiveWorker::begin(IReceiver* receiver, CNfunction& channel)
     if (!thread)
         return false;
     thread->SetReceiverData(receiver, &channel);
+    thread->run();
+    if (!thread->hasThread()) {
+        delete thread;
+        return false;
+    }
     m_thread = thread;
     m_channel = &channel;
-    thread->run();
     return true;
 }
 
@@ -99,12 +103,19 @@ bool SendWorker::begin(ISender* sender)
         delete SendingChannels::take(index);
         return false;
     }
-    m_index = index;
-    m_channel = channel;
     channel->clearStop();
     thread->SetSenderData(sender, channel, false);
-    m_thread = thread;
     thread->run();
+    // The system may refuse a thread (no memory, too many threads): the slot stays empty, as a
+    // terminated device's does.
+    if (!thread->hasThread()) {
+        delete thread;
+        delete SendingChannels::take(index);
+        return false;
+    }
+    m_index = index;
+    m_channel = channel;
+    m_thread = thread;
     return true;
 }
 

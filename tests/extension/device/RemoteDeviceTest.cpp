@@ -4,6 +4,7 @@
 #include "CNfunction.h"
 
 #include <atomic>
+#include <pthread.h>
 #include <thread>
 
 using namespace Quorvane;
@@ -286,6 +287,34 @@ TEST_F(RemoteDevice, RefreshesItsLEDsBeforeTheServiceHearsThatTheSynthesizerEnte
     ASSERT_TRUE(received.waitForCount(4));
     EXPECT_EQ(received.messages()[3][7], 0x3B);
     received.setListener({});
+
+    // Held when the host closes the device (its ports went): what the synthesizer said, and the page LED
+    // asked for, belong to the session that ended. An idle while closed sets no LED and passes nothing on,
+    // nor does anything the synthesizer says while closed; the next open starts with the announcement.
+    AddSendMessage(channelOf(device), Msg::buildPageIndex(2));
+    ASSERT_TRUE(waitUntil([&] { return extensionDevice(device)->SFPageIndex() == 2; }));
+    ASSERT_TRUE(synth->command("remote on").ok);
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    ASSERT_TRUE(waitUntil(allDelivered));
+    received.clear();
+    device->close();
+    device->standard().clearLogs();
+    idle(2);
+    ASSERT_TRUE(synth->command("edit knob 10 id 0000000fe").ok);
+    ASSERT_TRUE(host.waitForMidiInput(10s));
+    idle();
+    ASSERT_TRUE(waitUntil(allDelivered));
+    EXPECT_TRUE(received.messages().empty()) << "the service heard the closed session's synthesizer";
+    EXPECT_TRUE(device->standard().ledLog().empty()) << "LEDs set on a closed device";
+    EXPECT_TRUE(device->standard().sentSysEx().empty());
+    device->open();
+    idle(2);
+    ASSERT_TRUE(received.waitForCount(1));
+    ASSERT_TRUE(waitUntil(allDelivered));
+    EXPECT_EQ(received.messages(), std::vector<Bytes>{sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})})
+        << "only the new session's announcement";
+    EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {51, 127}, {47, 0}}))
+        << "the announcement's refresh, once";
 }
 
 TEST_F(RemoteDevice, SendsQueuedMessagesAtMostFourPerIdleAndHandlesPageAndJogStopItself)
@@ -477,22 +506,53 @@ TEST_F(RemoteDevice, KeepsGoingWhenItsPortsVanishWhileItSends)
 
 TEST_F(RemoteDevice, IdlesWithoutTouchingTheHostWhenItsInitFailed)
 {
-    // No service took the host's classes: init refuses, and the host idles the device all the same.
+    const auto failedInit = [&](const char* step, bool withStandard) {
+        SCOPED_TRACE(step);
+        auto* remote = static_cast<IHWRemote*>(host.createInstance(kZELK_HWRemote_cid, IHWRemote::iid));
+        ASSERT_NE(remote, nullptr);
+        auto* standard =
+            simhost::makeHostObject<simhost::SimRemoteStandard>(host.registry().shared_from_this(), nullptr);
+        const int slots = SendingChannels::slotCount();
+        EXPECT_FALSE(remote->init(withStandard ? standard : nullptr));
+        // The knob manager asked for its first layer when it was made, and Jog asks for another; the host
+        // opens the device, idles it, lights a control and passes it a message all the same.
+        remote->open();
+        remote->onIdle();
+        remote->changeValue(ZELK_HWRemote::kJog, 127);
+        simhost::SimMidiEvent remoteOn{{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}};
+        remote->doMidiEvent(&remoteOn);
+        PHWRemoteControl record = g_ctrlMap[30];
+        remote->sendController(&record, 30, 127);
+        remote->onIdle();
+        remote->onIdle();
+        remote->close();
+        EXPECT_EQ(standard->activeLayer(), "");
+        EXPECT_TRUE(standard->sentSysEx().empty());
+        EXPECT_TRUE(standard->ledLog().empty());
+        EXPECT_TRUE(standard->standardChanges().empty());
+        EXPECT_EQ(standard->openCount(), 0);
+        for (int slot = slots; slot < SendingChannels::slotCount(); ++slot)
+            EXPECT_EQ(SendingChannels::at(slot), nullptr) << "a sender channel outlived the failed init";
+        remote->release();
+        standard->release();
+    };
+    failedInit("a null standard interface", false);
+    // The system refuses the sender's thread, after the host took the controls and the bank.
+    {
+        pthread_attr_t saved;
+        ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+        pthread_attr_t huge;
+        pthread_attr_init(&huge);
+        pthread_attr_setstacksize(&huge, std::size_t{1} << 50);
+        ASSERT_EQ(pthread_setattr_default_np(&huge), 0);
+        failedInit("no thread for the sender", true);
+        pthread_setattr_default_np(&saved);
+        pthread_attr_destroy(&huge);
+        pthread_attr_destroy(&saved);
+    }
+    // No service took the host's classes.
     takeHostClassesBack();
-    auto* remote = static_cast<IHWRemote*>(host.createInstance(kZELK_HWRemote_cid, IHWRemote::iid));
-    ASSERT_NE(remote, nullptr);
-    auto* standard = simhost::makeHostObject<simhost::SimRemoteStandard>(host.registry().shared_from_this(), nullptr);
-    EXPECT_FALSE(remote->init(standard));
-    // The knob manager asked for its first layer when it was made, and Jog asks for another.
-    remote->onIdle();
-    remote->changeValue(ZELK_HWRemote::kJog, 127);
-    remote->onIdle();
-    remote->onIdle();
-    EXPECT_EQ(standard->activeLayer(), "");
-    EXPECT_TRUE(standard->sentSysEx().empty());
-    EXPECT_TRUE(standard->ledLog().empty());
-    remote->release();
-    standard->release();
+    failedInit("no host classes", true);
 }
 
 TEST_F(RemoteDevice, TheHostClosesADeviceWhosePortsVanishAndOpensItAgainOnThePortsThatReplaceThem)
