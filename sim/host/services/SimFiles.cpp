@@ -10,6 +10,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace Quorvane;
 
@@ -121,13 +122,13 @@ tresult SimFileStream::write(const void* buffer, int32 size, int32* bytesWritten
     return m_failed ? kResultFalse : kResultOk;
 }
 
-bool SimFileStream::close()
+bool SimFileStream::close(bool flushFails)
 {
     if (m_descriptor < 0)
         return true;
     const bool inPlace = m_temporaryPath.empty();
     // A device need not keep what it took (fsync refuses some); what it refused shows as a failed write.
-    const bool written = !m_failed && (inPlace || ::fsync(m_descriptor) == 0);
+    const bool written = !m_failed && !flushFails && (inPlace || ::fsync(m_descriptor) == 0);
     const bool closed = ::close(m_descriptor) == 0;
     m_descriptor = -1;
     if (inPlace)
@@ -224,7 +225,18 @@ tresult SimFileSystem::closeFile(IStream* stream)
     auto* file = dynamic_cast<SimFileStream*>(stream);
     if (!file)
         return kInvalidArgument;
-    return file->close() ? kResultOk : kResultFalse;
+    bool flushFails;
+    {
+        std::lock_guard lock(m_mutex);
+        flushFails = std::exchange(m_failNextClose, false);
+    }
+    return file->close(flushFails) ? kResultOk : kResultFalse;
+}
+
+void SimFileSystem::failNextClose()
+{
+    std::lock_guard lock(m_mutex);
+    m_failNextClose = true;
 }
 
 void SimFileSystem::answerNextDialog(std::vector<std::string> paths)

@@ -39,7 +39,8 @@ public:
     tresult write(const void* buffer, int32 size, int32* bytesWritten) override;
 
     // Ends the file: a written file replaces its path; true when that worked (or the file was read).
-    bool close();
+    // flushFails plays a disk that takes every write and then fails to keep them.
+    bool close(bool flushFails = false);
 
     // A file to write that replaces path when closed whole; null when it cannot be made there or path is a
     // folder.
@@ -77,6 +78,8 @@ public:
     // Host side.
     // The next dialog chooses these paths; an empty list cancels it.
     void answerNextDialog(std::vector<std::string> paths);
+    // The next file closed after writing fails at its flush, its writes all taken: it replaces nothing.
+    void failNextClose();
     std::vector<Dialog> dialogs();
     void clearDialogs();
     int pendingAnswers();
@@ -87,6 +90,7 @@ private:
     std::mutex m_mutex;
     std::deque<std::vector<std::string>> m_answers;
     std::vector<Dialog> m_dialogs;
+    bool m_failNextClose = false;
 };
 
 } // namespace simhost

@@ -85,8 +85,9 @@ TEST_F(SetupPanelScenario, AButtonPressedAtTheSynthesizerPerformsTheCommandChose
     EXPECT_EQ(simhost::asciiText8(window->value("PageName")->text()), "Project Window");
 
     // Saved: the file holds the command. A folder nobody may write in (not even the superuser), a folder
-    // chosen as the file, a full device and a disk that fills while the earlier file is replaced each fail
-    // with a word in the host's message box, and the earlier file stays whole, with nothing left beside it.
+    // chosen as the file, a full device, a disk that fills while the earlier file is replaced and a disk
+    // that takes every write but fails at the close each fail with a word in the host's message box, and
+    // the earlier file stays whole, with nothing left beside it.
     char pattern[] = "/tmp/panel-save-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string folder = pattern;
@@ -97,9 +98,13 @@ TEST_F(SetupPanelScenario, AButtonPressedAtTheSynthesizerPerformsTheCommandChose
     const std::string saved = contents(earlier);
     EXPECT_NE(saved.find("category=\"Edit\" action=\"Open Score Editor\" display=\"Score\""), std::string::npos);
     ASSERT_TRUE(window->setText("DisplayName", u"Notes"));
-    for (const std::string& target : std::vector<std::string>{"/proc/panel-save.Q9K", folder, "/dev/full", earlier}) {
+    const std::string failingClose = earlier + " (close fails)";
+    for (const std::string& target :
+         std::vector<std::string>{"/proc/panel-save.Q9K", folder, "/dev/full", earlier, failingClose}) {
         host.alert().clearMessages();
-        host.files().answerNextDialog({target});
+        host.files().answerNextDialog({target == failingClose ? earlier : target});
+        if (target == failingClose)
+            host.files().failNextClose();
         {
             std::optional<FullDisk> full;
             if (target == earlier)

@@ -192,6 +192,19 @@ TEST_F(SelectionMonitor, MixerMonitorFollowsTheSelectedChannelAndLetsItsObjectsG
     EXPECT_EQ(host.updateHandler().dependentCount(bass->channel()->value("selected")->unknown()), 1);
     EXPECT_TRUE(monitor.doesTrackExist(bass->getDevice()));
 
+    // Following the selection to another channel and back drops the dependency on the channel left.
+    const auto dependents = [&](SimTrack* track) {
+        return host.updateHandler().dependentCount(track->channel()->value("selected")->unknown());
+    };
+    for (SimTrack* next : {pad, bass}) {
+        SimTrack* left = next == pad ? bass : pad;
+        project->select(next);
+        ASSERT_TRUE(monitor.update());
+        EXPECT_EQ(dependents(left), 0) << "still a dependent of the channel left";
+        EXPECT_TRUE(monitor.addDependencyToTrackSelectionOfSelectedTrack());
+        EXPECT_EQ(dependents(next), 1);
+    }
+
     // The channel is deleted while the monitor holds it: still valid, no longer in the mixer.
     IDevice* channel = monitor.getSelectedTrack();
     project->removeTrack(bass);

@@ -162,6 +162,19 @@ TEST_F(ServiceCore, AMatchingInstrumentShowsTheTemplatesParameterNamesAndValuesA
     EXPECT_EQ(display().knobValues[6], display().knobValues[0]);
     panel("edit knob 5 id 200000000");
     EXPECT_EQ(display().knobNames[5], "*No Assign");
+
+    // A knob that repeated another gets its own parameter back when its identifier changes, here two the
+    // instrument lacks; knob 7's turn then reaches nothing.
+    panel("edit knob 6 id 000000013");
+    EXPECT_EQ(kdx().knobMapping(6), 6) << "knob 6 still repeats knob 0";
+    EXPECT_EQ(display().knobNames[6], "*Not Found");
+    panel("edit knob 7 id 000000012");
+    EXPECT_EQ(kdx().knobMapping(7), 7) << "knob 7 still repeats knob 2";
+    EXPECT_EQ(display().knobNames[7], "*Not Found");
+    EXPECT_EQ(display().knobValues[7], "");
+    const float reso = resonance->current();
+    panel("turn 7 3");
+    EXPECT_EQ(resonance->current(), reso) << "knob 7 turned the resonance it no longer names";
 }
 
 TEST_F(ServiceCore, AnIdleCallAppliesAKnobTurnBeforeHandlingTheMessagesQueuedBehindIt)
