@@ -98,8 +98,7 @@ private:
     void FreeQueue();
 
     SendWorker m_sendWorker;
-    // Host thread only.
-    // Set only once init did every step, the sender worker running; cleared by term.
+    // Host thread only. m_initialized is set only once init did every step, its sender running; term clears it.
     bool m_initialized = false;
     bool m_firstIdle = true;
     // Set by close: the next open is a new start for a synthesizer that may have been away.
@@ -117,7 +116,8 @@ private:
     std::atomic<bool> m_pageLEDRequested{false};
     // From the synthesizer's remote-mode message on, what it sends waits here (in order) until the next
     // onIdle has refreshed the LEDs; the service then gets it. Posting to the receive channel happens
-    // under this lock too, so that nothing overtakes what is held.
+    // under this lock too, so that nothing overtakes what is held. A close drops what is held (taken under
+    // the queue lock there; the queue lock is never taken under this one), and nothing is held while closed.
     Quorvane::FLock m_heldLock{"ZELK_HWRemote-Held"};
     std::deque<unsigned char*> m_heldMessages; // under m_heldLock; owns its buffers
     Quorvane::FLock m_queueLock{"ZELK_HWRemote"};

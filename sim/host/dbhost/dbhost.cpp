@@ -374,7 +374,7 @@ int run(simhost::DbHostSession& session, int seconds)
         // is a failure.
         if (g_stop || !readLines(input, 100ms, command)) {
             session.say(std::string("stopped waiting for the synthesizer's ports: ") +
-                        (g_stop ? "stopped" : "end of input"));
+                        (g_stop ? "interrupted" : "end of input"));
             session.close();
             return 0;
         }
