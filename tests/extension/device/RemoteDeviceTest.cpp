@@ -311,7 +311,8 @@ TEST_F(RemoteDevice, RefreshesItsLEDsBeforeTheServiceHearsThatTheSynthesizerEnte
     idle(2);
     ASSERT_TRUE(received.waitForCount(1));
     ASSERT_TRUE(waitUntil(allDelivered));
-    EXPECT_EQ(received.messages(), std::vector<Bytes>{sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})})
+    EXPECT_EQ(received.messages(),
+              std::vector<Bytes>{sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})})
         << "only the new session's announcement";
     EXPECT_EQ(device->standard().ledLog(), (std::vector<std::pair<int, int>>{{29, 0}, {30, 127}, {51, 127}, {47, 0}}))
         << "the announcement's refresh, once";
