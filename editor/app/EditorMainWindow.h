@@ -255,6 +255,9 @@ private:
     int routeActiveSenseInputId = 0;
     int routeCommunicationInputId = 0;
     int routeCommunicationOutputId = 0;
+    // The port set the open route was made for; empty once the route is dropped. Its links follow the
+    // synthesizer's ports by name, so the set stays the selection while those ports are away.
+    QString routePortName;
     QStringList dawList;
     QString dawName;
     QString portName;

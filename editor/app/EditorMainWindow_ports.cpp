@@ -102,6 +102,14 @@ void EditorMainWindow::updatePortInfoList()
         portInfoList.append(info);
         portNameList.append(info.name);
     }
+    // A synthesizer switched off (or killed) takes its ports away while the route waits to follow them
+    // back: its set stays listed under its last ids, so that panels built meanwhile name it, and starting
+    // them does not drop the route or write "Not Assigned" as the port setting.
+    if (routeOpen && !routePortName.isEmpty() && !portNameList.contains(routePortName)) {
+        portInfoList.append(PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId,
+                                     routeCommunicationOutputId});
+        portNameList.append(routePortName);
+    }
 
     // The list's order follows the table, so the selection is found again by its name; a set that is
     // gone leaves an index that still lies inside the list and names no port set.
@@ -119,6 +127,7 @@ bool EditorMainWindow::openRoute(int index)
     routeCommunicationOutputId = info.communicationOutputId;
     routeOpen = memApi->createMIDIComunicationRoute(routeActiveSenseInputId, routeCommunicationInputId,
                                                     routeCommunicationOutputId);
+    routePortName = routeOpen ? info.name : QString();
     return routeOpen;
 }
 
@@ -147,6 +156,7 @@ void EditorMainWindow::setPortIndex(int index)
             }
         } else {
             memApi->deleteMIDIComunicationRoute();
+            routePortName.clear();
         }
         memApi->setONLINEstate(0);
     }

@@ -110,6 +110,16 @@ protected:
         return enabled;
     }
 
+    // Makes banks until there are 128; a bank that is not made fails the test at once instead of looping.
+    void makeBanksUpToTheLimit()
+    {
+        while (memApi->getQuantityOfBank() < 128) {
+            const int before = memApi->getQuantityOfBank();
+            memApi->createBank();
+            ASSERT_GT(memApi->getQuantityOfBank(), before) << "no bank was made beside the " << before << " there";
+        }
+    }
+
     void setValue(const ParamAddress& address, long value) { memApi->setParam(address, value); }
     long value(const ParamAddress& address) const { return memApi->getParam(address).getCurrentValue(); }
     CloseConfirm* question() const { return window->findChild<CloseConfirm*>(); }
@@ -159,7 +169,7 @@ TEST_F(MenuFixture, MenuTreeCarriesItsTextsAndShortcutsInTheWindowsFont)
         QMenu* dropped = menu(index);
         const QRect title = window->getMenuBar()->actionGeometry(window->getMenuBar()->actions().at(index));
         dropped->popup(window->getMenuBar()->mapToGlobal(title.bottomLeft()));
-        ASSERT_TRUE(kwtest::processUntil([&] { return dropped->isVisible(); }));
+        ASSERT_TRUE(kwtest::processUntil([&] { return dropped->isVisible(); })) << "the menu did not drop down";
         kwtest::saveAppScreenshotWithPopup(window.get(), dropped, QString::fromLatin1(name));
         dropped->close();
     }
@@ -177,7 +187,8 @@ TEST_F(MenuFixture, TemplateViewEntriesFollowTheClipboardTheOnlineStateTheEditsA
     QGuiApplication::clipboard()->setText(QStringLiteral("knobA1"));
     EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Paste"))) << "text is no knob";
     window->getTemplateEditor()->copyKnob();
-    EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Paste")); }));
+    EXPECT_TRUE(kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Paste")); }))
+        << "a copied knob did not enable Paste";
     EXPECT_FALSE(window->canQpxiscan()) << "no DAW is chosen";
     EXPECT_FALSE(window->canImport());
     EXPECT_FALSE(window->canNewBank());
@@ -189,7 +200,8 @@ TEST_F(MenuFixture, TemplateViewEntriesFollowTheClipboardTheOnlineStateTheEditsA
     })) << "online and unedited, there is nothing to reset to";
     setValue(kBankEditFlag, 1);
     ASSERT_TRUE(
-        kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Reset to Stored Data")); }));
+        kwtest::processUntil([&] { return enabledEntries().contains(QStringLiteral("Reset to Stored Data")); }))
+        << "an edited bank did not offer its reset";
 
     memApi->setBankAvailableFlag(1, 2);
     window->updatesMenuEnabled();
@@ -200,9 +212,7 @@ TEST_F(MenuFixture, TemplateViewEntriesFollowTheClipboardTheOnlineStateTheEditsA
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Reset to Original Data at Startup")));
 
     // Save As writes a bank file of its own only while there are fewer than 128 banks.
-    while (memApi->getQuantityOfBank() < 128) {
-        memApi->createBank();
-    }
+    ASSERT_NO_FATAL_FAILURE(makeBanksUpToTheLimit());
     window->updatesMenuEnabled();
     EXPECT_TRUE(enabledEntries().contains(QStringLiteral("Save")));
     EXPECT_FALSE(enabledEntries().contains(QStringLiteral("Save As...")));
@@ -290,9 +300,7 @@ TEST_F(MenuFixture, LibraryViewEnablesItsEntriesByTheSelectedListTheClipboardAnd
     EXPECT_TRUE(window->canImport());
     EXPECT_TRUE(window->canNewBank());
     EXPECT_FALSE(window->canDeleteBank());
-    while (memApi->getQuantityOfBank() < 128) {
-        memApi->createBank();
-    }
+    ASSERT_NO_FATAL_FAILURE(makeBanksUpToTheLimit());
     window->updatesMenuEnabled();
     EXPECT_FALSE(window->canImport());
     EXPECT_FALSE(window->canNewBank());
@@ -392,6 +400,10 @@ TEST_F(MenuFixture, NewAndOpenGoThroughTheDialogsAndTakeAnOnlineEditorBackToAuto
     EXPECT_TRUE(window->autoSyncPanel()->property("sendAfterReceive").toBool());
     EXPECT_FALSE(window->autoSyncPanel()->property("editBufferOnly").toBool());
     EXPECT_TRUE(memApi->isStoreToFlashSending()) << "online, an opened file is stored to flash after it is sent";
+    // The factory bank holds its templates in the edit buffer too: the view shows them, and they are sent.
+    EXPECT_EQ(window->getTemplateEditor()->editTemplateName->text(), QStringLiteral("Preset 01"));
+    EXPECT_EQ(memApi->getParamQString(templateName(0, 48)), QStringLiteral("Preset 49"));
+    EXPECT_EQ(memApi->getParamQString(ParamAddress(0, 1, 0, ParamAddress::kDisplayNameParam)), QStringLiteral("CC 12"));
     ASSERT_TRUE(closePanel(window->autoSyncPanel()));
 
     // New: empty templates, template 0 current, no file name; online it sends the edit buffer.
@@ -449,7 +461,7 @@ TEST_F(MenuFixture, SaveChangesQuestionBeforeNewAndOpenAnswersYesNoAndCancel)
         SCOPED_TRACE(key.toStdString());
         edit();
         window->applicationFileOpen(bankFile);
-        ASSERT_TRUE(kwtest::processUntil([&] { return question() != nullptr; }));
+        ASSERT_TRUE(kwtest::processUntil([&] { return question() != nullptr; })) << "no save question";
         EXPECT_EQ(question()->nextAction(), CloseConfirm::FileOpen);
         answer(key);
         EXPECT_TRUE(edited());
@@ -465,7 +477,7 @@ TEST_F(MenuFixture, SaveChangesQuestionBeforeNewAndOpenAnswersYesNoAndCancel)
     // No: the dropped file is loaded once the question is gone, and the edit flag ends at 0.
     edit();
     window->applicationFileOpen(bankFile);
-    ASSERT_TRUE(kwtest::processUntil([&] { return question() != nullptr; }));
+    ASSERT_TRUE(kwtest::processUntil([&] { return question() != nullptr; })) << "no save question";
     const qsizetype asked = fileRequests.size();
     answer(QStringLiteral("N"));
     ASSERT_TRUE(kwtest::processUntil([&] { return memApi->getParamQString(kFileName) == bankFile; }))

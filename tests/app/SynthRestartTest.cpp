@@ -182,6 +182,9 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         << "the send did not fail when the synthesizer's ports went";
     expectErrorLook(sync);
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-sending"));
+    // A panel built while the ports are away refreshes the port list: the set the route follows stays chosen.
+    window->updatePortInfoList();
+    EXPECT_EQ(window->getPortNameList().value(window->getPortIndex()), device) << "the port field lost the set";
 
     // Its return does not restart the failed transfer; the user's Retry over the links that followed
     // the synthesizer back does.
@@ -194,6 +197,7 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
     EXPECT_TRUE(memApi->isMIDIRouteLinked());
     EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
+    EXPECT_EQ(settings().value(QStringLiteral("PortName")).toString(), device);
     const long cc = editorCC(40, 11);
     EXPECT_TRUE(ask("show 40 11").contains(knobCC(cc))) << "the retried send did not reach the synthesizer";
 }

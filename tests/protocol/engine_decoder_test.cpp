@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace enginetest;
 
 namespace {
@@ -23,6 +25,32 @@ QByteArray bytes(std::initializer_list<int> values)
         out.append(char(v));
     return out;
 }
+
+// Notes, for each pass it is asked for, whether its caller holds the memory lock beside the service's own
+// hold for the call: released once here, the lock is free to another thread unless the caller holds it too.
+class LockProbingSender : public RecordingSender
+{
+public:
+    explicit LockProbingSender(RemoteMemAPI* api) : m_api(api) {}
+    bool sendMessage(bool* wasEmpty) override
+    {
+        QRecursiveMutex& lock = m_api->memoryLock();
+        lock.unlock();
+        bool taken = false;
+        std::thread([&] {
+            taken = lock.tryLock();
+            if (taken)
+                lock.unlock();
+        }).join();
+        lock.lock();
+        heldByCaller.push_back(!taken);
+        return RecordingSender::sendMessage(wasEmpty);
+    }
+    std::vector<bool> heldByCaller;
+
+private:
+    RemoteMemAPI* m_api;
+};
 
 class Decoder : public ::testing::Test
 {
@@ -228,17 +256,23 @@ TEST_F(Decoder, DumpsLandInTheReceiveBanksAndOnlyWholeOnesCount)
 
 TEST_F(Decoder, AcknowledgesDriveTheSendAndCompleteItOnce)
 {
+    // The answer, the pass it starts and the completion are one step under the memory lock: a pass of the
+    // GUI thread in between would send the next dump twice or see a completion that is not there.
+    LockProbingSender probe(&api);
+    api.setMessageSender(&probe);
     QSignalSpy sent(&api, &RemoteMemAPI::completeBulkTransmit);
     api.setWaitingBulkTransmit(true);
     decoder.incrementTransmitedBulkCounter();
-    sender.queueEmpty = false;
+    probe.queueEmpty = false;
     EXPECT_TRUE(feed(SysEx::bulkAcknowledge()));
     EXPECT_EQ(sent.count(), 0) << "a group was still queued";
-    sender.queueEmpty = true;
+    probe.queueEmpty = true;
     EXPECT_TRUE(feed(SysEx::bulkAcknowledge(3)));
     EXPECT_EQ(sent.count(), 1);
     EXPECT_FALSE(api.getBulkRecieveEnableFlag());
     EXPECT_TRUE(feed(SysEx::bulkAcknowledge()));
     EXPECT_EQ(sent.count(), 1);
     EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    EXPECT_EQ(probe.heldByCaller, std::vector<bool>(3, true))
+        << "the acknowledge's pass ran without the memory lock held around it";
 }

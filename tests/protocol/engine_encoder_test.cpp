@@ -9,6 +9,7 @@
 #include "VirtualMidiFixture.h"
 #include "engine_support.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -257,6 +258,23 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
 // was sent twice, the second acknowledge may be the first copy's, late, and must not move the chain on
 // to the next dump or count for it. A dump's footer names its template, which tells a late answer to a
 // request from the answer to the next.
+TEST_F(Encoder, WithoutATimeOutOfItsOwnADumpWaitsOneSecondForItsAnswerBeforeGoingAgain)
+{
+    // As the memory service's route makes it: no time-out given.
+    api.setMessageSender(nullptr);
+    encoder = std::make_unique<MessageEncoder>(kSendModel, table, *controller, port, &api);
+    api.setMessageSender(encoder.get());
+    EXPECT_EQ(encoder->answerTimeoutMs(), 1000);
+    api.setWaitingBulkTransmit(true);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(encoder->sendEditorAllData(false));
+    sent(15);
+    ASSERT_TRUE(waitFor([&] { return encoder->resentCount() > 0; }, 30s)) << "the unanswered dump was not sent again";
+    // Timers may fire a little early; a tenth of the second would be far below this.
+    EXPECT_GE(clock.elapsed(), 900) << "the dump went again before its answer was given a second";
+}
+
 TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAheadNorCountsTwice)
 {
     // Long enough that the test sees every step between two copies; the late limit is four time-outs.

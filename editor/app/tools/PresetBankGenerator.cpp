@@ -1,5 +1,7 @@
 // Writes the factory preset bank: 50 templates in the editor's own bank-file format. Templates 0 to 48
 // are ready-made control-change layouts; template 49 is the plain layout that empty templates start from.
+// The file holds them in both of its parts: the start-up reads only the stored part, but File > Open
+// shows and sends the edit-buffer part too.
 #include "EditorFile.h"
 #include "ParamAddress.h"
 #include "RemoteMemAPI.h"
@@ -14,6 +16,7 @@
 
 namespace {
 
+constexpr int kEditBuffer = 0;
 constexpr int kBank = 1;
 constexpr int kTemplates = 50;
 constexpr int kKnobs = 12;
@@ -23,19 +26,19 @@ constexpr int kFirstKnobCC = 21;
 
 const char* const kKnobLabels[kKnobs] = {"A1", "B1", "C1", "D1", "A2", "B2", "C2", "D2", "A3", "B3", "C3", "D3"};
 
-void fillTemplate(RemoteMemAPI& memory, int templ)
+void fillTemplate(RemoteMemAPI& memory, int bank, int templ)
 {
     const bool plain = templ == kInitialTemplate;
     if (!plain) {
-        memory.setParam(ParamAddress(kBank, templ, ParamAddress::kTemplateNameController, -1),
+        memory.setParam(ParamAddress(bank, templ, ParamAddress::kTemplateNameController, -1),
                         QStringLiteral("Preset %1").arg(templ + 1, 2, 10, QLatin1Char('0')));
-        memory.setParam(ParamAddress(kBank, templ, ParamAddress::kControlTypeController, -1), 1);
+        memory.setParam(ParamAddress(bank, templ, ParamAddress::kControlTypeController, -1), 1);
     }
     for (int knob = 0; knob < kKnobs; ++knob) {
         const int cc = plain ? kFirstKnobCC + knob : (templ * kKnobs + knob) % 120;
         const QString label = plain ? QString::fromLatin1(kKnobLabels[knob]) : QStringLiteral("CC %1").arg(cc);
-        memory.setParam(ParamAddress(kBank, templ, knob, ParamAddress::kDisplayNameParam), label);
-        memory.setParam(ParamAddress(kBank, templ, knob, ParamAddress::kCCNumberParam), cc);
+        memory.setParam(ParamAddress(bank, templ, knob, ParamAddress::kDisplayNameParam), label);
+        memory.setParam(ParamAddress(bank, templ, knob, ParamAddress::kCCNumberParam), cc);
     }
 }
 
@@ -53,7 +56,9 @@ int main(int argc, char** argv)
 
     RemoteMemAPI memory;
     for (int templ = 0; templ < kTemplates; ++templ) {
-        fillTemplate(memory, templ);
+        for (int bank : {kEditBuffer, kBank}) {
+            fillTemplate(memory, bank, templ);
+        }
     }
     QFile file(path);
     QString error;
