@@ -64,9 +64,9 @@ class JackMidi : public ::testing::Test
 protected:
     void SetUp() override
     {
-        qputenv(kwmidi::kBackendVariable, "rtmidi");
+        qputenv(kwmidi::kBackendVariable, "system");
         client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::RtMidi);
+        ASSERT_EQ(client->backend(), kwmidi::Backend::System);
         if (!client->isAvailable())
             GTEST_SKIP() << kSkipWithoutServer;
     }
@@ -404,7 +404,7 @@ TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)
 {
     // Points JACK at a server that does not exist: the same as a machine where none runs.
     qputenv("JACK_DEFAULT_SERVER", "kw-absent-" + QByteArray::number(QCoreApplication::applicationPid()));
-    qputenv(kwmidi::kBackendVariable, "rtmidi");
+    qputenv(kwmidi::kBackendVariable, "system");
     auto client = kwmidi::Client::acquire();
     if (client->systemName() == "ALSA sequencer")
         GTEST_SKIP() << "this machine has an ALSA sequencer";
