@@ -36,9 +36,10 @@ struct MidiEvent
     std::vector<std::uint8_t> data; // SysEx: this piece's bytes
 };
 
-// The largest SysEx piece sent as one event: a sequencer cell pool of the default size takes a few of them
-// at once, so a long message never needs a pool larger than the one a client gets.
-inline constexpr std::size_t kSysExPiece = 256;
+// The largest SysEx piece sent as one event: a receiver holds an event in cells of its input pool, and one
+// piece must fit a pool of the size every client gets (500 cells of 28 bytes) many times over; each piece
+// costs the sender one system call.
+inline constexpr std::size_t kSysExPiece = 1024;
 
 // The events that carry bytes, one message after another; empty (nothing to send) when the bytes are no
 // complete MIDI messages: a data byte without a status, a message cut short, a SysEx without its end.
