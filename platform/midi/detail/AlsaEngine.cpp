@@ -5,8 +5,6 @@
 #include <alsa/asoundlib.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <chrono>
 #include <poll.h>
 #include <unistd.h>
@@ -339,7 +337,6 @@ bool AlsaEngine::send(AlsaPort& port, const std::uint8_t* bytes, std::size_t len
             if ((result != -EAGAIN && result != -ENOMEM && result != -ENOSPC) || m_lost.load() ||
                 std::chrono::steady_clock::now() >= until)
                 return false;
-            if (getenv("KW_ALSA_DEBUG")) fprintf(stderr, "alsa: send retry %d\n", result);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -364,7 +361,6 @@ void AlsaEngine::readUntilStopped()
                 break;
             if (result == -ENOSPC) {
                 // Our input overran: what was lost cannot be told apart, so every receiving port counts it.
-                if (getenv("KW_ALSA_DEBUG")) fprintf(stderr, "alsa: overrun\n");
                 std::lock_guard<std::mutex> lock(m_mutex);
                 for (const auto& [number, port] : m_ports)
                     port->dropped.fetch_add(1);
