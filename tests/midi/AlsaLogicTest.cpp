@@ -26,7 +26,7 @@ PortRecord port(const std::string& client, const std::string& name, bool readabl
 
 TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPieces)
 {
-    // A long SysEx goes in pieces of at most 256 bytes, the first with F0, the last with F7.
+    // A long SysEx goes in pieces of at most the size asked for, the first with F0, the last with F7.
     Bytes sysex{0xF0, 0x00, 0x21, 0x1F};
     for (int i = 0; i < 1000; ++i)
         sysex.push_back(static_cast<std::uint8_t>(i & 0x7F));
@@ -34,7 +34,7 @@ TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPie
     Bytes stream{0x90, 0x3C, 0x64, 0xB1, 0x07, 0x7F, 0xE2, 0x00, 0x40, 0xC3, 0x05, 0xF2, 0x10, 0x20, 0xFE};
     stream.insert(stream.end(), sysex.begin(), sysex.end());
     stream.push_back(0xF8);
-    const std::vector<MidiEvent> events = eventsFromBytes(stream.data(), stream.size());
+    const std::vector<MidiEvent> events = eventsFromBytes(stream.data(), stream.size(), 256);
     ASSERT_EQ(events.size(), 6u + 4u + 1u); // 1005 bytes of SysEx: 256 + 256 + 256 + 237
     EXPECT_EQ(events[2].kind, Kind::PitchBend);
     EXPECT_EQ(events[2].value, 0);
