@@ -42,9 +42,15 @@ void announcements(const std::uint8_t* data, std::size_t size)
             book.portPresent(address, {names[data[at + 3] % 5], ports[(data[at + 3] >> 3) % 4],
                                        (data[at + 3] & 0x40) != 0, (data[at + 3] & 0x80) != 0});
             break;
-        case 1: book.portExited(address); break;
-        case 2: book.clientExited(address.client); break;
-        case 3: book.unsubscribed(address, {130, own}); break;
+        case 1:
+            book.portExited(address);
+            break;
+        case 2:
+            book.clientExited(address.client);
+            break;
+        case 3:
+            book.unsubscribed(address, {130, own});
+            break;
         case 4: {
             const auto list = book.endpoints((data[at + 3] & 8) != 0);
             if (!list.empty()) {
@@ -54,13 +60,19 @@ void announcements(const std::uint8_t* data, std::size_t size)
             }
             break;
         }
-        case 5: book.removeLink(own); break;
-        case 6: book.takeLost(); break;
+        case 5:
+            book.removeLink(own);
+            break;
+        case 6:
+            book.takeLost();
+            break;
         case 7:
             for (const auto& [link, peer] : book.wantedLinks())
                 book.linked(link, peer);
             break;
-        default: book.forgetAll(); break;
+        default:
+            book.forgetAll();
+            break;
         }
     }
 }

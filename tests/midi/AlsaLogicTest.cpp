@@ -71,8 +71,8 @@ TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPie
     EXPECT_EQ(after[0], (Bytes{0xF0, 0x01, 0x02}));
 
     // Bytes that are no whole MIDI messages are refused whole.
-    for (const Bytes& bad : {Bytes{0x3C, 0x64}, Bytes{0x90, 0x3C}, Bytes{0xF0, 0x01}, Bytes{0x90, 0x3C, 0x90},
-                             Bytes{0xF4}, Bytes{0xF7}}) {
+    for (const Bytes& bad :
+         {Bytes{0x3C, 0x64}, Bytes{0x90, 0x3C}, Bytes{0xF0, 0x01}, Bytes{0x90, 0x3C, 0x90}, Bytes{0xF4}, Bytes{0xF7}}) {
         EXPECT_TRUE(eventsFromBytes(bad.data(), bad.size()).empty()) << int(bad[0]) << " " << bad.size();
     }
 }

@@ -37,7 +37,8 @@ public:
 
 private:
     // A port of our own; null when refused.
-    std::unique_ptr<AlsaPortHandle> publish(bool receives, const std::string& deviceName, const std::string& endpointName);
+    std::unique_ptr<AlsaPortHandle> publish(bool receives, const std::string& deviceName,
+                                            const std::string& endpointName);
 
     std::shared_ptr<AlsaEngine> m_engine;
 };

@@ -25,8 +25,10 @@ constexpr int kPoolCells = 2000;
 constexpr std::size_t kBufferBytes = 256 * 1024;
 
 static_assert(int(alsa::Kind::NoteOn) == SND_SEQ_EVENT_NOTEON && int(alsa::Kind::SysEx) == SND_SEQ_EVENT_SYSEX &&
-              int(alsa::Kind::Sensing) == SND_SEQ_EVENT_SENSING && int(alsa::Kind::QuarterFrame) == SND_SEQ_EVENT_QFRAME &&
-              int(alsa::Kind::TuneRequest) == SND_SEQ_EVENT_TUNE_REQUEST && int(alsa::Kind::Reset) == SND_SEQ_EVENT_RESET);
+              int(alsa::Kind::Sensing) == SND_SEQ_EVENT_SENSING &&
+              int(alsa::Kind::QuarterFrame) == SND_SEQ_EVENT_QFRAME &&
+              int(alsa::Kind::TuneRequest) == SND_SEQ_EVENT_TUNE_REQUEST &&
+              int(alsa::Kind::Reset) == SND_SEQ_EVENT_RESET);
 
 void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -38,12 +40,24 @@ std::string defaultClientName()
 bool midiKind(int type)
 {
     switch (type) {
-    case SND_SEQ_EVENT_NOTEON: case SND_SEQ_EVENT_NOTEOFF: case SND_SEQ_EVENT_KEYPRESS:
-    case SND_SEQ_EVENT_CONTROLLER: case SND_SEQ_EVENT_PGMCHANGE: case SND_SEQ_EVENT_CHANPRESS:
-    case SND_SEQ_EVENT_PITCHBEND: case SND_SEQ_EVENT_SONGPOS: case SND_SEQ_EVENT_SONGSEL:
-    case SND_SEQ_EVENT_QFRAME: case SND_SEQ_EVENT_START: case SND_SEQ_EVENT_CONTINUE: case SND_SEQ_EVENT_STOP:
-    case SND_SEQ_EVENT_CLOCK: case SND_SEQ_EVENT_RESET: case SND_SEQ_EVENT_SENSING:
-    case SND_SEQ_EVENT_TUNE_REQUEST: case SND_SEQ_EVENT_SYSEX:
+    case SND_SEQ_EVENT_NOTEON:
+    case SND_SEQ_EVENT_NOTEOFF:
+    case SND_SEQ_EVENT_KEYPRESS:
+    case SND_SEQ_EVENT_CONTROLLER:
+    case SND_SEQ_EVENT_PGMCHANGE:
+    case SND_SEQ_EVENT_CHANPRESS:
+    case SND_SEQ_EVENT_PITCHBEND:
+    case SND_SEQ_EVENT_SONGPOS:
+    case SND_SEQ_EVENT_SONGSEL:
+    case SND_SEQ_EVENT_QFRAME:
+    case SND_SEQ_EVENT_START:
+    case SND_SEQ_EVENT_CONTINUE:
+    case SND_SEQ_EVENT_STOP:
+    case SND_SEQ_EVENT_CLOCK:
+    case SND_SEQ_EVENT_RESET:
+    case SND_SEQ_EVENT_SENSING:
+    case SND_SEQ_EVENT_TUNE_REQUEST:
+    case SND_SEQ_EVENT_SYSEX:
         return true;
     default:
         return false;
@@ -55,7 +69,9 @@ alsa::MidiEvent fromSequencer(const snd_seq_event_t& ev)
     alsa::MidiEvent event;
     event.kind = static_cast<alsa::Kind>(ev.type);
     switch (ev.type) {
-    case SND_SEQ_EVENT_NOTEON: case SND_SEQ_EVENT_NOTEOFF: case SND_SEQ_EVENT_KEYPRESS:
+    case SND_SEQ_EVENT_NOTEON:
+    case SND_SEQ_EVENT_NOTEOFF:
+    case SND_SEQ_EVENT_KEYPRESS:
         event.channel = ev.data.note.channel;
         event.note = ev.data.note.note;
         event.velocity = ev.data.note.velocity;
@@ -79,7 +95,9 @@ void toSequencer(const alsa::MidiEvent& event, snd_seq_event_t& ev)
 {
     ev.type = static_cast<snd_seq_event_type_t>(event.kind);
     switch (event.kind) {
-    case alsa::Kind::NoteOn: case alsa::Kind::NoteOff: case alsa::Kind::KeyPressure:
+    case alsa::Kind::NoteOn:
+    case alsa::Kind::NoteOff:
+    case alsa::Kind::KeyPressure:
         ev.data.note.channel = event.channel;
         ev.data.note.note = event.note;
         ev.data.note.velocity = event.velocity;
@@ -162,8 +180,8 @@ bool AlsaEngine::openLocked()
     // its announce port; a port of ours that others cannot connect to hears it.
     m_announcePort = snd_seq_create_simple_port(m_seq, (std::string(kLinkPortPrefix) + "announce").c_str(),
                                                 SND_SEQ_PORT_CAP_WRITE, SND_SEQ_PORT_TYPE_APPLICATION);
-    if (m_announcePort < 0 || snd_seq_connect_from(m_seq, m_announcePort, SND_SEQ_CLIENT_SYSTEM,
-                                                   SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
+    if (m_announcePort < 0 ||
+        snd_seq_connect_from(m_seq, m_announcePort, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
         snd_seq_close(m_seq);
         m_seq = nullptr;
         return false;
@@ -247,11 +265,12 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
     if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
         return nullptr;
     const alsa::Endpoint& endpoint = listed[static_cast<std::size_t>(index)];
-    const std::string name = std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
+    const std::string name =
+        std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
     // No subscription capabilities: nobody else connects to a link, and others leave it out of their lists.
-    const int number = snd_seq_create_simple_port(m_seq, name.c_str(),
-                                                  receives ? SND_SEQ_PORT_CAP_WRITE : SND_SEQ_PORT_CAP_READ,
-                                                  SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    const int number =
+        snd_seq_create_simple_port(m_seq, name.c_str(), receives ? SND_SEQ_PORT_CAP_WRITE : SND_SEQ_PORT_CAP_READ,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (number < 0)
         return nullptr;
     auto port = std::make_shared<AlsaPort>();
@@ -263,8 +282,8 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
         return nullptr;
     }
     m_ports[number] = port;
-    m_book.addLink(number, receives,
-                   {endpoint.info.deviceName, endpoint.info.endpointName, endpoint.occurrence}, endpoint.address);
+    m_book.addLink(number, receives, {endpoint.info.deviceName, endpoint.info.endpointName, endpoint.occurrence},
+                   endpoint.address);
     return port;
 }
 

@@ -79,7 +79,7 @@ private:
     void loseSequencer();
 
     const std::string m_wantedName;
-    std::mutex m_mutex; // guards the handle's control calls, the ports, the book and the listings
+    std::mutex m_mutex;       // guards the handle's control calls, the ports, the book and the listings
     std::mutex m_outputMutex; // one sender at a time: the handle's output buffer is shared
     snd_seq_t* m_seq = nullptr;
     int m_client = -1;

@@ -12,15 +12,21 @@ namespace {
 int dataBytesOf(std::uint8_t status)
 {
     switch (status & 0xF0) {
-    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0:
+    case 0x80:
+    case 0x90:
+    case 0xA0:
+    case 0xB0:
+    case 0xE0:
         return 2;
-    case 0xC0: case 0xD0:
+    case 0xC0:
+    case 0xD0:
         return 1;
     default:
         break;
     }
     switch (status) {
-    case 0xF1: case 0xF3:
+    case 0xF1:
+    case 0xF3:
         return 1;
     case 0xF2:
         return 2;
@@ -32,27 +38,46 @@ int dataBytesOf(std::uint8_t status)
 std::optional<Kind> kindOf(std::uint8_t status)
 {
     switch (status & 0xF0) {
-    case 0x80: return Kind::NoteOff;
-    case 0x90: return Kind::NoteOn;
-    case 0xA0: return Kind::KeyPressure;
-    case 0xB0: return Kind::Controller;
-    case 0xC0: return Kind::Program;
-    case 0xD0: return Kind::ChannelPressure;
-    case 0xE0: return Kind::PitchBend;
-    default: break;
+    case 0x80:
+        return Kind::NoteOff;
+    case 0x90:
+        return Kind::NoteOn;
+    case 0xA0:
+        return Kind::KeyPressure;
+    case 0xB0:
+        return Kind::Controller;
+    case 0xC0:
+        return Kind::Program;
+    case 0xD0:
+        return Kind::ChannelPressure;
+    case 0xE0:
+        return Kind::PitchBend;
+    default:
+        break;
     }
     switch (status) {
-    case 0xF1: return Kind::QuarterFrame;
-    case 0xF2: return Kind::SongPosition;
-    case 0xF3: return Kind::SongSelect;
-    case 0xF6: return Kind::TuneRequest;
-    case 0xF8: return Kind::Clock;
-    case 0xFA: return Kind::Start;
-    case 0xFB: return Kind::Continue;
-    case 0xFC: return Kind::Stop;
-    case 0xFE: return Kind::Sensing;
-    case 0xFF: return Kind::Reset;
-    default: return std::nullopt; // F4, F5, F9, FD are undefined, F7 ends a SysEx only
+    case 0xF1:
+        return Kind::QuarterFrame;
+    case 0xF2:
+        return Kind::SongPosition;
+    case 0xF3:
+        return Kind::SongSelect;
+    case 0xF6:
+        return Kind::TuneRequest;
+    case 0xF8:
+        return Kind::Clock;
+    case 0xFA:
+        return Kind::Start;
+    case 0xFB:
+        return Kind::Continue;
+    case 0xFC:
+        return Kind::Stop;
+    case 0xFE:
+        return Kind::Sensing;
+    case 0xFF:
+        return Kind::Reset;
+    default:
+        return std::nullopt; // F4, F5, F9, FD are undefined, F7 ends a SysEx only
     }
 }
 
@@ -100,7 +125,9 @@ std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t le
         const std::uint8_t d1 = count > 0 ? bytes[at + 1] : 0;
         const std::uint8_t d2 = count > 1 ? bytes[at + 2] : 0;
         switch (*kind) {
-        case Kind::NoteOn: case Kind::NoteOff: case Kind::KeyPressure:
+        case Kind::NoteOn:
+        case Kind::NoteOff:
+        case Kind::KeyPressure:
             event.note = d1;
             event.velocity = d2;
             break;
@@ -130,27 +157,44 @@ std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event)
 {
     const std::uint8_t ch = event.channel & 0x0F;
     switch (event.kind) {
-    case Kind::NoteOff: return {std::uint8_t(0x80 | ch), low7(event.note), low7(event.velocity)};
-    case Kind::NoteOn: return {std::uint8_t(0x90 | ch), low7(event.note), low7(event.velocity)};
-    case Kind::KeyPressure: return {std::uint8_t(0xA0 | ch), low7(event.note), low7(event.velocity)};
-    case Kind::Controller: return {std::uint8_t(0xB0 | ch), low7(event.note), low7(event.value)};
-    case Kind::Program: return {std::uint8_t(0xC0 | ch), low7(event.value)};
-    case Kind::ChannelPressure: return {std::uint8_t(0xD0 | ch), low7(event.value)};
+    case Kind::NoteOff:
+        return {std::uint8_t(0x80 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::NoteOn:
+        return {std::uint8_t(0x90 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::KeyPressure:
+        return {std::uint8_t(0xA0 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::Controller:
+        return {std::uint8_t(0xB0 | ch), low7(event.note), low7(event.value)};
+    case Kind::Program:
+        return {std::uint8_t(0xC0 | ch), low7(event.value)};
+    case Kind::ChannelPressure:
+        return {std::uint8_t(0xD0 | ch), low7(event.value)};
     case Kind::PitchBend: {
         const std::int32_t v = std::clamp(event.value + 8192, 0, 16383);
         return {std::uint8_t(0xE0 | ch), low7(v), low7(v >> 7)};
     }
-    case Kind::QuarterFrame: return {0xF1, low7(event.value)};
-    case Kind::SongPosition: return {0xF2, low7(event.value), low7(event.value >> 7)};
-    case Kind::SongSelect: return {0xF3, low7(event.value)};
-    case Kind::TuneRequest: return {0xF6};
-    case Kind::Clock: return {0xF8};
-    case Kind::Start: return {0xFA};
-    case Kind::Continue: return {0xFB};
-    case Kind::Stop: return {0xFC};
-    case Kind::Sensing: return {0xFE};
-    case Kind::Reset: return {0xFF};
-    case Kind::SysEx: return event.data;
+    case Kind::QuarterFrame:
+        return {0xF1, low7(event.value)};
+    case Kind::SongPosition:
+        return {0xF2, low7(event.value), low7(event.value >> 7)};
+    case Kind::SongSelect:
+        return {0xF3, low7(event.value)};
+    case Kind::TuneRequest:
+        return {0xF6};
+    case Kind::Clock:
+        return {0xF8};
+    case Kind::Start:
+        return {0xFA};
+    case Kind::Continue:
+        return {0xFB};
+    case Kind::Stop:
+        return {0xFC};
+    case Kind::Sensing:
+        return {0xFE};
+    case Kind::Reset:
+        return {0xFF};
+    case Kind::SysEx:
+        return event.data;
     }
     return {};
 }
@@ -232,7 +276,8 @@ void PortBook::unsubscribed(PortAddress sender, PortAddress dest)
         if (!link.peer)
             continue;
         const PortAddress mine{m_ownClient, own};
-        const bool ours = link.receives ? (sender == *link.peer && dest == mine) : (sender == mine && dest == *link.peer);
+        const bool ours =
+            link.receives ? (sender == *link.peer && dest == mine) : (sender == mine && dest == *link.peer);
         if (ours) {
             link.peer.reset();
             link.lost = true;

@@ -19,9 +19,23 @@ namespace kwmidi::detail::alsa {
 // The kinds of sequencer event this layer handles; the values are the sequencer's own event types.
 enum class Kind : std::uint8_t
 {
-    Start = 30, Continue = 31, Stop = 32, Clock = 36, Reset = 41, Sensing = 42, TuneRequest = 40,
-    NoteOn = 6, NoteOff = 7, KeyPressure = 8, Controller = 10, Program = 11, ChannelPressure = 12,
-    PitchBend = 13, SongPosition = 20, SongSelect = 21, QuarterFrame = 22,
+    Start = 30,
+    Continue = 31,
+    Stop = 32,
+    Clock = 36,
+    Reset = 41,
+    Sensing = 42,
+    TuneRequest = 40,
+    NoteOn = 6,
+    NoteOff = 7,
+    KeyPressure = 8,
+    Controller = 10,
+    Program = 11,
+    ChannelPressure = 12,
+    PitchBend = 13,
+    SongPosition = 20,
+    SongSelect = 21,
+    QuarterFrame = 22,
     SysEx = 130,
 };
 
@@ -30,9 +44,9 @@ struct MidiEvent
 {
     Kind kind = Kind::Clock;
     std::uint8_t channel = 0;
-    std::uint8_t note = 0;     // note events: note; controller: its number
-    std::uint8_t velocity = 0; // note events
-    std::int32_t value = 0;    // controller, program, pressures, bend (-8192..8191), song position/select, frame
+    std::uint8_t note = 0;          // note events: note; controller: its number
+    std::uint8_t velocity = 0;      // note events
+    std::int32_t value = 0;         // controller, program, pressures, bend (-8192..8191), song position/select, frame
     std::vector<std::uint8_t> data; // SysEx: this piece's bytes
 };
 
