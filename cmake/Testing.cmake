@@ -1,15 +1,17 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI] [JACK] [SERIAL])
+# kw_add_gtest(<name> LABEL <subsystem> SOURCES ... [LIBS ...] [GUI] [JACK] [INTERPROCESS] [SERIAL])
 # A GoogleTest executable whose tests carry the subsystem's ctest LABEL. GUI tests get a
 # QApplication (offscreen), the others a QCoreApplication; both run with QStandardPaths in
 # test mode and settings in a private temporary folder. JACK marks executables whose tests use the
 # machine's JACK server: ctest runs them one at a time, since a dummy-driver server that has many
 # clients coming and going at once starts to drop data and stall. SERIAL marks tests that load the machine
 # for minutes (the stress tests): ctest runs them alone, so that they do not slow the timed waits of others.
+# INTERPROCESS adds the label interprocess: the tests carry MIDI between programs over the machine's MIDI
+# system, and scripts/test also runs them on ALSA's sequencer inside guest kernels (scripts/uml).
 function(kw_add_gtest name)
-    cmake_parse_arguments(ARG "GUI;JACK;SERIAL" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;JACK;INTERPROCESS;SERIAL" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LABEL)
         message(FATAL_ERROR "kw_add_gtest(${name}): LABEL is required")
     endif()
@@ -35,4 +37,17 @@ function(kw_add_gtest name)
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
                    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${extra_properties})
+    if(ARG_INTERPROCESS)
+        kw_label_discovered_tests(${name} "${ARG_LABEL};interprocess")
+    endif()
+endfunction()
+
+# kw_label_discovered_tests(<test program> <labels>): gives every test that gtest_discover_tests finds in the
+# program these labels. Its PROPERTIES take one value per property (a list would be split on the way), so
+# the labels are set by a script that ctest reads after the discovered list.
+function(kw_label_discovered_tests target labels)
+    set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
+    file(WRITE "${script}"
+         "if(${target}_TESTS)\n    set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
