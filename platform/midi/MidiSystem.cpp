@@ -1,7 +1,7 @@
 #include "MidiSystem.h"
 
+#include "detail/AlsaClient.h"
 #include "detail/JackClient.h"
-#include "detail/RtMidiClient.h"
 #include "detail/VirtualClient.h"
 
 #include <cstdlib>
@@ -15,7 +15,7 @@ Backend backendFromEnvironment()
     const char* value = std::getenv(kBackendVariable);
     if (value && std::string_view(value) == "virtual")
         return Backend::Virtual;
-    return Backend::RtMidi;
+    return Backend::System;
 }
 
 namespace {
@@ -40,8 +40,8 @@ ClientRef Client::acquire()
     ClientRef client;
     if (backendFromEnvironment() == Backend::Virtual)
         client = std::make_shared<detail::VirtualClient>();
-    else if (detail::RtMidiClient::hasAlsaSequencer())
-        client = std::make_shared<detail::RtMidiClient>();
+    else if (detail::AlsaClient::present())
+        client = std::make_shared<detail::AlsaClient>(s_clientName);
     else
         client = std::make_shared<detail::JackClient>(s_clientName);
     s_client = client;

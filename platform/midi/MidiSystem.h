@@ -15,23 +15,23 @@ namespace kwmidi {
 // Which implementation serves the process; chosen once from KNOBWRIGHT_MIDI_BACKEND.
 enum class Backend
 {
-    RtMidi,  // the machine's MIDI system (ALSA sequencer, or JACK where there is none)
+    System,  // the machine's MIDI system (ALSA sequencer, or JACK where there is none)
     Virtual, // endpoints that exist only inside this process (tests, the simulated synthesizer)
 };
 
-// Name of the environment variable that selects the backend: "rtmidi" (the default) or "virtual".
+// Name of the environment variable that selects the backend: "system" (the default) or "virtual".
 inline constexpr const char* kBackendVariable = "KNOBWRIGHT_MIDI_BACKEND";
 
 // What clients report when neither an ALSA sequencer nor a JACK server can be reached.
 inline constexpr const char* kNoMidiSystem = "no MIDI system";
 
-// The backend named by KNOBWRIGHT_MIDI_BACKEND; the only place that reads it. Unknown texts give RtMidi.
+// The backend named by KNOBWRIGHT_MIDI_BACKEND; the only place that reads it. Unknown texts give System.
 Backend backendFromEnvironment();
 
-// The name under which this process shows on the machine's MIDI system where one client holds all of a
-// program's ports (JACK). Takes effect for a client made after the call: set it before the first
+// The name under which this process shows on the machine's MIDI system, where one client holds all of a
+// program's ports. Takes effect for a client made after the call: set it before the first
 // acquire(). A program that publishes the endpoints of one device names it after the device, since
-// JACK lists a port's device as its client's name. Empty (the default): the program's own name.
+// the system lists a port's device as its client's name. Empty (the default): the program's own name.
 void setClientName(const std::string& name);
 
 // One endpoint as the MIDI system names it. Either name may be empty when the system gives none.
@@ -169,7 +169,7 @@ public:
     virtual std::unique_ptr<OutputConnection> openDestination(int index) = 0;
 
     // Endpoints of our own, listed under deviceName / endpointName (by this process too). Null
-    // when the MIDI system cannot make them; on JACK also when deviceName is not this process's
+    // when the MIDI system cannot make them; also when deviceName is not this process's
     // client name (see setClientName).
     virtual std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                           const std::string& endpointName) = 0;

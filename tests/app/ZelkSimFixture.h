@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         PanelFixture::SetUp();
-        qputenv(kwmidi::kBackendVariable, "rtmidi");
+        qputenv(kwmidi::kBackendVariable, "system");
         kwmidi::setClientName("Knobwright");
         if (!kwmidi::Client::acquire()->isAvailable())
             GTEST_SKIP() << "no JACK server answers (source scripts/jack-env and run start_test_jack)";

@@ -64,9 +64,9 @@ class JackMidi : public ::testing::Test
 protected:
     void SetUp() override
     {
-        qputenv(kwmidi::kBackendVariable, "rtmidi");
+        qputenv(kwmidi::kBackendVariable, "system");
         client = kwmidi::Client::acquire();
-        ASSERT_EQ(client->backend(), kwmidi::Backend::RtMidi);
+        ASSERT_EQ(client->backend(), kwmidi::Backend::System);
         if (!client->isAvailable())
             GTEST_SKIP() << kSkipWithoutServer;
     }
@@ -195,9 +195,12 @@ TEST_F(JackMidi, LoopbackCarriesSysExAndActiveSensingByteForByte)
     EXPECT_EQ(same, expected.size()) << "the bytes differ from byte " << same << " on; " << received.size()
                                      << " bytes came back of " << expected.size();
 
+    EXPECT_EQ(input->droppedMessages(), 0u);
+    // The rest is JACK's: the queue between its process cycle and our reader.
+    if (client->systemName() != "JACK")
+        return;
     // A reader held up while more than the queue behind the port takes comes in: what does not fit is
     // counted, and the port carries messages again once the reader goes on.
-    EXPECT_EQ(input->droppedMessages(), 0u);
     arrivals.hold(true);
     const auto until = std::chrono::steady_clock::now() + 120s;
     while (input->droppedMessages() == 0 && std::chrono::steady_clock::now() < until) {
@@ -273,9 +276,13 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
     input->setLinkLostCallback([&] { ++inputLost; });
     output->setLinkLostCallback([&] { ++outputLost; });
 
+    // Which client holds which port, as JACK lists them.
+    const bool jack = client->systemName() == "JACK";
     QProcess lsp;
-    lsp.start(QStringLiteral("jack_lsp"), {});
-    ASSERT_TRUE(lsp.waitForFinished(10000));
+    if (jack) {
+        lsp.start(QStringLiteral("jack_lsp"), {});
+        ASSERT_TRUE(lsp.waitForFinished(10000));
+    }
     std::map<std::string, std::vector<std::string>> portsByClient;
     for (const QByteArray& line : lsp.readAllStandardOutput().split('\n')) {
         const std::string name = line.trimmed().toStdString();
@@ -295,8 +302,8 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
             EXPECT_EQ(ports.size(), 2u) << clientName << " does not hold exactly our two links";
         }
     }
-    EXPECT_EQ(peerClients, 1) << "the peer is not one client";
-    EXPECT_EQ(linkClients, 1) << "our links are not one client";
+    EXPECT_TRUE(!jack || peerClients == 1) << "the peer is not one client";
+    EXPECT_TRUE(!jack || linkClients == 1) << "our links are not one client";
 
     const Bytes first{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x05, 0xF7};
     ASSERT_TRUE(output->send(first.data(), first.size()));
@@ -356,6 +363,8 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
 // taken out of that list meanwhile crashed the program now and then when a link was closed.
 TEST_F(JackMidi, LinksOpenAndCloseWhileAnotherProgramKeepsChangingTheGraph)
 {
+    if (client->systemName() != "JACK")
+        GTEST_SKIP() << "the graph this churns is JACK's";
     startPeer();
     jack_client_t* other = jack_client_open(("KW churn " + std::to_string(QCoreApplication::applicationPid())).c_str(),
                                             JackNoStartServer, nullptr);
@@ -404,7 +413,7 @@ TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)
 {
     // Points JACK at a server that does not exist: the same as a machine where none runs.
     qputenv("JACK_DEFAULT_SERVER", "kw-absent-" + QByteArray::number(QCoreApplication::applicationPid()));
-    qputenv(kwmidi::kBackendVariable, "rtmidi");
+    qputenv(kwmidi::kBackendVariable, "system");
     auto client = kwmidi::Client::acquire();
     if (client->systemName() == "ALSA sequencer")
         GTEST_SKIP() << "this machine has an ALSA sequencer";

@@ -21,7 +21,7 @@ inline constexpr std::chrono::milliseconds kZelkSimReadyDeadline{60000};
 // backend is chosen once per process.
 inline kwmidi::ClientRef machineMidiClient()
 {
-    ::setenv(kwmidi::kBackendVariable, "rtmidi", 1);
+    ::setenv(kwmidi::kBackendVariable, "system", 1);
     return kwmidi::Client::acquire();
 }
 

@@ -22,7 +22,7 @@ public:
     explicit JackClient(const std::string& name);
     ~JackClient() override;
 
-    Backend backend() const override { return Backend::RtMidi; }
+    Backend backend() const override { return Backend::System; }
     bool isAvailable() override;
     std::string systemName() override;
     std::vector<EndpointInfo> sources() override;

@@ -348,7 +348,7 @@ bool readLines(std::string& input, std::chrono::milliseconds timeout,
 
 int run(simhost::DbHostSession& session, int seconds)
 {
-    ::setenv(kwmidi::kBackendVariable, "rtmidi", 1);
+    ::setenv(kwmidi::kBackendVariable, "system", 1);
     kwmidi::ClientRef client = kwmidi::Client::acquire();
     if (!client || !client->isAvailable()) {
         std::fprintf(stderr, "dbhost: %s\n", kwmidi::kNoMidiSystem);

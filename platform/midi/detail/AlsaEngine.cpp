@@ -1,0 +1,518 @@
+#include "detail/AlsaEngine.h"
+
+#include "MidiPortNames.h"
+
+#include <alsa/asoundlib.h>
+
+#include <cerrno>
+#include <chrono>
+#include <poll.h>
+#include <unistd.h>
+
+namespace kwmidi::detail {
+
+namespace {
+
+constexpr const char* kSequencerDevice = "/dev/snd/seq";
+// How long a send retries while the receivers' pools are full; a receiver that reads nothing that long is
+// stalled, and the caller hears of it rather than waiting for ever.
+constexpr std::chrono::milliseconds kSendDeadline{2000};
+// How long the reader waits for an event before it looks at the links and at stop().
+constexpr int kPollMilliseconds = 50;
+// Cells of the client's pools: the most the sequencer gives one client, so that a long SysEx in pieces and
+// a burst of answers both fit.
+constexpr int kPoolCells = 2000;
+constexpr std::size_t kBufferBytes = 256 * 1024;
+
+static_assert(int(alsa::Kind::NoteOn) == SND_SEQ_EVENT_NOTEON && int(alsa::Kind::SysEx) == SND_SEQ_EVENT_SYSEX &&
+              int(alsa::Kind::Sensing) == SND_SEQ_EVENT_SENSING &&
+              int(alsa::Kind::QuarterFrame) == SND_SEQ_EVENT_QFRAME &&
+              int(alsa::Kind::TuneRequest) == SND_SEQ_EVENT_TUNE_REQUEST &&
+              int(alsa::Kind::Reset) == SND_SEQ_EVENT_RESET);
+
+void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+std::string defaultClientName()
+{
+    return program_invocation_short_name && *program_invocation_short_name ? program_invocation_short_name : "kwmidi";
+}
+
+bool midiKind(int type)
+{
+    switch (type) {
+    case SND_SEQ_EVENT_NOTEON:
+    case SND_SEQ_EVENT_NOTEOFF:
+    case SND_SEQ_EVENT_KEYPRESS:
+    case SND_SEQ_EVENT_CONTROLLER:
+    case SND_SEQ_EVENT_PGMCHANGE:
+    case SND_SEQ_EVENT_CHANPRESS:
+    case SND_SEQ_EVENT_PITCHBEND:
+    case SND_SEQ_EVENT_SONGPOS:
+    case SND_SEQ_EVENT_SONGSEL:
+    case SND_SEQ_EVENT_QFRAME:
+    case SND_SEQ_EVENT_START:
+    case SND_SEQ_EVENT_CONTINUE:
+    case SND_SEQ_EVENT_STOP:
+    case SND_SEQ_EVENT_CLOCK:
+    case SND_SEQ_EVENT_RESET:
+    case SND_SEQ_EVENT_SENSING:
+    case SND_SEQ_EVENT_TUNE_REQUEST:
+    case SND_SEQ_EVENT_SYSEX:
+        return true;
+    default:
+        return false;
+    }
+}
+
+alsa::MidiEvent fromSequencer(const snd_seq_event_t& ev)
+{
+    alsa::MidiEvent event;
+    event.kind = static_cast<alsa::Kind>(ev.type);
+    switch (ev.type) {
+    case SND_SEQ_EVENT_NOTEON:
+    case SND_SEQ_EVENT_NOTEOFF:
+    case SND_SEQ_EVENT_KEYPRESS:
+        event.channel = ev.data.note.channel;
+        event.note = ev.data.note.note;
+        event.velocity = ev.data.note.velocity;
+        break;
+    case SND_SEQ_EVENT_SYSEX: {
+        const auto* data = static_cast<const std::uint8_t*>(ev.data.ext.ptr);
+        if (data)
+            event.data.assign(data, data + ev.data.ext.len);
+        break;
+    }
+    default:
+        event.channel = ev.data.control.channel;
+        event.note = static_cast<std::uint8_t>(ev.data.control.param);
+        event.value = ev.data.control.value;
+        break;
+    }
+    return event;
+}
+
+void toSequencer(const alsa::MidiEvent& event, snd_seq_event_t& ev)
+{
+    ev.type = static_cast<snd_seq_event_type_t>(event.kind);
+    switch (event.kind) {
+    case alsa::Kind::NoteOn:
+    case alsa::Kind::NoteOff:
+    case alsa::Kind::KeyPressure:
+        ev.data.note.channel = event.channel;
+        ev.data.note.note = event.note;
+        ev.data.note.velocity = event.velocity;
+        break;
+    case alsa::Kind::SysEx:
+        snd_seq_ev_set_sysex(&ev, event.data.size(), const_cast<std::uint8_t*>(event.data.data()));
+        break;
+    default:
+        ev.data.control.channel = event.channel;
+        ev.data.control.param = event.note;
+        ev.data.control.value = event.value;
+        break;
+    }
+}
+
+} // namespace
+
+AlsaEngine::AlsaEngine(std::string name) : m_wantedName(name.empty() ? defaultClientName() : std::move(name)) {}
+
+AlsaEngine::~AlsaEngine()
+{
+    if (m_seq)
+        snd_seq_close(m_seq);
+}
+
+bool AlsaEngine::present()
+{
+    if (::access(kSequencerDevice, R_OK | W_OK) != 0)
+        return false;
+    snd_lib_error_set_handler(dropAlsaMessage);
+    snd_seq_t* probe = nullptr;
+    if (snd_seq_open(&probe, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
+        return false;
+    snd_seq_close(probe);
+    return true;
+}
+
+void AlsaEngine::start()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        openLocked();
+    }
+    auto self = shared_from_this();
+    m_reader = std::thread([self] { self->readUntilStopped(); });
+}
+
+void AlsaEngine::stop()
+{
+    m_stopping.store(true);
+    if (!m_reader.joinable())
+        return;
+    if (m_reader.get_id() == std::this_thread::get_id())
+        m_reader.detach();
+    else
+        m_reader.join();
+}
+
+bool AlsaEngine::openLocked()
+{
+    if (m_seq)
+        return !m_lost.load();
+    snd_lib_error_set_handler(dropAlsaMessage);
+    if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
+        m_seq = nullptr;
+        return false;
+    }
+    snd_seq_set_client_name(m_seq, m_wantedName.substr(0, 63).c_str());
+    m_client = snd_seq_client_id(m_seq);
+    m_book.setOwnClient(m_client);
+    snd_seq_client_info_t* info;
+    snd_seq_client_info_alloca(&info);
+    if (snd_seq_get_client_info(m_seq, info) == 0)
+        m_clientName = snd_seq_client_info_get_name(info);
+    snd_seq_set_client_pool_output(m_seq, kPoolCells);
+    snd_seq_set_client_pool_input(m_seq, kPoolCells);
+    snd_seq_set_output_buffer_size(m_seq, kBufferBytes);
+    snd_seq_set_input_buffer_size(m_seq, kBufferBytes);
+    // The sequencer tells every client and port that starts or ends, and every connection made or cut, on
+    // its announce port; a port of ours that others cannot connect to hears it.
+    m_announcePort = snd_seq_create_simple_port(m_seq, (std::string(kLinkPortPrefix) + "announce").c_str(),
+                                                SND_SEQ_PORT_CAP_WRITE, SND_SEQ_PORT_TYPE_APPLICATION);
+    if (m_announcePort < 0 ||
+        snd_seq_connect_from(m_seq, m_announcePort, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
+        snd_seq_close(m_seq);
+        m_seq = nullptr;
+        return false;
+    }
+    m_book.replaceAll(queryLocked());
+    return true;
+}
+
+bool AlsaEngine::reachable()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return openLocked();
+}
+
+std::string AlsaEngine::clientName()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    openLocked();
+    return m_clientName;
+}
+
+std::map<alsa::PortAddress, alsa::PortRecord> AlsaEngine::queryLocked()
+{
+    std::map<alsa::PortAddress, alsa::PortRecord> ports;
+    snd_seq_client_info_t* client;
+    snd_seq_port_info_t* port;
+    snd_seq_client_info_alloca(&client);
+    snd_seq_port_info_alloca(&port);
+    snd_seq_client_info_set_client(client, -1);
+    while (snd_seq_query_next_client(m_seq, client) >= 0) {
+        const int number = snd_seq_client_info_get_client(client);
+        const std::string clientName = snd_seq_client_info_get_name(client);
+        snd_seq_port_info_set_client(port, number);
+        snd_seq_port_info_set_port(port, -1);
+        while (snd_seq_query_next_port(m_seq, port) >= 0) {
+            const unsigned caps = snd_seq_port_info_get_capability(port);
+            alsa::PortRecord record;
+            record.clientName = clientName;
+            record.portName = snd_seq_port_info_get_name(port);
+            record.readable = (caps & SND_SEQ_PORT_CAP_READ) && (caps & SND_SEQ_PORT_CAP_SUBS_READ);
+            record.writable = (caps & SND_SEQ_PORT_CAP_WRITE) && (caps & SND_SEQ_PORT_CAP_SUBS_WRITE);
+            ports[{number, snd_seq_port_info_get_port(port)}] = record;
+        }
+    }
+    return ports;
+}
+
+std::vector<EndpointInfo> AlsaEngine::endpoints(bool sources)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<EndpointInfo> list;
+    if (!openLocked())
+        return list;
+    // A query sees ports whose announcements the reader has not taken yet: a program that just made its
+    // ports is listed at once.
+    m_book.replaceAll(queryLocked());
+    m_listed[sources] = m_book.endpoints(sources);
+    m_haveListed[sources] = true;
+    for (const auto& endpoint : m_listed[sources])
+        list.push_back(endpoint.info);
+    return list;
+}
+
+bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer)
+{
+    return port.receives ? snd_seq_connect_from(m_seq, port.number, peer.client, peer.port) == 0
+                         : snd_seq_connect_to(m_seq, port.number, peer.client, peer.port) == 0;
+}
+
+std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!openLocked())
+        return nullptr;
+    if (!m_haveListed[receives]) {
+        m_book.replaceAll(queryLocked());
+        m_listed[receives] = m_book.endpoints(receives);
+        m_haveListed[receives] = true;
+    }
+    const auto& listed = m_listed[receives];
+    if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
+        return nullptr;
+    const alsa::Endpoint& endpoint = listed[static_cast<std::size_t>(index)];
+    const std::string name =
+        std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
+    // No subscription capabilities: nobody else connects to a link, and others leave it out of their lists.
+    const int number =
+        snd_seq_create_simple_port(m_seq, name.c_str(), receives ? SND_SEQ_PORT_CAP_WRITE : SND_SEQ_PORT_CAP_READ,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    if (number < 0)
+        return nullptr;
+    auto port = std::make_shared<AlsaPort>();
+    port->number = number;
+    port->receives = receives;
+    port->isLink = true;
+    if (!subscribeLocked(*port, endpoint.address)) {
+        snd_seq_delete_simple_port(m_seq, number);
+        return nullptr;
+    }
+    m_ports[number] = port;
+    m_book.addLink(number, receives, {endpoint.info.deviceName, endpoint.info.endpointName, endpoint.occurrence},
+                   endpoint.address);
+    return port;
+}
+
+std::shared_ptr<AlsaPort> AlsaEngine::addEndpoint(bool receives, const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!openLocked())
+        return nullptr;
+    const unsigned caps = receives ? SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE
+                                   : SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
+    const int number = snd_seq_create_simple_port(m_seq, name.substr(0, 63).c_str(), caps,
+                                                  SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION |
+                                                      SND_SEQ_PORT_TYPE_SOFTWARE);
+    if (number < 0)
+        return nullptr;
+    auto port = std::make_shared<AlsaPort>();
+    port->number = number;
+    port->receives = receives;
+    port->keepLog = receives;
+    m_ports[number] = port;
+    return port;
+}
+
+void AlsaEngine::removePort(const std::shared_ptr<AlsaPort>& port)
+{
+    port->gate.close();
+    port->lostGate.close();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_book.removeLink(port->number);
+    m_ports.erase(port->number);
+    if (m_seq && !m_lost.load())
+        snd_seq_delete_simple_port(m_seq, port->number);
+}
+
+bool AlsaEngine::isLinked(const AlsaPort& port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_lost.load() && m_book.peer(port.number).has_value();
+}
+
+void AlsaEngine::setLinkLostCallback(AlsaPort& port, LinkLostCallback callback)
+{
+    std::lock_guard<std::mutex> lock(port.lostMutex);
+    port.lostCallback = std::move(callback);
+}
+
+bool AlsaEngine::send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length)
+{
+    if (port.receives || !bytes || length == 0 || m_lost.load())
+        return false;
+    const std::vector<alsa::MidiEvent> events = alsa::eventsFromBytes(bytes, length);
+    if (events.empty())
+        return false;
+    if (port.isLink && !isLinked(port))
+        return false;
+    std::lock_guard<std::mutex> lock(m_outputMutex);
+    const auto until = std::chrono::steady_clock::now() + kSendDeadline;
+    for (const alsa::MidiEvent& event : events) {
+        snd_seq_event_t ev;
+        snd_seq_ev_clear(&ev);
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(port.number));
+        snd_seq_ev_set_subs(&ev);
+        snd_seq_ev_set_direct(&ev);
+        toSequencer(event, ev);
+        for (;;) {
+            const int result = snd_seq_event_output_direct(m_seq, &ev);
+            if (result >= 0)
+                break;
+            // A receiver whose pool is full takes no more until it reads: wait for it, but not for ever.
+            if ((result != -EAGAIN && result != -ENOMEM && result != -ENOSPC) || m_lost.load() ||
+                std::chrono::steady_clock::now() >= until)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return true;
+}
+
+// ---- The reader thread --------------------------------------------------------------------------------
+
+void AlsaEngine::readUntilStopped()
+{
+    if (!m_seq)
+        return;
+    const int count = snd_seq_poll_descriptors_count(m_seq, POLLIN);
+    std::vector<pollfd> fds(static_cast<std::size_t>(std::max(count, 1)));
+    snd_seq_poll_descriptors(m_seq, fds.data(), static_cast<unsigned>(fds.size()), POLLIN);
+    while (!m_stopping.load() && !m_lost.load()) {
+        ::poll(fds.data(), fds.size(), kPollMilliseconds);
+        for (;;) {
+            snd_seq_event_t* ev = nullptr;
+            const int result = snd_seq_event_input(m_seq, &ev);
+            if (result == -EAGAIN)
+                break;
+            if (result == -ENOSPC) {
+                // Our input overran: what was lost cannot be told apart, so every receiving port counts it.
+                std::lock_guard<std::mutex> lock(m_mutex);
+                for (const auto& [number, port] : m_ports)
+                    port->dropped.fetch_add(1);
+                continue;
+            }
+            if (result < 0 || !ev) {
+                loseSequencer();
+                break;
+            }
+            if (ev->dest.port == m_announcePort) {
+                alsa::PortAddress one{ev->data.addr.client, ev->data.addr.port};
+                alsa::PortAddress two{};
+                if (ev->type == SND_SEQ_EVENT_PORT_SUBSCRIBED || ev->type == SND_SEQ_EVENT_PORT_UNSUBSCRIBED) {
+                    one = {ev->data.connect.sender.client, ev->data.connect.sender.port};
+                    two = {ev->data.connect.dest.client, ev->data.connect.dest.port};
+                }
+                handleAnnounce(ev->type, one, two);
+            } else if (midiKind(ev->type)) {
+                handleMidi(fromSequencer(*ev), ev->dest.port, {ev->source.client, ev->source.port});
+            }
+            if (m_stopping.load())
+                return;
+            // Each look at the sequencer is a system call, dear under a loaded or emulated kernel: read
+            // again only while the last read left events buffered.
+            if (snd_seq_event_input_pending(m_seq, 0) == 0)
+                break;
+        }
+        keepLinks();
+    }
+    keepLinks();
+}
+
+void AlsaEngine::handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    switch (type) {
+    case SND_SEQ_EVENT_PORT_START:
+    case SND_SEQ_EVENT_PORT_CHANGE: {
+        snd_seq_client_info_t* client;
+        snd_seq_port_info_t* port;
+        snd_seq_client_info_alloca(&client);
+        snd_seq_port_info_alloca(&port);
+        if (snd_seq_get_any_client_info(m_seq, one.client, client) < 0 ||
+            snd_seq_get_any_port_info(m_seq, one.client, one.port, port) < 0)
+            break; // gone again before we looked: its exit follows
+        const unsigned caps = snd_seq_port_info_get_capability(port);
+        alsa::PortRecord record;
+        record.clientName = snd_seq_client_info_get_name(client);
+        record.portName = snd_seq_port_info_get_name(port);
+        record.readable = (caps & SND_SEQ_PORT_CAP_READ) && (caps & SND_SEQ_PORT_CAP_SUBS_READ);
+        record.writable = (caps & SND_SEQ_PORT_CAP_WRITE) && (caps & SND_SEQ_PORT_CAP_SUBS_WRITE);
+        m_book.portPresent(one, record);
+        break;
+    }
+    case SND_SEQ_EVENT_PORT_EXIT:
+        m_book.portExited(one);
+        break;
+    case SND_SEQ_EVENT_CLIENT_EXIT:
+        m_book.clientExited(one.client);
+        break;
+    case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
+        m_book.unsubscribed(one, two);
+        break;
+    default:
+        break;
+    }
+}
+
+void AlsaEngine::handleMidi(const alsa::MidiEvent& event, int destPort, alsa::PortAddress sender)
+{
+    std::shared_ptr<AlsaPort> port;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto it = m_ports.find(destPort);
+        if (it == m_ports.end() || !it->second->receives)
+            return;
+        port = it->second;
+    }
+    auto& joiner = port->joiners[{sender.client, sender.port}];
+    for (const auto& bytes : joiner.add(event)) {
+        if (port->keepLog)
+            port->log.add(bytes.data(), bytes.size());
+        port->gate.run([&] {
+            ReceiveCallback callback;
+            {
+                std::lock_guard<std::mutex> lock(port->callbackMutex);
+                callback = port->callback;
+            }
+            if (callback)
+                callback(bytes.data(), bytes.size());
+        });
+    }
+}
+
+void AlsaEngine::loseSequencer()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lost.store(true);
+    m_book.forgetAll();
+}
+
+void AlsaEngine::keepLinks()
+{
+    std::vector<std::shared_ptr<AlsaPort>> lost;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (int number : m_book.takeLost()) {
+            const auto it = m_ports.find(number);
+            if (it != m_ports.end())
+                lost.push_back(it->second);
+        }
+    }
+    // Outside the lock (the owner's callback may take its own locks, whose holders may be sending), and
+    // before any relinking, so that the owner hears of the loss before a returning endpoint is reached.
+    for (const auto& port : lost) {
+        port->lostGate.run([&] {
+            LinkLostCallback callback;
+            {
+                std::lock_guard<std::mutex> lock(port->lostMutex);
+                callback = port->lostCallback;
+            }
+            if (callback)
+                callback();
+        });
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_seq || m_lost.load())
+        return;
+    for (const auto& [number, peer] : m_book.wantedLinks()) {
+        const auto it = m_ports.find(number);
+        if (it != m_ports.end() && subscribeLocked(*it->second, peer))
+            m_book.linked(number, peer);
+    }
+}
+
+} // namespace kwmidi::detail

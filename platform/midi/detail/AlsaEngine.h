@@ -1,0 +1,98 @@
+#pragma once
+
+#include "MidiSystem.h"
+#include "detail/AlsaLogic.h"
+#include "detail/CallbackGate.h"
+#include "detail/ReceivedLog.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+typedef struct _snd_seq snd_seq_t;
+
+namespace kwmidi::detail {
+
+// One port of ours on the sequencer: a link (connected to one endpoint of another client, followed by names)
+// or an endpoint we publish.
+struct AlsaPort
+{
+    int number = -1;
+    bool receives = false;
+    bool isLink = false;
+
+    // Receiving (reader thread; the callback may be replaced from any thread).
+    CallbackGate gate;
+    std::mutex callbackMutex;
+    ReceiveCallback callback;
+    bool keepLog = false;
+    ReceivedLog log;
+    std::atomic<std::uint64_t> dropped{0};
+    std::map<std::pair<int, int>, alsa::SysExJoiner> joiners; // by sender; reader thread only
+
+    // Told when the peer went away (reader thread; the callback may be replaced from any thread).
+    CallbackGate lostGate;
+    std::mutex lostMutex;
+    LinkLostCallback lostCallback;
+};
+
+// Everything of the process's one sequencer client, shared with its reader thread so that the facade may go
+// away on it (a receive callback that drops the last reference). The reader takes what arrives and what the
+// System Announce port tells, in the sequencer's order: a link's loss is told before anything of an endpoint
+// that came back under its names reaches it. Any thread.
+class AlsaEngine : public std::enable_shared_from_this<AlsaEngine>
+{
+public:
+    explicit AlsaEngine(std::string name);
+    ~AlsaEngine();
+
+    // True when the machine has a sequencer this process may open.
+    static bool present();
+
+    void start();
+    void stop();
+
+    bool reachable();
+    std::string clientName();
+    std::vector<EndpointInfo> endpoints(bool sources);
+
+    std::shared_ptr<AlsaPort> addLink(bool receives, int index);
+    std::shared_ptr<AlsaPort> addEndpoint(bool receives, const std::string& name);
+    void removePort(const std::shared_ptr<AlsaPort>& port);
+
+    bool isLinked(const AlsaPort& port);
+    void setLinkLostCallback(AlsaPort& port, LinkLostCallback callback);
+    bool send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length);
+
+private:
+    bool openLocked();
+    std::map<alsa::PortAddress, alsa::PortRecord> queryLocked();
+    bool subscribeLocked(const AlsaPort& port, alsa::PortAddress peer);
+    void readUntilStopped();
+    void handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two);
+    void handleMidi(const alsa::MidiEvent& event, int destPort, alsa::PortAddress sender);
+    void keepLinks();
+    void loseSequencer();
+
+    const std::string m_wantedName;
+    std::mutex m_mutex;       // guards the handle's control calls, the ports, the book and the listings
+    std::mutex m_outputMutex; // one sender at a time: the handle's output buffer is shared
+    snd_seq_t* m_seq = nullptr;
+    int m_client = -1;
+    int m_announcePort = -1;
+    std::string m_clientName;
+    std::atomic<bool> m_lost{false};
+    std::map<int, std::shared_ptr<AlsaPort>> m_ports;
+    alsa::PortBook m_book;
+    std::vector<alsa::Endpoint> m_listed[2]; // destinations, sources
+    bool m_haveListed[2] = {false, false};
+    unsigned m_linkSerial = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_reader;
+};
+
+} // namespace kwmidi::detail

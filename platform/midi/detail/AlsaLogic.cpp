@@ -1,0 +1,396 @@
+#include "detail/AlsaLogic.h"
+
+#include "MidiPortNames.h"
+
+#include <algorithm>
+
+namespace kwmidi::detail::alsa {
+
+namespace {
+
+// Data bytes that follow each channel status (by its high nibble) and each system common status.
+int dataBytesOf(std::uint8_t status)
+{
+    switch (status & 0xF0) {
+    case 0x80:
+    case 0x90:
+    case 0xA0:
+    case 0xB0:
+    case 0xE0:
+        return 2;
+    case 0xC0:
+    case 0xD0:
+        return 1;
+    default:
+        break;
+    }
+    switch (status) {
+    case 0xF1:
+    case 0xF3:
+        return 1;
+    case 0xF2:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+std::optional<Kind> kindOf(std::uint8_t status)
+{
+    switch (status & 0xF0) {
+    case 0x80:
+        return Kind::NoteOff;
+    case 0x90:
+        return Kind::NoteOn;
+    case 0xA0:
+        return Kind::KeyPressure;
+    case 0xB0:
+        return Kind::Controller;
+    case 0xC0:
+        return Kind::Program;
+    case 0xD0:
+        return Kind::ChannelPressure;
+    case 0xE0:
+        return Kind::PitchBend;
+    default:
+        break;
+    }
+    switch (status) {
+    case 0xF1:
+        return Kind::QuarterFrame;
+    case 0xF2:
+        return Kind::SongPosition;
+    case 0xF3:
+        return Kind::SongSelect;
+    case 0xF6:
+        return Kind::TuneRequest;
+    case 0xF8:
+        return Kind::Clock;
+    case 0xFA:
+        return Kind::Start;
+    case 0xFB:
+        return Kind::Continue;
+    case 0xFC:
+        return Kind::Stop;
+    case 0xFE:
+        return Kind::Sensing;
+    case 0xFF:
+        return Kind::Reset;
+    default:
+        return std::nullopt; // F4, F5, F9, FD are undefined, F7 ends a SysEx only
+    }
+}
+
+std::uint8_t low7(std::int32_t value)
+{
+    return static_cast<std::uint8_t>(value & 0x7F);
+}
+
+} // namespace
+
+std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece)
+{
+    std::vector<MidiEvent> events;
+    if (!bytes || piece == 0)
+        return events;
+    std::size_t at = 0;
+    while (at < length) {
+        const std::uint8_t status = bytes[at];
+        if (status == 0xF0) {
+            std::size_t end = at + 1;
+            while (end < length && bytes[end] < 0x80)
+                ++end;
+            if (end >= length || bytes[end] != 0xF7)
+                return {};
+            for (std::size_t from = at; from <= end; from += piece) {
+                MidiEvent event;
+                event.kind = Kind::SysEx;
+                event.data.assign(bytes + from, bytes + std::min(end + 1, from + piece));
+                events.push_back(std::move(event));
+            }
+            at = end + 1;
+            continue;
+        }
+        const std::optional<Kind> kind = kindOf(status);
+        const int count = dataBytesOf(status);
+        if (!kind || at + static_cast<std::size_t>(count) >= length + (count == 0 ? 1 : 0))
+            return {};
+        for (int i = 1; i <= count; ++i) {
+            if (bytes[at + i] >= 0x80)
+                return {};
+        }
+        MidiEvent event;
+        event.kind = *kind;
+        event.channel = status & 0x0F;
+        const std::uint8_t d1 = count > 0 ? bytes[at + 1] : 0;
+        const std::uint8_t d2 = count > 1 ? bytes[at + 2] : 0;
+        switch (*kind) {
+        case Kind::NoteOn:
+        case Kind::NoteOff:
+        case Kind::KeyPressure:
+            event.note = d1;
+            event.velocity = d2;
+            break;
+        case Kind::Controller:
+            event.note = d1;
+            event.value = d2;
+            break;
+        case Kind::PitchBend:
+            event.value = (d1 | (d2 << 7)) - 8192;
+            break;
+        case Kind::SongPosition:
+            event.value = d1 | (d2 << 7);
+            break;
+        default:
+            event.value = d1;
+            break;
+        }
+        if (status >= 0xF0)
+            event.channel = 0;
+        events.push_back(std::move(event));
+        at += 1 + static_cast<std::size_t>(count);
+    }
+    return events;
+}
+
+std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event)
+{
+    const std::uint8_t ch = event.channel & 0x0F;
+    switch (event.kind) {
+    case Kind::NoteOff:
+        return {std::uint8_t(0x80 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::NoteOn:
+        return {std::uint8_t(0x90 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::KeyPressure:
+        return {std::uint8_t(0xA0 | ch), low7(event.note), low7(event.velocity)};
+    case Kind::Controller:
+        return {std::uint8_t(0xB0 | ch), low7(event.note), low7(event.value)};
+    case Kind::Program:
+        return {std::uint8_t(0xC0 | ch), low7(event.value)};
+    case Kind::ChannelPressure:
+        return {std::uint8_t(0xD0 | ch), low7(event.value)};
+    case Kind::PitchBend: {
+        const std::int32_t v = std::clamp(event.value + 8192, 0, 16383);
+        return {std::uint8_t(0xE0 | ch), low7(v), low7(v >> 7)};
+    }
+    case Kind::QuarterFrame:
+        return {0xF1, low7(event.value)};
+    case Kind::SongPosition:
+        return {0xF2, low7(event.value), low7(event.value >> 7)};
+    case Kind::SongSelect:
+        return {0xF3, low7(event.value)};
+    case Kind::TuneRequest:
+        return {0xF6};
+    case Kind::Clock:
+        return {0xF8};
+    case Kind::Start:
+        return {0xFA};
+    case Kind::Continue:
+        return {0xFB};
+    case Kind::Stop:
+        return {0xFC};
+    case Kind::Sensing:
+        return {0xFE};
+    case Kind::Reset:
+        return {0xFF};
+    case Kind::SysEx:
+        return event.data;
+    }
+    return {};
+}
+
+std::vector<std::vector<std::uint8_t>> SysExJoiner::add(const MidiEvent& event)
+{
+    std::vector<std::vector<std::uint8_t>> ready;
+    if (event.kind != Kind::SysEx) {
+        // Real-time messages may fall between a SysEx's pieces; they go on at once, as on the wire.
+        std::vector<std::uint8_t> bytes = bytesFromEvent(event);
+        if (!bytes.empty())
+            ready.push_back(std::move(bytes));
+        return ready;
+    }
+    const auto& data = event.data;
+    if (data.empty())
+        return ready;
+    if (data.front() == 0xF0 && !m_pending.empty()) {
+        ready.push_back(std::move(m_pending)); // the last one never ended: handed on as it came
+        m_pending.clear();
+    }
+    m_pending.insert(m_pending.end(), data.begin(), data.end());
+    const bool ended = std::find(data.begin(), data.end(), 0xF7) != data.end();
+    if (ended || m_pending.size() >= m_limit) {
+        ready.push_back(std::move(m_pending));
+        m_pending.clear();
+    }
+    return ready;
+}
+
+bool isLinkPortName(const std::string& portName)
+{
+    return portName.rfind(kLinkPortPrefix, 0) == 0;
+}
+
+void PortBook::portPresent(PortAddress address, const PortRecord& record)
+{
+    m_ports[address] = record;
+}
+
+void PortBook::lose(const std::optional<PortAddress>& gone)
+{
+    for (auto& [own, link] : m_links) {
+        if (link.peer && (!gone || *link.peer == *gone)) {
+            link.peer.reset();
+            link.lost = true;
+        }
+    }
+}
+
+void PortBook::portExited(PortAddress address)
+{
+    m_ports.erase(address);
+    lose(address);
+}
+
+void PortBook::clientExited(int client)
+{
+    for (auto it = m_ports.begin(); it != m_ports.end();) {
+        if (it->first.client == client) {
+            const PortAddress gone = it->first;
+            it = m_ports.erase(it);
+            lose(gone);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [own, link] : m_links) {
+        if (link.peer && link.peer->client == client) {
+            link.peer.reset();
+            link.lost = true;
+        }
+    }
+}
+
+void PortBook::unsubscribed(PortAddress sender, PortAddress dest)
+{
+    for (auto& [own, link] : m_links) {
+        if (!link.peer)
+            continue;
+        const PortAddress mine{m_ownClient, own};
+        const bool ours =
+            link.receives ? (sender == *link.peer && dest == mine) : (sender == mine && dest == *link.peer);
+        if (ours) {
+            link.peer.reset();
+            link.lost = true;
+        }
+    }
+}
+
+void PortBook::replaceAll(std::map<PortAddress, PortRecord> ports)
+{
+    for (const auto& [address, record] : m_ports) {
+        if (!ports.count(address))
+            lose(address);
+    }
+    m_ports = std::move(ports);
+}
+
+void PortBook::forgetAll()
+{
+    m_ports.clear();
+    lose(std::nullopt);
+}
+
+std::vector<Endpoint> PortBook::endpoints(bool sources)
+{
+    // Device names come from all present clients at once, so that two of one name are told apart.
+    std::vector<SystemClient> clients;
+    for (const auto& [address, record] : m_ports) {
+        if (clients.empty() || clients.back().key != std::to_string(address.client))
+            clients.push_back({std::to_string(address.client), record.clientName});
+    }
+    const std::vector<std::string> devices = m_names.update(clients);
+    std::map<int, std::string> deviceOf;
+    for (std::size_t i = 0; i < clients.size() && i < devices.size(); ++i)
+        deviceOf[std::stoi(clients[i].key)] = devices[i];
+
+    std::vector<Endpoint> list;
+    for (const auto& [address, record] : m_ports) {
+        // Client 0 is the sequencer's own (timer, announcements).
+        if (address.client == 0 || address.client == m_ownClient || isLinkPortName(record.portName) ||
+            record.clientName == kLinkClientName)
+            continue;
+        if (!(sources ? record.readable : record.writable))
+            continue;
+        Endpoint endpoint{address, {deviceOf[address.client], record.portName}, 0};
+        for (const Endpoint& before : list) {
+            if (before.info.deviceName == endpoint.info.deviceName &&
+                before.info.endpointName == endpoint.info.endpointName)
+                ++endpoint.occurrence;
+        }
+        list.push_back(std::move(endpoint));
+    }
+    return list;
+}
+
+void PortBook::addLink(int own, bool receives, const Target& target, std::optional<PortAddress> peer)
+{
+    m_links[own] = Link{receives, target, peer, false};
+}
+
+void PortBook::removeLink(int own)
+{
+    m_links.erase(own);
+}
+
+std::optional<PortAddress> PortBook::peer(int own) const
+{
+    const auto it = m_links.find(own);
+    return it == m_links.end() ? std::nullopt : it->second.peer;
+}
+
+std::vector<int> PortBook::takeLost()
+{
+    std::vector<int> lost;
+    for (auto& [own, link] : m_links) {
+        if (link.lost) {
+            link.lost = false;
+            lost.push_back(own);
+        }
+    }
+    return lost;
+}
+
+std::vector<std::pair<int, PortAddress>> PortBook::wantedLinks()
+{
+    std::vector<std::pair<int, PortAddress>> wanted;
+    bool listed[2] = {false, false};
+    std::vector<Endpoint> lists[2];
+    for (const auto& [own, link] : m_links) {
+        // A loss not yet told is told before the link follows anything new.
+        if (link.peer || link.lost)
+            continue;
+        const int side = link.receives ? 0 : 1;
+        if (!listed[side]) {
+            lists[side] = endpoints(link.receives);
+            listed[side] = true;
+        }
+        for (const Endpoint& endpoint : lists[side]) {
+            if (endpoint.info.deviceName == link.target.deviceName &&
+                endpoint.info.endpointName == link.target.endpointName &&
+                endpoint.occurrence == link.target.occurrence) {
+                wanted.emplace_back(own, endpoint.address);
+                break;
+            }
+        }
+    }
+    return wanted;
+}
+
+void PortBook::linked(int own, PortAddress peer)
+{
+    const auto it = m_links.find(own);
+    if (it != m_links.end())
+        it->second.peer = peer;
+}
+
+} // namespace kwmidi::detail::alsa

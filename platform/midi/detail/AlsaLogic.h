@@ -1,0 +1,174 @@
+#pragma once
+
+#include "MidiSystem.h"
+#include "detail/DeviceNames.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the ALSA sequencer backend decides, kept apart from the libasound calls so that it runs (and is tested
+// and fuzzed) without a sequencer: MIDI bytes to sequencer events and back, whole SysEx from its pieces, and
+// which ports are listed and which port each link follows as the System Announce port tells of ports coming
+// and going.
+namespace kwmidi::detail::alsa {
+
+// The kinds of sequencer event this layer handles; the values are the sequencer's own event types.
+enum class Kind : std::uint8_t
+{
+    Start = 30,
+    Continue = 31,
+    Stop = 32,
+    Clock = 36,
+    Reset = 41,
+    Sensing = 42,
+    TuneRequest = 40,
+    NoteOn = 6,
+    NoteOff = 7,
+    KeyPressure = 8,
+    Controller = 10,
+    Program = 11,
+    ChannelPressure = 12,
+    PitchBend = 13,
+    SongPosition = 20,
+    SongSelect = 21,
+    QuarterFrame = 22,
+    SysEx = 130,
+};
+
+// One sequencer event's MIDI content (the thin layer copies it to and from snd_seq_event_t).
+struct MidiEvent
+{
+    Kind kind = Kind::Clock;
+    std::uint8_t channel = 0;
+    std::uint8_t note = 0;          // note events: note; controller: its number
+    std::uint8_t velocity = 0;      // note events
+    std::int32_t value = 0;         // controller, program, pressures, bend (-8192..8191), song position/select, frame
+    std::vector<std::uint8_t> data; // SysEx: this piece's bytes
+};
+
+// The largest SysEx piece sent as one event: a receiver holds an event in cells of its input pool, and one
+// piece must fit a pool of the size every client gets (500 cells of 28 bytes) many times over; each piece
+// costs the sender one system call.
+inline constexpr std::size_t kSysExPiece = 1024;
+
+// The events that carry bytes, one message after another; empty (nothing to send) when the bytes are no
+// complete MIDI messages: a data byte without a status, a message cut short, a SysEx without its end.
+std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece = kSysExPiece);
+
+// The bytes of one event as a MIDI stream carries them (a SysEx piece: its bytes as they are).
+std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event);
+
+// Joins the SysEx pieces the sequencer delivers from one sender into whole messages; other events pass as
+// they come. No byte is lost: a piece that begins a new SysEx while one is open hands the open one on as it
+// is, and one that grows past the limit is handed on in parts. One per sender; one thread.
+class SysExJoiner
+{
+public:
+    explicit SysExJoiner(std::size_t limit = 1 << 20) : m_limit(limit) {}
+    // The byte chunks ready to hand on after this event, in order.
+    std::vector<std::vector<std::uint8_t>> add(const MidiEvent& event);
+    bool open() const { return !m_pending.empty(); }
+
+private:
+    std::size_t m_limit;
+    std::vector<std::uint8_t> m_pending;
+};
+
+// One port of the sequencer as its client and port information describe it.
+struct PortAddress
+{
+    int client = 0;
+    int port = 0;
+    friend bool operator<(const PortAddress& a, const PortAddress& b)
+    {
+        return a.client != b.client ? a.client < b.client : a.port < b.port;
+    }
+    friend bool operator==(const PortAddress& a, const PortAddress& b)
+    {
+        return a.client == b.client && a.port == b.port;
+    }
+};
+
+struct PortRecord
+{
+    std::string clientName;
+    std::string portName;
+    bool readable = false; // others may subscribe to it: a source
+    bool writable = false; // others may subscribe to it: a destination
+};
+
+// The endpoint a link follows: its device and endpoint names, and which of the endpoints of equal names.
+struct Target
+{
+    std::string deviceName;
+    std::string endpointName;
+    int occurrence = 0;
+};
+
+struct Endpoint
+{
+    PortAddress address;
+    EndpointInfo info;
+    int occurrence = 0; // among the listed endpoints of equal names before it
+};
+
+// The sequencer's ports as far as they are known, and the links that follow ports by names. The engine feeds
+// it what the System Announce port says and carries out the subscriptions it asks for. Under the engine's
+// lock.
+class PortBook
+{
+public:
+    explicit PortBook(int ownClient = -1) : m_names(PortNaming::Alsa), m_ownClient(ownClient) {}
+    void setOwnClient(int client) { m_ownClient = client; }
+
+    // What the sequencer told (or a query found).
+    void portPresent(PortAddress address, const PortRecord& record);
+    void portExited(PortAddress address);
+    void clientExited(int client);
+    // A subscription between sender and dest ended (someone cut it, or a port went).
+    void unsubscribed(PortAddress sender, PortAddress dest);
+    // Everything a query of the whole sequencer found: ports missing from it went.
+    void replaceAll(std::map<PortAddress, PortRecord> ports);
+    // The sequencer went: every link lost its peer and no port is known.
+    void forgetAll();
+
+    // The endpoints others publish in one direction, in the sequencer's order: the system client, our own
+    // link ports and every port whose name marks it as a link of this layer left out.
+    std::vector<Endpoint> endpoints(bool sources);
+
+    // A link of our port own (receives: it listens) to the endpoint that endpoints() listed as target.
+    void addLink(int own, bool receives, const Target& target, std::optional<PortAddress> peer);
+    void removeLink(int own);
+    std::optional<PortAddress> peer(int own) const;
+
+    // The links whose peers went since the last call, each told once; tell their owners first.
+    std::vector<int> takeLost();
+    // The links without a peer whose names are present again, with the port to subscribe to.
+    std::vector<std::pair<int, PortAddress>> wantedLinks();
+    // The engine subscribed own to peer.
+    void linked(int own, PortAddress peer);
+
+private:
+    struct Link
+    {
+        bool receives = false;
+        Target target;
+        std::optional<PortAddress> peer;
+        bool lost = false;
+    };
+    void lose(const std::optional<PortAddress>& gone);
+
+    DeviceNames m_names;
+    int m_ownClient;
+    std::map<PortAddress, PortRecord> m_ports;
+    std::map<int, Link> m_links;
+};
+
+// True for a port name this layer gives the ports it connects and sends through.
+bool isLinkPortName(const std::string& portName);
+
+} // namespace kwmidi::detail::alsa
