@@ -1,7 +1,7 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# kw_add_gtest(<name> LABEL <subsystem>... SOURCES ... [LIBS ...] [GUI] [JACK] [SERIAL])
+# kw_add_gtest(<name> LABEL <subsystem>... SOURCES ... [LIBS ...] [GUI] [JACK] [INTERPROCESS] [SERIAL])
 # A GoogleTest executable whose tests carry the subsystem's ctest LABEL (the folder's first; a test that
 # guards another subsystem's code carries that one's too). GUI tests get a
 # QApplication (offscreen), the others a QCoreApplication; both run with QStandardPaths in
@@ -9,8 +9,10 @@ find_package(GTest REQUIRED)
 # machine's JACK server: ctest runs them one at a time, since a dummy-driver server that has many
 # clients coming and going at once starts to drop data and stall. SERIAL marks tests that load the machine
 # for minutes (the stress tests): ctest runs them alone, so that they do not slow the timed waits of others.
+# INTERPROCESS adds the label interprocess: the tests carry MIDI between programs over the machine's MIDI
+# system, and scripts/test also runs them on ALSA's sequencer inside guest kernels (scripts/uml).
 function(kw_add_gtest name)
-    cmake_parse_arguments(ARG "GUI;JACK;SERIAL" "TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;JACK;INTERPROCESS;SERIAL" "TIMEOUT" "LABEL;SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LABEL)
         message(FATAL_ERROR "kw_add_gtest(${name}): LABEL is required")
     endif()
@@ -37,13 +39,22 @@ function(kw_add_gtest name)
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT}
                    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${extra_properties})
-    # Discovery writes its properties out as a flat list, which splits a list of labels: the whole list is
-    # set by a file that ctest reads after the discovered tests' own.
-    list(LENGTH ARG_LABEL label_count)
-    if(label_count GREATER 1)
-        set(labels_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
-        file(WRITE "${labels_file}"
-             "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABEL}\")\nendif()\n")
-        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels_file}")
+    set(labels ${ARG_LABEL})
+    if(ARG_INTERPROCESS)
+        list(APPEND labels interprocess)
     endif()
+    list(LENGTH labels label_count)
+    if(label_count GREATER 1)
+        kw_label_discovered_tests(${name} "${labels}")
+    endif()
+endfunction()
+
+# kw_label_discovered_tests(<test program> <labels>): gives every test that gtest_discover_tests finds in the
+# program these labels. Its PROPERTIES take one value per property (a list would be split on the way), so
+# the labels are set by a script that ctest reads after the discovered list.
+function(kw_label_discovered_tests target labels)
+    set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
+    file(WRITE "${script}"
+         "if(${target}_TESTS)\n    set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()

@@ -12,13 +12,19 @@
 #include <chrono>
 #include <unistd.h>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace simtest {
 
 // A JACK server with the dummy driver of the test's own, named after the run's test server (and so unique
 // to the run and the process), so that a long run can use short periods (fast round trips) without loading
 // the server other tests use. This process and the programs it starts use it: start() points
 // JACK_DEFAULT_SERVER at it, before any MIDI client of this process is made. It runs synchronously, as the
-// run's one does (see scripts/jack-env).
+// run's one does (see scripts/jack-env). The server goes with this process however that ends (a crash, an
+// abort, ctest's time-out kill), not only through the destructor: the machine has eight JACK server places.
+// Start it from the thread that lives as long as the test (the main thread): the kernel's parent-death
+// signal follows the thread that started the child.
 class PrivateJackServer
 {
 public:
@@ -55,6 +61,12 @@ public:
         m_server.setStandardOutputFile(kwtest::isolatedRoot() + "/private-jackd.log");
         // The server leaves its timing profile where it runs when it ends.
         m_server.setWorkingDirectory(kwtest::isolatedRoot());
+        const pid_t testProcess = getpid();
+        m_server.setChildProcessModifier([testProcess] {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != testProcess) // the test ended before the signal was armed
+                _exit(1);
+        });
         m_server.start(jackd, {"--no-realtime", "--sync", "-n", m_name, "-d", "dummy", "-r", "48000", "-p",
                                QString::number(periodFrames)});
         if (!m_server.waitForStarted(10000)) {
