@@ -2,6 +2,7 @@
 #include "MidiSystem.h"
 #include "TestEnvironment.h"
 #include "VirtualMidiFixture.h"
+#include "detail/DeviceNames.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,43 @@ TEST(MidiPortNames, JackClientsRenamedForClashesKeepOneDeviceName)
     EXPECT_EQ(kwmidi::splitSystemPortName("nocolon", kwmidi::PortNaming::Jack).endpointName, "nocolon");
     EXPECT_TRUE(kwmidi::isLinkPort("kw-link-03:Input port", kwmidi::PortNaming::Jack));
     EXPECT_FALSE(kwmidi::isLinkPort("ZELK8:kw-link", kwmidi::PortNaming::Jack));
+}
+
+TEST(DeviceNames, TwoDevicesOfOneNameStayTwoAndAReturningOneKeepsItsName)
+{
+    using kwmidi::detail::SystemClient;
+    using List = std::vector<std::string>;
+    kwmidi::detail::DeviceNames jack(kwmidi::PortNaming::Jack);
+    // jackd renames the second client; PipeWire's JACK appends the node's number.
+    EXPECT_EQ(jack.update({{"Telvor ZELK6/ZELK8", "Telvor ZELK6/ZELK8"},
+                           {"Telvor ZELK6/ZELK8-51", "Telvor ZELK6/ZELK8-51"},
+                           {"Knobwright", "Knobwright"}}),
+              (List{"Telvor ZELK6/ZELK8", "Telvor ZELK6/ZELK8 (2)", "Knobwright"}));
+    // The first one switched off: the second is the only one of its name now.
+    EXPECT_EQ(jack.update({{"Telvor ZELK6/ZELK8-51", "Telvor ZELK6/ZELK8-51"}}), (List{"Telvor ZELK6/ZELK8"}));
+    // A synthesizer switched off and on that shows again before its old client went keeps its number until
+    // the old one goes, then has its name back, and keeps it against a later client of the plain name.
+    EXPECT_EQ(jack.update({{"ZELK8", "ZELK8"}}), (List{"ZELK8"}));
+    EXPECT_EQ(jack.update({{"ZELK8-155", "ZELK8-155"}, {"ZELK8", "ZELK8"}}), (List{"ZELK8 (2)", "ZELK8"}));
+    EXPECT_EQ(jack.update({{"ZELK8-155", "ZELK8-155"}}), (List{"ZELK8"}));
+    EXPECT_EQ(jack.update({{"ZELK8", "ZELK8"}, {"ZELK8-155", "ZELK8-155"}}), (List{"ZELK8 (2)", "ZELK8"}));
+    // Names that end in digits of their own stay as they are, and so two models stay two.
+    kwmidi::detail::DeviceNames fresh(kwmidi::PortNaming::Jack);
+    EXPECT_EQ(fresh.update({{"Studio-2024", "Studio-2024"},
+                            {"MC-101", "MC-101"},
+                            {"microKEY-25", "microKEY-25"},
+                            {"microKEY-37", "microKEY-37"},
+                            {"Box-1", "Box-1"}}),
+              (List{"Studio-2024", "MC-101", "microKEY-25", "microKEY-37", "Box-1"}));
+    // A name taken already by a client of another base is skipped in the numbering.
+    EXPECT_EQ(fresh.update({{"A", "A"}, {"A (2)", "A (2)"}, {"A-11", "A-11"}}), (List{"A", "A (2)", "A (3)"}));
+    // On ALSA a client's name is its base name; its number can come free and go to another client.
+    kwmidi::detail::DeviceNames alsa(kwmidi::PortNaming::Alsa);
+    EXPECT_EQ(alsa.update({{"128", "ZELK8"}, {"129", "ZELK8"}, {"130", "ZELK8-01"}}),
+              (List{"ZELK8", "ZELK8 (2)", "ZELK8-01"}));
+    EXPECT_EQ(alsa.update({{"129", "ZELK8"}, {"128", "Midi Through"}, {"131", "ZELK8"}}),
+              (List{"ZELK8", "Midi Through", "ZELK8 (2)"}));
+    EXPECT_EQ(alsa.update({{"131", "ZELK8"}, {"131", "ZELK8"}}), (List{"ZELK8", "ZELK8"})) << "one client listed twice";
 }
 
 TEST(MidiClient, OneClientPerProcessEndingWithItsLastReference)

@@ -1,0 +1,95 @@
+#include "detail/DeviceNames.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace kwmidi::detail {
+
+namespace {
+
+// jackd renames a clashing client "-01" to "-99", PipeWire's JACK "-" and the node's number.
+constexpr std::size_t kMaxSuffixDigits = 10;
+
+} // namespace
+
+DeviceNames::DeviceNames(PortNaming naming) : m_naming(naming) {}
+
+std::string DeviceNames::baseName(const std::string& name, PortNaming naming, const std::set<std::string>& present)
+{
+    if (naming != PortNaming::Jack)
+        return name;
+    const std::size_t dash = name.rfind('-');
+    if (dash == std::string::npos || dash == 0)
+        return name;
+    const std::size_t digits = name.size() - dash - 1;
+    if (digits == 0 || digits > kMaxSuffixDigits ||
+        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dash) + 1, name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }))
+        return name;
+    // Only a name the server made up has the digits added: "Studio-2024" or "MC-101" alone is its own name.
+    std::string base = name.substr(0, dash);
+    return present.count(base) ? base : name;
+}
+
+std::vector<std::string> DeviceNames::update(const std::vector<SystemClient>& present)
+{
+    // A client named X that went since the last look may have been present when the server renamed
+    // the one that replaced it, so both looks count.
+    std::set<std::string> names = m_lastNames;
+    for (const SystemClient& client : present)
+        names.insert(client.name);
+
+    std::map<std::string, Known> known;
+    for (const SystemClient& client : present) {
+        if (known.count(client.key))
+            continue; // listed twice: one client
+        const auto old = m_known.find(client.key);
+        // ALSA gives a number that came free to the next client: a new name under an old key is a new client.
+        if (old != m_known.end() && old->second.name == client.name)
+            known.emplace(client.key, old->second);
+        else
+            known.emplace(client.key, Known{client.name, baseName(client.name, m_naming, names), ++m_serial});
+    }
+
+    std::vector<const std::pair<const std::string, Known>*> order;
+    order.reserve(known.size());
+    for (const auto& entry : known)
+        order.push_back(&entry);
+    std::sort(order.begin(), order.end(),
+              [](const auto* a, const auto* b) { return a->second.firstSeen < b->second.firstSeen; });
+
+    // Every base name is taken by the first client of that base; the later ones are numbered around them.
+    std::set<std::string> taken;
+    for (const auto* entry : order)
+        taken.insert(entry->second.base);
+    std::set<std::string> firstDone;
+    std::map<std::string, unsigned> nextNumber;
+    std::map<std::string, std::string> deviceByKey;
+    for (const auto* entry : order) {
+        const std::string& base = entry->second.base;
+        if (firstDone.insert(base).second) {
+            deviceByKey[entry->first] = base;
+            continue;
+        }
+        unsigned& number = nextNumber.try_emplace(base, 2u).first->second;
+        std::string device = base + " (" + std::to_string(number) + ")";
+        while (taken.count(device))
+            device = base + " (" + std::to_string(++number) + ")";
+        ++number;
+        taken.insert(device);
+        deviceByKey[entry->first] = std::move(device);
+    }
+
+    std::vector<std::string> devices;
+    devices.reserve(present.size());
+    for (const SystemClient& client : present)
+        devices.push_back(deviceByKey[client.key]);
+
+    m_known = std::move(known);
+    m_lastNames.clear();
+    for (const SystemClient& client : present)
+        m_lastNames.insert(client.name);
+    return devices;
+}
+
+} // namespace kwmidi::detail
