@@ -351,6 +351,84 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
         << "a connection's owner was told after the connection ended";
 }
 
+// Two devices of one name (the server renames the second one's client): each is listed with its five
+// ports under a name of its own, a link goes to the one that was listed, and it stays with that device
+// when the other goes and comes back, although the names then change places. A link whose connection is
+// cut while its peer stays has lost its peer as well, and is made again.
+TEST_F(JackMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
+{
+    startPeer();
+    startPeerIn(otherPeer);
+    const std::string second = device + " (2)";
+    for (const auto& list : {client->sources(), client->destinations()}) {
+        for (int i = 1; i <= 5; ++i) {
+            const std::string endpoint = device + " Port" + std::to_string(i);
+            EXPECT_GE(indexOf(list, device, endpoint), 0) << endpoint << " of the first device is not listed";
+            EXPECT_GE(indexOf(list, second, endpoint), 0) << endpoint << " is not listed under \"" << second << "\"";
+        }
+    }
+    const std::string endpoint = device + " Port2";
+    Arrivals arrivals;
+    auto input = client->connectSource(indexOf(client->sources(), second, endpoint), arrivals.callback());
+    auto output = client->openDestination(indexOf(client->destinations(), second, endpoint));
+    ASSERT_TRUE(input && output);
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    input->setLinkLostCallback([&] { ++inputLost; });
+    output->setLinkLostCallback([&] { ++outputLost; });
+    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    };
+    Bytes expected;
+    const auto echoes = [&](std::uint8_t tag, const char* when) {
+        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
+        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
+        expected.insert(expected.end(), sysex.begin(), sysex.end());
+        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
+        // Connected to both devices, the link would hear two echoes.
+        EXPECT_FALSE(until([&] { return arrivals.waitFor(0, 0ms).size() > expected.size(); }, 1s))
+            << "more than one device echoed " << when;
+    };
+    echoes(1, "from the second device");
+
+    // The first device goes: the second is the only one of the name now and is listed under it.
+    ASSERT_TRUE(stopPeer(peer));
+    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s))
+        << "the second device kept its number when it was the only one of its name";
+    EXPECT_GE(indexOf(client->sources(), device, endpoint), 0);
+    // It comes back (under the plain client name, free now) and is the second device of the name.
+    startPeer();
+    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
+        << "the device that came back is not listed as the second";
+    echoes(2, "after the other device went and came back");
+    EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
+    EXPECT_EQ(outputLost, 0);
+
+    // Someone else cuts our connections; the peer's ports stay.
+    jack_client_t* other = jack_client_open(("KW cut " + std::to_string(QCoreApplication::applicationPid())).c_str(),
+                                            JackNoStartServer, nullptr);
+    ASSERT_NE(other, nullptr) << "no second client of the server";
+    for (const char* direction : {"in", "out"}) {
+        const char** ours = jack_get_ports(other, ("kw-link " + std::string(direction)).c_str(), nullptr, 0);
+        ASSERT_NE(ours, nullptr) << "none of our link ports of direction " << direction;
+        for (const char** port = ours; *port; ++port)
+            jack_port_disconnect(other, jack_port_by_name(other, *port));
+        jack_free(ours);
+    }
+    jack_client_close(other);
+    ASSERT_TRUE(until([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+        << "a link whose connection was cut was not told lost: " << inputLost << " " << outputLost;
+    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 10s))
+        << "the links were not made again to the port still there";
+    echoes(3, "after the connections were cut and made again");
+}
+
 // JACK's client library walks its list of a program's ports on its notification thread whenever the
 // server works the latencies out again, which any connection change by any program makes it do; a port
 // taken out of that list meanwhile crashed the program now and then when a link was closed.
