@@ -137,6 +137,12 @@ TEST_F(VirtualMidi, ListsEndpointsInCreationOrderUntilRemoved)
     ASSERT_EQ(client->sources().size(), 2u);
     EXPECT_EQ(client->sources()[1].endpointName, "Synth Port2");
     EXPECT_EQ(client->destinations()[0].deviceName, "Synth");
+    // A second device of the name is listed as the second; the first one gone, it is the only one.
+    auto twin = client->createSource("Synth", "Synth Port1");
+    ASSERT_EQ(client->sources().size(), 3u);
+    EXPECT_EQ(client->sources()[2].deviceName, "Synth (2)");
+    EXPECT_EQ(client->sources()[2].endpointName, "Synth Port1");
+    twin.reset();
     s1.reset();
     ASSERT_EQ(client->sources().size(), 1u);
     EXPECT_EQ(client->sources()[0].endpointName, "Synth Port2");
