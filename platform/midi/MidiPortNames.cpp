@@ -49,6 +49,12 @@ bool endsWith(const std::string& text, std::string_view tail)
 
 std::string withoutDirectionTag(std::string endpoint)
 {
+    // PipeWire's JACK appends "-" and a number to a port name that another client of the same name holds
+    // already (seen while a device of one name came back beside another): only our tag comes before it.
+    const std::size_t dash = endpoint.rfind('-');
+    if (dash != std::string::npos && allDigits(endpoint, dash + 1, endpoint.size()) &&
+        (endsWith(endpoint.substr(0, dash), kJackSourceTag) || endsWith(endpoint.substr(0, dash), kJackDestinationTag)))
+        endpoint.resize(dash);
     for (const std::string_view tag : {std::string_view(kJackSourceTag), std::string_view(kJackDestinationTag)}) {
         if (endsWith(endpoint, tag))
             return endpoint.substr(0, endpoint.size() - tag.size());

@@ -407,8 +407,14 @@ TEST_F(JackMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
     EXPECT_GE(indexOf(client->sources(), device, endpoint), 0);
     // It comes back (under the plain client name, free now) and is the second device of the name.
     startPeer();
+    const auto devicesListed = [&] {
+        std::string names;
+        for (const auto& source : client->sources())
+            names += " \"" + source.deviceName + "|" + source.endpointName + "\"";
+        return names;
+    };
     ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
-        << "the device that came back is not listed as the second";
+        << "the device that came back is not listed as the second:" << devicesListed();
     echoes(2, "after the other device went and came back");
     EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
     EXPECT_EQ(outputLost, 0);

@@ -65,6 +65,10 @@ TEST(MidiPortNames, JackNamesKeepTheClientAsTheServerNamedItAndLoseTheDirectionT
         kwmidi::splitSystemPortName("Telvor ZELK6/ZELK8-155:Telvor ZELK6/ZELK8 Port1 (out)", kwmidi::PortNaming::Jack);
     EXPECT_EQ(renamed.deviceName, "Telvor ZELK6/ZELK8-155");
     EXPECT_EQ(renamed.endpointName, "Telvor ZELK6/ZELK8 Port1");
+    EXPECT_EQ(kwmidi::splitSystemPortName("Dev:Dev Port1 (out)-65", kwmidi::PortNaming::Jack).endpointName,
+              "Dev Port1");
+    EXPECT_EQ(kwmidi::splitSystemPortName("Dev:Dev Port1 (in)-7", kwmidi::PortNaming::Jack).endpointName, "Dev Port1");
+    EXPECT_EQ(kwmidi::splitSystemPortName("Dev:Dev Port-65", kwmidi::PortNaming::Jack).endpointName, "Dev Port-65");
     EXPECT_EQ(kwmidi::splitSystemPortName("a:b:c", kwmidi::PortNaming::Jack).endpointName, "b:c");
     EXPECT_EQ(kwmidi::splitSystemPortName("nocolon", kwmidi::PortNaming::Jack).endpointName, "nocolon");
     EXPECT_TRUE(kwmidi::isLinkPort("kw-link-03:Input port", kwmidi::PortNaming::Jack));
