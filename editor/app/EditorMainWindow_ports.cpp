@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -54,7 +55,13 @@ void fileEntry(const QString& entry, bool input, QHash<QString, DevicePorts>* ta
     if (!numberOk || baseName.isEmpty()) {
         return;
     }
-    DevicePorts& ports = (*table)[baseName];
+    // Where the MIDI system gives two devices one name, the k-th port of a name and number belongs to the
+    // k-th device ("Name (k)"), so that the ports of one device stay together.
+    QString device = baseName;
+    for (int k = 2; (input ? (*table)[device].inputs : (*table)[device].outputs).contains(number); ++k) {
+        device = QStringLiteral("%1 (%2)").arg(baseName).arg(k);
+    }
+    DevicePorts& ports = (*table)[device];
     if (input) {
         ports.inputs.insert(number, id);
         ports.hasInputs = true;
@@ -62,6 +69,16 @@ void fileEntry(const QString& entry, bool input, QHash<QString, DevicePorts>* ta
         ports.outputs.insert(number, id);
         ports.hasOutputs = true;
     }
+}
+
+// The entries in the order of their port numbers, which is the order the MIDI system lists them in.
+QStringList inListOrder(QStringList entries)
+{
+    std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+        return a.section(PortIDNameAndNumberDelimiter, 0, 0).toLong() <
+               b.section(PortIDNameAndNumberDelimiter, 0, 0).toLong();
+    });
+    return entries;
 }
 
 bool holdsPortsOneToFive(const QMap<int, int>& ports)
@@ -78,24 +95,27 @@ void EditorMainWindow::updatePortInfoList()
         portIndex > 0 && portIndex < portNameList.size() ? portNameList.at(portIndex) : QString();
 
     QHash<QString, DevicePorts> table;
-    for (const QString& entry : memApi->getInputPortList()) {
+    for (const QString& entry : inListOrder(memApi->getInputPortList())) {
         fileEntry(entry, true, &table);
     }
-    for (const QString& entry : memApi->getOutputPortList()) {
+    for (const QString& entry : inListOrder(memApi->getOutputPortList())) {
         fileEntry(entry, false, &table);
     }
+    // By name, so that two devices of one name are offered as "Name" and "Name (2)", in that order.
+    QStringList devices = table.keys();
+    devices.sort();
 
     portInfoList.clear();
     portNameList.clear();
     portNameList.append(PortNotAssigned);
-    for (auto it = table.cbegin(); it != table.cend(); ++it) {
-        const DevicePorts& ports = it.value();
-        if (!filter.match(it.key()).hasMatch() || !ports.hasInputs || !ports.hasOutputs ||
+    for (const QString& device : devices) {
+        const DevicePorts& ports = table.value(device);
+        if (!filter.match(device).hasMatch() || !ports.hasInputs || !ports.hasOutputs ||
             !holdsPortsOneToFive(ports.inputs) || !holdsPortsOneToFive(ports.outputs)) {
             continue;
         }
         PortInfo info;
-        info.name = it.key();
+        info.name = device;
         info.activeSenseInputId = ports.inputs.value(ActiveSensePort);
         info.communicationInputId = ports.inputs.value(CommunicationPort);
         info.communicationOutputId = ports.outputs.value(CommunicationPort);
@@ -111,7 +131,7 @@ void EditorMainWindow::updatePortInfoList()
         portNameList.append(routePortName);
     }
 
-    // The list's order follows the table, so the selection is found again by its name; a set that is
+    // The list's order changes with the devices present, so the selection is found again by its name; a set that is
     // gone leaves an index that still lies inside the list and names no port set.
     if (portIndex > 0) {
         const int found = static_cast<int>(portNameList.indexOf(selectedName));

@@ -1,5 +1,6 @@
 #include "TMIDIPortAccessor.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 
@@ -102,6 +103,11 @@ QString TUniMIDIPortAccessor::portName(const QString& deviceName, const QString&
     const QString device = deviceName.isEmpty() ? QString(kUnknownDevice) : deviceName;
     QString endpoint = endpointName.isEmpty() ? QStringLiteral("Port #%1").arg(portNumber) : endpointName;
     endpoint.remove(device + QLatin1Char(' '));
+    // The second device of one name is listed as "Name (2)", its endpoints still named "Name Port1".
+    static const QRegularExpression numbered(QStringLiteral("^(.+) \\([0-9]+\\)$"));
+    const QRegularExpressionMatch match = numbered.match(device);
+    if (match.hasMatch() && endpoint.startsWith(match.captured(1) + QLatin1Char(' ')))
+        endpoint.remove(0, match.captured(1).size() + 1);
     return device + QLatin1Char(' ') + endpoint;
 }
 

@@ -31,14 +31,15 @@ std::string withoutAlsaAddress(const std::string& name)
 }
 
 // A client whose name is taken is renamed: jackd appends "-01" to "-99", PipeWire's JACK "-" and the
-// node's number, which is never below 10. A single digit ("Box-1") belongs to the name.
-std::string withoutJackCloneSuffix(const std::string& client)
+// node's number. Only our own links' client name is recognised through it here; device names are
+// DeviceNames' business, which knows whether the name was taken.
+bool isLinkClientName(const std::string& client)
 {
-    const std::size_t dash = client.rfind('-');
-    if (dash == std::string::npos || dash == 0 || client.size() - dash - 1 < 2 || client.size() - dash - 1 > 10 ||
-        !allDigits(client, dash + 1, client.size()))
-        return client;
-    return client.substr(0, dash);
+    const std::string base(kLinkClientName);
+    if (client == base)
+        return true;
+    return client.size() > base.size() + 1 && client.compare(0, base.size(), base) == 0 && client[base.size()] == '-' &&
+           allDigits(client, base.size() + 1, client.size());
 }
 
 bool endsWith(const std::string& text, std::string_view tail)
@@ -48,6 +49,12 @@ bool endsWith(const std::string& text, std::string_view tail)
 
 std::string withoutDirectionTag(std::string endpoint)
 {
+    // PipeWire's JACK appends "-" and a number to a port name that another client of the same name holds
+    // already (seen while a device of one name came back beside another): only our tag comes before it.
+    const std::size_t dash = endpoint.rfind('-');
+    if (dash != std::string::npos && allDigits(endpoint, dash + 1, endpoint.size()) &&
+        (endsWith(endpoint.substr(0, dash), kJackSourceTag) || endsWith(endpoint.substr(0, dash), kJackDestinationTag)))
+        endpoint.resize(dash);
     for (const std::string_view tag : {std::string_view(kJackSourceTag), std::string_view(kJackDestinationTag)}) {
         if (endsWith(endpoint, tag))
             return endpoint.substr(0, endpoint.size() - tag.size());
@@ -65,13 +72,13 @@ EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming)
         return {std::string(), name};
     if (naming == PortNaming::Alsa)
         return {name.substr(0, colon), name.substr(colon + 1)};
-    return {withoutJackCloneSuffix(name.substr(0, colon)), withoutDirectionTag(name.substr(colon + 1))};
+    return {name.substr(0, colon), withoutDirectionTag(name.substr(colon + 1))};
 }
 
 bool isLinkPort(const std::string& portName, PortNaming naming)
 {
     const EndpointInfo parts = splitSystemPortName(portName, naming);
-    return parts.deviceName == kLinkClientName ||
+    return (naming == PortNaming::Jack ? isLinkClientName(parts.deviceName) : parts.deviceName == kLinkClientName) ||
            (naming == PortNaming::Jack && parts.endpointName.rfind(kLinkPortPrefix, 0) == 0);
 }
 

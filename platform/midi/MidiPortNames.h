@@ -25,10 +25,10 @@ inline constexpr const char* kLinkPortPrefix = "kw-link ";
 inline constexpr const char* kJackSourceTag = " (out)";
 inline constexpr const char* kJackDestinationTag = " (in)";
 
-// Device and endpoint name of a port name as the system gives it: no client or port numbers, and on
-// JACK no suffix that told clashing client names apart and no direction tag, so that all ports of one
-// device share one device name and a source and a destination of one name show that name. A name
-// without a separator is an endpoint name with no device name.
+// Client and endpoint name of a port name as the system gives it: no client or port numbers, and on
+// JACK no direction tag, so that a source and a destination of one name show that name. The client name
+// is as the system shows it (on JACK perhaps renamed "client-01" for a clash): DeviceNames turns the
+// clients present into device names. A name without a separator is an endpoint name with no client name.
 EndpointInfo splitSystemPortName(const std::string& portName, PortNaming naming);
 
 // True for a port that this layer made to connect or send through (of this process or another).

@@ -36,7 +36,8 @@ void setClientName(const std::string& name);
 
 // One endpoint as the MIDI system names it. Either name may be empty when the system gives none.
 // Device names are stable across runs: no client or port numbers, no suffix that JACK added to
-// tell clashing client names apart.
+// tell clashing client names apart. Two devices of one name are two: the one seen later is listed as
+// "Name (2)" (the k-th "Name (k)") while the earlier one is present.
 struct EndpointInfo
 {
     std::string deviceName;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <thread>
@@ -43,20 +44,27 @@ TEST_F(ShellFixture, PortListHoldsOnlyWholeSynthesizersOfTheMaker)
     PartialDevice missingOutput("Telvor ZELK6/ZELK8 Four", {1, 2, 3, 4, 5}, {1, 2, 3, 4});
     PartialDevice sixPorts("Telvor ZELK6/ZELK8 Six", {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});
     PartialDevice spaced("Telvor ZELK6/ZELK8 Spaced", {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, "    ");
-    ASSERT_TRUE(capitals && lowerCase && otherMaker);
+    // A second synthesizer of the first one's name, its ports listed after the first one's.
+    auto twin = zelksim::SynthMidi::create(kwmidi::Client::acquire(), {}, "Telvor ZELK6/ZELK8");
+    ASSERT_TRUE(capitals && lowerCase && otherMaker && twin);
 
     startWindow(false);
     QStringList names = window->getPortNameList();
     ASSERT_FALSE(names.isEmpty());
     EXPECT_EQ(names.takeFirst(), PortNotAssigned);
     names.sort();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("TELVOR ZELK6/ZELK8 Studio"), QStringLiteral("Telvor ZELK6/ZELK8"),
-                                  QStringLiteral("Telvor ZELK6/ZELK8 Spaced")}));
+    EXPECT_EQ(names,
+              (QStringList{QStringLiteral("TELVOR ZELK6/ZELK8 Studio"), QStringLiteral("Telvor ZELK6/ZELK8"),
+                           QStringLiteral("Telvor ZELK6/ZELK8 (2)"), QStringLiteral("Telvor ZELK6/ZELK8 Spaced")}));
+    QList<int> ids;
     for (const EditorMainWindow::PortInfo& info : window->getPortInfoList()) {
         EXPECT_GT(info.activeSenseInputId, 0) << info.name.toStdString();
         EXPECT_NE(info.activeSenseInputId, info.communicationInputId) << info.name.toStdString();
         EXPECT_GT(info.communicationOutputId, 0) << info.name.toStdString();
+        ids << info.activeSenseInputId << info.communicationInputId << -info.communicationOutputId;
     }
+    // No port is in two sets: the second synthesizer's ports are its own.
+    EXPECT_EQ(QSet<int>(ids.begin(), ids.end()).size(), ids.size());
 }
 
 TEST_F(ShellFixture, SelectingThePortSetThatIsOpenKeepsTheRouteAndOnlineState)

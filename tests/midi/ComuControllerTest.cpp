@@ -394,8 +394,9 @@ TEST_F(ComuControllerTest, OpensTheListedPortAfterOtherPortsCameAndWent)
     EXPECT_FALSE(controller->requestPort(ComuController::kInput, inputNumbers[0], 6, &processor));
     EXPECT_FALSE(controller->requestPort(ComuController::kOutput, outputNumbers[0], 0, nullptr));
 
-    // A fresh list numbers the ports present, and the second port of port 3's names opens by its own.
-    const QString name = QStringLiteral("%1 Port3").arg(QString::fromStdString(device));
+    // A fresh list numbers the ports present, and the second port of port 3's names, listed as the second
+    // device's, opens by its own.
+    const QString name = QStringLiteral("%1 (2) Port3").arg(QString::fromStdString(device));
     long second = 0;
     for (const QString& entry : controller->getOutputPortList()) {
         QString number;

@@ -15,6 +15,9 @@
 #include <mutex>
 #include <thread>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -358,6 +361,90 @@ TEST_F(JackMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOneCl
         << "a connection's owner was told after the connection ended";
 }
 
+// Two devices of one name (the server renames the second one's client): each is listed with its five
+// ports under a name of its own, a link goes to the one that was listed, and it stays with that device
+// when the other goes and comes back, although the names then change places. A link whose connection is
+// cut while its peer stays has lost its peer as well, and is made again.
+TEST_F(JackMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
+{
+    startPeer();
+    startPeerIn(otherPeer);
+    const std::string second = device + " (2)";
+    for (const auto& list : {client->sources(), client->destinations()}) {
+        for (int i = 1; i <= 5; ++i) {
+            const std::string endpoint = device + " Port" + std::to_string(i);
+            EXPECT_GE(indexOf(list, device, endpoint), 0) << endpoint << " of the first device is not listed";
+            EXPECT_GE(indexOf(list, second, endpoint), 0) << endpoint << " is not listed under \"" << second << "\"";
+        }
+    }
+    const std::string endpoint = device + " Port2";
+    Arrivals arrivals;
+    auto input = client->connectSource(indexOf(client->sources(), second, endpoint), arrivals.callback());
+    auto output = client->openDestination(indexOf(client->destinations(), second, endpoint));
+    ASSERT_TRUE(input && output);
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    input->setLinkLostCallback([&] { ++inputLost; });
+    output->setLinkLostCallback([&] { ++outputLost; });
+    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    };
+    Bytes expected;
+    const auto echoes = [&](std::uint8_t tag, const char* when) {
+        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
+        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
+        expected.insert(expected.end(), sysex.begin(), sysex.end());
+        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
+        // Connected to both devices, the link would hear two echoes.
+        EXPECT_FALSE(until([&] { return arrivals.waitFor(0, 0ms).size() > expected.size(); }, 1s))
+            << "more than one device echoed " << when;
+    };
+    echoes(1, "from the second device");
+
+    // The first device goes: the second is the only one of the name now and is listed under it.
+    ASSERT_TRUE(stopPeer(peer));
+    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s))
+        << "the second device kept its number when it was the only one of its name";
+    EXPECT_GE(indexOf(client->sources(), device, endpoint), 0);
+    // It comes back (under the plain client name, free now) and is the second device of the name.
+    startPeer();
+    const auto devicesListed = [&] {
+        std::string names;
+        for (const auto& source : client->sources())
+            names += " \"" + source.deviceName + "|" + source.endpointName + "\"";
+        return names;
+    };
+    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
+        << "the device that came back is not listed as the second:" << devicesListed();
+    echoes(2, "after the other device went and came back");
+    EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
+    EXPECT_EQ(outputLost, 0);
+
+    // Someone else cuts our connections; the peer's ports stay.
+    jack_client_t* other = jack_client_open(("KW cut " + std::to_string(QCoreApplication::applicationPid())).c_str(),
+                                            JackNoStartServer, nullptr);
+    ASSERT_NE(other, nullptr) << "no second client of the server";
+    for (const char* direction : {"in", "out"}) {
+        const char** ours = jack_get_ports(other, ("kw-link " + std::string(direction)).c_str(), nullptr, 0);
+        ASSERT_NE(ours, nullptr) << "none of our link ports of direction " << direction;
+        for (const char** port = ours; *port; ++port)
+            jack_port_disconnect(other, jack_port_by_name(other, *port));
+        jack_free(ours);
+    }
+    jack_client_close(other);
+    ASSERT_TRUE(until([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+        << "a link whose connection was cut was not told lost: " << inputLost << " " << outputLost;
+    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 10s))
+        << "the links were not made again to the port still there";
+    echoes(3, "after the connections were cut and made again");
+}
+
 // JACK's client library walks its list of a program's ports on its notification thread whenever the
 // server works the latencies out again, which any connection change by any program makes it do; a port
 // taken out of that list meanwhile crashed the program now and then when a link was closed.
@@ -407,6 +494,124 @@ TEST_F(JackMidi, LinksOpenAndCloseWhileAnotherProgramKeepsChangingTheGraph)
     const Bytes sysex = {0xF0, 0x7D, 0x01, 0x02, 0x03, 0xF7};
     ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
     EXPECT_EQ(arrivals.waitFor(sysex.size(), 20s), sysex) << "the echo did not come back through the new links";
+}
+
+namespace {
+
+// A JACK server of the test's own that it can stop and start again under the same name; it goes with the
+// test process however that ends.
+class OwnJackServer
+{
+public:
+    OwnJackServer() : m_name("kw-own-" + QString::number(QCoreApplication::applicationPid())) {}
+    ~OwnJackServer() { stop(); }
+    bool start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
+        m_server.setProcessEnvironment(env);
+        m_server.setStandardOutputFile(QProcess::nullDevice());
+        m_server.setStandardErrorFile(QProcess::nullDevice());
+        m_server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        m_server.start(QStringLiteral("jackd"),
+                       {"--no-realtime", "--sync", "-n", m_name, "-d", "dummy", "-r", "48000", "-p", "1024"});
+        if (!m_server.waitForStarted(10000))
+            return false;
+        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
+        const auto until = std::chrono::steady_clock::now() + 30s;
+        while (std::chrono::steady_clock::now() < until && m_server.state() == QProcess::Running) {
+            QProcess probe;
+            probe.setStandardOutputFile(QProcess::nullDevice());
+            probe.setStandardErrorFile(QProcess::nullDevice());
+            probe.start(QStringLiteral("jack_lsp"), {});
+            if (probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    void stop()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.terminate();
+        if (!m_server.waitForFinished(10000)) {
+            m_server.kill();
+            m_server.waitForFinished(5000);
+        }
+    }
+
+private:
+    QString m_name;
+    QProcess m_server;
+};
+
+} // namespace
+
+// The server itself goes and another starts under its name (a user restarts it): our ports went with the
+// old one, the link ports that closed links had left idle among them, and links on the new server work.
+TEST(JackServerLost, LinksAreToldAndLinksOnTheNextServerOfTheNameCarry)
+{
+    OwnJackServer server;
+    if (!server.start())
+        GTEST_SKIP() << "no JACK server of the test's own could be started (jackd missing or eight running)";
+    qputenv(kwmidi::kBackendVariable, "rtmidi");
+    auto client = kwmidi::Client::acquire();
+    ASSERT_TRUE(client->isAvailable());
+    const QString device = QStringLiteral("KW Lost %1").arg(QCoreApplication::applicationPid());
+    const std::string endpoint = device.toStdString() + " Port1";
+    QProcess peer;
+    const auto startPeer = [&] {
+        peer.start(QStringLiteral(KW_MIDI_PEER), {device});
+        return peer.waitForStarted(10000) && peer.waitForReadyRead(45000) && peer.readLine().startsWith("ready");
+    };
+    const auto find = [&](const std::vector<kwmidi::EndpointInfo>& list) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].deviceName == device.toStdString() && list[i].endpointName == endpoint)
+                return static_cast<int>(i);
+        }
+        return -1;
+    };
+    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    };
+    const Bytes sysex{0xF0, 0x7D, 0x03, 0x01, 0xF7};
+    const auto echoOnce = [&](const char* when) {
+        Arrivals arrivals;
+        auto input = client->connectSource(find(client->sources()), arrivals.callback());
+        auto output = client->openDestination(find(client->destinations()));
+        ASSERT_TRUE(input && output) << "no links to the peer " << when;
+        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
+        EXPECT_EQ(arrivals.waitFor(sysex.size(), 10s), sysex) << "no echo " << when;
+    };
+
+    ASSERT_TRUE(startPeer()) << "the peer did not start";
+    echoOnce("on the first server"); // its two link ports are idle now
+    std::atomic<int> lost{0};
+    auto kept = client->connectSource(find(client->sources()), [](const std::uint8_t*, std::size_t) {});
+    ASSERT_NE(kept, nullptr);
+    kept->setLinkLostCallback([&] { ++lost; });
+
+    server.stop();
+    peer.kill();
+    peer.waitForFinished(10000);
+    EXPECT_TRUE(until([&] { return lost == 1; }, 10s)) << "a link was not told that the server went";
+    EXPECT_FALSE(kept->isLinked());
+    ASSERT_TRUE(until([&] { return !client->isAvailable(); }, 10s)) << "the server that went is still reachable";
+
+    ASSERT_TRUE(server.start()) << "the second server did not start";
+    ASSERT_TRUE(until([&] { return client->isAvailable(); }, 10s)) << "the second server was never reached";
+    ASSERT_TRUE(startPeer()) << "the peer did not start on the second server";
+    echoOnce("on the second server");
+    kept.reset();
+    peer.closeWriteChannel();
+    peer.waitForFinished(10000);
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

@@ -76,6 +76,10 @@ TEST_F(PortDirectory, NamesPortsWithoutRepeatingTheDeviceOrWithDefaults)
     EXPECT_EQ(TUniMIDIPortAccessor::portName("", "In", 1), "Unknown Device In");
     // Only the device name followed by a blank is removed, case-sensitively.
     EXPECT_EQ(TUniMIDIPortAccessor::portName("Synth", "SynthPort synth Port", 1), "Synth SynthPort synth Port");
+    // A second device of one name keeps its number, and its endpoints do not repeat the name either.
+    EXPECT_EQ(TUniMIDIPortAccessor::portName("Synth (2)", "Synth Port1", 1), "Synth (2) Port1");
+    EXPECT_EQ(TUniMIDIPortAccessor::portName("Synth (2)", "Port1", 1), "Synth (2) Port1");
+    EXPECT_EQ(TUniMIDIPortAccessor::portName("Synth (x)", "Synth Port1", 1), "Synth (x) Synth Port1");
 
     ListedPorts ports;
     ports.endpoints[1] = {{"Synth", "Synth Port1"}, {"", ""}};

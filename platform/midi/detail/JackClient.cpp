@@ -110,10 +110,11 @@ private:
     std::unique_ptr<PortHandle> m_handle;
 };
 
-// The client name without the suffix JACK adds when the name was taken, as listing shows it.
-std::string deviceNameOf(const std::string& clientName)
+// True when the client is the device's: under its name, or renamed by the server because a client of
+// that name was there first (a second device of one name).
+bool isClientOf(const std::string& clientName, const std::string& deviceName)
 {
-    return splitSystemPortName(clientName + ":x", PortNaming::Jack).deviceName;
+    return clientName == deviceName || DeviceNames::baseName(clientName, PortNaming::Jack, {deviceName}) == deviceName;
 }
 
 } // namespace
@@ -141,11 +142,11 @@ std::string JackClient::systemName()
 
 std::vector<EndpointInfo> JackClient::endpoints(bool sources)
 {
-    std::vector<std::string> names = m_engine->endpointPorts(sources);
+    std::vector<NamedPort> ports = m_engine->endpointPorts(sources);
     std::vector<EndpointInfo> list;
-    for (const std::string& name : names)
-        list.push_back(splitSystemPortName(name, PortNaming::Jack));
-    m_engine->remember(sources, std::move(names));
+    for (const NamedPort& port : ports)
+        list.push_back(port.names);
+    m_engine->remember(sources, std::move(ports));
     return list;
 }
 
@@ -170,7 +171,7 @@ std::unique_ptr<PortHandle> JackClient::link(bool receives, int index)
 std::unique_ptr<PortHandle> JackClient::publish(bool receives, const std::string& deviceName,
                                                 const std::string& endpointName)
 {
-    if (endpointName.empty() || deviceName != deviceNameOf(m_engine->clientName()))
+    if (endpointName.empty() || !isClientOf(m_engine->clientName(), deviceName))
         return nullptr;
     auto port = m_engine->addEndpoint(receives, endpointName + (receives ? kJackDestinationTag : kJackSourceTag));
     return port ? std::make_unique<PortHandle>(shared_from_this(), m_engine, std::move(port)) : nullptr;

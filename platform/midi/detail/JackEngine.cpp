@@ -178,6 +178,8 @@ bool JackEngine::openLocked()
     jack_on_shutdown(m_client, onShutdown, this);
     jack_set_process_callback(m_client, process, this);
     jack_set_port_registration_callback(m_client, onPortRegistration, this);
+    // A connection cut by someone else while its peer's port stays is a lost peer too.
+    jack_set_port_connect_callback(m_client, onPortConnect, this);
     if (jack_activate(m_client) != 0) {
         jack_client_close(m_client);
         m_client = nullptr;
@@ -211,6 +213,18 @@ void JackEngine::onShutdown(void* self)
     engine->m_relinkWake.notify_all();
 }
 
+void JackEngine::onPortConnect(jack_port_id_t a, jack_port_id_t b, int, void* self)
+{
+    // Only connections of our own links matter; others' (a patchbay's, a churning program's) would wake
+    // the keeper for nothing. Looking ports up by id reads the client's own copy of the graph.
+    auto* engine = static_cast<JackEngine*>(self);
+    jack_client_t* client = engine->m_client;
+    const jack_port_t* first = client ? jack_port_by_id(client, a) : nullptr;
+    const jack_port_t* second = client ? jack_port_by_id(client, b) : nullptr;
+    if ((first && jack_port_is_mine(client, first)) || (second && jack_port_is_mine(client, second)))
+        onPortRegistration(0, 0, self);
+}
+
 void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
 {
     // JACK's notification thread may not call back into the server: the keeper does the work.
@@ -224,30 +238,74 @@ void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
 
 // ---- Listing ------------------------------------------------------------------------------------------
 
-std::vector<std::string> JackEngine::endpointPorts(bool sources)
+void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::string> names;
-    if (!openLocked())
-        return names;
-    const char** ports =
-        jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
-    if (!ports)
-        return names;
-    for (const char** port = ports; *port; ++port) {
-        if (**port && !isLinkPort(*port, PortNaming::Jack))
-            names.emplace_back(*port);
+    // Device names depend on every client present, whichever direction is asked for.
+    std::vector<SystemClient> clients;
+    std::vector<std::pair<std::size_t, std::size_t>> clientOf[2]; // per listed port: its client, its index
+    std::vector<NamedPort> lists[2];
+    for (const int which : {0, 1}) {
+        const char** ports =
+            jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, which == 0 ? JackPortIsOutput : JackPortIsInput);
+        if (!ports)
+            continue;
+        for (const char** port = ports; *port; ++port) {
+            if (!**port || isLinkPort(*port, PortNaming::Jack))
+                continue;
+            NamedPort named{*port, splitSystemPortName(*port, PortNaming::Jack)};
+            // The client's name as the server gave it: unique while the client lives.
+            const std::string& client = named.names.deviceName;
+            const auto found =
+                std::find_if(clients.begin(), clients.end(), [&](const SystemClient& c) { return c.key == client; });
+            const std::size_t index = static_cast<std::size_t>(found - clients.begin());
+            if (found == clients.end())
+                clients.push_back({client, client});
+            clientOf[which].emplace_back(index, lists[which].size());
+            lists[which].push_back(std::move(named));
+        }
+        jack_free(ports);
     }
-    jack_free(ports);
-    return names;
+    const std::vector<std::string> devices = m_deviceNames.update(clients);
+    for (const int which : {0, 1}) {
+        for (const auto& [client, port] : clientOf[which])
+            lists[which][port].names.deviceName = devices[client];
+    }
+    if (sources)
+        *sources = std::move(lists[0]);
+    if (destinations)
+        *destinations = std::move(lists[1]);
 }
 
-void JackEngine::remember(bool sources, std::vector<std::string> names)
+std::vector<NamedPort> JackEngine::endpointPorts(bool sources)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_listed[sources ? 0 : 1] = std::move(names);
+    std::vector<NamedPort> ports;
+    if (!openLocked())
+        return ports;
+    listLocked(sources ? &ports : nullptr, sources ? nullptr : &ports);
+    return ports;
+}
+
+void JackEngine::remember(bool sources, std::vector<NamedPort> ports)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listed[sources ? 0 : 1] = std::move(ports);
     m_haveListed[sources ? 0 : 1] = true;
 }
+
+namespace {
+
+// Which of the ports of equal device and endpoint names the one at index is.
+int occurrenceAt(const std::vector<NamedPort>& list, std::size_t index)
+{
+    const EndpointInfo& names = list[index].names;
+    return static_cast<int>(
+        std::count_if(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(index), [&](const NamedPort& other) {
+            return other.names.deviceName == names.deviceName && other.names.endpointName == names.endpointName;
+        }));
+}
+
+} // namespace
 
 std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
 {
@@ -263,16 +321,11 @@ std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
     const auto& listed = m_listed[which];
     if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
         return std::string();
-    const std::string& name = listed[static_cast<std::size_t>(index)];
-    const EndpointInfo parts = splitSystemPortName(name, PortNaming::Jack);
-    target->deviceName = parts.deviceName;
-    target->endpointName = parts.endpointName;
-    target->occurrence =
-        static_cast<int>(std::count_if(listed.begin(), listed.begin() + index, [&](const std::string& other) {
-            const EndpointInfo o = splitSystemPortName(other, PortNaming::Jack);
-            return o.deviceName == parts.deviceName && o.endpointName == parts.endpointName;
-        }));
-    return name;
+    const NamedPort& port = listed[static_cast<std::size_t>(index)];
+    target->deviceName = port.names.deviceName;
+    target->endpointName = port.names.endpointName;
+    target->occurrence = occurrenceAt(listed, static_cast<std::size_t>(index));
+    return port.port;
 }
 
 // ---- Ports --------------------------------------------------------------------------------------------
@@ -675,28 +728,27 @@ std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
 // Connects every link whose peer's names are present again to the port of those names.
 bool JackEngine::relinkLocked()
 {
-    auto present = [&](bool sources) {
-        std::vector<std::pair<std::string, EndpointInfo>> list;
-        const char** ports =
-            jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
-        if (!ports)
-            return list;
-        for (const char** port = ports; *port; ++port) {
-            if (!isLinkPort(*port, PortNaming::Jack))
-                list.emplace_back(*port, splitSystemPortName(*port, PortNaming::Jack));
-        }
-        jack_free(ports);
-        return list;
-    };
-    const auto sources = present(true);
-    const auto destinations = present(false);
+    std::vector<NamedPort> sources;
+    std::vector<NamedPort> destinations;
+    listLocked(&sources, &destinations);
     const auto now = std::chrono::steady_clock::now();
     bool confirming = false;
     for (const auto& port : m_ports) {
         if (!port->isLink || !port->port)
             continue;
+        const auto& present = port->receives ? sources : destinations;
+        // While its peer lives a link follows that peer, whatever it is named now: a device of the same
+        // name that went can give the peer the name the link was made with, and the link must not be
+        // connected to a second device under its old name.
+        const auto peer = std::find_if(present.begin(), present.end(),
+                                       [&](const NamedPort& p) { return !port->peer.empty() && p.port == port->peer; });
+        if (peer != present.end()) {
+            port->target.deviceName = peer->names.deviceName;
+            port->target.endpointName = peer->names.endpointName;
+            port->target.occurrence = occurrenceAt(present, static_cast<std::size_t>(peer - present.begin()));
+        }
         int occurrence = port->target.occurrence;
-        for (const auto& [name, parts] : port->receives ? sources : destinations) {
+        for (const auto& [name, parts] : present) {
             if (parts.deviceName != port->target.deviceName || parts.endpointName != port->target.endpointName ||
                 occurrence-- != 0)
                 continue;

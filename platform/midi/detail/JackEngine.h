@@ -2,6 +2,7 @@
 
 #include "MidiSystem.h"
 #include "detail/CallbackGate.h"
+#include "detail/DeviceNames.h"
 #include "detail/ReceivedLog.h"
 
 #include <jack/jack.h>
@@ -26,6 +27,13 @@ struct LinkTarget
     std::string deviceName;
     std::string endpointName;
     int occurrence = 0;
+};
+
+// A port another program publishes: its full name on the server and the names a listing shows for it.
+struct NamedPort
+{
+    std::string port;
+    EndpointInfo names;
 };
 
 // One port of ours on the server, with the queue between it and the process callback. Bytes travel
@@ -89,11 +97,11 @@ public:
     void stop();
 
     bool reachable();
-    // Full names of the MIDI ports others publish in one direction, our links left out.
-    std::vector<std::string> endpointPorts(bool sources);
+    // The MIDI ports others publish in one direction, our links left out, with their device names.
+    std::vector<NamedPort> endpointPorts(bool sources);
     // The full name at index of the list last handed out for the direction (listed now if none was).
     std::string listedPort(bool sources, int index, LinkTarget* target);
-    void remember(bool sources, std::vector<std::string> names);
+    void remember(bool sources, std::vector<NamedPort> ports);
     std::string clientName();
 
     // A port of ours; null when the server refuses it. A link is connected to the port named peer (a
@@ -110,6 +118,8 @@ public:
 
 private:
     bool openLocked();
+    // Both directions' ports of others, named by the clients present now.
+    void listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations);
     // A link takes a port that an earlier link left idle where there is one (see unregisterLocked).
     std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName, bool link = false);
     void unregisterLocked(JackPort& port);
@@ -130,6 +140,7 @@ private:
     static int process(std::uint32_t frames, void* self);
     static void onShutdown(void* self);
     static void onPortRegistration(std::uint32_t port, int registered, void* self);
+    static void onPortConnect(jack_port_id_t a, jack_port_id_t b, int connected, void* self);
 
     const std::string m_wantedName;
     std::mutex m_mutex; // guards the client, the port lists and the listings; serialises our server calls
@@ -137,7 +148,8 @@ private:
     std::string m_clientName;
     std::atomic<bool> m_lost{false};
     std::vector<std::shared_ptr<JackPort>> m_ports;
-    std::vector<std::string> m_listed[2]; // sources, destinations
+    std::vector<NamedPort> m_listed[2]; // sources, destinations
+    DeviceNames m_deviceNames{PortNaming::Jack};
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
     // Link ports of ours that no link uses now, disconnected: those that listen, then those that send; they

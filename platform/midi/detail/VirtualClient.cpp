@@ -391,6 +391,17 @@ std::shared_ptr<State> listedEndpoint(const std::optional<std::vector<std::weak_
         return nullptr;
     return state;
 }
+// The names a listing shows: the k-th endpoint of equal names belongs to the k-th device of that name,
+// listed as "Name (k)" from the second on, as the machine's MIDI systems list two devices of one name.
+template <typename State>
+EndpointInfo listedNames(const std::vector<std::shared_ptr<State>>& present, const std::shared_ptr<State>& state)
+{
+    EndpointInfo names = state->info;
+    const int occurrence = occurrenceOf(present, state);
+    if (occurrence > 0)
+        names.deviceName += " (" + std::to_string(occurrence + 1) + ")";
+    return names;
+}
 } // namespace
 
 std::vector<EndpointInfo> VirtualClient::sources()
@@ -399,7 +410,7 @@ std::vector<EndpointInfo> VirtualClient::sources()
     std::vector<EndpointInfo> list;
     m_listedSources.emplace();
     for (const auto& source : m_hub->sources) {
-        list.push_back(source->info);
+        list.push_back(listedNames(m_hub->sources, source));
         m_listedSources->push_back(source);
     }
     return list;
@@ -411,7 +422,7 @@ std::vector<EndpointInfo> VirtualClient::destinations()
     std::vector<EndpointInfo> list;
     m_listedDestinations.emplace();
     for (const auto& destination : m_hub->destinations) {
-        list.push_back(destination->info);
+        list.push_back(listedNames(m_hub->destinations, destination));
         m_listedDestinations->push_back(destination);
     }
     return list;
