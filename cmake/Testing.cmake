@@ -49,12 +49,21 @@ function(kw_add_gtest name)
     endif()
 endfunction()
 
-# kw_label_discovered_tests(<test program> <labels>): gives every test that gtest_discover_tests finds in the
-# program these labels. Its PROPERTIES take one value per property (a list would be split on the way), so
-# the labels are set by a script that ctest reads after the discovered list.
+# kw_label_discovered_tests(<test program> <labels> [MATCHING <regex>]): gives every test that
+# gtest_discover_tests finds in the program (or those whose names match) these labels. Its PROPERTIES take one
+# value per property (a list would be split on the way), so the labels are set by a script that ctest reads
+# after the discovered list.
 function(kw_label_discovered_tests target labels)
+    cmake_parse_arguments(ARG "" "MATCHING" "" ${ARGN})
+    if(NOT ARG_MATCHING)
+        set(ARG_MATCHING ".")
+    endif()
     set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake")
     file(WRITE "${script}"
-         "if(${target}_TESTS)\n    set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+         "foreach(test IN LISTS ${target}_TESTS)\n"
+         "    if(test MATCHES \"${ARG_MATCHING}\")\n"
+         "        set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${labels}\")\n"
+         "    endif()\n"
+         "endforeach()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()

@@ -5,11 +5,13 @@ if(TARGET kw_platform_midi)
     kw_set_warnings(kw_midi_peer)
 
     kw_add_gtest(kw_platform_midi_tests LABEL midi JACK
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/JackMidiTest.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MachineMidiTest.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
         LIBS kw_platform_midi Qt6::Core)
     target_compile_definitions(kw_platform_midi_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
     add_dependencies(kw_platform_midi_tests kw_midi_peer)
+    # The tests over the machine's MIDI system, whichever it is, carry MIDI between programs.
+    kw_label_discovered_tests(kw_platform_midi_tests "midi;interprocess" MATCHING "^MachineMidi[.]")
     if(TARGET zelk-sim)
         target_compile_definitions(kw_platform_midi_tests PRIVATE KW_ZELK_SIM="$<TARGET_FILE:zelk-sim>")
         add_dependencies(kw_platform_midi_tests zelk-sim)
