@@ -263,4 +263,20 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         const long cc = editorCC(40, 11);
         EXPECT_TRUE(ask("show 40 11").contains(knobCC(cc))) << "the retried send did not reach the synthesizer";
     }
+
+    // A send (File > New's) to a synthesizer that stops answering, its ports still there, fails as soon
+    // as the encoder gives up; Retry once it answers again finishes it, with the store.
+    ASSERT_EQ(ask("fault delay 40"), "ok");
+    memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 0L);
+    window->fileNew();
+    sync = panel();
+    ASSERT_NE(sync, nullptr);
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+    expectFailsSoonWhenSilent(sync);
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-silent-sending"));
+    EXPECT_TRUE(memApi->isMIDIRouteLinked());
+    ASSERT_EQ(ask("fault silent off"), "ok");
+    sync->btnRetry->click();
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+    EXPECT_FALSE(memApi->isStorePending()) << "the store was not sent after the retried send";
 }
