@@ -341,6 +341,11 @@ void AutoSync::close()
     // While a transfer runs the close is refused, and file opening still waits for its end.
     if (QWidget::close()) {
         memApi->setNeedToWaitAutoSyncDoneFlag(false);
+        // An announcement the failed panel ignored must not be the last: the synthesizer's next one
+        // starts the auto-sync that sends what is still owed.
+        if (!memApi->isONLINE()) {
+            memApi->setWatchPortActivate(true);
+        }
     }
 }
 

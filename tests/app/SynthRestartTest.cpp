@@ -242,6 +242,10 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
             sync->btnRetry->click();
             ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
         } else {
+            // Closed once the synthesizer is back: the announcements the failed panel ignored meanwhile
+            // must not keep its return from starting the auto-sync.
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+                << "the links did not follow the synthesizer back";
             sync->btnClose->click();
             ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); })) << "the failed panel did not close";
             ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 60s))
