@@ -66,6 +66,7 @@ AutoSync::AutoSync(EditorMainWindow* mainWindow, bool sendAfterReceive, bool edi
     connect(btnStart, &QAbstractButton::clicked, this, &AutoSync::start);
     connect(btnRetry, &QAbstractButton::clicked, this, &AutoSync::start);
     connect(memApi, &RemoteMemAPI::synthesizerVanished, this, &AutoSync::synthesizerVanished);
+    connect(memApi, &RemoteMemAPI::transferAbandoned, this, &AutoSync::transferAbandoned, Qt::QueuedConnection);
     // The panel's own close, which also lets file opening go on; the form's would be the widget's.
     connect(btnClose, &QAbstractButton::clicked, this, &AutoSync::close);
     connect(btnCancel, &QAbstractButton::clicked, this, &AutoSync::close);
@@ -161,6 +162,8 @@ void AutoSync::bulkSend(bool editBufferOnlyNow)
 {
     memApi->denyToRaiseFileEditFlag();
     sending = true;
+    storeWanted = memApi->isStorePending();
+    storeToFlashWanted = memApi->isStoreToFlashSending();
     memApi->setWaitingBulkTransmit(true);
     txtMessage->setText(QStringLiteral("Sending"));
     connect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended, Qt::UniqueConnection);
@@ -170,9 +173,20 @@ void AutoSync::bulkSend(bool editBufferOnlyNow)
     }
 }
 
+// A completion counts only for the synthesizer the transfer talked to: when its news of vanishing is
+// still queued behind the completion, the one linked now may be another that was never synchronised with.
+bool AutoSync::sameSynthesizerSinceStart()
+{
+    if (memApi->vanishedCount() == transferVanishedCount) {
+        return true;
+    }
+    bulkError();
+    return false;
+}
+
 void AutoSync::bulkReceived()
 {
-    if (!receiving) {
+    if (!receiving || !sameSynthesizerSinceStart()) {
         return;
     }
     receiving = false;
@@ -212,7 +226,7 @@ void AutoSync::bulkReceived()
 
 void AutoSync::bulkSended()
 {
-    if (!sending) {
+    if (!sending || !sameSynthesizerSinceStart()) {
         return;
     }
     memApi->allowToRaiseFileEditFlag();
@@ -228,6 +242,13 @@ void AutoSync::synthesizerVanished()
     // time-out would only keep the window from closing. The news of a vanishing before the transfer
     // began, arriving late, does not end it.
     if (timeoutTimerId != 0 && memApi->vanishedCount() != transferVanishedCount) {
+        bulkError();
+    }
+}
+
+void AutoSync::transferAbandoned()
+{
+    if (timeoutTimerId != 0) {
         bulkError();
     }
 }
@@ -263,6 +284,14 @@ void AutoSync::bulkError()
         memApi->setWaitingBulkTransmit(false);
         disconnect(memApi, &RemoteMemAPI::completeBulkTransmit, this, &AutoSync::bulkSended);
         memApi->clearTransmitedBulkCounter();
+        // What the user asked to follow the data is still owed, even when the queue drained before the
+        // synthesizer was found gone: Retry, or the next send, sends it.
+        if (storeWanted) {
+            memApi->setStoreFlag(true);
+        }
+        if (storeToFlashWanted) {
+            memApi->setStoreToFlashSendingFlag(true);
+        }
     }
     memApi->clearTransmitQueue();
     showErrorLook();
@@ -312,6 +341,11 @@ void AutoSync::close()
     // While a transfer runs the close is refused, and file opening still waits for its end.
     if (QWidget::close()) {
         memApi->setNeedToWaitAutoSyncDoneFlag(false);
+        // An announcement the failed panel ignored must not be the last: the synthesizer's next one
+        // starts the auto-sync that sends what is still owed.
+        if (!memApi->isONLINE()) {
+            memApi->setWatchPortActivate(true);
+        }
     }
 }
 

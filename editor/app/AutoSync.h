@@ -51,6 +51,7 @@ private slots:
     void bulkReceived();
     void bulkSended();
     void synthesizerVanished();
+    void transferAbandoned();
     void popupMidiPort();
     void close();
     void emulateStartPressing();
@@ -64,6 +65,7 @@ private:
     void bulkSend(bool editBufferOnly);
     void bulkError();
     void syncSucceeded();
+    bool sameSynthesizerSinceStart();
     void showTransferLook();
     void showErrorLook();
     void stopTimer(int* id);
@@ -83,6 +85,9 @@ private:
     bool synchronised = false;
     // The memory service's count of vanished synthesizers when the running transfer began.
     int transferVanishedCount = 0;
+    // The follow-ups the running send was asked for, owed again if it fails.
+    bool storeWanted = false;
+    bool storeToFlashWanted = false;
     Timeouts timeouts;
     QPixmap ledPixmap;
     int ledStep = 0;

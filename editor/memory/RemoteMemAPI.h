@@ -106,6 +106,10 @@ public:
     void setWaitingBulkTransmit(bool on) { m_waitingBulkTransmit = on; }
     bool isWaitingBulkTransmit() const { return m_waitingBulkTransmit; }
     bool takeWaitingBulkTransmit() { return m_waitingBulkTransmit.exchange(false); }
+    // The full send awaited above drained the queue: every group, the follow-ups it queued last among
+    // them, went out after the acknowledge of the dump before. Only now are those follow-ups done; a
+    // send that fails before keeps their flags for the next full send. Called by the encoder.
+    void fullSendDrained();
     void setWaitingBulkReceive(bool on) { m_waitingBulkReceive = on; }
     bool isWaitingBulkReceive() const { return m_waitingBulkReceive; }
     bool takeWaitingBulkReceive() { return m_waitingBulkReceive.exchange(false); }
@@ -148,8 +152,10 @@ public:
     BankData getBank(int bank);
     ControlTemplateData getTemplateData(int bank, int templ);
     bool send1TemplateDataParamChange(int bank, int templ);
-    // The full send of auto-sync with its follow-ups (store, store to flash) when their flags are set;
-    // a failed step keeps the later flags for the next full send.
+    // The full send of auto-sync with its follow-ups (store, store to flash) queued behind its dumps when
+    // their flags are set. The flags stay set until the queue drains (fullSendDrained()): a send that
+    // fails or is given up on keeps them, and the next full send (Retry, or the auto-sync when the
+    // synthesizer comes back) sends them again.
     bool sendEditorAllData(bool editBufferOnly);
     bool sendStoreToFlash();
     bool sendAllTemplatesStoreMessage();
@@ -218,6 +224,7 @@ public:
     void emitCompleteBulkTransmitSignal() { emit completeBulkTransmit(); }
     void emitNotifiedCurrentTemplateNumberSignal() { emit notifiedCurrentTemplateNumber(); }
     void emitPortActivatedSignal() { emit portActivated(); }
+    void emitTransferAbandonedSignal() { emit transferAbandoned(); }
 
     // The name table the service's addresses resolve through.
     AddressTransTable* getAddressTransTable() { return &m_nameTable; }
@@ -228,6 +235,9 @@ signals:
     void notifiedCurrentTemplateNumber();
     void portActivated();
     void synthesizerVanished();
+    // The encoder gave up on an answer after its resends and dropped what was queued: a transfer
+    // under way cannot complete. Emitted on the thread that gave up; connect queued.
+    void transferAbandoned();
 
 private:
     enum class WriteKind
@@ -276,6 +286,10 @@ private:
     std::atomic<int> m_sendHoldCounter{0};
     std::atomic<bool> m_storeToFlashSending{false};
     std::atomic<bool> m_storePending{false};
+    // The follow-ups the running full send queued (kFollowUpStore, kFollowUpFlash).
+    std::atomic<int> m_queuedFollowUps{0};
+    static constexpr int kFollowUpStore = 1;
+    static constexpr int kFollowUpFlash = 2;
     // Available flags of the evacuated banks (the bank, then bank 0), for an exact restore.
     int m_evacuatedAvailable[2] = {1, 1};
     int m_watchPeriodMs = 5000;

@@ -267,20 +267,31 @@ bool RemoteMemAPI::send1TemplateDataParamChange(int bank, int templ)
 bool RemoteMemAPI::sendEditorAllData(bool editBufferOnly)
 {
     QMutexLocker lock(&m_memoryLock);
+    m_queuedFollowUps = 0;
     if (!m_sender)
         return false;
     bool ok = m_sender->sendEditorAllData(editBufferOnly);
+    int queued = 0;
     if (ok && m_storePending) {
         ok = storeBank(true);
-        if (ok)
-            m_storePending = false;
+        queued |= kFollowUpStore;
     }
     if (ok && m_storeToFlashSending) {
         ok = sendStoreToFlash();
-        if (ok)
-            m_storeToFlashSending = false;
+        queued |= kFollowUpFlash;
     }
+    // A follow-up that could not be queued spoils the queue behind it: none of them is done.
+    m_queuedFollowUps = ok ? queued : 0;
     return ok;
+}
+
+void RemoteMemAPI::fullSendDrained()
+{
+    const int done = m_queuedFollowUps.exchange(0);
+    if (done & kFollowUpStore)
+        m_storePending = false;
+    if (done & kFollowUpFlash)
+        m_storeToFlashSending = false;
 }
 
 bool RemoteMemAPI::sendStoreToFlash()

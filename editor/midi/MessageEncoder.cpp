@@ -137,7 +137,7 @@ bool MessageEncoder::sendMessage(bool* wasEmpty)
         m_openGroup = m_openGroup > 0 ? m_openGroup - 1 : -1;
         if (!dispatch(group)) {
             uncount(group);
-            clearTransmitQueue(false);
+            giveUp();
             return false;
         }
         if (group.wait) {
@@ -283,14 +283,15 @@ void MessageEncoder::checkAnswers()
     if (m_awaited && m_clock.elapsed() - m_awaited->lastSentMs >= m_answerTimeoutMs) {
         if (m_awaited->copies > m_answerRetries) {
             // The synthesizer does not answer: the rest of the chain cannot go out in order, as after a
-            // failed send. Whoever waits for the transfer sees it time out.
-            clearTransmitQueue(false);
+            // failed send, and whoever waits for the transfer must hear it now rather than at its own
+            // much longer time-out.
+            giveUp();
         } else if (dispatch(m_awaited->group)) {
             ++m_awaited->copies;
             ++m_resent;
             m_awaited->lastSentMs = m_clock.elapsed();
         } else {
-            clearTransmitQueue(false);
+            giveUp();
         }
     }
     forgetLateAcknowledges();
@@ -332,8 +333,17 @@ void MessageEncoder::queueDrained()
     if (!m_service)
         return;
     m_service->revokeReceivedBulk();
-    if (m_service->takeWaitingBulkTransmit())
+    if (m_service->takeWaitingBulkTransmit()) {
+        m_service->fullSendDrained();
         m_service->emitCompleteBulkTransmitSignal();
+    }
+}
+
+void MessageEncoder::giveUp()
+{
+    clearTransmitQueue(false);
+    if (m_service)
+        m_service->emitTransferAbandonedSignal();
 }
 
 void MessageEncoder::clearTransmitQueue(bool lock)

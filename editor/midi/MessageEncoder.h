@@ -139,6 +139,8 @@ private:
     void forgetLateAcknowledges();
     // A dump or request dropped unanswered no longer counts as awaiting its answer.
     void uncount(const Group& group);
+    // Drops the queue after a group could not go out or was never answered, and says so to the service.
+    void giveUp();
     // Timer work on the GUI thread: sends the awaited group again, gives up on it, or lets the chain go on
     // once owed acknowledges are given up for lost.
     void checkAnswers();

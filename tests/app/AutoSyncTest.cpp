@@ -453,3 +453,59 @@ TEST_F(AutoSyncFixture, RouteThatCannotOpenFailsAtOnceAndItsErrorFollowsThePanel
     EXPECT_EQ(window->portOpenErrorPanel()->property("portName").toString(), kSynthName);
     EXPECT_FALSE(online());
 }
+
+TEST_F(AutoSyncFixture, SendEndThatMeetsTheVanishingInEitherOrderFailsAndTheReturnSyncsAgain)
+{
+    AutoSync::setDefaultTimeouts({600000, 600000});
+    startSynth();
+    startWindow(false);
+    ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; })) << "the synthesizer was not announced";
+    ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s)) << "the first exchange did not complete";
+    // The send's completion (the last acknowledge's, queued by the MIDI thread) and the news that the
+    // synthesizer went, queued too, may reach the panel in either order: in both the editor ends offline.
+    for (const bool completionFirst : {true, false}) {
+        SCOPED_TRACE(completionFirst ? "completion first" : "vanishing first");
+        ASSERT_TRUE(online());
+        // Acknowledges come too late to end the send by themselves.
+        core([](zelksim::SynthCore& c, zelksim::Millis) {
+            c.setReplyDelay(600000);
+            return 0;
+        });
+        memApi->setStoreFlag(true);
+        window->autoSync(true, true);
+        QPointer<AutoSync> sending(panel());
+        ASSERT_NE(sending, nullptr);
+        sending->btnStart->click();
+        ASSERT_TRUE(sending->isSending());
+        const int vanishedBefore = memApi->vanishedCount();
+        if (completionFirst) {
+            const QSignalBlocker newsHeldBack(memApi.get());
+            synth.reset();
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->vanishedCount() > vanishedBefore; }))
+                << "the synthesizer's ports went unnoticed";
+            QMetaObject::invokeMethod(sending.data(), "bulkSended");
+        } else {
+            synth.reset();
+            ASSERT_TRUE(kwtest::processUntil([&] { return sending->isErrorShown(); }))
+                << "the send outlived the synthesizer";
+            QMetaObject::invokeMethod(sending.data(), "bulkSended");
+        }
+        emit memApi->synthesizerVanished();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(online()) << "the send counted as done for a synthesizer that went";
+        ASSERT_TRUE(sending && sending->isErrorShown()) << "the panel showed no error";
+        EXPECT_TRUE(memApi->isStorePending()) << "the store did not reach the synthesizer that went";
+
+        // Closed instead of retried: the synthesizer's return starts the auto-sync, which sends the store.
+        sending->btnClose->click();
+        ASSERT_TRUE(gone(sending));
+        startSynth();
+        ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 30s))
+            << "the synthesizer's return started no auto-sync";
+        ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s)) << "the auto-sync on its return did not complete";
+        EXPECT_TRUE(online());
+        EXPECT_FALSE(memApi->isStorePending());
+        EXPECT_EQ(core([](zelksim::SynthCore& c, zelksim::Millis) { return c.stats().stores; }), 1);
+        EXPECT_EQ(bankDifference(0, true), "");
+    }
+}

@@ -17,6 +17,30 @@ using namespace std::chrono_literals;
 const ParamAddress kBankEdited(ParamAddress::kBankEditFlagBank, -1, -1, -1);
 const ParamAddress kFileEdited(ParamAddress::kFileEditFlagBank, -1, -1, -1);
 
+// Delivers the synthesizer's announcement the moment an auto-sync panel first shows, the earliest it can
+// reach the window: the panel then starts its send before the code that made it goes on.
+class AnnounceOnPanelShow : public QObject
+{
+public:
+    explicit AnnounceOnPanelShow(RemoteMemAPI* api) : m_api(api) { qApp->installEventFilter(this); }
+    ~AnnounceOnPanelShow() override { qApp->removeEventFilter(this); }
+    bool announced() const { return m_announced; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!m_announced && event->type() == QEvent::Show && qobject_cast<AutoSync*>(watched)) {
+            m_announced = true;
+            m_api->emitPortActivatedSignal();
+        }
+        return false;
+    }
+
+private:
+    RemoteMemAPI* m_api;
+    bool m_announced = false;
+};
+
 class SynthPace : public ZelkSimFixture
 {
 protected:
@@ -135,7 +159,12 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     // on the way is lost, so one dump goes twice.
     EXPECT_EQ(ask(QStringLiteral("fault drop-ack 7")), QStringLiteral("ok"));
     memApi->setParam(kFileEdited, 0L);
-    window->fileNew();
+    {
+        // The send may start as soon as File > New shows its panel: the store must be asked for already.
+        AnnounceOnPanelShow announcement(memApi.get());
+        window->fileNew();
+        ASSERT_TRUE(announcement.announced());
+    }
     ASSERT_NE(window->autoSyncPanel(), nullptr);
     ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 120s))
         << "the send after File > New did not complete";
@@ -154,7 +183,8 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     EXPECT_EQ(f.dumps - f.acksOut, 1) << "one acknowledge lost, every other dump acknowledged: "
                                       << f.line.toStdString();
     EXPECT_GE(f.acksOut, 50);
-    EXPECT_EQ(f.storeAfter, f.acksOut) << f.line.toStdString();
+    EXPECT_EQ(f.storeAfter, f.acksOut) << "the store did not follow the send's last acknowledge: "
+                                       << f.line.toStdString();
     EXPECT_EQ(f.storeUnsent, 0);
     EXPECT_EQ(f.flashAfter, -1);
     const int acksBeforeOpen = f.acksOut;

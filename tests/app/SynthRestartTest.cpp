@@ -5,6 +5,9 @@
 
 #include "MemChangeObserver.h"
 
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
 #include <atomic>
 
 namespace {
@@ -72,6 +75,18 @@ protected:
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
         EXPECT_TRUE(memApi->isAllowToRaiseFileEditFlag());
         EXPECT_FALSE(online());
+    }
+    // zelk-sim stops answering in the middle of the transfer: its error shows within 6 s, though the
+    // panel's own time-out is far off.
+    void expectFailsSoonWhenSilent(AutoSync* sync)
+    {
+        ASSERT_EQ(ask("fault silent on"), "ok");
+        QElapsedTimer silence;
+        silence.start();
+        ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown(); }, 30s))
+            << "the transfer went on although the synthesizer stopped answering";
+        EXPECT_LT(silence.elapsed(), 6000) << "the give-up of the encoder reached the panel late";
+        expectErrorLook(sync);
     }
 };
 
@@ -146,10 +161,20 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "no receive started";
     EXPECT_FALSE(window->btnWindowClose->isVisible());
 
+    // A synthesizer that stops answering, its ports still there: the encoder's resends give up within
+    // about four seconds, and the panel says so then.
+    expectFailsSoonWhenSilent(sync);
+    ASSERT_EQ(ask("fault silent off"), "ok");
+    sync->btnRetry->click();
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "Retry received nothing";
+
     killSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, 60s))
         << "the receive did not fail when the synthesizer's ports went";
     expectErrorLook(sync);
+    // A failed dispatch to the ports going may tell the panel before the MIDI system's notice does.
+    ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, 30s))
+        << "the synthesizer's ports going went unnoticed";
     EXPECT_FALSE(memApi->getBulkRecieveEnableFlag()) << "late dumps would still be stored";
     EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-receiving"));
@@ -170,34 +195,96 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         << "the port error of the failed retry was not shown after the panel";
     EXPECT_TRUE(closePanel(window->portOpenErrorPanel()));
 
-    // A send (as File > New starts one while ONLINE), slowed down by the synthesizer's late acknowledges.
+    // File > Open and File > New while ONLINE send with a follow-up, slowed down by late acknowledges;
+    // the synthesizer is killed during the send and started again. The follow-up is owed until it went
+    // out after the last acknowledge of a complete send: by Retry, or, once the failed panel is closed,
+    // by the auto-sync that the synthesizer's return starts.
+    QTemporaryDir folder;
+    const QString bankFile = folder.filePath(QStringLiteral("Live Set.Q9E"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable(kResourceDirVariable) + QStringLiteral("/BankPreset1.Q9E"), bankFile));
+    const struct
+    {
+        const char* what;
+        bool open;
+        bool retry;
+    } sends[] = {{"File > Open, Retry", true, true}, {"File > New, Retry", false, true}, {"File > New, Close", false, false}};
+    int fill = 10;
+    for (const auto& send : sends) {
+        SCOPED_TRACE(send.what);
+        ASSERT_EQ(ask("fault delay 40"), "ok");
+        memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 0L);
+        if (send.open) {
+            fileAnswer = bankFile;
+            ASSERT_TRUE(window->fileOpen());
+        } else {
+            window->fileNew();
+        }
+        sync = panel();
+        ASSERT_NE(sync, nullptr);
+        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+        killSim();
+        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+            << "the send did not fail when the synthesizer's ports went";
+        expectErrorLook(sync);
+        if (send.open)
+            kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-sending"));
+        EXPECT_EQ(send.open ? memApi->isStoreToFlashSending() : memApi->isStorePending(), true)
+            << "the failed send dropped its follow-up";
+        // A panel built while the ports are away refreshes the port list: the set the route follows stays chosen.
+        window->updatePortInfoList();
+        EXPECT_EQ(window->getPortNameList().value(window->getPortIndex()), device) << "the port field lost the set";
+
+        startSim({"--fill", QString::number(fill++)});
+        if (send.retry) {
+            // Its return does not restart the failed transfer; the user's Retry over the links that
+            // followed the synthesizer back does.
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+                << "the links did not follow the synthesizer back";
+            EXPECT_TRUE(sync->isErrorShown());
+            EXPECT_FALSE(sync->isTransferRunning());
+            sync->btnRetry->click();
+            ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+        } else {
+            // Closed once the synthesizer is back: the announcements the failed panel ignored meanwhile
+            // must not keep its return from starting the auto-sync.
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+                << "the links did not follow the synthesizer back";
+            sync->btnClose->click();
+            ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); })) << "the failed panel did not close";
+            ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 60s))
+                << "the synthesizer's return started no auto-sync";
+            ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
+                << "the auto-sync on the synthesizer's return did not succeed";
+        }
+        EXPECT_TRUE(memApi->isMIDIRouteLinked());
+        EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
+        EXPECT_EQ(settings().value(QStringLiteral("PortName")).toString(), device);
+        // Every dump of the send, each after the acknowledge of the one before, then the follow-up after
+        // the last acknowledge, with none left to go out.
+        const QString flow = askUntil("flow", [](const QString& line) { return !line.contains("; store none; flash none"); });
+        const QString dumps = QStringLiteral("flow: dumps %1, begun early 0, repeated 0, acknowledges out %1; ")
+                                  .arg(send.open ? 100 : 50);
+        EXPECT_EQ(flow, dumps + (send.open ? QStringLiteral("store none; flash after 100 (0 unsent)")
+                                           : QStringLiteral("store after 50 (0 unsent); flash none")));
+        EXPECT_FALSE(memApi->isStorePending());
+        EXPECT_FALSE(memApi->isStoreToFlashSending());
+        const long cc = editorCC(40, 11);
+        EXPECT_TRUE(ask("show 40 11").contains(knobCC(cc))) << "the retried send did not reach the synthesizer";
+    }
+
+    // A send (File > New's) to a synthesizer that stops answering, its ports still there, fails as soon
+    // as the encoder gives up; Retry once it answers again finishes it, with the store.
     ASSERT_EQ(ask("fault delay 40"), "ok");
-    window->autoSync(true, true);
+    memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 0L);
+    window->fileNew();
     sync = panel();
     ASSERT_NE(sync, nullptr);
-    sync->btnStart->click();
     ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
-    killSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
-        << "the send did not fail when the synthesizer's ports went";
-    expectErrorLook(sync);
-    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-sending"));
-    // A panel built while the ports are away refreshes the port list: the set the route follows stays chosen.
-    window->updatePortInfoList();
-    EXPECT_EQ(window->getPortNameList().value(window->getPortIndex()), device) << "the port field lost the set";
-
-    // Its return does not restart the failed transfer; the user's Retry over the links that followed
-    // the synthesizer back does.
-    startSim({"--fill", "9"});
-    ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
-        << "the links did not follow the synthesizer back";
-    EXPECT_TRUE(sync->isErrorShown());
-    EXPECT_FALSE(sync->isTransferRunning());
+    expectFailsSoonWhenSilent(sync);
+    kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-silent-sending"));
+    EXPECT_TRUE(memApi->isMIDIRouteLinked());
+    ASSERT_EQ(ask("fault silent off"), "ok");
     sync->btnRetry->click();
     ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
-    EXPECT_TRUE(memApi->isMIDIRouteLinked());
-    EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
-    EXPECT_EQ(settings().value(QStringLiteral("PortName")).toString(), device);
-    const long cc = editorCC(40, 11);
-    EXPECT_TRUE(ask("show 40 11").contains(knobCC(cc))) << "the retried send did not reach the synthesizer";
+    EXPECT_FALSE(memApi->isStorePending()) << "the store was not sent after the retried send";
 }

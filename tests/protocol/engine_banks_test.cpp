@@ -224,6 +224,9 @@ TEST_F(BankOperations, FullSendRunsItsFollowUpsOnceAndKeepsThemAfterAFailure)
     sender.calls.clear();
     EXPECT_TRUE(api.sendEditorAllData(true));
     EXPECT_EQ(sender.calls, QStringList({"all 1", "store", "flash"}));
+    EXPECT_TRUE(api.isStorePending()) << "done before the queue drained";
+    EXPECT_TRUE(api.isStoreToFlashSending());
+    api.fullSendDrained();
     EXPECT_FALSE(api.isStorePending());
     EXPECT_FALSE(api.isStoreToFlashSending());
 

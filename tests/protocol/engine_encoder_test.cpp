@@ -176,8 +176,19 @@ TEST_F(Encoder, FullSendKeepsOneChainAndItsFollowUpsWaitForItsLastAcknowledge)
     ASSERT_EQ(groups.size(), 52);
     EXPECT_EQ(groups.count(15), 49);
     EXPECT_EQ(groups.mid(49), QList<int>({1, 1, 1})) << "template number select, store, store to flash";
-    EXPECT_FALSE(api.isStorePending());
-    EXPECT_FALSE(api.isStoreToFlashSending());
+    // Owed until they went out after the last acknowledge: a failed try keeps them for the next.
+    EXPECT_TRUE(api.isStorePending());
+    EXPECT_TRUE(api.isStoreToFlashSending());
+    ASSERT_TRUE(feedAcknowledge());
+    api.clearTransmitQueue();
+    EXPECT_TRUE(api.isStorePending());
+    EXPECT_TRUE(api.isStoreToFlashSending());
+    EXPECT_EQ(completed.count(), 0);
+    encoder->forgetAnswers();
+    clearSent();
+    EXPECT_TRUE(api.sendEditorAllData(true));
+    sent(15);
+    ASSERT_EQ(encoder->queuedGroupCount(), 52) << "the retry lost a follow-up";
     const Bytes header = wire({0xF0, 0x43, 0x00, 0x7F, 0x1C, 0x00, 0x04, 0x00, 0x0E, 0x6F, 0x00, 0x03, 0xF7});
     EXPECT_TRUE(std::equal(header.begin(), header.end(), first.begin()));
     const SysEx::Message common = SysEx::parse(reinterpret_cast<const unsigned char*>(first.data()) + 14, 39);
@@ -209,6 +220,8 @@ TEST_F(Encoder, FullSendKeepsOneChainAndItsFollowUpsWaitForItsLastAcknowledge)
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
     EXPECT_EQ(completed.count(), 1);
     EXPECT_FALSE(encoder->isHoldingChain());
+    EXPECT_FALSE(api.isStorePending());
+    EXPECT_FALSE(api.isStoreToFlashSending());
 
     // An acknowledge nobody waits for moves and counts nothing.
     EXPECT_FALSE(feedAcknowledge());
@@ -280,6 +293,7 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
     // Long enough that the test sees every step between two copies; the late limit is four time-outs.
     makeEncoder(1000, 3);
     QSignalSpy completed(&api, &RemoteMemAPI::completeBulkTransmit);
+    QSignalSpy abandoned(&api, &RemoteMemAPI::transferAbandoned);
     api.setWaitingBulkTransmit(true);
     ASSERT_TRUE(encoder->sendEditorAllData(false));
     const Bytes both = sent(30);
@@ -319,6 +333,7 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
     sent(4 * 15);
     EXPECT_EQ(messageCount(), 4 * 15);
     EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    EXPECT_EQ(abandoned.count(), 1) << "the encoder gave up without a word";
     // Its copies may still be acknowledged, so the next chain waits; unless the synthesizer's ports went
     // away with them.
     EXPECT_TRUE(encoder->isHoldingChain());
