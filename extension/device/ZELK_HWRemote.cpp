@@ -345,10 +345,13 @@ bool ZELK_HWRemote::SendExtensionRunning()
 {
     if (m_closed.load() || !standard())
         return false;
+    // The service hears of it first: a synthesizer may answer (its template, its knobs' identifiers) before
+    // the send returns, and the refresh of the announcement, whose track name takes queued knob names off
+    // the queue, must come before that answer, not after it.
+    gSysExReceiving.post(Msg::buildExtensionRunning(k_prmChgHead_Rcv));
     unsigned char* toSynth = Msg::buildExtensionRunning(k_prmChgHead_Snd);
     sendStandard(toSynth);
     Msg::freeMessage(toSynth);
-    gSysExReceiving.post(Msg::buildExtensionRunning(k_prmChgHead_Rcv));
     return true;
 }
 

@@ -198,6 +198,28 @@ TEST_F(RemoteDevice, AnnouncesItselfAtItsFirstIdleWhenOpenAndAgainOnceTheHostOpe
 
     idle(3);
     EXPECT_EQ(device->standard().sentSysEx().size(), 1u) << "once per open";
+
+    // A synthesizer whose answer to the announcement reaches the device before the host's send returns:
+    // the service still hears of the announcement first, or the refresh it answers with would take the
+    // knob names of that answer off the device's queue.
+    const Bytes answer = sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x50, 0x00, 0x56, 0x69,
+                                0x72, 0x6C, 0x75, 0x78, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0xF7});
+    device->close();
+    idle();
+    ASSERT_TRUE(waitUntil([] { return gSysExReceiving.pendingCount() == 0; }));
+    received.clear();
+    synth->output(2)->setSink([this, running, answer](const std::vector<std::uint8_t>& bytes) {
+        if (bytes == running) {
+            synth->input(2)->inject(answer);
+            EXPECT_TRUE(host.waitForMidiInput(10s)) << "the answer did not reach the device";
+        }
+        return true;
+    });
+    device->open();
+    idle();
+    ASSERT_TRUE(received.waitForCount(2)) << "the announcement and the answer did not both reach the service";
+    EXPECT_EQ(received.messages(),
+              (std::vector<Bytes>{sysex({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7}), answer}));
 }
 
 TEST_F(RemoteDevice, PutsKnobTurnsButtonPressesAndAcceptedSysExOnTheReceiveChannel)
