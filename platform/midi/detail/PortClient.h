@@ -16,8 +16,7 @@ namespace kwmidi::detail {
 
 // The owner's side of one port: it keeps the process's client alive while the port lives and removes the
 // port when it ends. Any thread.
-template <class Engine>
-class PortHandle
+template <class Engine> class PortHandle
 {
 public:
     using Port = typename Engine::Port;
@@ -40,8 +39,7 @@ private:
 };
 
 // Listens to a source of another program through a link port of ours; on the owner's thread.
-template <class Engine>
-class PortInput : public InputConnection
+template <class Engine> class PortInput : public InputConnection
 {
 public:
     explicit PortInput(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
@@ -57,8 +55,7 @@ private:
 };
 
 // Sends to a destination of another program through a link port of ours; one thread at a time.
-template <class Engine>
-class PortOutput : public OutputConnection
+template <class Engine> class PortOutput : public OutputConnection
 {
 public:
     explicit PortOutput(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
@@ -77,8 +74,7 @@ private:
 };
 
 // A port of ours that others listen to; when what was sent has left is the engine's own (one thread at a time).
-template <class Engine>
-class PortSource : public PublishedSource
+template <class Engine> class PortSource : public PublishedSource
 {
 public:
     explicit PortSource(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
@@ -97,8 +93,7 @@ private:
 };
 
 // A port of ours that others send to; any thread.
-template <class Engine>
-class PortDestination : public PublishedDestination
+template <class Engine> class PortDestination : public PublishedDestination
 {
 public:
     explicit PortDestination(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
@@ -125,8 +120,7 @@ private:
 // What the system's clients share: the engine's life and the making of the four kinds of connection. Each
 // system finds and makes its ports (links by listing index, endpoints by names) and tells how its sends
 // and sources behave. Listing and opening run on any thread.
-template <class Engine>
-class PortClient : public Client, public std::enable_shared_from_this<PortClient<Engine>>
+template <class Engine> class PortClient : public Client, public std::enable_shared_from_this<PortClient<Engine>>
 {
 public:
     using Handle = PortHandle<Engine>;
