@@ -38,39 +38,47 @@ private:
     std::shared_ptr<Port> m_port;
 };
 
-// Listens to a source of another program through a link port of ours; on the owner's thread.
-template <class Engine> class PortInput : public InputConnection
+// What a link port of ours tells either way: whether its peer is there, and when it goes.
+template <class Engine, class Connection> class PortLink : public Connection
 {
 public:
-    explicit PortInput(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
+    explicit PortLink(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
     bool isLinked() const override { return m_handle->engine().isLinked(m_handle->port()); }
-    std::uint64_t droppedMessages() const override { return m_handle->port().dropped.load(); }
     void setLinkLostCallback(LinkLostCallback callback) override
     {
         m_handle->engine().setLinkLostCallback(m_handle->port(), std::move(callback));
     }
+
+protected:
+    PortHandle<Engine>& handle() const { return *m_handle; }
 
 private:
     std::unique_ptr<PortHandle<Engine>> m_handle;
 };
 
-// Sends to a destination of another program through a link port of ours; one thread at a time.
-template <class Engine> class PortOutput : public OutputConnection
+// Listens to a source of another program through a link port of ours; on the owner's thread.
+template <class Engine> class PortInput : public PortLink<Engine, InputConnection>
 {
 public:
-    explicit PortOutput(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
+    explicit PortInput(std::unique_ptr<PortHandle<Engine>> handle)
+        : PortLink<Engine, InputConnection>(std::move(handle))
+    {
+    }
+    std::uint64_t droppedMessages() const override { return this->handle().port().dropped.load(); }
+};
+
+// Sends to a destination of another program through a link port of ours; one thread at a time.
+template <class Engine> class PortOutput : public PortLink<Engine, OutputConnection>
+{
+public:
+    explicit PortOutput(std::unique_ptr<PortHandle<Engine>> handle)
+        : PortLink<Engine, OutputConnection>(std::move(handle))
+    {
+    }
     bool send(const std::uint8_t* bytes, std::size_t length) override
     {
-        return m_handle->engine().send(m_handle->port(), bytes, length);
+        return this->handle().engine().send(this->handle().port(), bytes, length);
     }
-    bool isLinked() const override { return m_handle->engine().isLinked(m_handle->port()); }
-    void setLinkLostCallback(LinkLostCallback callback) override
-    {
-        m_handle->engine().setLinkLostCallback(m_handle->port(), std::move(callback));
-    }
-
-private:
-    std::unique_ptr<PortHandle<Engine>> m_handle;
 };
 
 // A port of ours that others listen to; when what was sent has left is the engine's own (one thread at a time).
