@@ -1,4 +1,5 @@
 #include "MidiSystem.h"
+#include "private_jack.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -14,9 +15,6 @@
 #include <map>
 #include <mutex>
 #include <thread>
-
-#include <signal.h>
-#include <sys/prctl.h>
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
@@ -508,65 +506,15 @@ TEST_F(JackMidi, LinksOpenAndCloseWhileAnotherProgramKeepsChangingTheGraph)
     EXPECT_EQ(arrivals.waitFor(sysex.size(), 20s), sysex) << "the echo did not come back through the new links";
 }
 
-namespace {
-
-// A JACK server of the test's own that it can stop and start again under the same name; it goes with the
-// test process however that ends.
-class OwnJackServer
-{
-public:
-    OwnJackServer() : m_name("kw-own-" + QString::number(QCoreApplication::applicationPid())) {}
-    ~OwnJackServer() { stop(); }
-    bool start()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
-        m_server.setProcessEnvironment(env);
-        m_server.setStandardOutputFile(QProcess::nullDevice());
-        m_server.setStandardErrorFile(QProcess::nullDevice());
-        m_server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_server.start(QStringLiteral("jackd"),
-                       {"--no-realtime", "--sync", "-n", m_name, "-d", "dummy", "-r", "48000", "-p", "1024"});
-        if (!m_server.waitForStarted(10000))
-            return false;
-        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        while (std::chrono::steady_clock::now() < until && m_server.state() == QProcess::Running) {
-            QProcess probe;
-            probe.setStandardOutputFile(QProcess::nullDevice());
-            probe.setStandardErrorFile(QProcess::nullDevice());
-            probe.start(QStringLiteral("jack_lsp"), {});
-            if (probe.waitForFinished(5000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return true;
-            std::this_thread::sleep_for(50ms);
-        }
-        return false;
-    }
-    void stop()
-    {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
-        m_server.terminate();
-        if (!m_server.waitForFinished(10000)) {
-            m_server.kill();
-            m_server.waitForFinished(5000);
-        }
-    }
-
-private:
-    QString m_name;
-    QProcess m_server;
-};
-
-} // namespace
-
 // The server itself goes and another starts under its name (a user restarts it): our ports went with the
 // old one, the link ports that closed links had left idle among them, and links on the new server work.
 TEST(JackServerLost, LinksAreToldAndLinksOnTheNextServerOfTheNameCarry)
 {
-    OwnJackServer server;
-    if (!server.start())
-        GTEST_SKIP() << "no JACK server of the test's own could be started (jackd missing or eight running)";
+    using Need = simtest::PrivateJackServer::Need;
+    simtest::PrivateJackServer server;
+    QString why;
+    if (!server.start(1024, &why, Need::Always))
+        GTEST_SKIP() << "no JACK server of the test's own could be started: " << why.toStdString();
     qputenv(kwmidi::kBackendVariable, "rtmidi");
     auto client = kwmidi::Client::acquire();
     ASSERT_TRUE(client->isAvailable());
@@ -617,7 +565,7 @@ TEST(JackServerLost, LinksAreToldAndLinksOnTheNextServerOfTheNameCarry)
     EXPECT_FALSE(kept->isLinked());
     ASSERT_TRUE(until([&] { return !client->isAvailable(); }, 10s)) << "the server that went is still reachable";
 
-    ASSERT_TRUE(server.start()) << "the second server did not start";
+    ASSERT_TRUE(server.start(1024, &why, Need::Always)) << "the second server did not start: " << why.toStdString();
     ASSERT_TRUE(until([&] { return client->isAvailable(); }, 10s)) << "the second server was never reached";
     ASSERT_TRUE(startPeer()) << "the peer did not start on the second server";
     echoOnce("on the second server");

@@ -28,32 +28,35 @@ namespace simtest {
 class PrivateJackServer
 {
 public:
-    ~PrivateJackServer()
+    ~PrivateJackServer() { stop(); }
+
+    // Whether the test needs this server even where the programs could meet elsewhere.
+    enum class Need
     {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.terminate();
-            if (!m_server.waitForFinished(10000)) {
-                m_server.kill();
-                m_server.waitForFinished(5000);
-            }
-        }
-    }
+        WhereNoOtherSystem,
+        Always
+    };
 
     // False (with the reason) when jackd is missing or the server never answered. Where the tests run
     // over a server that was started for them and whose period is not theirs to choose (KW_TEST_JACK_GIVEN
-    // set, as scripts/test-pipewire does for PipeWire's JACK), that server is used as it is.
-    bool start(int periodFrames, QString* why)
+    // set, as scripts/test-pipewire does for PipeWire's JACK), that server is used as it is, unless the
+    // test needs a server of its own (Need::Always: it stops and starts it). A server started again after
+    // stop() keeps its name.
+    bool start(int periodFrames, QString* why, Need need = Need::WhereNoOtherSystem)
     {
         // Where the ALSA sequencer is the machine's MIDI system, the programs meet on it and need no server.
-        if (qEnvironmentVariableIsSet("KW_TEST_JACK_GIVEN") || ::access("/dev/snd/seq", R_OK | W_OK) == 0)
+        if (need == Need::WhereNoOtherSystem &&
+            (qEnvironmentVariableIsSet("KW_TEST_JACK_GIVEN") || ::access("/dev/snd/seq", R_OK | W_OK) == 0))
             return true;
         const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
         if (jackd.isEmpty()) {
             *why = QStringLiteral("jackd is not installed");
             return false;
         }
-        const QString shared = qEnvironmentVariable("JACK_DEFAULT_SERVER", QStringLiteral("default"));
-        m_name = shared + QStringLiteral("-own-%1").arg(QCoreApplication::applicationPid());
+        if (m_name.isEmpty()) {
+            const QString shared = qEnvironmentVariable("JACK_DEFAULT_SERVER", QStringLiteral("default"));
+            m_name = shared + QStringLiteral("-own-%1").arg(QCoreApplication::applicationPid());
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
         m_server.setProcessEnvironment(env);
@@ -89,6 +92,18 @@ public:
         }
         *why = QStringLiteral("the JACK server %1 never answered").arg(m_name);
         return false;
+    }
+
+    // Ends the server (as a user who stops it); its clients lose it.
+    void stop()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.terminate();
+        if (!m_server.waitForFinished(10000)) {
+            m_server.kill();
+            m_server.waitForFinished(5000);
+        }
     }
 
 private:

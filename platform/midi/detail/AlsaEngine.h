@@ -47,6 +47,8 @@ struct AlsaPort
 class AlsaEngine : public std::enable_shared_from_this<AlsaEngine>
 {
 public:
+    using Port = AlsaPort;
+
     explicit AlsaEngine(std::string name);
     ~AlsaEngine();
 

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "MidiSystem.h"
-
-#include <memory>
+#include "detail/JackEngine.h"
+#include "detail/PortClient.h"
 
 namespace kwmidi::detail {
-
-class JackEngine;
-class PortHandle;
 
 // The machine's MIDI system through a JACK server, as JACK programs do it: one client of the server
 // holds every port of the process (the endpoints it publishes and the ports it connects and sends
@@ -15,32 +11,21 @@ class PortHandle;
 // thread of ours hands what arrived to the receive callbacks, and a link keeper connects our links
 // again, by device and endpoint name, when their peers come back. Listing and opening run on any
 // thread; receive callbacks run on the reader thread.
-class JackClient : public Client, public std::enable_shared_from_this<JackClient>
+class JackClient : public PortClient<JackEngine>
 {
 public:
     // name: the client's name on the server (empty: the program's name).
     explicit JackClient(const std::string& name);
-    ~JackClient() override;
 
-    Backend backend() const override { return Backend::System; }
-    bool isAvailable() override;
     std::string systemName() override;
-    std::vector<EndpointInfo> sources() override;
-    std::vector<EndpointInfo> destinations() override;
-    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) override;
-    std::unique_ptr<OutputConnection> openDestination(int index) override;
-    std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
-                                                  const std::string& endpointName) override;
-    std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
-                                                            const std::string& endpointName) override;
 
 private:
-    std::vector<EndpointInfo> endpoints(bool sources);
-    // A link to entry index of the direction's last listing, or a port of our own; null when refused.
-    std::unique_ptr<PortHandle> link(bool receives, int index);
-    std::unique_ptr<PortHandle> publish(bool receives, const std::string& deviceName, const std::string& endpointName);
-
-    std::shared_ptr<JackEngine> m_engine;
+    std::vector<EndpointInfo> endpoints(bool sources) override;
+    std::shared_ptr<Port> addLink(bool receives, int index) override;
+    std::shared_ptr<Port> addEndpoint(bool receives, const std::string& deviceName,
+                                      const std::string& endpointName) override;
+    std::unique_ptr<OutputConnection> makeOutput(std::unique_ptr<Handle> handle) override;
+    std::unique_ptr<PublishedSource> makeSource(std::unique_ptr<Handle> handle) override;
 };
 
 } // namespace kwmidi::detail

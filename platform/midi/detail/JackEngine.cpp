@@ -484,7 +484,7 @@ bool JackEngine::waitForConnection(const std::string& own, const std::string& pe
     }
 }
 
-bool JackEngine::isConnected(const JackPort& port)
+bool JackEngine::isLinked(const JackPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return port.port && !m_lost.load() && jack_port_connected(port.port) > 0;

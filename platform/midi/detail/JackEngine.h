@@ -88,6 +88,8 @@ struct JackPort
 class JackEngine : public std::enable_shared_from_this<JackEngine>
 {
 public:
+    using Port = JackPort;
+
     explicit JackEngine(std::string name);
     ~JackEngine();
 
@@ -110,7 +112,7 @@ public:
     std::shared_ptr<JackPort> addLink(bool receives, const std::string& peer, const LinkTarget& target);
     void removePort(const std::shared_ptr<JackPort>& port);
 
-    bool isConnected(const JackPort& port);
+    bool isLinked(const JackPort& port);
     void setLinkLostCallback(JackPort& port, LinkLostCallback callback);
     // Queues one message for the process callback; false when it cannot go (see OutputConnection).
     bool send(JackPort& port, const std::uint8_t* bytes, std::size_t length);
