@@ -17,6 +17,8 @@ constexpr const char* kSequencerDevice = "/dev/snd/seq";
 // How long a send retries while the receivers' pools are full; a receiver that reads nothing that long is
 // stalled, and the caller hears of it rather than waiting for ever.
 constexpr std::chrono::milliseconds kSendDeadline{2000};
+// How long a listing waits for the reader to make again the links that follow what it lists.
+constexpr std::chrono::milliseconds kListingCatchUp{250};
 // How long the reader waits for an event before it looks at the links and at stop().
 constexpr int kPollMilliseconds = 50;
 // Cells of the client's pools: the most the sequencer gives one client, so that a long SysEx in pieces and
@@ -231,13 +233,18 @@ std::map<alsa::PortAddress, alsa::PortRecord> AlsaEngine::queryLocked()
 
 std::vector<EndpointInfo> AlsaEngine::endpoints(bool sources)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     std::vector<EndpointInfo> list;
     if (!openLocked())
         return list;
     // A query sees ports whose announcements the reader has not taken yet: a program that just made its
     // ports is listed at once.
     m_book.replaceAll(queryLocked());
+    // The reader tells a link's loss and then makes the link again, as those announcements say. Wait for it
+    // (briefly: a link it cannot make must not hold every listing), so that whoever sees an endpoint listed
+    // again can send to it through the links that follow it at once.
+    if (std::this_thread::get_id() != m_reader.get_id())
+        m_linksKept.wait_for(lock, kListingCatchUp, [&] { return m_lost.load() || m_book.linksSettled(); });
     m_listed[sources] = m_book.endpoints(sources);
     m_haveListed[sources] = true;
     for (const auto& endpoint : m_listed[sources])
@@ -513,6 +520,7 @@ void AlsaEngine::keepLinks()
         if (it != m_ports.end() && subscribeLocked(*it->second, peer))
             m_book.linked(number, peer);
     }
+    m_linksKept.notify_all();
 }
 
 } // namespace kwmidi::detail

@@ -6,6 +6,7 @@
 #include "detail/ReceivedLog.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,6 +83,7 @@ private:
 
     const std::string m_wantedName;
     std::mutex m_mutex;       // guards the handle's control calls, the ports, the book and the listings
+    std::condition_variable m_linksKept; // notified by the reader each time it has told losses and relinked
     std::mutex m_outputMutex; // one sender at a time: the handle's output buffer is shared
     snd_seq_t* m_seq = nullptr;
     int m_client = -1;
