@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
+#include <utility>
 #include <poll.h>
 #include <unistd.h>
 
@@ -17,8 +19,9 @@ constexpr const char* kSequencerDevice = "/dev/snd/seq";
 // How long a send retries while the receivers' pools are full; a receiver that reads nothing that long is
 // stalled, and the caller hears of it rather than waiting for ever.
 constexpr std::chrono::milliseconds kSendDeadline{2000};
-// How long a listing waits for the reader to make again the links that follow what it lists.
-constexpr std::chrono::milliseconds kListingCatchUp{250};
+// How long a listing waits for the reader to catch up with the sequencer: only a reader held up in an
+// owner's callback takes anywhere near as long.
+constexpr std::chrono::milliseconds kListingCatchUp{5000};
 // How long the reader waits for an event before it looks at the links and at stop().
 constexpr int kPollMilliseconds = 50;
 // Cells of the client's pools: the most the sequencer gives one client, so that a long SysEx in pieces and
@@ -237,36 +240,66 @@ std::vector<EndpointInfo> AlsaEngine::endpoints(bool sources)
     std::vector<EndpointInfo> list;
     if (!openLocked())
         return list;
-    // A query sees ports whose announcements the reader has not taken yet: a program that just made its
-    // ports is listed at once.
-    m_book.replaceAll(queryLocked());
-    // The reader tells a link's loss and then makes the link again, as those announcements say. Wait for it
-    // (briefly: a link it cannot make must not hold every listing), so that whoever sees an endpoint listed
-    // again can send to it through the links that follow it at once.
-    if (std::this_thread::get_id() != m_reader.get_id())
-        m_linksKept.wait_for(lock, kListingCatchUp, [&] { return m_lost.load() || m_book.linksSettled(); });
-    m_listed[sources] = m_book.endpoints(sources);
-    m_haveListed[sources] = true;
+    catchUpLocked(lock);
+    listLocked(sources);
     for (const auto& endpoint : m_listed[sources])
         list.push_back(endpoint.info);
     return list;
 }
 
+void AlsaEngine::listLocked(bool sources)
+{
+    m_listed[sources] = m_book.endpoints(sources);
+    m_haveListed[sources] = true;
+}
+
+void AlsaEngine::catchUpLocked(std::unique_lock<std::mutex>& lock)
+{
+    // The book follows the announcements in the sequencer's order, and the reader takes them later than they
+    // happened. A listing must not run ahead of it by asking the sequencer directly: a synthesizer that is
+    // killed and started again gets its client and port numbers back, so its new ports would look like the
+    // old ones, whose links the sequencer cut, and a send through them would reach nobody. Instead the
+    // listing sends a mark to our own announce port and waits until the reader has taken it: everything
+    // announced before it has been told to the owners and relinked by then.
+    if (!m_reader.joinable() || std::this_thread::get_id() == m_reader.get_id())
+        return;
+    const std::uint32_t mark = ++m_marksSent;
+    lock.unlock();
+    bool sent = false;
+    {
+        std::lock_guard<std::mutex> output(m_outputMutex);
+        snd_seq_event_t ev;
+        snd_seq_ev_clear(&ev);
+        ev.type = SND_SEQ_EVENT_USR0;
+        ev.data.raw32.d[0] = mark;
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(m_announcePort));
+        snd_seq_ev_set_dest(&ev, static_cast<unsigned char>(m_client), static_cast<unsigned char>(m_announcePort));
+        snd_seq_ev_set_direct(&ev);
+        sent = !m_lost.load() && snd_seq_event_output_direct(m_seq, &ev) >= 0;
+    }
+    lock.lock();
+    if (sent)
+        m_linksKept.wait_for(lock, kListingCatchUp, [&] {
+            return m_lost.load() || m_stopping.load() || static_cast<std::int32_t>(m_marksTaken - mark) >= 0;
+        });
+}
+
 bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer)
 {
-    return port.receives ? snd_seq_connect_from(m_seq, port.number, peer.client, peer.port) == 0
-                         : snd_seq_connect_to(m_seq, port.number, peer.client, peer.port) == 0;
+    const int result = port.receives ? snd_seq_connect_from(m_seq, port.number, peer.client, peer.port)
+                                     : snd_seq_connect_to(m_seq, port.number, peer.client, peer.port);
+    // Busy: the subscription is there already, which is what was asked for.
+    return result == 0 || result == -EBUSY;
 }
 
 std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     if (!openLocked())
         return nullptr;
     if (!m_haveListed[receives]) {
-        m_book.replaceAll(queryLocked());
-        m_listed[receives] = m_book.endpoints(receives);
-        m_haveListed[receives] = true;
+        catchUpLocked(lock);
+        listLocked(receives);
     }
     const auto& listed = m_listed[receives];
     if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
@@ -378,6 +411,7 @@ void AlsaEngine::readUntilStopped()
     const int count = snd_seq_poll_descriptors_count(m_seq, POLLIN);
     std::vector<pollfd> fds(static_cast<std::size_t>(std::max(count, 1)));
     snd_seq_poll_descriptors(m_seq, fds.data(), static_cast<unsigned>(fds.size()), POLLIN);
+    std::optional<std::uint32_t> mark;
     while (!m_stopping.load() && !m_lost.load()) {
         ::poll(fds.data(), fds.size(), kPollMilliseconds);
         for (;;) {
@@ -396,7 +430,9 @@ void AlsaEngine::readUntilStopped()
                 loseSequencer();
                 break;
             }
-            if (ev->dest.port == m_announcePort) {
+            if (ev->dest.port == m_announcePort && ev->type == SND_SEQ_EVENT_USR0 && ev->source.client == m_client) {
+                mark = ev->data.raw32.d[0];
+            } else if (ev->dest.port == m_announcePort) {
                 alsa::PortAddress one{ev->data.addr.client, ev->data.addr.port};
                 alsa::PortAddress two{};
                 if (ev->type == SND_SEQ_EVENT_PORT_SUBSCRIBED || ev->type == SND_SEQ_EVENT_PORT_UNSUBSCRIBED) {
@@ -414,9 +450,9 @@ void AlsaEngine::readUntilStopped()
             if (snd_seq_event_input_pending(m_seq, 0) == 0)
                 break;
         }
-        keepLinks();
+        keepLinks(std::exchange(mark, std::nullopt));
     }
-    keepLinks();
+    keepLinks(std::nullopt);
 }
 
 void AlsaEngine::handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two)
@@ -488,7 +524,7 @@ void AlsaEngine::loseSequencer()
     m_book.forgetAll();
 }
 
-void AlsaEngine::keepLinks()
+void AlsaEngine::keepLinks(std::optional<std::uint32_t> mark)
 {
     std::vector<std::shared_ptr<AlsaPort>> lost;
     {
@@ -520,6 +556,8 @@ void AlsaEngine::keepLinks()
         if (it != m_ports.end() && subscribeLocked(*it->second, peer))
             m_book.linked(number, peer);
     }
+    if (mark)
+        m_marksTaken = *mark;
     m_linksKept.notify_all();
 }
 

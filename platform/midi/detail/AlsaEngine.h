@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,16 +75,20 @@ public:
 private:
     bool openLocked();
     std::map<alsa::PortAddress, alsa::PortRecord> queryLocked();
+    void catchUpLocked(std::unique_lock<std::mutex>& lock);
+    void listLocked(bool sources);
     bool subscribeLocked(const AlsaPort& port, alsa::PortAddress peer);
     void readUntilStopped();
     void handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two);
     void handleMidi(const alsa::MidiEvent& event, int destPort, alsa::PortAddress sender);
-    void keepLinks();
+    void keepLinks(std::optional<std::uint32_t> mark);
     void loseSequencer();
 
     const std::string m_wantedName;
     std::mutex m_mutex;       // guards the handle's control calls, the ports, the book and the listings
     std::condition_variable m_linksKept; // notified by the reader each time it has told losses and relinked
+    std::uint32_t m_marksSent = 0;       // listings' marks sent to our announce port
+    std::uint32_t m_marksTaken = 0;      // the last mark the reader took, once it had relinked after it
     std::mutex m_outputMutex; // one sender at a time: the handle's output buffer is shared
     snd_seq_t* m_seq = nullptr;
     int m_client = -1;

@@ -360,15 +360,6 @@ std::vector<int> PortBook::takeLost()
     return lost;
 }
 
-bool PortBook::linksSettled()
-{
-    for (const auto& [own, link] : m_links) {
-        if (link.lost)
-            return false;
-    }
-    return wantedLinks().empty();
-}
-
 std::vector<std::pair<int, PortAddress>> PortBook::wantedLinks()
 {
     std::vector<std::pair<int, PortAddress>> wanted;

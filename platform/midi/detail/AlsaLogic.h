@@ -151,8 +151,6 @@ public:
     std::vector<std::pair<int, PortAddress>> wantedLinks();
     // The engine subscribed own to peer.
     void linked(int own, PortAddress peer);
-    // True when no loss waits to be told and no link waits for an endpoint that is present.
-    bool linksSettled();
 
 private:
     struct Link
