@@ -126,7 +126,7 @@ class PublishedDestination
 {
 public:
     virtual ~PublishedDestination() = default;
-    // Called for each received chunk on the backend's thread; set it before anyone sends.
+    // Called for each received chunk on the backend's thread; replaces the one it was made with.
     virtual void setReceiveCallback(ReceiveCallback callback) = 0;
     // Every chunk received so far, in order, and all their bytes joined.
     virtual std::vector<std::vector<std::uint8_t>> receivedChunks() const = 0;
@@ -174,8 +174,11 @@ public:
     // client name (see setClientName).
     virtual std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                           const std::string& endpointName) = 0;
+    // A destination's callback is in place before the destination can be seen: a program that sends as
+    // soon as it finds it (a host that finds a synthesizer switched on again) is heard.
     virtual std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
-                                                                    const std::string& endpointName) = 0;
+                                                                    const std::string& endpointName,
+                                                                    ReceiveCallback callback = {}) = 0;
 };
 
 using ClientRef = std::shared_ptr<Client>;

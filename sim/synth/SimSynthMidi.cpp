@@ -30,14 +30,15 @@ std::unique_ptr<SynthMidi> SynthMidi::create(kwmidi::ClientRef client, SynthOpti
         const std::string name = deviceName + " Port" + std::to_string(port);
         auto& source = synth->m_sources[static_cast<std::size_t>(port - 1)];
         auto& destination = synth->m_destinations[static_cast<std::size_t>(port - 1)];
+        SynthMidi* self = synth.get();
         source = synth->m_client->createSource(deviceName, name);
-        destination = synth->m_client->createDestination(deviceName, name);
+        // Heard from the moment it exists: a host that finds it sends at once.
+        destination = synth->m_client->createDestination(
+            deviceName, name,
+            [self, port](const std::uint8_t* bytes, std::size_t length) { self->received(port, bytes, length); });
         if (!source || !destination) {
             return fail("cannot make the port " + name + " on " + synth->m_client->systemName());
         }
-        SynthMidi* self = synth.get();
-        destination->setReceiveCallback(
-            [self, port](const std::uint8_t* bytes, std::size_t length) { self->received(port, bytes, length); });
     }
     synth->m_thread = std::thread([self = synth.get()] { self->serve(); });
     return synth;

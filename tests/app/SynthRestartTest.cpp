@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -54,6 +56,12 @@ protected:
         g_pEditorMainWindow = window.get();
     }
     bool syncedAndIdle() { return online() && panel() == nullptr && memApi->isMIDIRouteLinked(); }
+    // How long the editor took to see the synthesizer go or come back, for the test's log.
+    static void tookSince(const QElapsedTimer& since, const std::string& what)
+    {
+        std::printf("%s: %.2f s\n", what.c_str(), static_cast<double>(since.elapsed()) / 1000.0);
+        std::fflush(stdout);
+    }
     AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
     long editorCC(int templ, int knob)
     {
@@ -121,19 +129,25 @@ TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEdit
         SCOPED_TRACE(QStringLiteral("back on template %1").arg(restart.current).toStdString());
         const int fallsBefore = falls.count();
         stopSim();
+        QElapsedTimer gone;
+        gone.start();
         if (restart.waitUntilOffline) {
             ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
                 << "the editor stayed online after the synthesizer's ports went";
+            tookSince(gone, "offline after the synthesizer ended");
             ASSERT_TRUE(kwtest::processUntil([&] { return !window->lblOnline->isVisible(); }))
                 << "the online lamp stayed lit";
             EXPECT_TRUE(memApi->isWatchPortActivate()) << "watching for the synthesizer's return is off";
             EXPECT_FALSE(memApi->isMIDIRouteLinked());
         }
         startSim(restart.options);
+        QElapsedTimer back;
+        back.start();
         ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
             << "the restart went unnoticed: the editor never went offline";
         ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
             << "the synthesizer that came back was not synchronised with";
+        tookSince(back, "online and synchronised after the synthesizer was ready");
         EXPECT_TRUE(window->lblOnline->isVisible());
         EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
 
@@ -169,8 +183,11 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "Retry received nothing";
 
     killSim();
+    QElapsedTimer killed;
+    killed.start();
     ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, 60s))
         << "the receive did not fail when the synthesizer's ports went";
+    tookSince(killed, "receive failed after the kill");
     expectErrorLook(sync);
     // A failed dispatch to the ports going may tell the panel before the MIDI system's notice does.
     ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, 30s))
@@ -223,8 +240,10 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         ASSERT_NE(sync, nullptr);
         ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
         killSim();
+        killed.restart();
         ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
             << "the send did not fail when the synthesizer's ports went";
+        tookSince(killed, std::string("send (") + send.what + ") failed after the kill");
         expectErrorLook(sync);
         if (send.open)
             kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-gone-sending"));

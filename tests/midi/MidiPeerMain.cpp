@@ -32,14 +32,14 @@ int main(int argc, char** argv)
         }
     }
     for (int i = 1; i <= kPorts; ++i) {
-        destinations.push_back(client->createDestination(device, device + " Port" + std::to_string(i)));
+        kwmidi::PublishedSource* echo = sources[static_cast<std::size_t>(i - 1)].get();
+        destinations.push_back(client->createDestination(
+            device, device + " Port" + std::to_string(i),
+            [echo](const std::uint8_t* bytes, std::size_t length) { echo->send(bytes, length); }));
         if (!destinations.back()) {
             std::cout << "cannot make destination " << i << std::endl;
             return 4;
         }
-        kwmidi::PublishedSource* echo = sources[static_cast<std::size_t>(i - 1)].get();
-        destinations.back()->setReceiveCallback(
-            [echo](const std::uint8_t* bytes, std::size_t length) { echo->send(bytes, length); });
     }
     std::cout << "ready" << std::endl;
     std::string line;

@@ -317,9 +317,8 @@ TEST_F(VirtualMidi, ConnectionMayEndInsideItsOwnCallback)
 
 TEST_F(VirtualMidi, DestinationKeepsWhatArrivesAndRefusesOrVanishesOnDemand)
 {
-    auto destination = client->createDestination("Synth", "In");
     Collector collector;
-    destination->setReceiveCallback(collector.callback());
+    auto destination = client->createDestination("Synth", "In", collector.callback());
     auto output = client->openDestination(0);
     ASSERT_NE(output, nullptr);
     const Bytes sysex{0xF0, 0x43, 0x10, 0x7F, 0xF7};
@@ -337,8 +336,12 @@ TEST_F(VirtualMidi, DestinationKeepsWhatArrivesAndRefusesOrVanishesOnDemand)
     destination->setRefusing(true);
     EXPECT_FALSE(output->send(sysex.data(), sysex.size()));
     destination->setRefusing(false);
+    Collector replacing;
+    destination->setReceiveCallback(replacing.callback());
     EXPECT_TRUE(output->send(sysex.data(), 1));
     EXPECT_EQ(destination->receivedBytes(), Bytes{0xF0});
+    ASSERT_TRUE(kwtest::waitUntil([&] { return replacing.taken().size() == 1; }));
+    EXPECT_EQ(collector.taken().size(), 2u);
     destination.reset();
     EXPECT_FALSE(output->send(sysex.data(), sysex.size())) << "a vanished destination took bytes";
     EXPECT_TRUE(client->destinations().empty());

@@ -38,12 +38,12 @@ std::shared_ptr<AlsaPort> AlsaClient::addLink(bool receives, int index)
 }
 
 std::shared_ptr<AlsaPort> AlsaClient::addEndpoint(bool receives, const std::string& deviceName,
-                                                  const std::string& endpointName)
+                                                  const std::string& endpointName, ReceiveCallback callback)
 {
     // One client holds the process's ports, and the sequencer lists a port's device as its client's name.
     if (deviceName != m_engine->clientName())
         return nullptr;
-    return m_engine->addEndpoint(receives, endpointName);
+    return m_engine->addEndpoint(receives, endpointName, std::move(callback));
 }
 
 std::unique_ptr<OutputConnection> AlsaClient::makeOutput(std::unique_ptr<Handle> handle)

@@ -327,7 +327,7 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
     return port;
 }
 
-std::shared_ptr<AlsaPort> AlsaEngine::addEndpoint(bool receives, const std::string& name)
+std::shared_ptr<AlsaPort> AlsaEngine::addEndpoint(bool receives, const std::string& name, ReceiveCallback callback)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!openLocked())
@@ -343,6 +343,8 @@ std::shared_ptr<AlsaPort> AlsaEngine::addEndpoint(bool receives, const std::stri
     port->number = number;
     port->receives = receives;
     port->keepLog = receives;
+    // Set before the reader can find the port: what arrives at once is heard.
+    port->callback = std::move(callback);
     m_ports[number] = port;
     return port;
 }

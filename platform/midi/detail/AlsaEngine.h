@@ -65,7 +65,7 @@ public:
     std::vector<EndpointInfo> endpoints(bool sources);
 
     std::shared_ptr<AlsaPort> addLink(bool receives, int index);
-    std::shared_ptr<AlsaPort> addEndpoint(bool receives, const std::string& name);
+    std::shared_ptr<AlsaPort> addEndpoint(bool receives, const std::string& name, ReceiveCallback callback);
     void removePort(const std::shared_ptr<AlsaPort>& port);
 
     bool isLinked(const AlsaPort& port);

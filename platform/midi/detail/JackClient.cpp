@@ -63,11 +63,12 @@ std::shared_ptr<JackPort> JackClient::addLink(bool receives, int index)
 }
 
 std::shared_ptr<JackPort> JackClient::addEndpoint(bool receives, const std::string& deviceName,
-                                                  const std::string& endpointName)
+                                                  const std::string& endpointName, ReceiveCallback callback)
 {
     if (!isClientOf(m_engine->clientName(), deviceName))
         return nullptr;
-    return m_engine->addEndpoint(receives, endpointName + (receives ? kJackDestinationTag : kJackSourceTag));
+    return m_engine->addEndpoint(receives, endpointName + (receives ? kJackDestinationTag : kJackSourceTag),
+                                 std::move(callback));
 }
 
 std::unique_ptr<OutputConnection> JackClient::makeOutput(std::unique_ptr<Handle> handle)

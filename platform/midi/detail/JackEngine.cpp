@@ -330,7 +330,8 @@ std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
 
 // ---- Ports --------------------------------------------------------------------------------------------
 
-std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::string& shortName, bool link)
+std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::string& shortName, bool link,
+                                                     ReceiveCallback callback)
 {
     if (!openLocked())
         return nullptr;
@@ -347,6 +348,9 @@ std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::s
     }
     if (!port->port)
         return nullptr;
+    // An endpoint of ours keeps what it receives and has its callback before the cycle serves it.
+    port->keepLog = receives && !link;
+    port->callback = std::move(callback);
     m_ports.push_back(port);
     publishLocked();
     return port;
@@ -411,13 +415,10 @@ bool JackEngine::waitForWholeCycleLocked()
     return true;
 }
 
-std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::string& shortName)
+std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::string& shortName, ReceiveCallback callback)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto port = registerLocked(receives, shortName);
-    if (port)
-        port->keepLog = receives;
-    return port;
+    return registerLocked(receives, shortName, false, std::move(callback));
 }
 
 std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& peer, const LinkTarget& target)

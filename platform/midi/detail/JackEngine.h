@@ -108,7 +108,7 @@ public:
 
     // A port of ours; null when the server refuses it. A link is connected to the port named peer (a
     // full name) and waited for until the server runs the connection.
-    std::shared_ptr<JackPort> addEndpoint(bool receives, const std::string& shortName);
+    std::shared_ptr<JackPort> addEndpoint(bool receives, const std::string& shortName, ReceiveCallback callback);
     std::shared_ptr<JackPort> addLink(bool receives, const std::string& peer, const LinkTarget& target);
     void removePort(const std::shared_ptr<JackPort>& port);
 
@@ -123,7 +123,8 @@ private:
     // Both directions' ports of others, named by the clients present now.
     void listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations);
     // A link takes a port that an earlier link left idle where there is one (see unregisterLocked).
-    std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName, bool link = false);
+    std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName, bool link = false,
+                                             ReceiveCallback callback = {});
     void unregisterLocked(JackPort& port);
     // Publishes the ports the process callback serves and waits until it no longer uses the old list.
     void publishLocked();

@@ -164,13 +164,14 @@ public:
     std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                   const std::string& endpointName) override
     {
-        auto port = endpointName.empty() ? nullptr : addEndpoint(false, deviceName, endpointName);
+        auto port = endpointName.empty() ? nullptr : addEndpoint(false, deviceName, endpointName, {});
         return port ? makeSource(handle(std::move(port))) : nullptr;
     }
     std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
-                                                            const std::string& endpointName) override
+                                                            const std::string& endpointName,
+                                                            ReceiveCallback callback = {}) override
     {
-        auto port = endpointName.empty() ? nullptr : addEndpoint(true, deviceName, endpointName);
+        auto port = endpointName.empty() ? nullptr : addEndpoint(true, deviceName, endpointName, std::move(callback));
         return port ? std::make_unique<PortDestination<Engine>>(handle(std::move(port))) : nullptr;
     }
 
@@ -180,9 +181,9 @@ protected:
     virtual std::vector<EndpointInfo> endpoints(bool sources) = 0;
     // A link to entry index of the direction's last listing; null when refused.
     virtual std::shared_ptr<Port> addLink(bool receives, int index) = 0;
-    // A port of our own (endpointName not empty); null when refused.
+    // A port of our own (endpointName not empty), a receiving one with its callback; null when refused.
     virtual std::shared_ptr<Port> addEndpoint(bool receives, const std::string& deviceName,
-                                              const std::string& endpointName) = 0;
+                                              const std::string& endpointName, ReceiveCallback callback) = 0;
     virtual std::unique_ptr<OutputConnection> makeOutput(std::unique_ptr<Handle> handle) = 0;
     virtual std::unique_ptr<PublishedSource> makeSource(std::unique_ptr<Handle> handle) = 0;
 

@@ -471,10 +471,15 @@ std::unique_ptr<PublishedSource> VirtualClient::createSource(const std::string& 
 }
 
 std::unique_ptr<PublishedDestination> VirtualClient::createDestination(const std::string& deviceName,
-                                                                       const std::string& endpointName)
+                                                                       const std::string& endpointName,
+                                                                       ReceiveCallback callback)
 {
     auto state = std::make_shared<DestinationState>();
     state->info = {deviceName, endpointName};
+    if (callback) {
+        state->receiver = std::make_shared<Receiver>();
+        state->receiver->callback = std::move(callback);
+    }
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     m_hub->destinations.push_back(state);
     m_hub->relink();

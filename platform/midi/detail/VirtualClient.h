@@ -111,7 +111,8 @@ public:
     std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                   const std::string& endpointName) override;
     std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
-                                                            const std::string& endpointName) override;
+                                                            const std::string& endpointName,
+                                                            ReceiveCallback callback = {}) override;
 
     const std::shared_ptr<Hub>& hub() const { return m_hub; }
 
