@@ -153,6 +153,11 @@ void AlsaEngine::start()
 void AlsaEngine::stop()
 {
     m_stopping.store(true);
+    {
+        // A listing that looked at the flag before it was set is waiting by now, and is woken.
+        std::lock_guard<std::mutex> lock(m_mutex);
+    }
+    m_linksKept.notify_all();
     if (!m_reader.joinable())
         return;
     if (m_reader.get_id() == std::this_thread::get_id())
@@ -524,6 +529,7 @@ void AlsaEngine::loseSequencer()
     std::lock_guard<std::mutex> lock(m_mutex);
     m_lost.store(true);
     m_book.forgetAll();
+    m_linksKept.notify_all(); // a listing waiting for the reader waits no more
 }
 
 void AlsaEngine::keepLinks(std::optional<std::uint32_t> mark)
