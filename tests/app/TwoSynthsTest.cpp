@@ -22,12 +22,7 @@ protected:
 
     void TearDown() override
     {
-        if (other.state() != QProcess::NotRunning) {
-            other.closeWriteChannel();
-            if (!other.waitForFinished(20000))
-                other.kill();
-            other.waitForFinished(5000);
-        }
+        kwtest::endProcess(other, std::chrono::seconds(20));
         ZelkSimFixture::TearDown();
     }
     // The second synthesizer, under the same device name.

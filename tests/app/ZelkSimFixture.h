@@ -51,16 +51,7 @@ protected:
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
     }
     // Ends zelk-sim as its user would (end of its input); killed if it does not end.
-    void stopSim()
-    {
-        if (sim.state() == QProcess::NotRunning)
-            return;
-        sim.closeWriteChannel();
-        if (!sim.waitForFinished(20000)) {
-            sim.kill();
-            sim.waitForFinished(5000);
-        }
-    }
+    void stopSim() { kwtest::endProcess(sim, std::chrono::seconds(20)); }
     // The synthesizer's program dies at once: its ports go without a goodbye.
     void killSim()
     {

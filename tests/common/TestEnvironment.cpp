@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -69,6 +70,17 @@ bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+bool endProcess(QProcess& process, std::chrono::milliseconds grace)
+{
+    if (process.state() == QProcess::NotRunning)
+        return true;
+    process.closeWriteChannel();
+    if (process.waitForFinished(static_cast<int>(grace.count())))
+        return true;
+    process.kill();
+    return process.waitForFinished(5000);
 }
 
 } // namespace kwtest

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QProcess;
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -21,5 +23,9 @@ QString isolatedRoot();
 // predicate's last answer. Runs neither the Qt event loop nor anything else in between. The default
 // deadline is generous: it only ever runs out in a failure, and a loaded sanitizer build is slow.
 bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds deadline = std::chrono::seconds(30));
+
+// Ends a program as its user would (the end of its input) and kills it when it has not ended within grace;
+// true once it is gone. Nothing to do for one that is not running.
+bool endProcess(QProcess& process, std::chrono::milliseconds grace);
 
 } // namespace kwtest

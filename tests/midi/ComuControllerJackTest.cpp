@@ -100,7 +100,5 @@ TEST(ComuControllerOverJack, ATemplateDumpGoesOutAndComesBackRecordForRecord)
         }
         controller.CloseAllOpendPortAndDeleteAllTransporters();
     }
-    peer.closeWriteChannel();
-    if (!peer.waitForFinished(10000))
-        peer.kill();
+    kwtest::endProcess(peer, std::chrono::seconds(10));
 }

@@ -1,4 +1,5 @@
 #include "MidiSystem.h"
+#include "TestEnvironment.h"
 #include "private_jack.h"
 
 #include <QCoreApplication>
@@ -103,16 +104,7 @@ protected:
         ASSERT_TRUE(process.readLine().startsWith("ready"));
     }
     // Ends a peer and with it its ports; true once it is gone.
-    static bool stopPeer(QProcess& process)
-    {
-        if (process.state() == QProcess::NotRunning)
-            return true;
-        process.closeWriteChannel();
-        if (process.waitForFinished(10000))
-            return true;
-        process.kill();
-        return process.waitForFinished(10000);
-    }
+    static bool stopPeer(QProcess& process) { return kwtest::endProcess(process, 10s); }
     static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
                        const std::string& endpoint)
     {
@@ -333,23 +325,14 @@ TEST_F(MachineMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOn
     ASSERT_EQ(arrivals.waitFor(first.size(), 10s), first);
 
     ASSERT_TRUE(stopPeer(peer));
-    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
-        const auto end = std::chrono::steady_clock::now() + deadline;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    };
-    ASSERT_TRUE(until([&] { return !input->isLinked() && !output->isLinked(); }, 10s)) << "the links outlived the peer";
+    ASSERT_TRUE(kwtest::waitUntil([&] { return !input->isLinked() && !output->isLinked(); }, 10s)) << "the links outlived the peer";
     EXPECT_EQ(arrivals.waitFor(0, 0ms), first) << "the peer's last message came again as it went";
     EXPECT_FALSE(output->send(first.data(), first.size())) << "a send to a vanished peer reported success";
-    ASSERT_TRUE(until([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }, 10s))
         << "the links' owner was not told that the peer went: " << inputLost << " " << outputLost;
 
     startPeer();
-    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 30s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 30s))
         << "the links were not made again when the peer came back";
     const Bytes second{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x06, 0xF7};
     ASSERT_TRUE(output->send(second.data(), second.size()));
@@ -364,9 +347,9 @@ TEST_F(MachineMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOn
     peer.kill();
     ASSERT_TRUE(peer.waitForFinished(10000));
     startPeer();
-    ASSERT_TRUE(until([&] { return inputLost == 2 && outputLost == 2; }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 2 && outputLost == 2; }, 10s))
         << "a quick restart went unreported: " << inputLost << " " << outputLost;
-    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 30s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 30s))
         << "the links were not made again after the quick restart";
     const Bytes third{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x07, 0xF7};
     ASSERT_TRUE(output->send(third.data(), third.size()));
@@ -389,7 +372,7 @@ TEST_F(MachineMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOn
         arrivals.hold(false);
     });
     const Bytes fourth{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x09, 0xF7};
-    const bool sent = until(
+    const bool sent = kwtest::waitUntil(
         [&] {
             return indexOf(client->destinations(), device, endpoint) >= 0 && input->isLinked() &&
                    output->isLinked() && output->send(fourth.data(), fourth.size());
@@ -400,14 +383,14 @@ TEST_F(MachineMidi, LinksFollowTheirPeerWhenItGoesAndComesBackAndEachProgramIsOn
     for (const Bytes& part : {echoed, fourth})
         both.insert(both.end(), part.begin(), part.end());
     EXPECT_EQ(arrivals.waitFor(both.size(), 10s), both) << "the peer that came back behind our reader heard nothing";
-    EXPECT_TRUE(until([&] { return inputLost == 3 && outputLost == 3; }, 10s))
+    EXPECT_TRUE(kwtest::waitUntil([&] { return inputLost == 3 && outputLost == 3; }, 10s))
         << "the restart behind our reader was not told once: " << inputLost << " " << outputLost;
 
     // Connections that are gone hear nothing of their peer going.
     input.reset();
     output.reset();
     ASSERT_TRUE(stopPeer(peer));
-    EXPECT_FALSE(until([&] { return inputLost != 3 || outputLost != 3; }, 1s))
+    EXPECT_FALSE(kwtest::waitUntil([&] { return inputLost != 3 || outputLost != 3; }, 1s))
         << "a connection's owner was told after the connection ended";
 }
 
@@ -436,15 +419,6 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
     std::atomic<int> outputLost{0};
     input->setLinkLostCallback([&] { ++inputLost; });
     output->setLinkLostCallback([&] { ++outputLost; });
-    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
-        const auto end = std::chrono::steady_clock::now() + deadline;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    };
     Bytes expected;
     const auto echoes = [&](std::uint8_t tag, const char* when) {
         const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
@@ -452,14 +426,14 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
         expected.insert(expected.end(), sysex.begin(), sysex.end());
         EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
         // Connected to both devices, the link would hear two echoes.
-        EXPECT_FALSE(until([&] { return arrivals.waitFor(0, 0ms).size() > expected.size(); }, 1s))
+        EXPECT_FALSE(kwtest::waitUntil([&] { return arrivals.waitFor(0, 0ms).size() > expected.size(); }, 1s))
             << "more than one device echoed " << when;
     };
     echoes(1, "from the second device");
 
     // The first device goes: the second is the only one of the name now and is listed under it.
     ASSERT_TRUE(stopPeer(peer));
-    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s))
         << "the second device kept its number when it was the only one of its name";
     EXPECT_GE(indexOf(client->sources(), device, endpoint), 0);
     // It comes back (under the plain client name, free now) and is the second device of the name.
@@ -470,7 +444,7 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
             names += " \"" + source.deviceName + "|" + source.endpointName + "\"";
         return names;
     };
-    ASSERT_TRUE(until([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
         << "the device that came back is not listed as the second:" << devicesListed();
     echoes(2, "after the other device went and came back");
     EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
@@ -490,9 +464,9 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
         jack_free(ours);
     }
     jack_client_close(other);
-    ASSERT_TRUE(until([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }, 10s))
         << "a link whose connection was cut was not told lost: " << inputLost << " " << outputLost;
-    ASSERT_TRUE(until([&] { return input->isLinked() && output->isLinked(); }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
         << "the links were not made again to the port still there";
     echoes(3, "after the connections were cut and made again");
 }
@@ -572,15 +546,6 @@ TEST(JackServerLost, LinksAreToldAndLinksOnTheNextServerOfTheNameCarry)
         }
         return -1;
     };
-    const auto until = [](const std::function<bool()>& condition, std::chrono::seconds deadline) {
-        const auto end = std::chrono::steady_clock::now() + deadline;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    };
     const Bytes sysex{0xF0, 0x7D, 0x03, 0x01, 0xF7};
     const auto echoOnce = [&](const char* when) {
         Arrivals arrivals;
@@ -601,17 +566,16 @@ TEST(JackServerLost, LinksAreToldAndLinksOnTheNextServerOfTheNameCarry)
     server.stop();
     peer.kill();
     peer.waitForFinished(10000);
-    EXPECT_TRUE(until([&] { return lost == 1; }, 10s)) << "a link was not told that the server went";
+    EXPECT_TRUE(kwtest::waitUntil([&] { return lost == 1; }, 10s)) << "a link was not told that the server went";
     EXPECT_FALSE(kept->isLinked());
-    ASSERT_TRUE(until([&] { return !client->isAvailable(); }, 10s)) << "the server that went is still reachable";
+    ASSERT_TRUE(kwtest::waitUntil([&] { return !client->isAvailable(); }, 10s)) << "the server that went is still reachable";
 
     ASSERT_TRUE(server.start(1024, &why, Need::Always)) << "the second server did not start: " << why.toStdString();
-    ASSERT_TRUE(until([&] { return client->isAvailable(); }, 10s)) << "the second server was never reached";
+    ASSERT_TRUE(kwtest::waitUntil([&] { return client->isAvailable(); }, 10s)) << "the second server was never reached";
     ASSERT_TRUE(startPeer()) << "the peer did not start on the second server";
     echoOnce("on the second server");
     kept.reset();
-    peer.closeWriteChannel();
-    peer.waitForFinished(10000);
+    kwtest::endProcess(peer, 10s);
 }
 
 TEST(MidiWithoutSystem, ReportsNoMidiSystemListsNothingAndOpensNothing)

@@ -1,3 +1,5 @@
+#include "TestEnvironment.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -80,9 +82,7 @@ TEST(MidiPortsTool, ListsTheFivePortsOfADeviceOnJackUnderOneName)
     ASSERT_EQ(peer.readLine().trimmed().toStdString(), "ready");
 
     const ToolRun run = runMidiports(env);
-    peer.closeWriteChannel();
-    if (!peer.waitForFinished(10000))
-        peer.kill();
+    kwtest::endProcess(peer, std::chrono::seconds(10));
 
     EXPECT_EQ(run.exitCode, 0);
     const qsizetype outputsAt = run.lines.indexOf(QStringLiteral("Outputs:"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MidiSystem.h"
+#include "TestEnvironment.h"
 
 #include <QProcess>
 
@@ -28,14 +29,7 @@ inline kwmidi::ClientRef machineMidiClient()
 // Closing its input asks zelk-sim to end; one that does not is killed, so no test leaves it behind.
 inline void stopZelkSim(QProcess& sim)
 {
-    if (sim.state() == QProcess::NotRunning) {
-        return;
-    }
-    sim.closeWriteChannel();
-    if (!sim.waitForFinished(30000)) {
-        sim.kill();
-        sim.waitForFinished(5000);
-    }
+    kwtest::endProcess(sim, std::chrono::seconds(30));
 }
 
 } // namespace simtest

@@ -118,6 +118,18 @@ void toSequencer(const alsa::MidiEvent& event, snd_seq_event_t& ev)
     }
 }
 
+// What the book keeps of a port the sequencer describes.
+alsa::PortRecord recordOf(const std::string& clientName, const snd_seq_port_info_t& port)
+{
+    const unsigned caps = snd_seq_port_info_get_capability(&port);
+    alsa::PortRecord record;
+    record.clientName = clientName;
+    record.portName = snd_seq_port_info_get_name(&port);
+    record.readable = (caps & SND_SEQ_PORT_CAP_READ) && (caps & SND_SEQ_PORT_CAP_SUBS_READ);
+    record.writable = (caps & SND_SEQ_PORT_CAP_WRITE) && (caps & SND_SEQ_PORT_CAP_SUBS_WRITE);
+    return record;
+}
+
 } // namespace
 
 AlsaEngine::AlsaEngine(std::string name) : m_wantedName(name.empty() ? defaultClientName() : std::move(name)) {}
@@ -227,13 +239,7 @@ std::map<alsa::PortAddress, alsa::PortRecord> AlsaEngine::queryLocked()
         snd_seq_port_info_set_client(port, number);
         snd_seq_port_info_set_port(port, -1);
         while (snd_seq_query_next_port(m_seq, port) >= 0) {
-            const unsigned caps = snd_seq_port_info_get_capability(port);
-            alsa::PortRecord record;
-            record.clientName = clientName;
-            record.portName = snd_seq_port_info_get_name(port);
-            record.readable = (caps & SND_SEQ_PORT_CAP_READ) && (caps & SND_SEQ_PORT_CAP_SUBS_READ);
-            record.writable = (caps & SND_SEQ_PORT_CAP_WRITE) && (caps & SND_SEQ_PORT_CAP_SUBS_WRITE);
-            ports[{number, snd_seq_port_info_get_port(port)}] = record;
+            ports[{number, snd_seq_port_info_get_port(port)}] = recordOf(clientName, *port);
         }
     }
     return ports;
@@ -349,15 +355,14 @@ std::shared_ptr<AlsaPort> AlsaEngine::addEndpoint(bool receives, const std::stri
     port->receives = receives;
     port->keepLog = receives;
     // Set before the reader can find the port: what arrives at once is heard.
-    port->callback = std::move(callback);
+    port->setCallback(std::move(callback));
     m_ports[number] = port;
     return port;
 }
 
 void AlsaEngine::removePort(const std::shared_ptr<AlsaPort>& port)
 {
-    port->gate.close();
-    port->lostGate.close();
+    port->close();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_book.removeLink(port->number);
     m_ports.erase(port->number);
@@ -369,12 +374,6 @@ bool AlsaEngine::isLinked(const AlsaPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return !m_lost.load() && m_book.peer(port.number).has_value();
-}
-
-void AlsaEngine::setLinkLostCallback(AlsaPort& port, LinkLostCallback callback)
-{
-    std::lock_guard<std::mutex> lock(port.lostMutex);
-    port.lostCallback = std::move(callback);
 }
 
 bool AlsaEngine::send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length)
@@ -475,13 +474,7 @@ void AlsaEngine::handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddre
         if (snd_seq_get_any_client_info(m_seq, one.client, client) < 0 ||
             snd_seq_get_any_port_info(m_seq, one.client, one.port, port) < 0)
             break; // gone again before we looked: its exit follows
-        const unsigned caps = snd_seq_port_info_get_capability(port);
-        alsa::PortRecord record;
-        record.clientName = snd_seq_client_info_get_name(client);
-        record.portName = snd_seq_port_info_get_name(port);
-        record.readable = (caps & SND_SEQ_PORT_CAP_READ) && (caps & SND_SEQ_PORT_CAP_SUBS_READ);
-        record.writable = (caps & SND_SEQ_PORT_CAP_WRITE) && (caps & SND_SEQ_PORT_CAP_SUBS_WRITE);
-        m_book.portPresent(one, record);
+        m_book.portPresent(one, recordOf(snd_seq_client_info_get_name(client), *port));
         break;
     }
     case SND_SEQ_EVENT_PORT_EXIT:
@@ -509,19 +502,8 @@ void AlsaEngine::handleMidi(const alsa::MidiEvent& event, int destPort, alsa::Po
         port = it->second;
     }
     auto& joiner = port->joiners[{sender.client, sender.port}];
-    for (const auto& bytes : joiner.add(event)) {
-        if (port->keepLog)
-            port->log.add(bytes.data(), bytes.size());
-        port->gate.run([&] {
-            ReceiveCallback callback;
-            {
-                std::lock_guard<std::mutex> lock(port->callbackMutex);
-                callback = port->callback;
-            }
-            if (callback)
-                callback(bytes.data(), bytes.size());
-        });
-    }
+    for (const auto& bytes : joiner.add(event))
+        port->deliver(bytes.data(), bytes.size());
 }
 
 void AlsaEngine::loseSequencer()
@@ -545,17 +527,8 @@ void AlsaEngine::keepLinks(std::optional<std::uint32_t> mark)
     }
     // Outside the lock (the owner's callback may take its own locks, whose holders may be sending), and
     // before any relinking, so that the owner hears of the loss before a returning endpoint is reached.
-    for (const auto& port : lost) {
-        port->lostGate.run([&] {
-            LinkLostCallback callback;
-            {
-                std::lock_guard<std::mutex> lock(port->lostMutex);
-                callback = port->lostCallback;
-            }
-            if (callback)
-                callback();
-        });
-    }
+    for (const auto& port : lost)
+        port->tellLost();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_seq || m_lost.load())
         return;

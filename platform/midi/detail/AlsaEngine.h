@@ -2,8 +2,7 @@
 
 #include "MidiSystem.h"
 #include "detail/AlsaLogic.h"
-#include "detail/CallbackGate.h"
-#include "detail/ReceivedLog.h"
+#include "detail/PortNotices.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -21,25 +20,12 @@ namespace kwmidi::detail {
 
 // One port of ours on the sequencer: a link (connected to one endpoint of another client, followed by names)
 // or an endpoint we publish.
-struct AlsaPort
+struct AlsaPort : PortNotices
 {
     int number = -1;
     bool receives = false;
     bool isLink = false;
-
-    // Receiving (reader thread; the callback may be replaced from any thread).
-    CallbackGate gate;
-    std::mutex callbackMutex;
-    ReceiveCallback callback;
-    bool keepLog = false;
-    ReceivedLog log;
-    std::atomic<std::uint64_t> dropped{0};
     std::map<std::pair<int, int>, alsa::SysExJoiner> joiners; // by sender; reader thread only
-
-    // Told when the peer went away (reader thread; the callback may be replaced from any thread).
-    CallbackGate lostGate;
-    std::mutex lostMutex;
-    LinkLostCallback lostCallback;
 };
 
 // Everything of the process's one sequencer client, shared with its reader thread so that the facade may go
@@ -69,7 +55,6 @@ public:
     void removePort(const std::shared_ptr<AlsaPort>& port);
 
     bool isLinked(const AlsaPort& port);
-    void setLinkLostCallback(AlsaPort& port, LinkLostCallback callback);
     bool send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length);
 
 private:

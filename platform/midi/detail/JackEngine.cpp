@@ -350,7 +350,7 @@ std::shared_ptr<JackPort> JackEngine::registerLocked(bool receives, const std::s
         return nullptr;
     // An endpoint of ours keeps what it receives and has its callback before the cycle serves it.
     port->keepLog = receives && !link;
-    port->callback = std::move(callback);
+    port->setCallback(std::move(callback));
     m_ports.push_back(port);
     publishLocked();
     return port;
@@ -457,8 +457,7 @@ std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& 
 
 void JackEngine::removePort(const std::shared_ptr<JackPort>& port)
 {
-    port->gate.close();
-    port->lostGate.close();
+    port->close();
     std::lock_guard<std::mutex> lock(m_mutex);
     unregisterLocked(*port);
 }
@@ -489,12 +488,6 @@ bool JackEngine::isLinked(const JackPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return port.port && !m_lost.load() && jack_port_connected(port.port) > 0;
-}
-
-void JackEngine::setLinkLostCallback(JackPort& port, LinkLostCallback callback)
-{
-    std::lock_guard<std::mutex> lock(port.lostMutex);
-    port.lostCallback = std::move(callback);
 }
 
 // ---- Sending ------------------------------------------------------------------------------------------
@@ -627,26 +620,11 @@ void JackEngine::readUntilStopped()
                 message.resize(length);
                 jack_ringbuffer_read_advance(port->queue, kHeader);
                 jack_ringbuffer_read(port->queue, reinterpret_cast<char*>(message.data()), length);
-                deliver(*port, message.data(), length);
+                port->deliver(message.data(), length);
             }
         }
         inputs.clear();
     }
-}
-
-void JackEngine::deliver(JackPort& port, const std::uint8_t* bytes, std::size_t length)
-{
-    if (port.keepLog)
-        port.log.add(bytes, length);
-    port.gate.run([&] {
-        ReceiveCallback callback;
-        {
-            std::lock_guard<std::mutex> lock(port.callbackMutex);
-            callback = port.callback;
-        }
-        if (callback)
-            callback(bytes, length);
-    });
 }
 
 // ---- The link keeper ----------------------------------------------------------------------------------
@@ -683,17 +661,8 @@ bool JackEngine::keepLinks()
     // Outside the engine's mutex: the owner's callback may take its own locks, whose holders may be
     // sending. And before the relinking below, so that the owner hears of the loss before anything of a
     // peer that came back under the same names reaches it or can be reached.
-    for (const auto& port : lost) {
-        port->lostGate.run([&] {
-            LinkLostCallback callback;
-            {
-                std::lock_guard<std::mutex> lock(port->lostMutex);
-                callback = port->lostCallback;
-            }
-            if (callback)
-                callback();
-        });
-    }
+    for (const auto& port : lost)
+        port->tellLost();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_client || m_lost.load())
         return false;

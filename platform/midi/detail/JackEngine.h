@@ -1,9 +1,8 @@
 #pragma once
 
 #include "MidiSystem.h"
-#include "detail/CallbackGate.h"
 #include "detail/DeviceNames.h"
-#include "detail/ReceivedLog.h"
+#include "detail/PortNotices.h"
 
 #include <jack/jack.h>
 #include <jack/ringbuffer.h>
@@ -39,7 +38,9 @@ struct NamedPort
 // One port of ours on the server, with the queue between it and the process callback. Bytes travel
 // through the queue as whole messages (a 32-bit length, then the bytes), each written with one
 // advance of the queue, so the reader never sees half a message.
-struct JackPort
+// Bytes that arrive are told by the reader (dropped counts what the queue had no room for), a lost peer by
+// the link keeper.
+struct JackPort : PortNotices
 {
     explicit JackPort(bool receives, std::size_t queueBytes);
     ~JackPort();
@@ -50,13 +51,6 @@ struct JackPort
     jack_ringbuffer_t* queue = nullptr;
     jack_port_t* port = nullptr; // null once unregistered or the server went away (guarded by the engine's mutex)
 
-    // Receiving (reader thread; the callback may be replaced from any thread).
-    CallbackGate gate;
-    std::mutex callbackMutex;
-    ReceiveCallback callback;
-    bool keepLog = false;
-    ReceivedLog log;
-    std::atomic<std::uint64_t> dropped{0}; // messages the queue had no room for
 
     // Sending (one sender at a time under sendMutex; the process callback consumes).
     std::mutex sendMutex;
@@ -75,11 +69,6 @@ struct JackPort
     std::string peer;
     bool confirmed = false;
     std::chrono::steady_clock::time_point confirmBy;
-
-    // Told when the peer went away (the link keeper; the callback may be replaced from any thread).
-    CallbackGate lostGate;
-    std::mutex lostMutex;
-    LinkLostCallback lostCallback;
 };
 
 // Everything of the process's one JACK client, shared with its two threads so that the facade may go
@@ -113,7 +102,6 @@ public:
     void removePort(const std::shared_ptr<JackPort>& port);
 
     bool isLinked(const JackPort& port);
-    void setLinkLostCallback(JackPort& port, LinkLostCallback callback);
     // Queues one message for the process callback; false when it cannot go (see OutputConnection).
     bool send(JackPort& port, const std::uint8_t* bytes, std::size_t length);
     bool waitUntilConsumed(const JackPort& port, std::chrono::milliseconds deadline);
@@ -138,7 +126,6 @@ private:
     bool relinkLocked();
     void readUntilStopped();
     void keepLinksUntilStopped();
-    void deliver(JackPort& port, const std::uint8_t* bytes, std::size_t length);
 
     static int process(std::uint32_t frames, void* self);
     static void onShutdown(void* self);

@@ -9,9 +9,8 @@
 #include <vector>
 
 // The owner's side of a machine MIDI system whose one client holds every port of the process, over an engine
-// that offers: using Port; start(), stop(), reachable(), removePort(shared_ptr<Port>), isLinked(Port),
-// setLinkLostCallback(Port&, LinkLostCallback) and send(Port&, bytes, length); a Port has callbackMutex,
-// callback, log and dropped.
+// that offers: using Port (a PortNotices); start(), stop(), reachable(), removePort(shared_ptr<Port>),
+// isLinked(Port) and send(Port&, bytes, length).
 namespace kwmidi::detail {
 
 // The owner's side of one port: it keeps the process's client alive while the port lives and removes the
@@ -46,7 +45,7 @@ public:
     bool isLinked() const override { return m_handle->engine().isLinked(m_handle->port()); }
     void setLinkLostCallback(LinkLostCallback callback) override
     {
-        m_handle->engine().setLinkLostCallback(m_handle->port(), std::move(callback));
+        m_handle->port().setLostCallback(std::move(callback));
     }
 
 protected:
@@ -105,11 +104,7 @@ template <class Engine> class PortDestination : public PublishedDestination
 {
 public:
     explicit PortDestination(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
-    void setReceiveCallback(ReceiveCallback callback) override
-    {
-        std::lock_guard<std::mutex> lock(port().callbackMutex);
-        port().callback = std::move(callback);
-    }
+    void setReceiveCallback(ReceiveCallback callback) override { port().setCallback(std::move(callback)); }
     std::vector<std::vector<std::uint8_t>> receivedChunks() const override { return port().log.chunks(); }
     std::vector<std::uint8_t> receivedBytes() const override { return port().log.bytes(); }
     std::vector<std::chrono::steady_clock::time_point> receivedTimes() const override { return port().log.times(); }
@@ -150,10 +145,7 @@ public:
         auto port = addLink(true, index);
         if (!port)
             return nullptr;
-        {
-            std::lock_guard<std::mutex> lock(port->callbackMutex);
-            port->callback = std::move(callback);
-        }
+        port->setCallback(std::move(callback));
         return std::make_unique<PortInput<Engine>>(handle(std::move(port)));
     }
     std::unique_ptr<OutputConnection> openDestination(int index) override

@@ -22,12 +22,7 @@ namespace {
 // Ends dbhost as its user would (end of its input), then the synthesizer; killed where they do not end.
 void stopBoth(QProcess& host, QProcess& synth)
 {
-    if (host.state() != QProcess::NotRunning) {
-        host.closeWriteChannel();
-        if (!host.waitForFinished(30000))
-            host.kill();
-        host.waitForFinished(5000);
-    }
+    kwtest::endProcess(host, std::chrono::seconds(30));
     simtest::stopZelkSim(synth);
 }
 
