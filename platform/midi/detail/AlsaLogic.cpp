@@ -113,7 +113,7 @@ std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t le
         }
         const std::optional<Kind> kind = kindOf(status);
         const int count = dataBytesOf(status);
-        if (!kind || at + static_cast<std::size_t>(count) >= length + (count == 0 ? 1 : 0))
+        if (!kind || at + static_cast<std::size_t>(count) >= length)
             return {};
         for (int i = 1; i <= count; ++i) {
             if (bytes[at + i] >= 0x80)

@@ -3,6 +3,7 @@
 #include "MidiSystem.h"
 #include "detail/DeviceNames.h"
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -83,14 +84,7 @@ struct PortAddress
 {
     int client = 0;
     int port = 0;
-    friend bool operator<(const PortAddress& a, const PortAddress& b)
-    {
-        return a.client != b.client ? a.client < b.client : a.port < b.port;
-    }
-    friend bool operator==(const PortAddress& a, const PortAddress& b)
-    {
-        return a.client == b.client && a.port == b.port;
-    }
+    friend auto operator<=>(const PortAddress&, const PortAddress&) = default;
 };
 
 struct PortRecord
