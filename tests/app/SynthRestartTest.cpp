@@ -55,7 +55,6 @@ protected:
         window->show();
         g_pEditorMainWindow = window.get();
     }
-    bool syncedAndIdle() { return online() && panel() == nullptr && memApi->isMIDIRouteLinked(); }
     // How long the editor took to see the synthesizer go or come back, for the test's log.
     static void tookSince(const QElapsedTimer& since, const std::string& what)
     {
@@ -106,7 +105,7 @@ TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEdit
     startWatchingWindow(kWatchNeverTripsMs);
     ASSERT_NE(panel(), nullptr) << "no auto-sync at start";
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
-        << "the announcing synthesizer was not synchronised with";
+        << "the announcing synthesizer was not synchronised with: " << syncState();
     OnlineFalls falls(memApi.get());
 
     // The user works on template 29; the synthesizer follows.
@@ -146,7 +145,7 @@ TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEdit
         ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
             << "the restart went unnoticed: the editor never went offline";
         ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
-            << "the synthesizer that came back was not synchronised with";
+            << "the synthesizer that came back was not synchronised with: " << syncState();
         tookSince(back, "online and synchronised after the synthesizer was ready");
         EXPECT_TRUE(window->lblOnline->isVisible());
         EXPECT_EQ(window->portOpenErrorPanel(), nullptr);
@@ -273,7 +272,7 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
             ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 60s))
                 << "the synthesizer's return started no auto-sync";
             ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
-                << "the auto-sync on the synthesizer's return did not succeed";
+                << "the auto-sync on the synthesizer's return did not succeed: " << syncState();
         }
         EXPECT_TRUE(memApi->isMIDIRouteLinked());
         EXPECT_EQ(window->portOpenErrorPanel(), nullptr);

@@ -47,7 +47,6 @@ protected:
         const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("; requests ([0-9]+),")).match(status);
         return match.hasMatch() ? match.captured(1).toInt() : -1;
     }
-    bool syncedAndIdle() { return online() && window->autoSyncPanel() == nullptr && memApi->isMIDIRouteLinked(); }
     // The entry "n;name" of a port number in the directory's list of a direction.
     QString entryOf(int id, bool input)
     {
@@ -91,7 +90,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
 
     // The auto-sync at start receives from the second synthesizer; the first hears no request.
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
-        << "the receive from the second synthesizer did not complete";
+        << "the receive from the second synthesizer did not complete: " << syncState();
     EXPECT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 12) << "the editor is on another template";
     const long cc = memApi->getParam(ParamAddress(0, 12, 1, ParamAddress::kCCNumberParam)).getCurrentValue();
     EXPECT_TRUE(askOther(QStringLiteral("show 12 1")).contains(QStringLiteral(" cc %1 ").arg(cc)))
@@ -128,7 +127,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     })) << "the first synthesizer was not chosen";
     ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() != nullptr || !online(); }, 30s));
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
-        << "the editor did not synchronise with the first synthesizer";
+        << "the editor did not synchronise with the first synthesizer: " << syncState();
     const QString after = ask(QStringLiteral("status"));
     EXPECT_TRUE(requestsIn(after) > 0 || after.contains(QRegularExpression(QStringLiteral("dumps accepted [1-9]"))))
         << "the first synthesizer heard nothing: " << after.toStdString();

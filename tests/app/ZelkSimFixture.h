@@ -4,6 +4,8 @@
 // and killing the synthesizer's program, and asking it at its panel what it holds.
 #include "PanelFixture.h"
 
+#include "AutoSync.h"
+
 #include "MidiSystem.h"
 #include "ParamAddress.h"
 #include "TestEnvironment.h"
@@ -13,6 +15,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 class ZelkSimFixture : public PanelFixture
 {
@@ -91,6 +94,20 @@ protected:
     bool online()
     {
         return memApi->getParam(ParamAddress(ParamAddress::kOnlineStateBank, -1, -1, -1)).getCurrentValue() == 1;
+    }
+    bool syncedAndIdle() { return online() && window->autoSyncPanel() == nullptr && memApi->isMIDIRouteLinked(); }
+    // Where the editor stands, for a wait that ended without what it waited for.
+    std::string syncState()
+    {
+        const auto* sync = qobject_cast<AutoSync*>(window->autoSyncPanel());
+        const char* panel = !sync                       ? "no panel"
+                            : sync->isErrorShown()      ? "panel showing an error"
+                            : sync->isReceiving()       ? "panel receiving"
+                            : sync->isSending()         ? "panel sending"
+                            : sync->isTransferRunning() ? "panel transferring"
+                                                        : "panel waiting";
+        return std::string(online() ? "ONLINE" : "offline") + ", " + panel + ", route " +
+               (memApi->isMIDIRouteLinked() ? "linked" : "not linked");
     }
 
     const QString device;
