@@ -143,9 +143,9 @@ TEST_F(DbHostOnMachineMidi, TheSynthesizerShowsTheTemplatesParameterNamesAndItsK
     // F1 performs the host command of the first page's first button.
     EXPECT_TRUE(panelReaches("press f1", "host performs: Zoom/Zoom In")) << hostOutput;
 
-    // A track the synthesizer has no template for: the display shows only its instrument, for which the
-    // user then makes a template at the panel, as the README tells; the display takes it at once, with the
-    // track's name.
+    // A track the synthesizer has no template for: the display shows its instrument and no track name,
+    // and the user then makes a template for it at the panel, as the README tells; the display takes it
+    // at once, with the track's name.
     toHost("select Drums");
     EXPECT_TRUE(synthShows({"instrument \"Audio Track\", track \"\""})) << synthOutput;
     bool taken = false;

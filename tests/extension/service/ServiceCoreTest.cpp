@@ -275,6 +275,42 @@ TEST_F(ServiceCore, AMismatchTellsTheTrackAndInstrumentNamesAndFollowsTheTemplat
     EXPECT_EQ(display().knobValues[0], "0.75");
 }
 
+TEST_F(ServiceCore, ATrackNoTemplateFitsShowsItsInstrumentAndTheEQKnobsAndKeepsThePageAndButtons)
+{
+    // Only the Virlux has a template: nothing the synthesizer holds fits an audio track.
+    start({kVirluxInstrument, "edit knob 0 id 000000010"});
+    SimTrack* pad = addVirluxTrack(u"Pad");
+    project->select(pad);
+    settle();
+    ASSERT_EQ(display().knobNames[0], "Cutoff");
+    const zelksim::RemoteDisplay before = display();
+    ASSERT_EQ(before.buttons[0], "HZoom+");
+
+    SimTrack* drums = selectNew(TrackKind::Audio, u"Drums");
+    settle();
+    const zelksim::RemoteDisplay shown = display();
+    EXPECT_EQ(kdx().templateName(), "Virlux");
+    EXPECT_EQ(shown.instrument, "Audio Track");
+    EXPECT_EQ(shown.track, "");
+    for (int k = 0; k < 12; ++k) {
+        EXPECT_EQ(shown.knobNames[k], "") << k;
+        EXPECT_EQ(shown.knobValues[k], "") << k;
+    }
+    // The channel EQ of the track stays on knobs 12 to 23, with its values, and turns the track's EQ.
+    EXPECT_EQ(shown.knobNames[12], "EQ 1 Q");
+    EXPECT_EQ(shown.knobNames[19], "EQ 4 Freq.");
+    EXPECT_EQ(shown.knobNames[23], "EQ 4 Gain");
+    EXPECT_EQ(shown.knobValues[12], "1.00");
+    EXPECT_EQ(shown.knobValues[16], "100.0 Hz");
+    EXPECT_EQ(shown.knobValues[23], "0.0 dB");
+    panel("turn 20 -2");
+    EXPECT_FLOAT_EQ(part(drums->channel(), "EQ")->value("band1:gain")->current(), -0.2f);
+    EXPECT_EQ(display().knobValues[20], "-0.2 dB");
+    // The page and the user-command buttons are the device's, not the template's: they stay.
+    EXPECT_EQ(shown.page, before.page);
+    EXPECT_EQ(shown.buttons, before.buttons);
+}
+
 TEST_F(ServiceCore, ALostTemplateAnswerHoldsTrackFollowingOnlyUntilItsTimeOut)
 {
     start(kVirluxTemplate);
