@@ -126,8 +126,8 @@ void EditorMainWindow::updatePortInfoList()
     // back: its set stays listed under its last ids, so that panels built meanwhile name it, and starting
     // them does not drop the route or write "Not Assigned" as the port setting.
     if (routeOpen && !routePortName.isEmpty() && !portNameList.contains(routePortName)) {
-        portInfoList.append(PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId,
-                                     routeCommunicationOutputId});
+        portInfoList.append(
+            PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId, routeCommunicationOutputId});
         portNameList.append(routePortName);
     }
 
@@ -148,6 +148,12 @@ bool EditorMainWindow::openRoute(int index)
     routeOpen = memApi->createMIDIComunicationRoute(routeActiveSenseInputId, routeCommunicationInputId,
                                                     routeCommunicationOutputId);
     routePortName = routeOpen ? info.name : QString();
+    // A failed open, or a port not found, still waiting behind a panel is stale once a route opens: shown
+    // after the panel, it would tell of a failure over the success that followed it.
+    if (routeOpen) {
+        portOpenErrorPending = false;
+        portNotFoundPending = false;
+    }
     return routeOpen;
 }
 

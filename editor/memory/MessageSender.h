@@ -45,6 +45,9 @@ public:
     // was asked): it must neither move the chain nor count.
     virtual bool takeAcknowledge() { return true; }
     virtual bool takeBulkReply(unsigned char /*area*/, int /*templ*/) { return true; }
+    // A parameter change with the address (mid, low): true when it answers the parameter request the chain
+    // waits for. The synthesizer reports values unasked as well; those answer nothing.
+    virtual bool takeParameterReply(unsigned char /*mid*/, unsigned char /*low*/) { return false; }
     // The synthesizer's ports went away with whatever was on its way: nothing sent before can still be
     // answered, and nothing need be waited for.
     virtual void forgetAnswers() {}

@@ -333,6 +333,12 @@ bool RemoteMemAPI::takeBulkReply(unsigned char area, int templ)
     return m_sender && m_sender->takeBulkReply(area, templ);
 }
 
+bool RemoteMemAPI::takeParameterReply(unsigned char mid, unsigned char low)
+{
+    QMutexLocker lock(&m_memoryLock);
+    return m_sender && m_sender->takeParameterReply(mid, low);
+}
+
 void RemoteMemAPI::clearTransmitQueue()
 {
     QMutexLocker lock(&m_memoryLock);

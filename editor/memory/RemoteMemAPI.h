@@ -212,6 +212,7 @@ public:
     // The synthesizer's answers, for the decoder (see MessageSender); false when there is no sender.
     bool takeAcknowledge();
     bool takeBulkReply(unsigned char area, int templ);
+    bool takeParameterReply(unsigned char mid, unsigned char low);
     void clearTransmitQueue();
     void incrementTransmitedBulkCounter();
     void incrementTransmitedBulkReqCounter();

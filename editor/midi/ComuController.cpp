@@ -147,14 +147,14 @@ HRESULT ComuController::midiOutDispatch(const MPEVENT& rEvent, MPASYNC_MODE eMod
 QStringList ComuController::getInputPortList()
 {
     if (auto* directory = dynamic_cast<TUniMIDIPortAccessor*>(m_portAccessor.get()))
-        directory->updatePortInfo();
+        directory->updatePortInfo(TMIDIPortAccessor::kInput);
     return m_portAccessor ? m_portAccessor->getInputPortList() : QStringList();
 }
 
 QStringList ComuController::getOutputPortList()
 {
     if (auto* directory = dynamic_cast<TUniMIDIPortAccessor*>(m_portAccessor.get()))
-        directory->updatePortInfo();
+        directory->updatePortInfo(TMIDIPortAccessor::kOutput);
     return m_portAccessor ? m_portAccessor->getOutputPortList() : QStringList();
 }
 

@@ -118,14 +118,35 @@ bool MessageDecoder::DecodeParameterChange(const SysEx::Message& message)
         const int count = a.isRemoteTagIDAdr() ? fieldLength - index : 1;
         if (count < 1 || message.data.size() < count)
             return false;
-        return WriteStringParamToMemory(message.data.left(count), index, a);
+        const bool written = WriteStringParamToMemory(message.data.left(count), index, a);
+        decodeParameterReply(message);
+        return written;
     }
+    // A value cut short answers nothing: its request is asked again.
     if (message.data.isEmpty())
         return false;
     const bool written = WriteNumericParamToMemory(a, static_cast<unsigned char>(message.data.at(0)));
     if (a.isCurrentTemplateNumAdr())
         m_service->emitNotifiedCurrentTemplateNumberSignal();
+    decodeParameterReply(message);
     return written;
+}
+
+// A value the receive asked for came, and was written: the chain moves on as after a requested dump, and
+// the receive is complete once nothing it asked for is outstanding.
+void MessageDecoder::decodeParameterReply(const SysEx::Message& message)
+{
+    QMutexLocker lock(&m_service->memoryLock());
+    if (!m_service->takeParameterReply(message.addressMid, message.addressLow))
+        return;
+    decrementTransmitedBulkReqCounter();
+    bool wasEmpty = false;
+    m_service->sendMessage(&wasEmpty);
+    // Nothing more was asked of the synthesizer: no late dump may be taken any more.
+    if (wasEmpty)
+        m_service->revokeReceivedBulk();
+    if (transmitedBulkReqCount() == 0 && m_service->takeWaitingBulkReceive())
+        m_service->emitCompleteBulkReceiveSignal();
 }
 
 QString MessageDecoder::getStringParamFromMemory(const ParamAddress& address)

@@ -46,6 +46,7 @@ private:
     bool decodeBulkHeader(const SysEx::Message& message);
     bool decodeBulkFooter(const SysEx::Message& message);
     bool decodeBulkContents(const SysEx::Message& message);
+    void decodeParameterReply(const SysEx::Message& message);
     bool WriteNumericParamToMemory(const ParamAddress& address, int value);
     bool WriteStringParamToMemory(const ParamAddress& address, const QString& text);
     // Replaces characters of a text field from position index on, without passing the field's end.

@@ -80,10 +80,17 @@ bool MessageEncoder::bufferingMsg(const QByteArray& record)
     };
     switch (kind) {
     case SysEx::KindParameterChange:
-    case SysEx::KindParameterRequest:
         // A parameter message closes an open dump: it must not go out inside one.
         m_openGroup = -1;
         appendGroup(false);
+        return true;
+    case SysEx::KindParameterRequest:
+        // Its answer is awaited like a requested dump's, and counts among the answers a receive waits
+        // for: a receive must not end with a value that never came.
+        m_openGroup = -1;
+        appendGroup(true);
+        if (m_service)
+            m_service->incrementTransmitedBulkReqCounter();
         return true;
     case SysEx::KindBulkRequest:
         if (groupOpen)
@@ -180,6 +187,7 @@ void MessageEncoder::await(Group group)
     Awaited awaited;
     const SysEx::Message first = group.records.isEmpty() ? SysEx::Message() : SysEx::parse(group.records.first());
     awaited.dump = first.type == SysEx::MessageType::BulkHeader;
+    awaited.parameter = first.type == SysEx::MessageType::ParameterRequest;
     awaited.area = first.area();
     awaited.templ = first.templateNumber();
     awaited.lastSentMs = m_clock.elapsed();
@@ -210,10 +218,21 @@ bool MessageEncoder::takeAcknowledge()
 bool MessageEncoder::takeBulkReply(unsigned char area, int templ)
 {
     QMutexLocker lock(&m_queueLock);
-    if (!m_awaited || m_awaited->dump || m_awaited->area != area || m_awaited->templ != templ) {
+    if (!m_awaited || m_awaited->dump || m_awaited->parameter || m_awaited->area != area || m_awaited->templ != templ) {
         ++m_strayAnswers;
         return false;
     }
+    m_awaited.reset();
+    return true;
+}
+
+// The synthesizer also reports values nobody asked for (its bank edit flag after an edit, a template
+// chosen at its panel): a parameter change that answers nothing awaited is no stray answer.
+bool MessageEncoder::takeParameterReply(unsigned char mid, unsigned char low)
+{
+    QMutexLocker lock(&m_queueLock);
+    if (!m_awaited || !m_awaited->parameter || m_awaited->area != mid || m_awaited->templ != low)
+        return false;
     m_awaited.reset();
     return true;
 }
@@ -267,7 +286,8 @@ void MessageEncoder::uncount(const Group& group)
 {
     if (!group.wait || !m_service || group.records.isEmpty())
         return;
-    if (((byteAt(group.records.first(), kDeviceIndex) >> 4)) == SysEx::KindBulkRequest)
+    const unsigned char kind = byteAt(group.records.first(), kDeviceIndex) >> 4;
+    if (kind == SysEx::KindBulkRequest || kind == SysEx::KindParameterRequest)
         m_service->decrementTransmitedBulkReqCounter();
     else
         m_service->decrementTransmitedBulkCounter();
@@ -341,9 +361,30 @@ void MessageEncoder::queueDrained()
 
 void MessageEncoder::giveUp()
 {
+    if (!m_service) {
+        clearTransmitQueue(false);
+        return;
+    }
+    // A store or a store to flash dropped here was never carried out: the next full send sends it.
+    auto oweFollowUps = [this](const Group& group) {
+        for (const QByteArray& record : group.records) {
+            const SysEx::Message message = SysEx::parse(record);
+            if (message.type == SysEx::MessageType::StoreCommand)
+                m_service->setStoreFlag(true);
+            else if (message.type == SysEx::MessageType::StoreToFlash)
+                m_service->setStoreToFlashSendingFlag(true);
+        }
+    };
+    for (const Group& group : std::as_const(m_queue))
+        oweFollowUps(group);
+    if (m_awaited)
+        oweFollowUps(m_awaited->group);
     clearTransmitQueue(false);
-    if (m_service)
-        m_service->emitTransferAbandonedSignal();
+    // What was dropped never reached the synthesizer, in a transfer or in a live edit alike: the editor is
+    // offline, exactly as when the synthesizer is lost, so that nothing more is sent as if in step and the
+    // synthesizer's next announcement synchronises the two (bank 0, and what is owed above, go whole).
+    m_service->setONLINEstate(0);
+    m_service->emitTransferAbandonedSignal();
 }
 
 void MessageEncoder::clearTransmitQueue(bool lock)

@@ -19,12 +19,12 @@ class SysExParamChangeAddressTransTable;
 
 // Builds every SysEx message the editor sends, queues them in groups and sends the groups with the
 // synthesizer's flow control: a group that awaits an answer (a bulk dump, which the synthesizer
-// acknowledges, or a bulk request, which it answers with a dump) ends a sending pass, and nothing more
-// leaves until the decoder hands over that answer: so there is one chain of sends, whoever asks for a
-// pass. A group whose answer does not come within the answer time-out is sent again, a few times, before
-// the encoder gives up on it. Runs on the GUI thread and on the SysEx input's delivery thread, always
-// under the memory service's lock; its own queue lock comes after that one. Its timer lives on the GUI
-// thread.
+// acknowledges, a bulk request, which it answers with a dump, or a parameter request, which it answers
+// with the value) ends a sending pass, and nothing more leaves until the decoder hands over that answer:
+// so there is one chain of sends, whoever asks for a pass. A group whose answer does not come within the
+// answer time-out is sent again, a few times, before the encoder gives up on it, which takes the editor
+// offline. Runs on the GUI thread and on the SysEx input's delivery thread, always under the memory
+// service's lock; its own queue lock comes after that one. Its timer lives on the GUI thread.
 class MessageEncoder : public QObject, public MessageSender
 {
 public:
@@ -67,6 +67,7 @@ public:
     // ---- Answers ----------------------------------------------------------------------------------------
     bool takeAcknowledge() override;
     bool takeBulkReply(unsigned char area, int templ) override;
+    bool takeParameterReply(unsigned char mid, unsigned char low) override;
     void forgetAnswers() override;
     // A group sent waits for its answer, or acknowledges that earlier copies may still bring hold the
     // chain.
@@ -119,9 +120,11 @@ private:
     struct Awaited
     {
         Group group;
-        bool dump = false; // answered by an acknowledge; a request is answered by a dump's footer
-        unsigned char area = 0;
-        int templ = -1;
+        bool dump = false; // answered by an acknowledge; a bulk request is answered by a dump's footer
+        // A parameter request, answered by a parameter change of the address it asked (mid, low).
+        bool parameter = false;
+        unsigned char area = 0; // or the address mid byte of a parameter request
+        int templ = -1;         // or its address low byte
         int copies = 1;
         qint64 lastSentMs = 0;
     };
@@ -139,7 +142,8 @@ private:
     void forgetLateAcknowledges();
     // A dump or request dropped unanswered no longer counts as awaiting its answer.
     void uncount(const Group& group);
-    // Drops the queue after a group could not go out or was never answered, and says so to the service.
+    // Drops the queue after a group could not go out or was never answered: the editor goes offline, a
+    // store or store to flash that was dropped stays owed, and the service says so.
     void giveUp();
     // Timer work on the GUI thread: sends the awaited group again, gives up on it, or lets the chain go on
     // once owed acknowledges are given up for lost.

@@ -113,10 +113,15 @@ QString TUniMIDIPortAccessor::portName(const QString& deviceName, const QString&
 
 void TUniMIDIPortAccessor::updatePortInfo()
 {
-    m_ports[kInput].clear();
-    m_ports[kOutput].clear();
-    updateDirection(kInput);
-    updateDirection(kOutput);
+    updatePortInfo(kInput);
+    updatePortInfo(kOutput);
+}
+
+void TUniMIDIPortAccessor::updatePortInfo(int dir)
+{
+    dir = dir == kInput ? kInput : kOutput;
+    m_ports[dir].clear();
+    updateDirection(dir);
 }
 
 void TUniMIDIPortAccessor::updateDirection(int dir)
@@ -151,6 +156,8 @@ void TUniMIDIPortAccessor::updateDirection(int dir)
         seen.insert(uuid);
         candidates.append({name, uuid, false});
     }
+    // A damaged pair of lists is written back whole.
+    bool changed = !valid;
     if (!valid || candidates.isEmpty()) {
         candidates.clear();
         storedNames.clear();
@@ -177,9 +184,14 @@ void TUniMIDIPortAccessor::updateDirection(int dir)
             uuid = QUuid::createUuid();
             storedNames.append(entry + marker);
             storedIds.append(uuid.toString());
+            changed = true;
         }
         m_ports[dir].insert(uuid, entry);
     }
-    settings.setValue(namesKey, storedNames);
-    settings.setValue(idsKey, storedIds);
+    // Written only when they changed: every write locks the settings file, and a listing happens each
+    // time a panel shows the ports.
+    if (changed) {
+        settings.setValue(namesKey, storedNames);
+        settings.setValue(idsKey, storedIds);
+    }
 }

@@ -53,8 +53,10 @@ public:
     static constexpr const char* kInputMarker = "<[Inp]>";
     static constexpr const char* kOutputMarker = "<[Out]>";
 
-    // Rebuilds both maps from the endpoints present and brings the stored pairs up to date.
+    // Rebuilds both maps (or the one of a direction) from the endpoints present and brings the stored
+    // pairs up to date. A listing may wait for the MIDI system to catch up, so list only what is asked.
     void updatePortInfo();
+    void updatePortInfo(int dir);
 
     // The number of endpoints of a direction, and the name of one (0-based); "" when it does not exist.
     // A refresh names the endpoints of one direction right after counting them.

@@ -128,6 +128,8 @@ CommandResult faultCommand(SynthCore& core, std::string_view rest)
         core.dropInput(n);
     } else if (kind == "drop-footer") {
         core.dropFooter(n);
+    } else if (kind == "drop-answer") {
+        core.dropAnswer(n);
     } else if (kind == "bad-checksum") {
         core.corruptChecksum(n, b);
     } else if (kind == "missing-block") {
@@ -251,6 +253,7 @@ std::string commandHelp()
            "fault drop-ack [NTH]          drop the NTH acknowledge from now (default 1)\n"
            "fault drop-in [NTH]           lose the NTH message heard from the editor from now\n"
            "fault drop-footer [NTH]       leave the footer out of the NTH dump sent from now\n"
+           "fault drop-answer [NTH]       lose the answer to the NTH parameter request from now\n"
            "fault bad-checksum [NTH [B]]  spoil the checksum of block B (0 common, 1-12 knobs)\n"
            "fault missing-block [NTH [B]] leave block B out of the NTH dump\n"
            "fault silent on|off           stop or resume hearing and sending anything\n"

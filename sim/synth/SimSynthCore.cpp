@@ -257,9 +257,10 @@ void SynthCore::handleParamRequest(const Message& m, Millis now)
         return;
     }
     std::uint8_t value = 0;
+    std::span<const std::uint8_t> answer;
     if ((mid == kAddrTemplateNumber || mid == kAddrBankEditFlag) && low == 0) {
         value = static_cast<std::uint8_t>(mid == kAddrTemplateNumber ? m_current : (m_bankEdited ? 1 : 0));
-        sendParamChange(mid, low, std::span(&value, 1), now);
+        answer = std::span(&value, 1);
     } else if (const auto located = fields::locate(mid, low)) {
         const bool identifier = isRemoteNumber(located->field);
         if (identifier && located->position != 0) {
@@ -268,12 +269,17 @@ void SynthCore::handleParamRequest(const Message& m, Millis now)
         }
         const auto bytes = m_edit[static_cast<std::size_t>(m_current)].bytes(located->field);
         // A parameter identifier travels whole, from its field start; every other byte alone.
-        sendParamChange(mid, low, identifier ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1),
-                        now);
+        answer = identifier ? bytes : bytes.subspan(static_cast<std::size_t>(located->position), 1);
     } else {
         reject("parameter request for an unknown address: " + hex(std::array{mid, low}));
         return;
     }
+    if (takeFault(FaultKind::DropAnswer, ++m_answersIssued)) {
+        ++m_stats.dropped;
+        publish({SynthEvent::Kind::FaultApplied, 0, m_current, mid, low, "answer dropped"});
+        return;
+    }
+    sendParamChange(mid, low, answer, now);
     ++m_stats.paramRequestsAnswered;
     publish({SynthEvent::Kind::ParamRequestAnswered, 0, m_current, mid, low, {}});
 }
@@ -641,6 +647,11 @@ void SynthCore::dropAck(int nth)
 void SynthCore::dropInput(int nth)
 {
     m_faults.push_back({FaultKind::DropInput, m_messagesHeard + std::max(nth, 1), 0});
+}
+
+void SynthCore::dropAnswer(int nth)
+{
+    m_faults.push_back({FaultKind::DropAnswer, m_answersIssued + std::max(nth, 1), 0});
 }
 
 void SynthCore::dropFooter(int nth)

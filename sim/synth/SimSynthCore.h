@@ -91,7 +91,7 @@ struct SynthStats
     int panelControls = 0;     // knob turns and button presses sent
     int rejected = 0;          // malformed or refused messages
     int ignored = 0;           // well-formed messages that are not for the synthesizer (other maker, own direction)
-    int dropped = 0;           // messages lost on purpose by a fault: acknowledges, footers, blocks, messages heard
+    int dropped = 0; // messages lost on purpose by a fault: acknowledges, footers, blocks, answers, messages heard
 };
 
 // How the editor paced what it sent, against the protocol's rule: a dump begins only after the
@@ -166,6 +166,8 @@ public:
     // The NTH message heard from the editor on the SysEx port is lost, as on a bad cable.
     void dropInput(int nth = 1);
     void dropFooter(int nth = 1);
+    // The answer to the NTH parameter request heard from now is lost on its way to the editor.
+    void dropAnswer(int nth = 1);
     void corruptChecksum(int nth = 1, int block = 0); // block 0 the common block, 1 + k knob k
     void dropBlock(int nth = 1, int block = 0);
     // While silent the synthesizer neither hears nor sends anything; what was queued is lost.
@@ -186,6 +188,7 @@ private:
         DropAck,
         DropFooter,
         DropInput,
+        DropAnswer,
         BadChecksum,
         MissingBlock
     };
@@ -270,6 +273,7 @@ private:
     long m_acksIssued = 0;
     long m_dumpsIssued = 0;
     long m_messagesHeard = 0;
+    long m_answersIssued = 0;
     int m_acksUnsent = 0;
     // Area and template of the last dump header heard; area 0 before the first.
     std::uint8_t m_lastHeaderArea = 0;

@@ -197,8 +197,8 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     // A send while the synthesizer is gone tells its caller.
     EXPECT_FALSE(memApi->sendAllTemplatesStoreMessage()) << "a send to a vanished synthesizer reported success";
 
-    // Retry while it is still gone builds the route anew, which fails at once (its port error waits
-    // behind the panel) instead of waiting for the time-out.
+    // Retry while it is still gone builds the route anew, which fails at once instead of waiting for the
+    // time-out.
     sync->btnRetry->click();
     ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown() && !sync->isTransferRunning(); }, 5s));
     EXPECT_FALSE(memApi->hasMIDIInput()) << "the route whose ports lost the synthesizer's was not built anew";
@@ -207,9 +207,9 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     sync->btnRetry->click();
     ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
     EXPECT_TRUE(memApi->isMIDIRouteLinked());
-    ASSERT_TRUE(kwtest::processUntil([&] { return window->portOpenErrorPanel() != nullptr; }))
-        << "the port error of the failed retry was not shown after the panel";
-    EXPECT_TRUE(closePanel(window->portOpenErrorPanel()));
+    // The port error of the failed retry waited behind the panel; the success after it made it stale.
+    EXPECT_EQ(window->portOpenErrorPanel(), nullptr) << "a stale port error was shown over the success";
+    EXPECT_EQ(window->getLockCount(), 0);
 
     // File > Open and File > New while ONLINE send with a follow-up, slowed down by late acknowledges;
     // the synthesizer is killed during the send and started again. The follow-up is owed until it went

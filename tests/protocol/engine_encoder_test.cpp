@@ -230,7 +230,7 @@ TEST_F(Encoder, FullSendKeepsOneChainAndItsFollowUpsWaitForItsLastAcknowledge)
     EXPECT_EQ(encoder->resentCount(), 0);
 }
 
-TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
+TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndEndsWithTheFlagsAnswer)
 {
     QSignalSpy received(&api, &RemoteMemAPI::completeBulkReceive);
     api.setWaitingBulkReceive(true);
@@ -238,7 +238,7 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
     EXPECT_TRUE(api.getBulkRecieveEnableFlag());
     EXPECT_EQ(sent(1), wire({0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7}));
     EXPECT_EQ(encoder->queuedGroupCount(), 50);
-    EXPECT_EQ(decoder.transmitedBulkReqCount(), 50);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 51) << "50 dumps and the bank edit flag";
     EXPECT_TRUE(api.sendMessage(nullptr));
     EXPECT_EQ(encoder->queuedGroupCount(), 50) << "a pass asked for while the answer is due sends nothing";
     // Each request goes out when the dump it asked for has come whole.
@@ -255,8 +255,25 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
     const Bytes all = sent(51);
     const Bytes flagRequest = wire({0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x23, 0x00, 0xF7});
     EXPECT_TRUE(std::equal(flagRequest.begin(), flagRequest.end(), all.end() - 10));
+    // The receive is not complete before the bank edit flag came: an answer cut short, or a value of
+    // another address, is none.
+    EXPECT_EQ(received.count(), 0) << "the receive ended without the bank edit flag";
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1);
+    EXPECT_TRUE(encoder->isHoldingChain());
+    EXPECT_FALSE(feed(SysEx::parameterChangeFromSynth(SysEx::kMidBankEditFlag, 0x00, QByteArray())));
+    feed(SysEx::parameterChangeFromSynth(SysEx::kMidCurrentTemplateNumber, 0x00, QByteArray(1, 7)));
+    EXPECT_EQ(received.count(), 0);
+    EXPECT_TRUE(encoder->isHoldingChain());
+    EXPECT_TRUE(feed(SysEx::parameterChangeFromSynth(SysEx::kMidBankEditFlag, 0x00, QByteArray(1, 1))));
+    EXPECT_FALSE(encoder->isHoldingChain());
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 0);
+    EXPECT_EQ(api.getParam(ParamAddress(ParamAddress::kBankEditFlagBank, -1, -1, -1)).getCurrentValue(), 1);
     EXPECT_FALSE(api.getBulkRecieveEnableFlag());
     EXPECT_EQ(received.count(), 1);
+    // The synthesizer's own report of its flag later is written, and answers nothing.
+    EXPECT_TRUE(feed(SysEx::parameterChangeFromSynth(SysEx::kMidBankEditFlag, 0x00, QByteArray(1, 0))));
+    EXPECT_EQ(received.count(), 1);
+    EXPECT_EQ(encoder->strayAnswerCount(), 0);
     EXPECT_EQ(api.getParamQString(ParamAddress(2, 49, ParamAddress::kTemplateNameController, -1)), "T49");
     bool wasEmpty = false;
     EXPECT_TRUE(encoder->sendMessage(&wasEmpty));
@@ -265,6 +282,7 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndDrainsWithTheFlagRequest)
     clearSent();
     EXPECT_TRUE(encoder->sendHardWareDataReq(true));
     EXPECT_EQ(encoder->queuedGroupCount(), 101);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 102) << "both values count among the answers awaited";
 }
 
 // A dump or request whose answer does not come is sent again. An acknowledge names no dump: after a dump
@@ -350,15 +368,16 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
     const Bytes twice = wire({0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7,
                               0xF0, 0x43, 0x20, 0x7F, 0x1C, 0x00, 0x0E, 0x60, 0x00, 0xF7});
     EXPECT_TRUE(std::equal(twice.begin(), twice.end(), requests.begin()));
+    // The bank edit flag's request stays counted behind the dumps'.
     EXPECT_TRUE(feedDump(SysEx::kAreaStored, 0));
-    EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 50);
     EXPECT_EQ(encoder->queuedGroupCount(), 49);
     EXPECT_FALSE(feedDump(SysEx::kAreaStored, 0)) << "the second answer to the first request";
-    EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 50);
     EXPECT_EQ(encoder->queuedGroupCount(), 49);
     EXPECT_FALSE(feedDump(SysEx::kAreaEditBuffer, 1)) << "a dump of another area";
     EXPECT_TRUE(feedDump(SysEx::kAreaStored, 1));
-    EXPECT_EQ(decoder.transmitedBulkReqCount(), 48);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
 }
 
 TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)

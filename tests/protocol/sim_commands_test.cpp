@@ -57,6 +57,10 @@ TEST(SimCommands, SetsFaultsAndSensing)
     EXPECT_TRUE(runCommand(synth, "fault drop-footer", 0).ok);
     synth.receive(5, buildBulkRequest(0, kAreaStored, 0), 0);
     EXPECT_EQ(synth.poll(0).size(), static_cast<std::size_t>(kDumpMessageCount - 1));
+    EXPECT_TRUE(runCommand(synth, "fault drop-answer", 0).ok);
+    synth.receive(5, buildParamRequest(0, 0x20, 0x00), 0);
+    EXPECT_TRUE(synth.poll(0).empty()) << "the answer to the request went out";
+    EXPECT_FALSE(runCommand(synth, "fault drop-answer 0", 0).ok);
     EXPECT_TRUE(runCommand(synth, "fault delay 40", 0).ok);
     synth.receive(5, buildBulkRequest(0, kAreaStored, 0), 0);
     EXPECT_TRUE(synth.poll(39).empty());
@@ -74,7 +78,7 @@ TEST(SimCommands, SetsFaultsAndSensing)
     synth.receive(5, buildBulkRequest(0, kAreaStored, 1), 100);
     EXPECT_EQ(synth.poll(100).size(), static_cast<std::size_t>(kDumpMessageCount)) << "the second request was lost";
     const std::string status = runCommand(synth, "status", 100).text;
-    EXPECT_NE(status.find("dropped 3"), std::string::npos) << status;
+    EXPECT_NE(status.find("dropped 4"), std::string::npos) << status;
     EXPECT_EQ(runCommand(synth, "flow", 100).text,
               "flow: dumps 0, begun early 0, repeated 0, acknowledges out 0; store none; flash none");
 }

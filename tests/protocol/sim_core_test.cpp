@@ -345,6 +345,16 @@ TEST(SimSynth, AnswersParameterRequestsFromTheCurrentTemplate)
     EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x20, 0x00, 0x31, 0xF7}));
     options.currentTemplate = 50;
     EXPECT_EQ(SynthCore(options).currentTemplate(), 0) << "a template the bank does not hold";
+
+    // The answer to the second request from now is lost; the one before and the one after it come.
+    onLast.dropAnswer(2);
+    EXPECT_EQ(feed(onLast, buildParamRequest(0, 0x23, 0x00)).size(), 1u);
+    EXPECT_TRUE(feed(onLast, buildParamRequest(0, 0x20, 0x00)).empty()) << "the dropped answer went out";
+    EXPECT_EQ(onLast.stats().dropped, 1);
+    out = feed(onLast, buildParamRequest(0, 0x20, 0x00));
+    ASSERT_EQ(out.size(), 1u) << "asked again, it answers";
+    EXPECT_EQ(out[0].bytes, bytesOf({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x20, 0x00, 0x31, 0xF7}));
+    EXPECT_EQ(onLast.stats().paramRequestsAnswered, 3);
 }
 
 TEST(SimSynth, IgnoresMessagesNotMeantForIt)
