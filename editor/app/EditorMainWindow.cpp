@@ -31,6 +31,7 @@ const QRect EditorWindowControlButtonSmallRect(437, 314, 19, 10);
 const QPoint EditorViewPos(14, 31);
 const QString TrimLabel = QString(QChar(0xFB02));
 const QString PortNotAssigned = QStringLiteral("Not Assigned");
+const QString PortNotPresent = QStringLiteral("%1 \u2013 not present");
 const QString AppDataFolderPath = QStringLiteral("/Library/Application Support");
 const QString UserFolderPath = QStringLiteral("/Telvor/Knobwright");
 const QString PortIDNameAndNumberDelimiter = QStringLiteral(";");

@@ -40,6 +40,8 @@ extern const QRect EditorWindowControlButtonSmallRect;
 extern const QPoint EditorViewPos;
 extern const QString TrimLabel;
 extern const QString PortNotAssigned;
+// How a pop-up shows the set the route waits for while its synthesizer is away (%1: the set's name).
+extern const QString PortNotPresent;
 extern const QString AppDataFolderPath;
 extern const QString UserFolderPath;
 extern const QString PortIDNameAndNumberDelimiter;
@@ -100,6 +102,9 @@ public:
     void updatePortInfoList();
     QList<PortInfo> getPortInfoList() const { return portInfoList; }
     QStringList getPortNameList() const { return portNameList; }
+    // The names as the port pop-ups show them: the set an open route waits for while its synthesizer is
+    // away is marked as not present.
+    QStringList getPortDisplayList() const;
     int getPortIndex() const { return portIndex; }
     void setPortIndex(int index);
     QString getPortName() const { return portName; }
@@ -255,9 +260,11 @@ private:
     int routeActiveSenseInputId = 0;
     int routeCommunicationInputId = 0;
     int routeCommunicationOutputId = 0;
-    // The port set the open route was made for; empty once the route is dropped. Its links follow the
-    // synthesizer's ports by name, so the set stays the selection while those ports are away.
+    // The port set the open route was made for, under the name the MIDI system lists its synthesizer now;
+    // empty once the route is dropped. Its links follow that synthesizer's ports, so the set stays the
+    // selection while those ports are away: then it is the entry at waitingPortIndex (else 0).
     QString routePortName;
+    int waitingPortIndex = 0;
     QStringList dawList;
     QString dawName;
     QString portName;

@@ -93,6 +93,7 @@ void EditorMainWindow::updatePortInfoList()
     static const QRegularExpression filter(PortNameFilter);
     const QString selectedName =
         portIndex > 0 && portIndex < portNameList.size() ? portNameList.at(portIndex) : QString();
+    const bool routeSelected = portIndex > 0 && routeOpen && selectedName == routePortName;
 
     QHash<QString, DevicePorts> table;
     for (const QString& entry : inListOrder(memApi->getInputPortList())) {
@@ -122,21 +123,47 @@ void EditorMainWindow::updatePortInfoList()
         portInfoList.append(info);
         portNameList.append(info.name);
     }
-    // A synthesizer switched off (or killed) takes its ports away while the route waits to follow them
-    // back: its set stays listed under its last ids, so that panels built meanwhile name it, and starting
-    // them does not drop the route or write "Not Assigned" as the port setting.
-    if (routeOpen && !routePortName.isEmpty() && !portNameList.contains(routePortName)) {
-        portInfoList.append(
-            PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId, routeCommunicationOutputId});
-        portNameList.append(routePortName);
+    waitingPortIndex = 0;
+    if (routeOpen && !routePortName.isEmpty()) {
+        // The route stays with its synthesizer while the MIDI system renames it (the second of two of one
+        // name becomes the plain name when the first goes): its set is the one listed under the new name.
+        const QString linked = memApi->linkedMIDIRouteDevice();
+        const int at = linked.isEmpty() ? -1 : static_cast<int>(portNameList.indexOf(linked));
+        if (at > 0) {
+            const PortInfo& info = portInfoList.at(at - 1);
+            routePortName = info.name;
+            routeActiveSenseInputId = info.activeSenseInputId;
+            routeCommunicationInputId = info.communicationInputId;
+            routeCommunicationOutputId = info.communicationOutputId;
+        } else if (!memApi->isMIDIRouteLinked() || !portNameList.contains(routePortName)) {
+            // A synthesizer switched off (or killed) takes its ports away while the route waits to follow it
+            // back: its set stays listed, so that panels built meanwhile name it, and starting them does not
+            // drop the route or write "Not Assigned" as the port setting. It is an entry of its own even where
+            // another synthesizer is listed under its name now, which the route does not go to by itself.
+            portInfoList.append(PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId,
+                                         routeCommunicationOutputId});
+            portNameList.append(routePortName);
+            waitingPortIndex = static_cast<int>(portNameList.size()) - 1;
+        }
     }
 
-    // The list's order changes with the devices present, so the selection is found again by its name; a set that is
-    // gone leaves an index that still lies inside the list and names no port set.
+    // The list's order changes with the devices present, so the selection is found again: the route's set
+    // where it was the selection, else by its name; a set that is gone leaves an index that still lies
+    // inside the list and names no port set.
     if (portIndex > 0) {
-        const int found = static_cast<int>(portNameList.indexOf(selectedName));
+        const int found = routeSelected && waitingPortIndex > 0 ? waitingPortIndex
+                          : routeSelected                       ? static_cast<int>(portNameList.indexOf(routePortName))
+                                                                : static_cast<int>(portNameList.indexOf(selectedName));
         portIndex = found > 0 ? found : 0;
     }
+}
+
+QStringList EditorMainWindow::getPortDisplayList() const
+{
+    QStringList names = portNameList;
+    if (waitingPortIndex > 0 && waitingPortIndex < names.size())
+        names[waitingPortIndex] = PortNotPresent.arg(names.at(waitingPortIndex));
+    return names;
 }
 
 bool EditorMainWindow::openRoute(int index)
@@ -165,6 +192,10 @@ void EditorMainWindow::setPortIndex(int index)
     bool changed = false;
     if ((portIndex > 0) != (index > 0)) {
         changed = true;
+    } else if (index > 0 && index == waitingPortIndex) {
+        // The set the route waits for: its links take the synthesizer back when it comes, and opening it anew
+        // would take whatever is listed under its name now, perhaps another synthesizer.
+        changed = false;
     } else if (index > 0) {
         // A set whose route failed to open, or whose ports lost the synthesizer's, is opened again when
         // chosen again.

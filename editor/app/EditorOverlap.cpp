@@ -127,7 +127,7 @@ int EditorOverlap::drawLightStrip(QLabel* label, const QPixmap& strip, int step)
 int EditorOverlap::refreshedPortChoice(QStringList* portNames)
 {
     mainWindow->updatePortInfoList();
-    *portNames = mainWindow->getPortNameList();
+    *portNames = mainWindow->getPortDisplayList();
     const int index = mainWindow->getPortIndex();
     return index >= 0 && index < portNames->size() ? index : 0;
 }

@@ -174,6 +174,8 @@ public:
     // True when the route is open and every one of its ports reaches its endpoint: false once the
     // synthesizer's ports went away (until they come back), so that a retry builds the route anew.
     bool isMIDIRouteLinked();
+    // The device name the route's ports are listed under now, while it is linked; empty otherwise.
+    QString linkedMIDIRouteDevice();
     QStringList getInputPortList();
     QStringList getOutputPortList();
     // The connection watcher's period for the next route built (tests shorten it).

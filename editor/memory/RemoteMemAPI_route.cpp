@@ -151,6 +151,13 @@ bool RemoteMemAPI::isMIDIRouteLinked()
     return static_cast<MidiLayerObjects&>(*m_midi).controller.isEveryPortLinked();
 }
 
+QString RemoteMemAPI::linkedMIDIRouteDevice()
+{
+    if (!isMIDIRouteLinked())
+        return QString();
+    return static_cast<MidiLayerObjects&>(*m_midi).controller.linkedDeviceName();
+}
+
 QStringList RemoteMemAPI::getInputPortList()
 {
     return midiLayer().controller.getInputPortList();

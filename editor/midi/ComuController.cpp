@@ -5,6 +5,8 @@
 #include "TAppMIDIOut.h"
 #include "TMIDIPortAccessor.h"
 
+#include <set>
+
 std::atomic<std::uint64_t> ComuController::s_timeCounter{0};
 
 ComuController::ComuController(SysExParamChangeAddressTransTable*, TMIDIPortAccessor* directory)
@@ -104,6 +106,19 @@ bool ComuController::isEveryPortLinked() const
             return false;
     }
     return true;
+}
+
+QString ComuController::linkedDeviceName() const
+{
+    std::set<std::string> names;
+    for (const auto& [number, port] : m_midiInTransporters)
+        names.insert(port->linkedDeviceName());
+    {
+        QMutexLocker registry(&m_registryMutex);
+        for (const auto& [number, port] : m_midiOutTransporters)
+            names.insert(port->linkedDeviceName());
+    }
+    return names.size() == 1 ? QString::fromStdString(*names.begin()) : QString();
 }
 
 bool ComuController::setMessageProcessorAndOpenPort(MessageProcessor* p1)

@@ -57,6 +57,9 @@ public slots:
     // True when every open port's endpoint is present and connected (ports follow their endpoints by
     // name when those go away and come back; meanwhile nothing travels).
     bool isEveryPortLinked() const;
+    // The device name the MIDI system lists the open ports' endpoints under now, when every port is linked
+    // and all name one device; empty otherwise.
+    QString linkedDeviceName() const;
     bool setMessageProcessorAndOpenPort(MessageProcessor* p1);
     // Sends one event on the output port named by its portId: 0 when it was sent (or the mode asks
     // for no sending), kMidiFailure when the port is not open or the port failed to send.

@@ -34,6 +34,7 @@ public:
     long getPortID() const { return m_port; }
     // True while the source the port was opened on is present and connected.
     bool isLinked() const { return m_transport && m_transport->isLinked(); }
+    std::string linkedDeviceName() const { return m_transport ? m_transport->linkedDeviceName() : std::string(); }
     // Given to the transport that openPort makes: see TMIDITransport::setLinkLostHandler.
     void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
     int getFilterType() const { return m_filterType; }

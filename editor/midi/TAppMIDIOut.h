@@ -25,6 +25,7 @@ public:
     bool midiOut(int channel, int statusBase, unsigned char data0, unsigned char data1, int length);
     // True while the destination the port was opened on is present and connected.
     bool isLinked() const { return m_transport && m_transport->isLinked(); }
+    std::string linkedDeviceName() const { return m_transport ? m_transport->linkedDeviceName() : std::string(); }
     // Given to the transport that openPort makes: see TMIDITransport::setLinkLostHandler.
     void setLinkLostHandler(std::function<void()> handler) { m_linkLostHandler = std::move(handler); }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace NS_Utilities {
@@ -113,6 +114,9 @@ public:
     // True while the endpoints the open directions were opened on are present and connected: a port
     // whose device went away stays open and follows it when it comes back, but carries nothing meanwhile.
     virtual bool isLinked() const { return true; }
+    // The device name under which the MIDI system lists the linked endpoint now (it may have gained or lost
+    // a " (k)" since it was opened); empty while unlinked or where the system cannot tell.
+    virtual std::string linkedDeviceName() const { return std::string(); }
     // Called on a thread of the MIDI system each time an endpoint that an open direction is linked to
     // goes away, before anything of an endpoint of the same names that appeared meanwhile arrives (on
     // JACK also before one can be sent to). Set before the directions are opened; closing a direction

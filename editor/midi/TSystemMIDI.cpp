@@ -94,6 +94,13 @@ bool TSystemMIDI::isLinked() const
     return (!m_input || m_input->isLinked()) && (!m_output || m_output->isLinked());
 }
 
+std::string TSystemMIDI::linkedDeviceName() const
+{
+    if (m_output)
+        return m_output->linkedDeviceName();
+    return m_input ? m_input->linkedDeviceName() : std::string();
+}
+
 void TSystemMIDI::closeOutput()
 {
     m_output.reset();

@@ -24,6 +24,7 @@ public:
     void closeOutput() override;
     bool outputData(int length, unsigned char* data, unsigned long status) override;
     bool isLinked() const override;
+    std::string linkedDeviceName() const override;
 
 protected:
     // Sends one packet of count bytes: the status byte (when not 0) followed by count - 1 bytes of

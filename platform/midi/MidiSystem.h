@@ -51,18 +51,32 @@ using ReceiveCallback = std::function<void(const std::uint8_t* bytes, std::size_
 // Told that the endpoint a connection was linked to went away (its device was switched off, its program
 // ended or died), on a thread of the backend. The connection itself stays and follows the endpoint when
 // it comes back.
+//
+// How a link follows its endpoint. Across a switch-off nothing but names tells a device apart from another
+// of the same name, so a link goes by when a device appeared:
+// - While its endpoint is present the link stays with it, whatever the listing calls it meanwhile (when the
+//   first of two devices of one name goes, "Name (2)" is listed as "Name").
+// - When it goes, the link takes the first endpoint of the same endpoint name on a device of the same name,
+//   listed with any suffix or none, that appears after the loss.
+// - An endpoint that was present at the loss is never taken over by itself: a second synthesizer of the
+//   same name keeps its memory, and only the user links to it (File > Setup). The one exception is the
+//   very endpoint the link had, when only the connection was cut (another program cut it).
+// So two links to two devices of one name that both went both take whichever comes back first.
 using LinkLostCallback = std::function<void()>;
 
 // A listening connection to one source, found by its device and endpoint names (the k-th of equal
 // names). It outlives the source: when the source goes away nothing arrives, and when a source of the
-// same names appears again it is listened to again. Destroying it disconnects: the destructor returns
-// once no callback runs and none will follow (it may be destroyed from inside its own callback).
+// same names appears again it is listened to again (see "How a link follows its endpoint"). Destroying it disconnects:
+// the destructor returns once no callback runs and none will follow (it may be destroyed from inside its own callback).
 class InputConnection
 {
 public:
     virtual ~InputConnection() = default;
     // True while the source it was made for is present and connected.
     virtual bool isLinked() const { return true; }
+    // The device name the listing gives the linked source now (it may have lost or gained a " (k)");
+    // empty while unlinked, or where the backend cannot tell.
+    virtual std::string linkedDeviceName() const { return std::string(); }
     // Called once each time the linked source goes away: before anything of a source of the same names
     // that appeared meanwhile arrives. Set it once, before the source can go; destroying the connection
     // waits for a call under way and stops later ones. Backends that cannot follow a source never call it.
@@ -73,7 +87,8 @@ public:
 };
 
 // A sending connection to one destination, found by its device and endpoint names (the k-th of equal
-// names); it follows the destination when one of the same names appears again. Used by one thread at
+// names); it follows the destination when one of the same names appears again (see "How a link follows
+// its endpoint"). Used by one thread at
 // a time.
 class OutputConnection
 {
@@ -85,6 +100,8 @@ public:
     virtual bool send(const std::uint8_t* bytes, std::size_t length) = 0;
     // True while the destination it was made for is present and connected.
     virtual bool isLinked() const { return true; }
+    // As for InputConnection.
+    virtual std::string linkedDeviceName() const { return std::string(); }
     // Called once each time the linked destination goes away, as for InputConnection; on JACK before a
     // destination of the same names that appeared meanwhile can be sent to.
     virtual void setLinkLostCallback(LinkLostCallback callback) { (void)callback; }

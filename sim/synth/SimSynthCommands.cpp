@@ -1,6 +1,7 @@
 #include "SimSynthCommands.h"
 
 #include <charconv>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -210,6 +211,28 @@ CommandResult showCommand(const SynthCore& core, std::string_view rest)
     return done(out.str());
 }
 
+// One line that changes with any byte of the memory: an FNV-1a hash of every template of each bank, the
+// current template and the bank edit flag.
+std::string memoryDigest(const SynthCore& core)
+{
+    const auto hash = [](const std::function<const TemplateImage&(int)>& bank) {
+        std::uint64_t h = 14695981039346656037ull;
+        for (int t = 0; t < kTemplateCount; ++t) {
+            for (int b = 0; b <= kKnobCount; ++b) {
+                for (const std::uint8_t byte : bank(t).block(b)) {
+                    h = (h ^ byte) * 1099511628211ull;
+                }
+            }
+        }
+        return h;
+    };
+    std::ostringstream out;
+    out << std::hex << "memory stored " << hash([&](int t) -> const TemplateImage& { return core.storedTemplate(t); })
+        << " edit " << hash([&](int t) -> const TemplateImage& { return core.editTemplate(t); }) << std::dec
+        << ", template " << core.currentTemplate() << ", bank " << (core.bankEdited() ? "edited" : "stored");
+    return out.str();
+}
+
 std::string status(const SynthCore& core)
 {
     const SynthStats& s = core.stats();
@@ -267,6 +290,7 @@ std::string commandHelp()
            "sense MS                      active sensing interval (0 stops it)\n"
            "fill SEED                     fill both banks with test contents\n"
            "show T [K]                    template T of the edit buffer, or its knob K\n"
+           "memory                        a digest of both banks that changes with any byte\n"
            "flow                          how the editor paced its dumps, stores and stores to flash\n"
            "status | help | quit\n";
 }
@@ -323,6 +347,9 @@ CommandResult runCommand(SynthCore& core, std::string_view line, Millis now)
     }
     if (command == "status") {
         return done(status(core));
+    }
+    if (command == "memory") {
+        return done(memoryDigest(core));
     }
     if (command == "flow") {
         return done(flow(core));

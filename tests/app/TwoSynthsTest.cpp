@@ -58,6 +58,51 @@ protected:
         return QStringLiteral("(no port %1)").arg(id);
     }
 
+    // A digest of the second synthesizer's whole memory (both banks, byte by byte), its current template
+    // and bank edit flag.
+    QString otherMemory()
+    {
+        const QString memory = askOther(QStringLiteral("memory"));
+        EXPECT_TRUE(memory.startsWith(QStringLiteral("memory stored "))) << memory.toStdString();
+        return memory;
+    }
+    static QString writesIn(const QString& status)
+    {
+        const QRegularExpression counts(QStringLiteral("template [0-9]+, bank [a-z]+|dumps accepted [0-9]+|changes "
+                                                       "[0-9]+|selects [0-9]+|stores [0-9]+|flash [0-9]+"));
+        QStringList found;
+        for (auto it = counts.globalMatch(status); it.hasNext();)
+            found.append(it.next().captured(0));
+        return found.join(QStringLiteral(", "));
+    }
+    // Opens File > Setup and hands back what its port field and pop-up show, the pop-up closed unchanged.
+    QStringList setupShows(QString* field)
+    {
+        QMetaObject::invokeMethod(window.get(), "fileSetup");
+        QPointer<::Setup> setup = qobject_cast<::Setup*>(window->setupPanel());
+        if (!setup)
+            return {QStringLiteral("(no Setup panel)")};
+        *field = setup->txtMidiPort->text();
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* action : menu->actions())
+                offered.append(action->text().trimmed());
+            menu->close();
+        });
+        QTest::mouseClick(setup->btnMidiPort, Qt::LeftButton);
+        // OK with the choice as it was: nothing of the route may change.
+        setup->btnOK->click();
+        kwtest::processUntil([&] { return setup.isNull(); });
+        return offered;
+    }
+    long editorCC(int templ, int knob)
+    {
+        return memApi->getParam(ParamAddress(0, templ, knob, ParamAddress::kCCNumberParam)).getCurrentValue();
+    }
+
     QProcess other;
 };
 
@@ -132,4 +177,99 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     EXPECT_TRUE(requestsIn(after) > 0 || after.contains(QRegularExpression(QStringLiteral("dumps accepted [1-9]"))))
         << "the first synthesizer heard nothing: " << after.toStdString();
     EXPECT_EQ(requestsIn(askOther(QStringLiteral("status"))), otherRequests) << "the second one was still asked";
+}
+
+// The synthesizer the editor works with is switched off for good while another of its name stays: the other
+// is listed under the plain name now, but the editor goes offline and never sends it a byte (its memory
+// would be replaced by the editor's); File > Setup shows the one that is there and the one the editor waits
+// for, marked as not present. Switched on again, the editor's own synthesizer is synchronised by itself.
+TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFollowedBack)
+{
+    startSim({"--fill", "5", "--template", "7"});
+    startOther({"--fill", "6", "--template", "12"});
+    const QString second = device + QStringLiteral(" (2)");
+    memApi = std::make_unique<RemoteMemAPI>();
+    window = std::make_unique<EditorMainWindow>(memApi.get(), true);
+    window->show();
+    g_pEditorMainWindow = window.get();
+    ASSERT_EQ(window->getPortNameList().value(window->getPortIndex()).toStdString(), device.toStdString());
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+        << "the receive from the first synthesizer did not complete";
+    ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 7);
+    const QString before = otherMemory();
+    const QString otherStatus = askOther(QStringLiteral("status"));
+    ASSERT_EQ(requestsIn(otherStatus), 0) << otherStatus.toStdString();
+
+    // Switched off for good: the editor goes offline, and stays so with the other one sensing all along.
+    stopSim();
+    ASSERT_TRUE(kwtest::processUntil([&] { return !online() && !memApi->isMIDIRouteLinked(); }, 30s))
+        << "the editor stayed online after its synthesizer went";
+    EXPECT_FALSE(kwtest::processUntil([&] { return online() || memApi->isMIDIRouteLinked(); }, 5s))
+        << "the editor went over to the other synthesizer of its name";
+    const QString after = askOther(QStringLiteral("status"));
+    EXPECT_EQ(requestsIn(after), 0) << "the other synthesizer was asked: " << after.toStdString();
+    EXPECT_EQ(writesIn(after).toStdString(), writesIn(otherStatus).toStdString()) << after.toStdString();
+    EXPECT_EQ(otherMemory().toStdString(), before.toStdString()) << "the other synthesizer's memory changed";
+
+    // File > Setup lists the one that is there under the name it has now, and the one the editor waits for;
+    // OK with that choice leaves the other alone.
+    QString field;
+    const QStringList offered = setupShows(&field).filter(device);
+    const QString waiting = device + QStringLiteral(" \u2013 not present");
+    EXPECT_EQ(offered.join(QStringLiteral(" | ")).toStdString(),
+              (device + QStringLiteral(" | ") + waiting).toStdString());
+    EXPECT_EQ(field.toStdString(), waiting.toStdString());
+    EXPECT_FALSE(kwtest::processUntil([&] { return online() || memApi->isMIDIRouteLinked(); }, 2s))
+        << "OK in File > Setup took the other synthesizer";
+    EXPECT_EQ(requestsIn(askOther(QStringLiteral("status"))), 0);
+
+    // Switched on again (it keeps its memory): listed second now, followed, ONLINE and in step by itself.
+    startSim({"--fill", "5", "--template", "7"});
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+        << "the editor's synthesizer switched on again was not synchronised with";
+    EXPECT_TRUE(window->lblOnline->isVisible());
+    EXPECT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 7);
+    const long cc = (editorCC(7, 3) + 1) % 128;
+    ASSERT_TRUE(memApi->setParam(ParamAddress(0, 7, 3, ParamAddress::kCCNumberParam), cc));
+    EXPECT_TRUE(simSays(QStringLiteral("show 7 3"), QStringLiteral(" cc %1 ").arg(cc)))
+        << "an edit did not reach the editor's synthesizer";
+    EXPECT_EQ(window->getPortNameList().value(window->getPortIndex()).toStdString(), second.toStdString());
+    const QString last = askOther(QStringLiteral("status"));
+    EXPECT_EQ(requestsIn(last), 0) << last.toStdString();
+    EXPECT_EQ(writesIn(last).toStdString(), writesIn(otherStatus).toStdString());
+    EXPECT_EQ(otherMemory().toStdString(), before.toStdString()) << "the other synthesizer's memory changed";
+}
+
+// The editor works with the second of two synthesizers of one name; the first is switched off: the editor
+// stays ONLINE with the second, which is listed under the plain name now, and File > Setup shows that one
+// synthesizer once, chosen.
+TEST_F(TwoSynths, TheSecondKeepsTheEditorWhenTheFirstGoesAndSetupListsItOnce)
+{
+    startSim({"--fill", "5"});
+    startOther({"--fill", "6", "--template", "12"});
+    settings().setValue(QStringLiteral("PortName"), device + QStringLiteral(" (2)"));
+    memApi = std::make_unique<RemoteMemAPI>();
+    window = std::make_unique<EditorMainWindow>(memApi.get(), true);
+    window->show();
+    g_pEditorMainWindow = window.get();
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+        << "the receive from the second synthesizer did not complete";
+    ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 12);
+
+    stopSim();
+    EXPECT_FALSE(kwtest::processUntil([&] { return !online() || !memApi->isMIDIRouteLinked(); }, 3s))
+        << "the editor lost the second synthesizer when the first went";
+    const long cc = (editorCC(12, 4) + 1) % 128;
+    ASSERT_TRUE(memApi->setParam(ParamAddress(0, 12, 4, ParamAddress::kCCNumberParam), cc));
+    const QString shown = askOther(QStringLiteral("show 12 4"));
+    EXPECT_TRUE(kwtest::processUntil(
+        [&] { return askOther(QStringLiteral("show 12 4")).contains(QStringLiteral(" cc %1 ").arg(cc)); }, 30s))
+        << "the edit did not reach the second synthesizer: " << shown.toStdString();
+
+    QString field;
+    const QStringList offered = setupShows(&field).filter(device);
+    EXPECT_EQ(offered.join(QStringLiteral(" | ")).toStdString(), device.toStdString()) << "one synthesizer is there";
+    EXPECT_EQ(field.toStdString(), device.toStdString());
+    EXPECT_TRUE(online() && memApi->isMIDIRouteLinked()) << "OK in File > Setup moved the route";
+    EXPECT_EQ(settings().value(QStringLiteral("PortName")).toString().toStdString(), device.toStdString());
 }

@@ -471,6 +471,70 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
     echoes(3, "after the connections were cut and made again");
 }
 
+// Two units of one name, a link to the first: switched off for good, the link waits for a unit of its name
+// that comes after the loss and never goes over to the one that was there (a second synthesizer whose
+// memory the editor would overwrite). A link to "Name (2)" follows its own unit back when the first of the
+// name has gone for good, though the unit then comes back under the plain name.
+TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
+{
+    startPeer();
+    startPeerIn(otherPeer);
+    const std::string second = device + " (2)";
+    const std::string endpoint = device + " Port2";
+    Arrivals arrivals;
+    auto input = client->connectSource(indexOf(client->sources(), device, endpoint), arrivals.callback());
+    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint));
+    ASSERT_TRUE(input && output);
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    input->setLinkLostCallback([&] { ++inputLost; });
+    output->setLinkLostCallback([&] { ++outputLost; });
+    EXPECT_EQ(input->linkedDeviceName(), device);
+    Bytes expected;
+    const auto echoes = [&](std::uint8_t tag, const char* when) {
+        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
+        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
+        expected.insert(expected.end(), sysex.begin(), sysex.end());
+        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
+    };
+    echoes(1, "from the first unit");
+
+    // The first unit is switched off for good: the other one is listed under the plain name now, and the
+    // links stay without a peer.
+    ASSERT_TRUE(stopPeer(peer));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }, 10s))
+        << "the loss was not told: " << inputLost << " " << outputLost;
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s));
+    EXPECT_FALSE(kwtest::waitUntil([&] { return input->isLinked() || output->isLinked(); }, 2s))
+        << "a link went over to the other unit of its name";
+    const Bytes probe{0xF0, 0x7D, 0x02, 0x7F, 0xF7};
+    EXPECT_FALSE(output->send(probe.data(), probe.size())) << "a send without the unit was taken";
+    EXPECT_EQ(input->linkedDeviceName(), "");
+    EXPECT_EQ(arrivals.waitFor(expected.size() + 1, 500ms), expected) << "the other unit was reached";
+
+    // Switched on again it is a unit that appeared after the loss: the links take it, as "Name (2)".
+    startPeer();
+    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
+        << "the links did not follow their unit back";
+    EXPECT_EQ(input->linkedDeviceName(), second);
+    echoes(2, "after the unit came back");
+
+    // Now the unit that stayed goes for good: ours takes the plain name and the links stay with it.
+    ASSERT_TRUE(stopPeer(otherPeer));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return output->linkedDeviceName() == device; }, 10s))
+        << "the link's unit is listed as \"" << output->linkedDeviceName() << "\"";
+    EXPECT_EQ(inputLost, 1) << "a link was told lost when another unit of its name went";
+    echoes(3, "after the other unit went");
+    // Switched off and on, it comes back under the plain name: still its own, and followed.
+    ASSERT_TRUE(stopPeer(peer));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 2 && outputLost == 2; }, 10s));
+    startPeer();
+    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
+        << "a link made to \"" << second << "\" did not follow its unit back under the plain name";
+    EXPECT_EQ(input->linkedDeviceName(), device);
+    echoes(4, "after the unit came back under the plain name");
+}
+
 // JACK's client library walks its list of a program's ports on its notification thread whenever the
 // server works the latencies out again, which any connection change by any program makes it do; a port
 // taken out of that list meanwhile crashed the program now and then when a link was closed.

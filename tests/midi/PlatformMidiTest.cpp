@@ -114,6 +114,46 @@ TEST(DeviceNames, TwoDevicesOfOneNameStayTwoAndAReturningOneKeepsItsName)
     EXPECT_EQ(alsa.update({{"131", "ZELK8"}, {"131", "ZELK8"}}), (List{"ZELK8", "ZELK8"})) << "one client listed twice";
 }
 
+// What a JACK link weighs when its unit went: the clients' base names and when each was first seen, and the
+// rule that takes the first unit of its name to appear after the loss, never one that was there.
+TEST(DeviceNames, ALostLinkTakesTheFirstUnitOfItsNameSeenAfterTheLossAndNoOtherThatWasThere)
+{
+    using kwmidi::detail::FollowCandidate;
+    using kwmidi::detail::SystemClient;
+    kwmidi::detail::DeviceNames jack(kwmidi::PortNaming::Jack);
+    jack.update({{"ZELK8", "ZELK8"}, {"ZELK8-01", "ZELK8-01"}});
+    const auto first = jack.seen("ZELK8");
+    const auto second = jack.seen("ZELK8-01");
+    EXPECT_EQ(first.base, "ZELK8");
+    EXPECT_EQ(second.base, "ZELK8");
+    EXPECT_LT(first.appeared, second.appeared);
+    EXPECT_EQ(jack.seen("gone").appeared, 0u);
+
+    // The first goes; the loss is counted with the second present.
+    jack.update({{"ZELK8-01", "ZELK8-01"}});
+    const std::uint64_t lostAt = jack.lastSeen();
+    EXPECT_EQ(jack.seen("ZELK8").appeared, 0u) << "a client gone is forgotten";
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, {{"ZELK8", "Port2", second.appeared, false}}),
+              -1)
+        << "the unit present at the loss was taken over";
+    // It comes back under the plain name, free now: a new client, seen after the loss.
+    jack.update({{"ZELK8-01", "ZELK8-01"}, {"ZELK8", "ZELK8"}});
+    const auto back = jack.seen("ZELK8");
+    EXPECT_GT(back.appeared, lostAt);
+    const std::vector<FollowCandidate> present{{"ZELK8", "Port1", back.appeared, false},
+                                               {"ZELK8", "Port2", second.appeared, false},
+                                               {"Other", "Port2", back.appeared + 1, false},
+                                               {"ZELK8", "Port2", back.appeared, false}};
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, present), 3);
+    // Of two that came after the loss the earlier one; the endpoint the link had, where only the connection
+    // was cut, before either.
+    std::vector<FollowCandidate> two{{"ZELK8", "Port2", lostAt + 5, false}, {"ZELK8", "Port2", lostAt + 2, false}};
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, two), 1);
+    two.push_back({"ZELK8", "Port2", 1, true});
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, two), 2);
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, {}), -1);
+}
+
 TEST(MidiClient, OneClientPerProcessEndingWithItsLastReference)
 {
     qputenv(kwmidi::kBackendVariable, "virtual");

@@ -19,6 +19,8 @@ SynthCore quietSynth()
 TEST(SimCommands, DrivesPanelEditsSelectionAndStore)
 {
     SynthCore synth = quietSynth();
+    const std::string blank = runCommand(synth, "memory", 0).text;
+    EXPECT_EQ(blank.rfind("memory stored ", 0), 0u) << blank;
     EXPECT_TRUE(runCommand(synth, "select 12", 0).ok);
     EXPECT_EQ(synth.currentTemplate(), 12);
     EXPECT_TRUE(runCommand(synth, "edit name  My Lead\r\n", 0).ok);
@@ -43,6 +45,14 @@ TEST(SimCommands, DrivesPanelEditsSelectionAndStore)
     EXPECT_EQ(runCommand(synth, "show 49 0", 0).text, "template 49 knob 0: name \"\" id \"204143dff\" cc 0 format 0");
     // The select, each edit's value, and once the bank edit flag.
     EXPECT_EQ(synth.poll(0).size(), 1u + 13 + 1 + 12 + 1 + 15 + 1 + 1 + 1);
+    // The digest changes with one byte of one knob of the edit buffer, and comes back with it.
+    const std::string edited = runCommand(synth, "memory", 0).text;
+    EXPECT_NE(edited, blank);
+    EXPECT_TRUE(runCommand(synth, "edit knob 3 cc 75", 0).ok);
+    EXPECT_NE(runCommand(synth, "memory", 0).text, edited);
+    EXPECT_TRUE(runCommand(synth, "edit knob 3 cc 74", 0).ok);
+    EXPECT_EQ(runCommand(synth, "memory", 0).text, edited);
+    synth.poll(0);
     EXPECT_TRUE(runCommand(synth, "store", 0).ok);
     EXPECT_EQ(synth.storedTemplate(12), t);
     EXPECT_NE(runCommand(synth, "status", 0).text.find("template 12"), std::string::npos);

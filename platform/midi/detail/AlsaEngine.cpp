@@ -333,8 +333,7 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
         return nullptr;
     }
     m_ports[number] = port;
-    m_book.addLink(number, receives, {endpoint.info.deviceName, endpoint.info.endpointName, endpoint.occurrence},
-                   endpoint.address);
+    m_book.addLink(number, receives, {endpoint.info.deviceName, endpoint.info.endpointName}, endpoint.address);
     return port;
 }
 
@@ -374,6 +373,12 @@ bool AlsaEngine::isLinked(const AlsaPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return !m_lost.load() && m_book.peer(port.number).has_value();
+}
+
+std::string AlsaEngine::linkedDeviceName(const AlsaPort& port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lost.load() ? std::string() : m_book.peerDeviceName(port.number);
 }
 
 bool AlsaEngine::send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length)

@@ -55,6 +55,7 @@ public:
     void removePort(const std::shared_ptr<AlsaPort>& port);
 
     bool isLinked(const AlsaPort& port);
+    std::string linkedDeviceName(const AlsaPort& port);
     bool send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length);
 
 private:

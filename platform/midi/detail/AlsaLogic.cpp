@@ -232,22 +232,38 @@ bool isLinkPortName(const std::string& portName)
 
 void PortBook::portPresent(PortAddress address, const PortRecord& record)
 {
-    m_ports[address] = record;
+    // A change of a present port (its name, its capabilities) keeps it the port it was.
+    if (m_ports.insert_or_assign(address, record).second)
+        m_appeared[address] = ++m_appearances;
+}
+
+std::uint64_t PortBook::appearedOf(PortAddress address) const
+{
+    const auto it = m_appeared.find(address);
+    return it == m_appeared.end() ? 0 : it->second;
+}
+
+void PortBook::loseLink(Link& link)
+{
+    link.lastPeer = link.peer;
+    link.lastPeerAppeared = link.peerAppeared;
+    link.lostAt = m_appearances;
+    link.peer.reset();
+    link.lost = true;
 }
 
 void PortBook::lose(const std::optional<PortAddress>& gone)
 {
     for (auto& [own, link] : m_links) {
-        if (link.peer && (!gone || *link.peer == *gone)) {
-            link.peer.reset();
-            link.lost = true;
-        }
+        if (link.peer && (!gone || *link.peer == *gone))
+            loseLink(link);
     }
 }
 
 void PortBook::portExited(PortAddress address)
 {
     m_ports.erase(address);
+    m_appeared.erase(address);
     lose(address);
 }
 
@@ -257,16 +273,15 @@ void PortBook::clientExited(int client)
         if (it->first.client == client) {
             const PortAddress gone = it->first;
             it = m_ports.erase(it);
+            m_appeared.erase(gone);
             lose(gone);
         } else {
             ++it;
         }
     }
     for (auto& [own, link] : m_links) {
-        if (link.peer && link.peer->client == client) {
-            link.peer.reset();
-            link.lost = true;
-        }
+        if (link.peer && link.peer->client == client)
+            loseLink(link);
     }
 }
 
@@ -278,10 +293,8 @@ void PortBook::unsubscribed(PortAddress sender, PortAddress dest)
         const PortAddress mine{m_ownClient, own};
         const bool ours =
             link.receives ? (sender == *link.peer && dest == mine) : (sender == mine && dest == *link.peer);
-        if (ours) {
-            link.peer.reset();
-            link.lost = true;
-        }
+        if (ours)
+            loseLink(link);
     }
 }
 
@@ -291,12 +304,23 @@ void PortBook::replaceAll(std::map<PortAddress, PortRecord> ports)
         if (!ports.count(address))
             lose(address);
     }
+    // A port found where one of the same client and port names was is taken for the same port: nothing
+    // else can tell them apart.
+    std::map<PortAddress, std::uint64_t> appeared;
+    for (const auto& [address, record] : ports) {
+        const auto known = m_ports.find(address);
+        const bool same = known != m_ports.end() && known->second.clientName == record.clientName &&
+                          known->second.portName == record.portName;
+        appeared[address] = same ? appearedOf(address) : ++m_appearances;
+    }
     m_ports = std::move(ports);
+    m_appeared = std::move(appeared);
 }
 
 void PortBook::forgetAll()
 {
     m_ports.clear();
+    m_appeared.clear();
     lose(std::nullopt);
 }
 
@@ -334,7 +358,15 @@ std::vector<Endpoint> PortBook::endpoints(bool sources)
 
 void PortBook::addLink(int own, bool receives, const Target& target, std::optional<PortAddress> peer)
 {
-    m_links[own] = Link{receives, target, peer, false};
+    Link link;
+    link.receives = receives;
+    const auto record = peer ? m_ports.find(*peer) : m_ports.end();
+    link.base = record != m_ports.end() ? record->second.clientName : target.deviceName;
+    link.endpointName = target.endpointName;
+    link.peer = peer;
+    link.peerAppeared = peer ? appearedOf(*peer) : 0;
+    link.lostAt = m_appearances;
+    m_links[own] = std::move(link);
 }
 
 void PortBook::removeLink(int own)
@@ -346,6 +378,18 @@ std::optional<PortAddress> PortBook::peer(int own) const
 {
     const auto it = m_links.find(own);
     return it == m_links.end() ? std::nullopt : it->second.peer;
+}
+
+std::string PortBook::peerDeviceName(int own)
+{
+    const auto it = m_links.find(own);
+    if (it == m_links.end() || !it->second.peer)
+        return std::string();
+    for (const Endpoint& endpoint : endpoints(it->second.receives)) {
+        if (endpoint.address == *it->second.peer)
+            return endpoint.info.deviceName;
+    }
+    return std::string();
 }
 
 std::vector<int> PortBook::takeLost()
@@ -374,14 +418,16 @@ std::vector<std::pair<int, PortAddress>> PortBook::wantedLinks()
             lists[side] = endpoints(link.receives);
             listed[side] = true;
         }
+        std::vector<FollowCandidate> candidates;
+        candidates.reserve(lists[side].size());
         for (const Endpoint& endpoint : lists[side]) {
-            if (endpoint.info.deviceName == link.target.deviceName &&
-                endpoint.info.endpointName == link.target.endpointName &&
-                endpoint.occurrence == link.target.occurrence) {
-                wanted.emplace_back(own, endpoint.address);
-                break;
-            }
+            const std::uint64_t appeared = appearedOf(endpoint.address);
+            candidates.push_back({m_ports[endpoint.address].clientName, endpoint.info.endpointName, appeared,
+                                  link.lastPeer == endpoint.address && appeared == link.lastPeerAppeared});
         }
+        const int chosen = followAfterLoss(link.base, link.endpointName, link.lostAt, candidates);
+        if (chosen >= 0)
+            wanted.emplace_back(own, lists[side][static_cast<std::size_t>(chosen)].address);
     }
     return wanted;
 }
@@ -389,8 +435,11 @@ std::vector<std::pair<int, PortAddress>> PortBook::wantedLinks()
 void PortBook::linked(int own, PortAddress peer)
 {
     const auto it = m_links.find(own);
-    if (it != m_links.end())
-        it->second.peer = peer;
+    if (it == m_links.end())
+        return;
+    it->second.peer = peer;
+    it->second.peerAppeared = appearedOf(peer);
+    it->second.lastPeer.reset();
 }
 
 } // namespace kwmidi::detail::alsa

@@ -95,12 +95,11 @@ struct PortRecord
     bool writable = false; // others may subscribe to it: a destination
 };
 
-// The endpoint a link follows: its device and endpoint names, and which of the endpoints of equal names.
+// The endpoint a link follows: the names it had when the link was made.
 struct Target
 {
     std::string deviceName;
     std::string endpointName;
-    int occurrence = 0;
 };
 
 struct Endpoint
@@ -141,24 +140,39 @@ public:
 
     // The links whose peers went since the last call, each told once; tell their owners first.
     std::vector<int> takeLost();
-    // The links without a peer whose names are present again, with the port to subscribe to.
+    // The links without a peer and the port each takes now (see "How a link follows its endpoint" in
+    // MidiSystem.h): one of its names that appeared after the loss, or the one it had if only the
+    // subscription was cut.
     std::vector<std::pair<int, PortAddress>> wantedLinks();
     // The engine subscribed own to peer.
     void linked(int own, PortAddress peer);
+    // The device name the listing gives a link's peer now; empty while it has none.
+    std::string peerDeviceName(int own);
 
 private:
     struct Link
     {
         bool receives = false;
-        Target target;
+        std::string base; // the client name of the device it follows (the listing may add " (k)")
+        std::string endpointName;
         std::optional<PortAddress> peer;
+        std::uint64_t peerAppeared = 0;
         bool lost = false;
+        // The peer it had and when it lost it, on the book's count of appearances.
+        std::optional<PortAddress> lastPeer;
+        std::uint64_t lastPeerAppeared = 0;
+        std::uint64_t lostAt = 0;
     };
     void lose(const std::optional<PortAddress>& gone);
+    void loseLink(Link& link);
+    std::uint64_t appearedOf(PortAddress address) const;
 
     DeviceNames m_names;
     int m_ownClient;
     std::map<PortAddress, PortRecord> m_ports;
+    // When each present port appeared: a port that went and came back at the same address is a new one.
+    std::map<PortAddress, std::uint64_t> m_appeared;
+    std::uint64_t m_appearances = 0;
     std::map<int, Link> m_links;
 };
 

@@ -31,6 +31,29 @@ std::string DeviceNames::baseName(const std::string& name, PortNaming naming, co
     return present.count(base) ? base : name;
 }
 
+DeviceNames::Seen DeviceNames::seen(const std::string& key) const
+{
+    const auto it = m_known.find(key);
+    return it == m_known.end() ? Seen{} : Seen{it->second.base, it->second.firstSeen};
+}
+
+int followAfterLoss(const std::string& base, const std::string& endpointName, std::uint64_t lostAt,
+                    const std::vector<FollowCandidate>& candidates)
+{
+    int best = -1;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const FollowCandidate& candidate = candidates[i];
+        if (candidate.lastPeer)
+            return static_cast<int>(i);
+        // A device that was there at the loss may be a second unit of the same name: only the user takes it.
+        if (candidate.base != base || candidate.endpointName != endpointName || candidate.appeared <= lostAt)
+            continue;
+        if (best < 0 || candidate.appeared < candidates[static_cast<std::size_t>(best)].appeared)
+            best = static_cast<int>(i);
+    }
+    return best;
+}
+
 std::vector<std::string> DeviceNames::update(const std::vector<SystemClient>& present)
 {
     // A client named X that went since the last look may have been present when the server renamed

@@ -35,6 +35,17 @@ public:
     // The base name a client of this name has when first seen while the given names are present.
     static std::string baseName(const std::string& name, PortNaming naming, const std::set<std::string>& present);
 
+    // What the last update knew of a present client: its base name, and when it was first seen on this
+    // object's count (later clients have larger counts). An unknown key has an empty base and count 0.
+    struct Seen
+    {
+        std::string base;
+        std::uint64_t appeared = 0;
+    };
+    Seen seen(const std::string& key) const;
+    // The count of the client seen last: a client that appears after this call has a larger one.
+    std::uint64_t lastSeen() const { return m_serial; }
+
 private:
     struct Known
     {
@@ -48,5 +59,20 @@ private:
     std::set<std::string> m_lastNames;
     std::uint64_t m_serial = 0;
 };
+
+// An endpoint as a link that lost its own weighs it (see "How a link follows its endpoint" in MidiSystem.h).
+struct FollowCandidate
+{
+    std::string base; // its device's own name: the listing's " (k)" left out
+    std::string endpointName;
+    std::uint64_t appeared = 0; // when its device (ALSA: the port) was first seen, on the engine's count
+    bool lastPeer = false;      // the very endpoint the link was connected to, still there: only the connection went
+};
+
+// The candidate a link takes after it lost its endpoint at the count lostAt: the endpoint it had, if only the
+// connection went; else the first to appear after the loss of the link's device and endpoint names. -1: none,
+// the link waits.
+int followAfterLoss(const std::string& base, const std::string& endpointName, std::uint64_t lostAt,
+                    const std::vector<FollowCandidate>& candidates);
 
 } // namespace kwmidi::detail

@@ -252,7 +252,7 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
         for (const char** port = ports; *port; ++port) {
             if (!**port || isLinkPort(*port, PortNaming::Jack))
                 continue;
-            NamedPort named{*port, splitSystemPortName(*port, PortNaming::Jack)};
+            NamedPort named{*port, splitSystemPortName(*port, PortNaming::Jack), {}, 0};
             // The client's name as the server gave it: unique while the client lives.
             const std::string& client = named.names.deviceName;
             const auto found =
@@ -267,8 +267,12 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
     }
     const std::vector<std::string> devices = m_deviceNames.update(clients);
     for (const int which : {0, 1}) {
-        for (const auto& [client, port] : clientOf[which])
+        for (const auto& [client, port] : clientOf[which]) {
+            const DeviceNames::Seen seen = m_deviceNames.seen(clients[client].key);
             lists[which][port].names.deviceName = devices[client];
+            lists[which][port].base = seen.base;
+            lists[which][port].appeared = seen.appeared;
+        }
     }
     if (sources)
         *sources = std::move(lists[0]);
@@ -293,20 +297,6 @@ void JackEngine::remember(bool sources, std::vector<NamedPort> ports)
     m_haveListed[sources ? 0 : 1] = true;
 }
 
-namespace {
-
-// Which of the ports of equal device and endpoint names the one at index is.
-int occurrenceAt(const std::vector<NamedPort>& list, std::size_t index)
-{
-    const EndpointInfo& names = list[index].names;
-    return static_cast<int>(
-        std::count_if(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(index), [&](const NamedPort& other) {
-            return other.names.deviceName == names.deviceName && other.names.endpointName == names.endpointName;
-        }));
-}
-
-} // namespace
-
 std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
 {
     const int which = sources ? 0 : 1;
@@ -322,9 +312,8 @@ std::string JackEngine::listedPort(bool sources, int index, LinkTarget* target)
     if (index < 0 || static_cast<std::size_t>(index) >= listed.size())
         return std::string();
     const NamedPort& port = listed[static_cast<std::size_t>(index)];
-    target->deviceName = port.names.deviceName;
+    target->base = port.base;
     target->endpointName = port.names.endpointName;
-    target->occurrence = occurrenceAt(listed, static_cast<std::size_t>(index));
     return port.port;
 }
 
@@ -488,6 +477,18 @@ bool JackEngine::isLinked(const JackPort& port)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return port.port && !m_lost.load() && jack_port_connected(port.port) > 0;
+}
+
+std::string JackEngine::linkedDeviceName(const JackPort& port)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!port.port || m_lost.load() || port.peer.empty() || !jack_port_connected_to(port.port, port.peer.c_str()))
+        return std::string();
+    std::vector<NamedPort> present;
+    listLocked(port.receives ? &present : nullptr, port.receives ? nullptr : &present);
+    const auto peer =
+        std::find_if(present.begin(), present.end(), [&](const NamedPort& p) { return p.port == port.peer; });
+    return peer == present.end() ? std::string() : peer->names.deviceName;
 }
 
 // ---- Sending ------------------------------------------------------------------------------------------
@@ -674,6 +675,7 @@ std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
 {
     std::vector<std::shared_ptr<JackPort>> lost;
     const bool serverGone = m_lost.load();
+    bool counted = false;
     for (const auto& port : m_ports) {
         if (!port->isLink || !port->port || port->peer.empty())
             continue;
@@ -687,6 +689,12 @@ std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
             port->confirmed = port->confirmed || connected;
         }
         if (gone) {
+            // Every client present now counts as there at the loss, so that none of them is taken over.
+            if (!counted && !serverGone)
+                listLocked(nullptr, nullptr);
+            counted = true;
+            port->lastPeer = port->peer;
+            port->lostAt = m_deviceNames.lastSeen();
             port->peer.clear();
             port->confirmed = false;
             lost.push_back(port);
@@ -695,7 +703,7 @@ std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
     return lost;
 }
 
-// Connects every link whose peer's names are present again to the port of those names.
+// Connects every link to its peer, or, when it lost it, to the port it follows now (see followAfterLoss).
 bool JackEngine::relinkLocked()
 {
     std::vector<NamedPort> sources;
@@ -707,35 +715,39 @@ bool JackEngine::relinkLocked()
         if (!port->isLink || !port->port)
             continue;
         const auto& present = port->receives ? sources : destinations;
-        // While its peer lives a link follows that peer, whatever it is named now: a device of the same
-        // name that went can give the peer the name the link was made with, and the link must not be
-        // connected to a second device under its old name.
-        const auto peer = std::find_if(present.begin(), present.end(),
-                                       [&](const NamedPort& p) { return !port->peer.empty() && p.port == port->peer; });
-        if (peer != present.end()) {
-            port->target.deviceName = peer->names.deviceName;
-            port->target.endpointName = peer->names.endpointName;
-            port->target.occurrence = occurrenceAt(present, static_cast<std::size_t>(peer - present.begin()));
-        }
-        int occurrence = port->target.occurrence;
-        for (const auto& [name, parts] : present) {
-            if (parts.deviceName != port->target.deviceName || parts.endpointName != port->target.endpointName ||
-                occurrence-- != 0)
+        const NamedPort* chosen = nullptr;
+        if (!port->peer.empty()) {
+            // While its peer lives a link stays with it, whatever it is listed as now; one that went since the
+            // last look is told as lost by the next pass before the link follows anything.
+            const auto peer =
+                std::find_if(present.begin(), present.end(), [&](const NamedPort& p) { return p.port == port->peer; });
+            if (peer == present.end())
                 continue;
-            if (!jack_port_connected_to(port->port, name.c_str())) {
-                const char* own = jack_port_name(port->port);
-                const int result = port->receives ? jack_connect(m_client, name.c_str(), own)
-                                                  : jack_connect(m_client, own, name.c_str());
-                if ((result == 0 || result == EEXIST) && port->peer != name) {
-                    port->peer = name;
-                    port->confirmed = false;
-                    port->confirmBy = now + kConnectDeadline;
-                }
-            } else if (port->peer != name) {
+            port->target = {peer->base, peer->names.endpointName};
+            chosen = &*peer;
+        } else {
+            std::vector<FollowCandidate> candidates;
+            candidates.reserve(present.size());
+            for (const NamedPort& p : present)
+                candidates.push_back({p.base, p.names.endpointName, p.appeared, p.port == port->lastPeer});
+            const int index = followAfterLoss(port->target.base, port->target.endpointName, port->lostAt, candidates);
+            if (index < 0)
+                continue;
+            chosen = &present[static_cast<std::size_t>(index)];
+        }
+        const std::string& name = chosen->port;
+        if (!jack_port_connected_to(port->port, name.c_str())) {
+            const char* own = jack_port_name(port->port);
+            const int result =
+                port->receives ? jack_connect(m_client, name.c_str(), own) : jack_connect(m_client, own, name.c_str());
+            if ((result == 0 || result == EEXIST) && port->peer != name) {
                 port->peer = name;
-                port->confirmed = true;
+                port->confirmed = false;
+                port->confirmBy = now + kConnectDeadline;
             }
-            break;
+        } else if (port->peer != name) {
+            port->peer = name;
+            port->confirmed = true;
         }
         confirming = confirming || (!port->peer.empty() && !port->confirmed && now < port->confirmBy);
     }

@@ -20,19 +20,21 @@
 
 namespace kwmidi::detail {
 
-// The endpoint a link follows: its device and endpoint names, and which of the ports of equal names.
+// The endpoint a link follows: its device's own name (no " (k)" of the listing) and its endpoint name.
 struct LinkTarget
 {
-    std::string deviceName;
+    std::string base;
     std::string endpointName;
-    int occurrence = 0;
 };
 
-// A port another program publishes: its full name on the server and the names a listing shows for it.
+// A port another program publishes: its full name on the server and the names a listing shows for it, with
+// its device's own name and when its client was first seen (DeviceNames' count).
 struct NamedPort
 {
     std::string port;
     EndpointInfo names;
+    std::string base;
+    std::uint64_t appeared = 0;
 };
 
 // One port of ours on the server, with the queue between it and the process callback. Bytes travel
@@ -51,7 +53,6 @@ struct JackPort : PortNotices
     jack_ringbuffer_t* queue = nullptr;
     jack_port_t* port = nullptr; // null once unregistered or the server went away (guarded by the engine's mutex)
 
-
     // Sending (one sender at a time under sendMutex; the process callback consumes).
     std::mutex sendMutex;
     std::atomic<std::uint64_t> queued{0};
@@ -63,12 +64,15 @@ struct JackPort : PortNotices
 
     // A link's peer, when the port is one (guarded by the engine's mutex): the names it follows, the
     // full name of the port it was connected to (empty while it has none) and whether the server's graph
-    // has shown that connection yet (a new one shows a cycle or more after the server took it).
+    // has shown that connection yet (a new one shows a cycle or more after the server took it). After a
+    // loss: the peer it had, and the count of clients seen by then (see followAfterLoss).
     bool isLink = false;
     LinkTarget target;
     std::string peer;
     bool confirmed = false;
     std::chrono::steady_clock::time_point confirmBy;
+    std::string lastPeer;
+    std::uint64_t lostAt = 0;
 };
 
 // Everything of the process's one JACK client, shared with its two threads so that the facade may go
@@ -102,6 +106,7 @@ public:
     void removePort(const std::shared_ptr<JackPort>& port);
 
     bool isLinked(const JackPort& port);
+    std::string linkedDeviceName(const JackPort& port);
     // Queues one message for the process callback; false when it cannot go (see OutputConnection).
     bool send(JackPort& port, const std::uint8_t* bytes, std::size_t length);
     bool waitUntilConsumed(const JackPort& port, std::chrono::milliseconds deadline);

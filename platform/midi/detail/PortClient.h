@@ -10,7 +10,7 @@
 
 // The owner's side of a machine MIDI system whose one client holds every port of the process, over an engine
 // that offers: using Port (a PortNotices); start(), stop(), reachable(), removePort(shared_ptr<Port>),
-// isLinked(Port) and send(Port&, bytes, length).
+// isLinked(Port), linkedDeviceName(Port) and send(Port&, bytes, length).
 namespace kwmidi::detail {
 
 // The owner's side of one port: it keeps the process's client alive while the port lives and removes the
@@ -43,6 +43,7 @@ template <class Engine, class Connection> class PortLink : public Connection
 public:
     explicit PortLink(std::unique_ptr<PortHandle<Engine>> handle) : m_handle(std::move(handle)) {}
     bool isLinked() const override { return m_handle->engine().isLinked(m_handle->port()); }
+    std::string linkedDeviceName() const override { return m_handle->engine().linkedDeviceName(m_handle->port()); }
     void setLinkLostCallback(LinkLostCallback callback) override
     {
         m_handle->port().setLostCallback(std::move(callback));
