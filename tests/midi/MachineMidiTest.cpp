@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -138,6 +139,20 @@ std::vector<std::string> sequencerClientLines(const std::string& name)
             lines.push_back(line);
     }
     return lines;
+}
+
+// The number after a word in a line of /proc/asound/seq/clients ("Client 128 : ...", "  Port   0 : ..."); -1
+// when the line has none.
+int numberAfter(const std::string& line, const std::string& word)
+{
+    const auto at = line.find(word);
+    if (at == std::string::npos)
+        return -1;
+    try {
+        return std::stoi(line.substr(at + word.size()));
+    } catch (const std::exception&) {
+        return -1;
+    }
 }
 
 // The machine's MIDI system with a second process that publishes five ports of one device and echoes.
@@ -601,6 +616,73 @@ TEST_F(MachineMidi, APortClosedWhileItsProgramRunsIsLostAndOurOwnPortsAreListedA
         EXPECT_EQ(portsOfOurs("\"kw-link out "), 0) << "a closed link's port is still on the sequencer";
         EXPECT_EQ(portsOfOurs("\"KW Own"), 0) << "an endpoint of ours is still on the sequencer after it was closed";
     }
+}
+
+// Another program on the sequencer renames its client: its ports are listed under the new name. It also
+// sends events that look like the sequencer's announcements straight to our announce port, telling that the
+// synthesizer went: nobody but the sequencer's System Announce port is believed.
+TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnotherProgramAreIgnored)
+{
+    if (client->systemName() != "ALSA sequencer")
+        GTEST_SKIP() << "renaming a client and sending to another's port are the ALSA sequencer's";
+    startPeer();
+    snd_seq_t* other = nullptr;
+    ASSERT_EQ(snd_seq_open(&other, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
+    const std::string pid = std::to_string(QCoreApplication::applicationPid());
+    const std::string before = "KW Renamer " + pid;
+    const std::string after = "KW Renamed " + pid;
+    snd_seq_set_client_name(other, before.c_str());
+    const int otherPort =
+        snd_seq_create_simple_port(other, "KW Renamer Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_GE(otherPort, 0);
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), before, "KW Renamer Out") >= 0; }, 10s))
+        << "the other program's port is not listed";
+    snd_seq_set_client_name(other, after.c_str());
+    EXPECT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), after, "KW Renamer Out") >= 0; }, 10s))
+        << "a client that renamed itself is not listed under its new name";
+    EXPECT_LT(indexOf(client->sources(), before, "KW Renamer Out"), 0) << "a renamed client kept its old name";
+
+    const std::string endpoint = device + " Port2";
+    Arrivals arrivals;
+    std::atomic<int> lost{0};
+    auto input =
+        client->connectSource(indexOf(client->sources(), device, endpoint), arrivals.callback(), [&] { ++lost; });
+    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint), [&] { ++lost; });
+    ASSERT_TRUE(input && output);
+    int ours = -1;
+    int announce = -1;
+    for (const std::string& line : sequencerClientLines(ownDeviceName())) {
+        ours = ours < 0 ? numberAfter(line, "Client ") : ours;
+        if (line.find("\"kw-link announce\"") != std::string::npos)
+            announce = numberAfter(line, "Port ");
+    }
+    const std::vector<std::string> peerLines = sequencerClientLines(device);
+    ASSERT_FALSE(peerLines.empty());
+    const int peerClient = numberAfter(peerLines.front(), "Client ");
+    ASSERT_TRUE(ours >= 0 && announce >= 0 && peerClient >= 0) << "our client or the peer's not found on the sequencer";
+    const auto forge = [&](snd_seq_event_type_t type, int port) {
+        snd_seq_event_t ev;
+        snd_seq_ev_clear(&ev);
+        ev.type = type;
+        ev.data.addr.client = static_cast<unsigned char>(peerClient);
+        ev.data.addr.port = static_cast<unsigned char>(port);
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(otherPort));
+        snd_seq_ev_set_dest(&ev, static_cast<unsigned char>(ours), static_cast<unsigned char>(announce));
+        snd_seq_ev_set_direct(&ev);
+        return snd_seq_event_output_direct(other, &ev) >= 0;
+    };
+    for (int port = 0; port <= 10; ++port)
+        ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port)) << "the sequencer refused an event to our announce port";
+    ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0));
+    // Sent after them: once its echo is here, our reader has taken them.
+    const Bytes sysex{0xF0, 0x7D, 0x06, 0x01, 0xF7};
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    EXPECT_EQ(arrivals.waitFor(sysex.size(), 10s), sysex);
+    EXPECT_EQ(lost, 0) << "a link was told lost by another program's word";
+    EXPECT_TRUE(input->isLinked() && output->isLinked());
+    EXPECT_GE(indexOf(client->sources(), device, endpoint), 0) << "the synthesizer was taken off the list";
+    snd_seq_close(other);
 }
 
 // Our reader falls behind (held up in a receive callback here, as a loaded machine holds it up) while the
