@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -732,16 +733,18 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
     arrivals.hold(true);
     ASSERT_TRUE(output->send(echoed.data(), echoed.size()));
     ASSERT_TRUE(arrivals.waitUntilHeldUp(10s)) << "the echo never reached our reader";
+    peer.kill();
+    ASSERT_TRUE(peer.waitForFinished(10000));
+    startPeer();
+    // A listing from another thread waits for our reader: its mark goes to our input before the burst.
     std::atomic<bool> listed{false};
+    const auto listing = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point listedAt;
     std::thread lister([&] {
         client->destinations();
         listedAt = std::chrono::steady_clock::now();
         listed = true;
     });
-    peer.kill();
-    ASSERT_TRUE(peer.waitForFinished(10000));
-    startPeer();
     const std::string burst = ask(otherPeer, "burst 200 1000");
     ASSERT_EQ(burst.rfind("burst ", 0), 0u) << burst;
     EXPECT_LT(std::stoi(burst.substr(6)), 200) << "our input took 200 KB while our reader was held up";
@@ -755,7 +758,14 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
     ASSERT_TRUE(kwtest::waitUntil([&] { return listed.load(); }, 30s)) << "the listing never returned";
     lister.join();
     // A listing waits for the reader 5 s at most: one that took that long waited for a mark thrown away.
-    EXPECT_LT(listedAt - released, 2s) << "a listing waited for a mark that went with the overrun input";
+    // Soon after the reader went on, or well within those 5 s, is soon enough on a loaded machine.
+    const auto ms = [](auto d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    std::printf("burst: %s of 200 taken; the listing returned %lld ms after the reader went on, %lld ms after it "
+                "began\n",
+                burst.substr(6).c_str(), static_cast<long long>(ms(listedAt - released)),
+                static_cast<long long>(ms(listedAt - listing)));
+    EXPECT_TRUE(listedAt - released < 2s || listedAt - listing < 4900ms)
+        << "a listing waited for a mark that went with the overrun input";
     EXPECT_GT(input->droppedMessages(), 0u);
 
     const Bytes after{0xF0, 0x7D, 0x05, 0x03, 0xF7};
