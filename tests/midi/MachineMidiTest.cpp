@@ -624,9 +624,9 @@ TEST_F(MachineMidi, APortClosedWhileItsProgramRunsIsLostAndOurOwnPortsAreListedA
     }
 }
 
-// Another program on the sequencer renames its client: its ports are listed under the new name. It also
-// sends events that look like the sequencer's announcements straight to our announce port, telling that the
-// synthesizer went: nobody but the sequencer's System Announce port is believed.
+// Another program on the sequencer renames its client: its ports are listed under the new name. It tries to
+// cut our links (refused on ALSA), and sends events that look like the sequencer's announcements straight to
+// our announce port, telling that the synthesizer went: nobody but the System Announce port is believed.
 TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnotherProgramAreIgnored)
 {
     if (client->systemName() != "ALSA sequencer")
@@ -678,6 +678,38 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
         snd_seq_ev_set_direct(&ev);
         return snd_seq_event_output_direct(other, &ev) >= 0;
     };
+    // Nor can another program cut our links, as it can on JACK: our link ports offer no subscription, and
+    // the sequencer lets only the two ends of a connection cut it then.
+    int linkIn = -1;
+    int linkOut = -1;
+    for (const std::string& line : sequencerClientLines(ownDeviceName())) {
+        if (line.find("\"kw-link in ") != std::string::npos)
+            linkIn = numberAfter(line, "Port ");
+        if (line.find("\"kw-link out ") != std::string::npos)
+            linkOut = numberAfter(line, "Port ");
+    }
+    int peerSource = -1;
+    int peerDestination = -1;
+    for (const std::string& line : peerLines) {
+        if (line.find("\"" + endpoint + "\" (R") != std::string::npos)
+            peerSource = numberAfter(line, "Port ");
+        if (line.find("\"" + endpoint + "\" (-W") != std::string::npos)
+            peerDestination = numberAfter(line, "Port ");
+    }
+    ASSERT_TRUE(linkIn >= 0 && linkOut >= 0 && peerSource >= 0 && peerDestination >= 0)
+        << "our links or the peer's ports not found on the sequencer";
+    const auto cut = [&](int senderClient, int senderPort, int destClient, int destPort) {
+        snd_seq_port_subscribe_t* subscription;
+        snd_seq_port_subscribe_alloca(&subscription);
+        const snd_seq_addr_t sender{static_cast<unsigned char>(senderClient), static_cast<unsigned char>(senderPort)};
+        const snd_seq_addr_t dest{static_cast<unsigned char>(destClient), static_cast<unsigned char>(destPort)};
+        snd_seq_port_subscribe_set_sender(subscription, &sender);
+        snd_seq_port_subscribe_set_dest(subscription, &dest);
+        return snd_seq_unsubscribe_port(other, subscription);
+    };
+    EXPECT_EQ(cut(peerClient, peerSource, ours, linkIn), -EPERM) << "another program cut our input's link";
+    EXPECT_EQ(cut(ours, linkOut, peerClient, peerDestination), -EPERM) << "another program cut our output's link";
+
     for (int port = 0; port <= 10; ++port)
         ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port)) << "the sequencer refused an event to our announce port";
     ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0));
@@ -841,7 +873,8 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
     EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
     EXPECT_EQ(outputLost, 0);
 
-    // Someone else cuts our connections; the peer's ports stay. Done here with JACK's own calls.
+    // Someone else cuts our connections; the peer's ports stay. Done here with JACK's own calls (on ALSA no other
+    // program may: see ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnotherProgramAreIgnored).
     if (client->systemName() != "JACK")
         return;
     jack_client_t* other = jack_client_open(("KW cut " + std::to_string(QCoreApplication::applicationPid())).c_str(),
