@@ -56,17 +56,19 @@ bool TSystemMIDI::openInput(int port, TMIDIReaderRefConInterface* listener, int)
         return false;
     setListener(listener);
     startPusherThread();
-    m_input = m_client->connectSource(index, [this](const std::uint8_t* bytes, std::size_t length) {
-        constexpr std::size_t kMaxPiece = 1 << 20;
-        for (std::size_t done = 0; done < length; done += kMaxPiece)
-            read(static_cast<int>(std::min(kMaxPiece, length - done)), bytes + done);
-    });
+    // Both callbacks go with the link: a loss or bytes that come as it is made are not missed.
+    m_input = m_client->connectSource(
+        index,
+        [this](const std::uint8_t* bytes, std::size_t length) {
+            constexpr std::size_t kMaxPiece = 1 << 20;
+            for (std::size_t done = 0; done < length; done += kMaxPiece)
+                read(static_cast<int>(std::min(kMaxPiece, length - done)), bytes + done);
+        },
+        linkLostHandler());
     if (!m_input) {
         closeInput();
         return false;
     }
-    if (linkLostHandler())
-        m_input->setLinkLostCallback(linkLostHandler());
     return true;
 }
 
@@ -83,9 +85,7 @@ bool TSystemMIDI::openOutput(int port)
     if (!m_client || port < 1)
         return false;
     const int index = currentIndex(false, port);
-    m_output = index < 0 ? nullptr : m_client->openDestination(index);
-    if (m_output && linkLostHandler())
-        m_output->setLinkLostCallback(linkLostHandler());
+    m_output = index < 0 ? nullptr : m_client->openDestination(index, linkLostHandler());
     return m_output != nullptr;
 }
 

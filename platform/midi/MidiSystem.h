@@ -81,8 +81,9 @@ public:
     // that appeared meanwhile arrives. Set it once, before the source can go; destroying the connection
     // waits for a call under way and stops later ones. Backends that cannot follow a source never call it.
     virtual void setLinkLostCallback(LinkLostCallback callback) { (void)callback; }
-    // Messages that arrived but could not be handed on (the backend's own queue was full), so that
-    // no loss goes unnoticed; 0 where the backend cannot lose any.
+    // How often something that arrived could not be handed on (JACK: messages its queue had no room for;
+    // ALSA: overruns of the sequencer's input, each of which is also told through the link-lost callback);
+    // for diagnosis and tests. 0 where the backend cannot lose any.
     virtual std::uint64_t droppedMessages() const { return 0; }
 };
 
@@ -181,10 +182,13 @@ public:
     virtual std::vector<EndpointInfo> sources() = 0;
     virtual std::vector<EndpointInfo> destinations() = 0;
 
-    // Listens to source index (0-based). Null when it does not exist or cannot be connected.
-    virtual std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) = 0;
+    // Listens to source index (0-based). Null when it does not exist or cannot be connected. Both callbacks
+    // are in place before the link can carry anything: what arrives, and a loss, at once are told (lost as
+    // setLinkLostCallback, which may replace it).
+    virtual std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback,
+                                                           LinkLostCallback lost = {}) = 0;
     // Opens destination index (0-based) for sending. Null when it does not exist or cannot be opened.
-    virtual std::unique_ptr<OutputConnection> openDestination(int index) = 0;
+    virtual std::unique_ptr<OutputConnection> openDestination(int index, LinkLostCallback lost = {}) = 0;
 
     // Endpoints of our own, listed under deviceName / endpointName (by this process too). Null
     // when the MIDI system cannot make them; also when deviceName is not this process's

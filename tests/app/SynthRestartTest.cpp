@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -47,10 +49,12 @@ class SynthRestart : public ZelkSimFixture
 protected:
     SynthRestart() : ZelkSimFixture(QLatin1Char('R')) {}
 
-    void startWatchingWindow(int watchPeriodMs)
+    void startWatchingWindow(int watchPeriodMs, int answerTimeoutMs = -1)
     {
         memApi = std::make_unique<RemoteMemAPI>();
         memApi->setConnectionWatchPeriod(watchPeriodMs);
+        if (answerTimeoutMs > 0)
+            memApi->setAnswerTimeout(answerTimeoutMs, 0);
         window = std::make_unique<EditorMainWindow>(memApi.get(), true);
         window->show();
         g_pEditorMainWindow = window.get();
@@ -223,7 +227,8 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         const char* what;
         bool open;
         bool retry;
-    } sends[] = {{"File > Open, Retry", true, true}, {"File > New, Retry", false, true}, {"File > New, Close", false, false}};
+    } sends[] = {
+        {"File > Open, Retry", true, true}, {"File > New, Retry", false, true}, {"File > New, Close", false, false}};
     int fill = 10;
     for (const auto& send : sends) {
         SCOPED_TRACE(send.what);
@@ -261,7 +266,8 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
             EXPECT_TRUE(sync->isErrorShown());
             EXPECT_FALSE(sync->isTransferRunning());
             sync->btnRetry->click();
-            ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+            ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s))
+                << "Retry did not succeed";
         } else {
             // Closed once the synthesizer is back: the announcements the failed panel ignored meanwhile
             // must not keep its return from starting the auto-sync.
@@ -279,7 +285,8 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         EXPECT_EQ(settings().value(QStringLiteral("PortName")).toString(), device);
         // Every dump of the send, each after the acknowledge of the one before, then the follow-up after
         // the last acknowledge, with none left to go out.
-        const QString flow = askUntil("flow", [](const QString& line) { return !line.contains("; store none; flash none"); });
+        const QString flow =
+            askUntil("flow", [](const QString& line) { return !line.contains("; store none; flash none"); });
         const QString dumps = QStringLiteral("flow: dumps %1, begun early 0, repeated 0, acknowledges out %1; ")
                                   .arg(send.open ? 100 : 50);
         EXPECT_EQ(flow, dumps + (send.open ? QStringLiteral("store none; flash after 100 (0 unsent)")
@@ -306,3 +313,85 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
     EXPECT_FALSE(memApi->isStorePending()) << "the store was not sent after the retried send";
 }
+
+#ifdef KW_MIDI_PEER
+// The editor's MIDI reader falls behind during a receive (held up here in a receive callback of the
+// process's own, as a loaded machine holds it up) while another program sends it a burst larger than its
+// input takes: the sequencer empties the editor's whole input, the synthesizer's reply with it. The editor
+// is told at once (it would otherwise wait for that reply for ever: the answer time-out here never runs
+// out), goes offline, and Retry receives everything.
+TEST_F(SynthRestart, AnOverrunOfTheEditorsInputDuringAReceiveFailsItAtOnceAndRetryRestoresTheData)
+{
+    const kwmidi::ClientRef midi = kwmidi::Client::acquire();
+    if (midi->systemName() != "ALSA sequencer")
+        GTEST_SKIP() << "the input that the sequencer empties when it overruns is ALSA's";
+    AutoSync::setDefaultTimeouts({kTransferNeverTimesOutMs, kTransferNeverTimesOutMs});
+    startSim({"--fill", "7", "--fault", "delay=40"});
+    QProcess burster;
+    const QString bursterName = device + QStringLiteral(" Burst");
+    burster.start(QStringLiteral(KW_MIDI_PEER), {bursterName});
+    ASSERT_TRUE(burster.waitForStarted(10000));
+    ASSERT_TRUE(kwtest::processUntil([&] { return burster.canReadLine(); }, 60s)) << "the burster never said ready";
+    ASSERT_TRUE(burster.readLine().startsWith("ready"));
+    const auto tellBurster = [&](const QByteArray& line) {
+        burster.write(line + '\n');
+        if (!kwtest::processUntil([&] { return burster.canReadLine(); }, 60s))
+            return QString();
+        return QString::fromUtf8(burster.readLine()).trimmed();
+    };
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool holding = true;
+    bool heldUp = false;
+    std::unique_ptr<kwmidi::InputConnection> holder;
+    const std::vector<kwmidi::EndpointInfo> sources = midi->sources();
+    for (std::size_t i = 0; i < sources.size() && !holder; ++i) {
+        if (sources[i].deviceName == bursterName.toStdString() && sources[i].endpointName.ends_with(" Port1"))
+            holder = midi->connectSource(int(i), [&](const std::uint8_t*, std::size_t) {
+                std::unique_lock<std::mutex> lock(mutex);
+                heldUp = holding;
+                changed.notify_all();
+                changed.wait(lock, [&] { return !holding; });
+            });
+    }
+    ASSERT_NE(holder, nullptr) << "no link to the burster";
+
+    startWatchingWindow(kWatchNeverTripsMs, kTransferNeverTimesOutMs);
+    QPointer<AutoSync> sync(panel());
+    ASSERT_NE(sync, nullptr);
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "no receive started";
+    const int vanished = memApi->vanishedCount();
+
+    ASSERT_EQ(tellBurster("burst 1 10"), "burst 1");
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 30s, [&] { return heldUp; })) << "the editor's reader was not held up";
+    }
+    const QString burst = tellBurster("burst 200 1000");
+    ASSERT_TRUE(burst.startsWith("burst ")) << burst.toStdString();
+    EXPECT_LT(burst.mid(6).toInt(), 200) << "the editor's input took 200 KB while its reader was held up";
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        holding = false;
+        changed.notify_all();
+    }
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, 60s))
+        << "the receive went on waiting for a reply the overrun threw away";
+    // Each link of the route (the watch and communication inputs, the output) told the loss.
+    EXPECT_EQ(memApi->vanishedCount() - vanished, 3);
+    expectErrorLook(sync);
+    EXPECT_GT(holder->droppedMessages(), 0u);
+
+    sync->btnRetry->click();
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 120s)) << "Retry did not succeed";
+    EXPECT_TRUE(memApi->isMIDIRouteLinked());
+    for (const int templ : {0, 23, 49}) {
+        const long cc = editorCC(templ, 11);
+        EXPECT_TRUE(ask(QStringLiteral("show %1 11").arg(templ)).contains(knobCC(cc)))
+            << "template " << templ << " differs from the synthesizer's after Retry";
+    }
+    holder.reset();
+    kwtest::endProcess(burster, 20s);
+}
+#endif

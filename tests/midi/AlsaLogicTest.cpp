@@ -22,6 +22,25 @@ PortRecord port(const std::string& client, const std::string& name, bool readabl
     return {client, name, readable, writable};
 }
 
+MidiEvent piece(Bytes data)
+{
+    MidiEvent event;
+    event.kind = Kind::SysEx;
+    event.data = std::move(data);
+    return event;
+}
+
+// Everything the joiners hand on for what one sender sent, one chunk after another.
+std::vector<Bytes> feed(SysExJoiners& joiners, PortAddress sender, const std::vector<MidiEvent>& events)
+{
+    std::vector<Bytes> out;
+    for (const MidiEvent& event : events) {
+        for (Bytes& chunk : joiners.add(sender, event))
+            out.push_back(std::move(chunk));
+    }
+    return out;
+}
+
 } // namespace
 
 TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPieces)
@@ -60,15 +79,6 @@ TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPie
     EXPECT_EQ(out[0], Bytes{0xF8});
     EXPECT_EQ(out[1], sysex);
     EXPECT_FALSE(joiner.open());
-
-    // A SysEx that never ended is handed on as it came when the next one begins: nothing is lost.
-    MidiEvent cut;
-    cut.kind = Kind::SysEx;
-    cut.data = {0xF0, 0x01, 0x02};
-    EXPECT_TRUE(joiner.add(cut).empty());
-    const auto after = joiner.add(events[6]);
-    ASSERT_EQ(after.size(), 1u);
-    EXPECT_EQ(after[0], (Bytes{0xF0, 0x01, 0x02}));
 
     // Bytes that are no whole MIDI messages are refused whole.
     for (const Bytes& bad :
@@ -213,4 +223,102 @@ TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOth
     ASSERT_EQ(wanted.size(), 3u);
     for (const auto& [own, peer] : wanted)
         EXPECT_EQ(peer, (PortAddress{129, 1})) << "link " << own;
+// The sequencer drops events when our input overruns, and a sender may end in the middle of a message: a
+// message with a piece missing is never handed on as if whole, and what a sender left half-sent never
+// comes in front of what the next one at its address sends.
+TEST(AlsaSequencerEvents, DropAMessageThatLostAPieceAndWhatAVanishedSenderLeftHalfSent)
+{
+    const PortAddress synth{128, 0};
+    const PortAddress other{129, 0};
+    const Bytes whole{0xF0, 0x43, 0x10, 0x01, 0x02, 0x03, 0x04, 0xF7};
+    SysExJoiners joiners;
+    const MidiEvent clock = [] {
+        MidiEvent event;
+        event.kind = Kind::Clock;
+        return event;
+    }();
+    MidiEvent note;
+    note.kind = Kind::NoteOn;
+    note.note = 0x3C;
+    note.velocity = 0x40;
+
+    // The end of a message lost: the next one begins while it is open. Only the whole one is handed on.
+    EXPECT_EQ(feed(joiners, synth, {piece({0xF0, 0x43, 0x10}), piece({0x05, 0x06}), piece(whole)}),
+              std::vector<Bytes>{whole});
+    // Its beginning lost: a piece that continues nothing, and its end, are dropped.
+    EXPECT_TRUE(feed(joiners, synth, {piece({0x05, 0x06}), piece({0x07, 0xF7})}).empty());
+    // A channel message ends a SysEx on the wire: the open one lost its end. Real-time bytes fall between
+    // pieces and keep the message.
+    EXPECT_EQ(feed(joiners, synth, {piece({0xF0, 0x43}), note, piece({0x01, 0xF7})}),
+              (std::vector<Bytes>{{0x90, 0x3C, 0x40}}));
+    EXPECT_EQ(feed(joiners, synth, {piece({0xF0, 0x43, 0x10}), clock, piece({0x01, 0x02, 0x03, 0x04, 0xF7})}),
+              (std::vector<Bytes>{{0xF8}, whole}));
+
+    // Our input overran with a message of each sender half-joined: neither is finished by what follows.
+    EXPECT_TRUE(feed(joiners, synth, {piece({0xF0, 0x43, 0x10})}).empty());
+    EXPECT_TRUE(feed(joiners, other, {piece({0xF0, 0x43, 0x10})}).empty());
+    joiners.dropAll();
+    EXPECT_TRUE(feed(joiners, synth, {piece({0x01, 0x02, 0xF7})}).empty());
+    EXPECT_TRUE(feed(joiners, other, {piece({0x01, 0x02, 0xF7})}).empty());
+
+    // A synthesizer switched off in the middle of a message; the next client at its address sends a
+    // message in pieces, whose beginning must not be taken for the rest of the old one.
+    EXPECT_TRUE(feed(joiners, synth, {piece({0xF0, 0x43, 0x10, 0x01})}).empty());
+    EXPECT_TRUE(feed(joiners, other, {piece({0xF0, 0x43, 0x10})}).empty());
+    joiners.senderExited({128, 5}, false); // another port of the client: nothing of port 0 goes
+    joiners.senderExited({128, 0}, true);
+    EXPECT_TRUE(feed(joiners, synth, {piece({0x02, 0x03, 0x04, 0xF7})}).empty())
+        << "the rest of a vanished sender's message was joined to its beginning";
+    EXPECT_EQ(feed(joiners, synth, {piece({0xF0, 0x43}), piece({0x10, 0x01, 0x02, 0x03, 0x04, 0xF7})}),
+              std::vector<Bytes>{whole});
+    // The port of the other sender went, not its client: its half-joined message goes with it.
+    joiners.senderExited(other, false);
+    EXPECT_TRUE(feed(joiners, other, {piece({0x01, 0x02, 0x03, 0x04, 0xF7})}).empty());
+
+    // One that grows past the limit goes on in parts, and its rest still counts as continuing it.
+    SysExJoiner small(4);
+    EXPECT_EQ(small.add(piece({0xF0, 0x01, 0x02, 0x03})), (std::vector<Bytes>{{0xF0, 0x01, 0x02, 0x03}}));
+    EXPECT_EQ(small.add(piece({0x04, 0xF7})), (std::vector<Bytes>{{0x04, 0xF7}}));
+}
+
+// Our input overran and the sequencer emptied it, announcements with it. Every link's owner hears of the
+// loss; a link whose peer ended and came back at the same address meanwhile is made again once told.
+// A client that renames itself is listed under its new name, and what this process publishes is listed.
+TEST(AlsaSequencerLinks, AfterAnOverrunTellEveryLinkAndRelinkThoseWhoseSubscriptionWent)
+{
+    PortBook book(130);
+    book.portPresent({128, 0}, port("Synth A", "A Port1", true, true));
+    book.portPresent({129, 0}, port("Synth B", "B Port1", true, true));
+    book.portPresent({130, 0}, port("Knobwright", "kw-link announce", false, true));
+    book.portPresent({130, 1}, port("Knobwright", "kw-link in 1", false, true));
+    book.portPresent({130, 4}, port("Knobwright", "Knobwright Out", true, false));
+    const auto sources = book.endpoints(true);
+    ASSERT_EQ(sources.size(), 3u) << "what this process publishes is not listed with the rest";
+    EXPECT_EQ(sources[2].info.deviceName, "Knobwright");
+    EXPECT_EQ(sources[2].info.endpointName, "Knobwright Out");
+    ASSERT_EQ(book.endpoints(false).size(), 2u) << "a link port or the announce port of ours was listed";
+
+    book.addLink(1, true, {"Synth A", "A Port1", 0}, PortAddress{128, 0});
+    book.addLink(2, false, {"Synth B", "B Port1", 0}, PortAddress{129, 0});
+    book.addLink(3, false, {"Synth C", "C Port1", 0}, std::nullopt); // waiting for its device
+    EXPECT_EQ(book.linkedPeers(), (std::vector<std::pair<int, PortAddress>>{{1, {128, 0}}, {2, {129, 0}}}));
+
+    // B restarted during the overrun (its subscription went with its old port; the new one is at the same
+    // address), and renamed itself on the way.
+    book.inputLost({{{128, 0}, port("Synth A", "A Port1", true, true)},
+                    {{129, 0}, port("Synth B", "B Port1", true, true)},
+                    {{130, 4}, port("Knobwright", "Knobwright Out", true, false)}},
+                   {1});
+    EXPECT_TRUE(book.wantedLinks().empty()) << "a link was made again before its owner heard of the loss";
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{1, 2})) << "not every linked owner was told once";
+    EXPECT_EQ(book.peer(1), (PortAddress{128, 0})) << "a link whose subscription stayed lost its peer";
+    EXPECT_EQ(book.wantedLinks(), (std::vector<std::pair<int, PortAddress>>{{2, {129, 0}}}));
+    book.linked(2, {129, 0});
+    EXPECT_TRUE(book.takeLost().empty());
+
+    book.clientRenamed(129, "Synth C");
+    EXPECT_EQ(book.endpoints(false)[1].info.deviceName, "Synth C") << "a renamed client kept its old name";
+    // A renamed client keeps its links: it is the same port.
+    EXPECT_TRUE(book.takeLost().empty());
+    EXPECT_EQ(book.peer(2), (PortAddress{129, 0}));
 }

@@ -1,10 +1,15 @@
 // A second MIDI program for tests: publishes five sources and five destinations of one device and
 // sends back on source k whatever arrives at destination k. Prints "ready" once its ports exist and
-// ends when its standard input closes.
+// ends when its standard input closes. Lines on its standard input:
+//   burst <count> <size>  sends count SysEx messages of size bytes on source 1 as fast as it can, stops at
+//                         the first refused one and prints "burst <sent>"
+//   close <k>             removes source k and destination k while it runs on, and prints "closed <k>"
 #include "MidiSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +49,29 @@ int main(int argc, char** argv)
     std::cout << "ready" << std::endl;
     std::string line;
     while (std::getline(std::cin, line)) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        if (command == "burst") {
+            std::size_t count = 0;
+            std::size_t size = 0;
+            words >> count >> size;
+            std::vector<std::uint8_t> sysex(std::max<std::size_t>(size, 2), 0x11);
+            sysex.front() = 0xF0;
+            sysex.back() = 0xF7;
+            std::size_t sent = 0;
+            while (sent < count && sources.front() && sources.front()->send(sysex))
+                ++sent;
+            std::cout << "burst " << sent << std::endl;
+        } else if (command == "close") {
+            std::size_t k = 0;
+            words >> k;
+            if (k >= 1 && k <= destinations.size()) {
+                destinations[k - 1].reset();
+                sources[k - 1].reset();
+            }
+            std::cout << "closed " << k << std::endl;
+        }
     }
     destinations.clear();
     sources.clear();

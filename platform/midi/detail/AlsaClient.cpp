@@ -32,9 +32,9 @@ std::vector<EndpointInfo> AlsaClient::endpoints(bool sources)
     return m_engine->endpoints(sources);
 }
 
-std::shared_ptr<AlsaPort> AlsaClient::addLink(bool receives, int index)
+std::shared_ptr<AlsaPort> AlsaClient::addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost)
 {
-    return m_engine->addLink(receives, index);
+    return m_engine->addLink(receives, index, std::move(callback), std::move(lost));
 }
 
 std::shared_ptr<AlsaPort> AlsaClient::addEndpoint(bool receives, const std::string& deviceName,

@@ -22,7 +22,7 @@ public:
 
 private:
     std::vector<EndpointInfo> endpoints(bool sources) override;
-    std::shared_ptr<Port> addLink(bool receives, int index) override;
+    std::shared_ptr<Port> addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost) override;
     std::shared_ptr<Port> addEndpoint(bool receives, const std::string& deviceName, const std::string& endpointName,
                                       ReceiveCallback callback) override;
     std::unique_ptr<OutputConnection> makeOutput(std::unique_ptr<Handle> handle) override;

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
-#include <utility>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kwmidi::detail {
 
@@ -154,28 +154,27 @@ bool AlsaEngine::present()
 
 void AlsaEngine::start()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        openLocked();
-    }
-    auto self = shared_from_this();
-    m_reader = std::thread([self] { self->readUntilStopped(); });
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_started = true;
+    openLocked();
 }
 
 void AlsaEngine::stop()
 {
     m_stopping.store(true);
+    std::thread reader;
     {
         // A listing that looked at the flag before it was set is waiting by now, and is woken.
         std::lock_guard<std::mutex> lock(m_mutex);
+        reader = std::move(m_reader);
     }
     m_linksKept.notify_all();
-    if (!m_reader.joinable())
+    if (!reader.joinable())
         return;
-    if (m_reader.get_id() == std::this_thread::get_id())
-        m_reader.detach();
+    if (reader.get_id() == std::this_thread::get_id())
+        reader.detach();
     else
-        m_reader.join();
+        reader.join();
 }
 
 bool AlsaEngine::openLocked()
@@ -209,6 +208,12 @@ bool AlsaEngine::openLocked()
         return false;
     }
     m_book.replaceAll(queryLocked());
+    // A sequencer that could not be opened at start may be opened by a later call: the reader starts with
+    // the first open that succeeds, whichever it is.
+    if (m_started && !m_stopping.load() && !m_reader.joinable()) {
+        auto self = shared_from_this();
+        m_reader = std::thread([self] { self->readUntilStopped(); });
+    }
     return true;
 }
 
@@ -303,7 +308,7 @@ bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer)
     return result == 0 || result == -EBUSY;
 }
 
-std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
+std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (!openLocked())
@@ -328,6 +333,9 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index)
     port->number = number;
     port->receives = receives;
     port->isLink = true;
+    // Set before the subscription: what arrives, and a loss, at once are heard.
+    port->setCallback(std::move(callback));
+    port->setLostCallback(std::move(lost));
     if (!subscribeLocked(*port, endpoint.address)) {
         snd_seq_delete_simple_port(m_seq, number);
         return nullptr;
@@ -431,19 +439,23 @@ void AlsaEngine::readUntilStopped()
             if (result == -EAGAIN)
                 break;
             if (result == -ENOSPC) {
-                // Our input overran: what was lost cannot be told apart, so every receiving port counts it.
-                std::lock_guard<std::mutex> lock(m_mutex);
-                for (const auto& [number, port] : m_ports)
-                    port->dropped.fetch_add(1);
+                // Our input overran, and the sequencer emptied it: announcements and listings' marks went
+                // with what was sent to us.
+                mark = recoverInput();
                 continue;
             }
             if (result < 0 || !ev) {
                 loseSequencer();
                 break;
             }
-            if (ev->dest.port == m_announcePort && ev->type == SND_SEQ_EVENT_USR0 && ev->source.client == m_client) {
-                mark = ev->data.raw32.d[0];
-            } else if (ev->dest.port == m_announcePort) {
+            const bool announced =
+                ev->source.client == SND_SEQ_CLIENT_SYSTEM && ev->source.port == SND_SEQ_PORT_SYSTEM_ANNOUNCE;
+            if (ev->dest.port == m_announcePort && ev->type == SND_SEQ_EVENT_USR0 && ev->source.client == m_client &&
+                ev->source.port == m_announcePort) {
+                const std::uint32_t taken = ev->data.raw32.d[0];
+                if (!mark || static_cast<std::int32_t>(taken - *mark) > 0)
+                    mark = taken;
+            } else if (ev->dest.port == m_announcePort && announced) {
                 alsa::PortAddress one{ev->data.addr.client, ev->data.addr.port};
                 alsa::PortAddress two{};
                 if (ev->type == SND_SEQ_EVENT_PORT_SUBSCRIBED || ev->type == SND_SEQ_EVENT_PORT_UNSUBSCRIBED) {
@@ -482,11 +494,22 @@ void AlsaEngine::handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddre
         m_book.portPresent(one, recordOf(snd_seq_client_info_get_name(client), *port));
         break;
     }
+    case SND_SEQ_EVENT_CLIENT_CHANGE: {
+        snd_seq_client_info_t* client;
+        snd_seq_client_info_alloca(&client);
+        if (snd_seq_get_any_client_info(m_seq, one.client, client) == 0)
+            m_book.clientRenamed(one.client, snd_seq_client_info_get_name(client));
+        break;
+    }
     case SND_SEQ_EVENT_PORT_EXIT:
         m_book.portExited(one);
+        for (const auto& [number, port] : m_ports)
+            port->joiners.senderExited(one, false);
         break;
     case SND_SEQ_EVENT_CLIENT_EXIT:
         m_book.clientExited(one.client);
+        for (const auto& [number, port] : m_ports)
+            port->joiners.senderExited(one, true);
         break;
     case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
         m_book.unsubscribed(one, two);
@@ -506,9 +529,43 @@ void AlsaEngine::handleMidi(const alsa::MidiEvent& event, int destPort, alsa::Po
             return;
         port = it->second;
     }
-    auto& joiner = port->joiners[{sender.client, sender.port}];
-    for (const auto& bytes : joiner.add(event))
+    for (const auto& bytes : port->joiners.add(sender, event))
         port->deliver(bytes.data(), bytes.size());
+}
+
+bool AlsaEngine::subscribedLocked(const AlsaPort& port, alsa::PortAddress peer)
+{
+    snd_seq_port_subscribe_t* subscription;
+    snd_seq_port_subscribe_alloca(&subscription);
+    const snd_seq_addr_t mine{static_cast<unsigned char>(m_client), static_cast<unsigned char>(port.number)};
+    const snd_seq_addr_t other{static_cast<unsigned char>(peer.client), static_cast<unsigned char>(peer.port)};
+    snd_seq_port_subscribe_set_sender(subscription, port.receives ? &other : &mine);
+    snd_seq_port_subscribe_set_dest(subscription, port.receives ? &mine : &other);
+    return snd_seq_get_port_subscription(m_seq, subscription) == 0;
+}
+
+std::uint32_t AlsaEngine::recoverInput()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // What was lost cannot be told apart: every half-joined message lost its rest, every link's owner
+    // missed something (a transfer under way fails now, not at its time-out), and what the announcements
+    // said is asked of the sequencer again, as at the start. A link whose subscription went (its peer
+    // ended, perhaps came back at the same address) follows its names again once its owner was told.
+    for (const auto& [number, port] : m_ports) {
+        port->joiners.dropAll();
+        if (port->receives)
+            port->dropped.fetch_add(1);
+    }
+    std::vector<int> subscribed;
+    for (const auto& [own, peer] : m_book.linkedPeers()) {
+        const auto it = m_ports.find(own);
+        if (it != m_ports.end() && subscribedLocked(*it->second, peer))
+            subscribed.push_back(own);
+    }
+    m_book.inputLost(queryLocked(), subscribed);
+    // The marks of listings waiting now may have gone with the rest: each is taken once the losses are
+    // told and the links made again.
+    return m_marksSent;
 }
 
 void AlsaEngine::loseSequencer()
@@ -542,7 +599,7 @@ void AlsaEngine::keepLinks(std::optional<std::uint32_t> mark)
         if (it != m_ports.end() && subscribeLocked(*it->second, peer))
             m_book.linked(number, peer);
     }
-    if (mark)
+    if (mark && static_cast<std::int32_t>(*mark - m_marksTaken) > 0)
         m_marksTaken = *mark;
     m_linksKept.notify_all();
 }

@@ -25,7 +25,7 @@ struct AlsaPort : PortNotices
     int number = -1;
     bool receives = false;
     bool isLink = false;
-    std::map<std::pair<int, int>, alsa::SysExJoiner> joiners; // by sender; reader thread only
+    alsa::SysExJoiners joiners; // reader thread only
 };
 
 // Everything of the process's one sequencer client, shared with its reader thread so that the facade may go
@@ -50,7 +50,9 @@ public:
     std::string clientName();
     std::vector<EndpointInfo> endpoints(bool sources);
 
-    std::shared_ptr<AlsaPort> addLink(bool receives, int index);
+    // A link to entry index of the direction's last listing, with its owner's callbacks in place before it
+    // can carry anything.
+    std::shared_ptr<AlsaPort> addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost);
     std::shared_ptr<AlsaPort> addEndpoint(bool receives, const std::string& name, ReceiveCallback callback);
     void removePort(const std::shared_ptr<AlsaPort>& port);
 
@@ -66,16 +68,18 @@ private:
     bool subscribeLocked(const AlsaPort& port, alsa::PortAddress peer);
     void readUntilStopped();
     void handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two);
+    std::uint32_t recoverInput();
+    bool subscribedLocked(const AlsaPort& port, alsa::PortAddress peer);
     void handleMidi(const alsa::MidiEvent& event, int destPort, alsa::PortAddress sender);
     void keepLinks(std::optional<std::uint32_t> mark);
     void loseSequencer();
 
     const std::string m_wantedName;
-    std::mutex m_mutex;       // guards the handle's control calls, the ports, the book and the listings
+    std::mutex m_mutex;                  // guards the handle's control calls, the ports, the book and the listings
     std::condition_variable m_linksKept; // notified by the reader each time it has told losses and relinked
     std::uint32_t m_marksSent = 0;       // listings' marks sent to our announce port
     std::uint32_t m_marksTaken = 0;      // the last mark the reader took, once it had relinked after it
-    std::mutex m_outputMutex; // one sender at a time: the handle's output buffer is shared
+    std::mutex m_outputMutex;            // one sender at a time: the handle's output buffer is shared
     snd_seq_t* m_seq = nullptr;
     int m_client = -1;
     int m_announcePort = -1;
@@ -87,7 +91,8 @@ private:
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
     std::atomic<bool> m_stopping{false};
-    std::thread m_reader;
+    bool m_started = false; // start() was called: the first open that succeeds starts the reader
+    std::thread m_reader;   // set under m_mutex
 };
 
 } // namespace kwmidi::detail

@@ -203,8 +203,11 @@ std::vector<std::vector<std::uint8_t>> SysExJoiner::add(const MidiEvent& event)
 {
     std::vector<std::vector<std::uint8_t>> ready;
     if (event.kind != Kind::SysEx) {
-        // Real-time messages may fall between a SysEx's pieces; they go on at once, as on the wire.
+        // Real-time messages may fall between a SysEx's pieces; they go on at once, as on the wire. Any other
+        // message would have ended it there: its end was lost.
         std::vector<std::uint8_t> bytes = bytesFromEvent(event);
+        if (!bytes.empty() && bytes.front() < 0xF8)
+            drop();
         if (!bytes.empty())
             ready.push_back(std::move(bytes));
         return ready;
@@ -212,17 +215,36 @@ std::vector<std::vector<std::uint8_t>> SysExJoiner::add(const MidiEvent& event)
     const auto& data = event.data;
     if (data.empty())
         return ready;
-    if (data.front() == 0xF0 && !m_pending.empty()) {
-        ready.push_back(std::move(m_pending)); // the last one never ended: handed on as it came
-        m_pending.clear();
+    const bool begins = data.front() == 0xF0;
+    if (begins == (open() || m_handedOnPart)) {
+        // A new message while one is open lost the open one's end; a piece that continues nothing lost its
+        // beginning. Neither is handed on as if whole.
+        drop();
+        if (!begins)
+            return ready;
     }
-    m_pending.insert(m_pending.end(), data.begin(), data.end());
-    const bool ended = std::find(data.begin(), data.end(), 0xF7) != data.end();
-    if (ended || m_pending.size() >= m_limit) {
+    const auto end = std::find(data.begin(), data.end(), 0xF7);
+    m_pending.insert(m_pending.end(), data.begin(), end == data.end() ? end : end + 1);
+    if (end != data.end()) {
         ready.push_back(std::move(m_pending));
         m_pending.clear();
+        m_handedOnPart = false;
+    } else if (m_pending.size() >= m_limit) {
+        ready.push_back(std::move(m_pending));
+        m_pending.clear();
+        m_handedOnPart = true;
     }
     return ready;
+}
+
+void SysExJoiners::senderExited(PortAddress sender, bool wholeClient)
+{
+    for (auto it = m_bySender.begin(); it != m_bySender.end();) {
+        if (it->first.client == sender.client && (wholeClient || it->first.port == sender.port))
+            it = m_bySender.erase(it);
+        else
+            ++it;
+    }
 }
 
 bool isLinkPortName(const std::string& portName)
@@ -250,6 +272,14 @@ void PortBook::loseLink(Link& link)
     link.lostAt = m_appearances;
     link.peer.reset();
     link.lost = true;
+}
+
+void PortBook::clientRenamed(int client, const std::string& name)
+{
+    for (auto& [address, record] : m_ports) {
+        if (address.client == client)
+            record.clientName = name;
+    }
 }
 
 void PortBook::lose(const std::optional<PortAddress>& gone)
@@ -324,6 +354,28 @@ void PortBook::forgetAll()
     lose(std::nullopt);
 }
 
+void PortBook::inputLost(std::map<PortAddress, PortRecord> ports, const std::vector<int>& subscribed)
+{
+    m_ports = std::move(ports);
+    for (auto& [own, link] : m_links) {
+        if (!link.peer)
+            continue; // told when it went, and waiting for its names
+        if (std::find(subscribed.begin(), subscribed.end(), own) == subscribed.end())
+            link.peer.reset();
+        link.lost = true;
+    }
+}
+
+std::vector<std::pair<int, PortAddress>> PortBook::linkedPeers() const
+{
+    std::vector<std::pair<int, PortAddress>> linked;
+    for (const auto& [own, link] : m_links) {
+        if (link.peer)
+            linked.emplace_back(own, *link.peer);
+    }
+    return linked;
+}
+
 std::vector<Endpoint> PortBook::endpoints(bool sources)
 {
     // Device names come from all present clients at once, so that two of one name are told apart.
@@ -340,8 +392,7 @@ std::vector<Endpoint> PortBook::endpoints(bool sources)
     std::vector<Endpoint> list;
     for (const auto& [address, record] : m_ports) {
         // Client 0 is the sequencer's own (timer, announcements).
-        if (address.client == 0 || address.client == m_ownClient || isLinkPortName(record.portName) ||
-            record.clientName == kLinkClientName)
+        if (address.client == 0 || isLinkPortName(record.portName) || record.clientName == kLinkClientName)
             continue;
         if (!(sources ? record.readable : record.writable))
             continue;

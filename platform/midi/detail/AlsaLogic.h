@@ -51,9 +51,10 @@ struct MidiEvent
     std::vector<std::uint8_t> data; // SysEx: this piece's bytes
 };
 
-// The largest SysEx piece sent as one event: a receiver holds an event in cells of its input pool, and one
-// piece must fit a pool of the size every client gets (500 cells of 28 bytes) many times over; each piece
-// costs the sender one system call.
+// The largest SysEx piece sent as one event: a receiver holds an event in cells of its input pool (one cell
+// and one per 28 bytes: 38 for a whole piece), and a client that never sizes its pool gets 200 cells, five
+// whole pieces; ours asks for 2000 (the most the sequencer gives one client), 52 pieces. Each piece costs the
+// sender one system call.
 inline constexpr std::size_t kSysExPiece = 1024;
 
 // The events that carry bytes, one message after another; empty (nothing to send) when the bytes are no
@@ -64,8 +65,10 @@ std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t le
 std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event);
 
 // Joins the SysEx pieces the sequencer delivers from one sender into whole messages; other events pass as
-// they come. No byte is lost: a piece that begins a new SysEx while one is open hands the open one on as it
-// is, and one that grows past the limit is handed on in parts. One per sender; one thread.
+// they come. A message that lost a piece is dropped rather than handed on as if whole: a piece that begins
+// a new SysEx while one is open, a channel message while one is open (a status byte ends a SysEx on the
+// wire), and a piece that continues none all show that the sequencer dropped something between them. One
+// that grows past the limit is handed on in parts. One per sender; one thread.
 class SysExJoiner
 {
 public:
@@ -73,10 +76,17 @@ public:
     // The byte chunks ready to hand on after this event, in order.
     std::vector<std::vector<std::uint8_t>> add(const MidiEvent& event);
     bool open() const { return !m_pending.empty(); }
+    // Forgets a half-joined message: its remaining pieces were lost (our input overran).
+    void drop()
+    {
+        m_pending.clear();
+        m_handedOnPart = false;
+    }
 
 private:
     std::size_t m_limit;
     std::vector<std::uint8_t> m_pending;
+    bool m_handedOnPart = false; // the open message outgrew the limit: its head is gone on already
 };
 
 // One port of the sequencer as its client and port information describe it.
@@ -85,6 +95,24 @@ struct PortAddress
     int client = 0;
     int port = 0;
     friend auto operator<=>(const PortAddress&, const PortAddress&) = default;
+};
+
+// The joiners of one port of ours, one per sender. A sender that went never ends what it left half-sent, and
+// the next client or port at its address starts afresh. One thread.
+class SysExJoiners
+{
+public:
+    std::vector<std::vector<std::uint8_t>> add(PortAddress sender, const MidiEvent& event)
+    {
+        return m_bySender[sender].add(event);
+    }
+    // The port (or, wholeClient, every port of its client) ended.
+    void senderExited(PortAddress sender, bool wholeClient);
+    // Our input overran: every half-joined message lost its rest.
+    void dropAll() { m_bySender.clear(); }
+
+private:
+    std::map<PortAddress, SysExJoiner> m_bySender;
 };
 
 struct PortRecord
@@ -120,6 +148,8 @@ public:
 
     // What the sequencer told (or a query found).
     void portPresent(PortAddress address, const PortRecord& record);
+    // A client renamed itself: its ports are listed under the new name.
+    void clientRenamed(int client, const std::string& name);
     void portExited(PortAddress address);
     void clientExited(int client);
     // A subscription between sender and dest ended (someone cut it, or a port went).
@@ -128,15 +158,22 @@ public:
     void replaceAll(std::map<PortAddress, PortRecord> ports);
     // The sequencer went: every link lost its peer and no port is known.
     void forgetAll();
+    // Our input overran and the sequencer emptied it, announcements with it: ports is a new query, and
+    // subscribed tells which links' subscriptions are still there. Every link's owner is told of the loss (what
+    // it was sent is gone); a link whose subscription went follows its names again once that is told.
+    void inputLost(std::map<PortAddress, PortRecord> ports, const std::vector<int>& subscribed);
 
-    // The endpoints others publish in one direction, in the sequencer's order: the system client, our own
-    // link ports and every port whose name marks it as a link of this layer left out.
+    // The endpoints in one direction, in the sequencer's order, ours that we publish among them: the system
+    // client, and every port whose name marks it as a link of this layer (our links and announce port), left
+    // out.
     std::vector<Endpoint> endpoints(bool sources);
 
     // A link of our port own (receives: it listens) to the endpoint that endpoints() listed as target.
     void addLink(int own, bool receives, const Target& target, std::optional<PortAddress> peer);
     void removeLink(int own);
     std::optional<PortAddress> peer(int own) const;
+    // Our links and the peer each is subscribed to now.
+    std::vector<std::pair<int, PortAddress>> linkedPeers() const;
 
     // The links whose peers went since the last call, each told once; tell their owners first.
     std::vector<int> takeLost();

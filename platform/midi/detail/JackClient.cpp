@@ -55,11 +55,11 @@ std::vector<EndpointInfo> JackClient::endpoints(bool sources)
     return list;
 }
 
-std::shared_ptr<JackPort> JackClient::addLink(bool receives, int index)
+std::shared_ptr<JackPort> JackClient::addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost)
 {
     LinkTarget target;
     const std::string peer = m_engine->listedPort(receives, index, &target);
-    return peer.empty() ? nullptr : m_engine->addLink(receives, peer, target);
+    return peer.empty() ? nullptr : m_engine->addLink(receives, peer, target, std::move(callback), std::move(lost));
 }
 
 std::shared_ptr<JackPort> JackClient::addEndpoint(bool receives, const std::string& deviceName,

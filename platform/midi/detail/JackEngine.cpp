@@ -410,7 +410,8 @@ std::shared_ptr<JackPort> JackEngine::addEndpoint(bool receives, const std::stri
     return registerLocked(receives, shortName, false, std::move(callback));
 }
 
-std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& peer, const LinkTarget& target)
+std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& peer, const LinkTarget& target,
+                                              ReceiveCallback callback, LinkLostCallback lost)
 {
     std::shared_ptr<JackPort> port;
     std::string own;
@@ -418,9 +419,11 @@ std::shared_ptr<JackPort> JackEngine::addLink(bool receives, const std::string& 
         std::lock_guard<std::mutex> lock(m_mutex);
         const std::string shortName =
             std::string(kLinkPortPrefix) + (receives ? "in " : "out ") + std::to_string(++m_linkSerial);
-        port = registerLocked(receives, shortName, true);
+        // The owner's callbacks are in place before the connection is: what comes at once is heard.
+        port = registerLocked(receives, shortName, true, std::move(callback));
         if (!port)
             return nullptr;
+        port->setLostCallback(std::move(lost));
         port->isLink = true;
         port->target = target;
         own = jack_port_name(port->port);

@@ -102,7 +102,8 @@ public:
     // A port of ours; null when the server refuses it. A link is connected to the port named peer (a
     // full name) and waited for until the server runs the connection.
     std::shared_ptr<JackPort> addEndpoint(bool receives, const std::string& shortName, ReceiveCallback callback);
-    std::shared_ptr<JackPort> addLink(bool receives, const std::string& peer, const LinkTarget& target);
+    std::shared_ptr<JackPort> addLink(bool receives, const std::string& peer, const LinkTarget& target,
+                                      ReceiveCallback callback, LinkLostCallback lost);
     void removePort(const std::shared_ptr<JackPort>& port);
 
     bool isLinked(const JackPort& port);

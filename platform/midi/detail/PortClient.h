@@ -141,17 +141,15 @@ public:
     std::vector<EndpointInfo> sources() override { return endpoints(true); }
     std::vector<EndpointInfo> destinations() override { return endpoints(false); }
 
-    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) override
+    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback,
+                                                   LinkLostCallback lost = {}) override
     {
-        auto port = addLink(true, index);
-        if (!port)
-            return nullptr;
-        port->setCallback(std::move(callback));
-        return std::make_unique<PortInput<Engine>>(handle(std::move(port)));
+        auto port = addLink(true, index, std::move(callback), std::move(lost));
+        return port ? std::make_unique<PortInput<Engine>>(handle(std::move(port))) : nullptr;
     }
-    std::unique_ptr<OutputConnection> openDestination(int index) override
+    std::unique_ptr<OutputConnection> openDestination(int index, LinkLostCallback lost = {}) override
     {
-        auto port = addLink(false, index);
+        auto port = addLink(false, index, {}, std::move(lost));
         return port ? makeOutput(handle(std::move(port))) : nullptr;
     }
     std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
@@ -172,8 +170,10 @@ protected:
     explicit PortClient(std::shared_ptr<Engine> engine) : m_engine(std::move(engine)) { m_engine->start(); }
 
     virtual std::vector<EndpointInfo> endpoints(bool sources) = 0;
-    // A link to entry index of the direction's last listing; null when refused.
-    virtual std::shared_ptr<Port> addLink(bool receives, int index) = 0;
+    // A link to entry index of the direction's last listing, its callbacks given before it can carry
+    // anything; null when refused.
+    virtual std::shared_ptr<Port> addLink(bool receives, int index, ReceiveCallback callback,
+                                          LinkLostCallback lost) = 0;
     // A port of our own (endpointName not empty), a receiving one with its callback; null when refused.
     virtual std::shared_ptr<Port> addEndpoint(bool receives, const std::string& deviceName,
                                               const std::string& endpointName, ReceiveCallback callback) = 0;

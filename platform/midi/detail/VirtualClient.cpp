@@ -428,7 +428,8 @@ std::vector<EndpointInfo> VirtualClient::destinations()
     return list;
 }
 
-std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, ReceiveCallback callback)
+std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, ReceiveCallback callback,
+                                                              LinkLostCallback lost)
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     auto source = listedEndpoint(m_listedSources, m_hub->sources, index);
@@ -439,13 +440,14 @@ std::unique_ptr<InputConnection> VirtualClient::connectSource(int index, Receive
     link->occurrence = occurrenceOf(m_hub->sources, source);
     link->receiver = std::make_shared<Receiver>();
     link->receiver->callback = std::move(callback);
+    setNoticeCallback(*link->lost, std::move(lost));
     source->receivers.push_back(link->receiver);
     link->source = std::move(source);
     m_hub->inputLinks.push_back(link);
     return std::make_unique<VirtualInput>(shared_from_this(), std::move(link));
 }
 
-std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index)
+std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index, LinkLostCallback lost)
 {
     std::lock_guard<std::mutex> lock(m_hub->mutex);
     auto destination = listedEndpoint(m_listedDestinations, m_hub->destinations, index);
@@ -454,6 +456,7 @@ std::unique_ptr<OutputConnection> VirtualClient::openDestination(int index)
     auto link = std::make_shared<OutputLink>();
     link->target = destination->info;
     link->occurrence = occurrenceOf(m_hub->destinations, destination);
+    setNoticeCallback(*link->lost, std::move(lost));
     link->destination = std::move(destination);
     m_hub->outputLinks.push_back(link);
     return std::make_unique<VirtualOutput>(shared_from_this(), std::move(link));

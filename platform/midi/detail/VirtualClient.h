@@ -106,8 +106,9 @@ public:
     std::string systemName() override { return "virtual"; }
     std::vector<EndpointInfo> sources() override;
     std::vector<EndpointInfo> destinations() override;
-    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback) override;
-    std::unique_ptr<OutputConnection> openDestination(int index) override;
+    std::unique_ptr<InputConnection> connectSource(int index, ReceiveCallback callback,
+                                                   LinkLostCallback lost = {}) override;
+    std::unique_ptr<OutputConnection> openDestination(int index, LinkLostCallback lost = {}) override;
     std::unique_ptr<PublishedSource> createSource(const std::string& deviceName,
                                                   const std::string& endpointName) override;
     std::unique_ptr<PublishedDestination> createDestination(const std::string& deviceName,
