@@ -4,6 +4,7 @@
 #include "EditorDefinitions.h"
 #include "EditorLibrary.h"
 #include "EditorTemplate.h"
+#include "MidiSystem.h"
 #include "RemoteMemAPI.h"
 #include "ShellPanels.h"
 
@@ -126,8 +127,8 @@ void EditorMainWindow::updatePortInfoList()
     // back: its set stays listed under its last ids, so that panels built meanwhile name it, and starting
     // them does not drop the route or write "Not Assigned" as the port setting.
     if (routeOpen && !routePortName.isEmpty() && !portNameList.contains(routePortName)) {
-        portInfoList.append(PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId,
-                                     routeCommunicationOutputId});
+        portInfoList.append(
+            PortInfo{routePortName, routeActiveSenseInputId, routeCommunicationInputId, routeCommunicationOutputId});
         portNameList.append(routePortName);
     }
 
@@ -277,8 +278,12 @@ bool EditorMainWindow::launchPanel(QPointer<QWidget>& panel, bool& pending, cons
 
 void EditorMainWindow::portOpenError(const QString& name)
 {
+    // The MIDI system may know why (another program holds the port): the user is told, not left to guess.
+    const kwmidi::ClientRef client = kwmidi::Client::current();
+    const QString reason = client ? QString::fromStdString(client->openError()) : QString();
+    const QString text = reason.isEmpty() ? name : QStringLiteral("%1: %2").arg(name, reason);
     launchPanel(portOpenErrorPanelPtr, portOpenErrorPending,
-                [this, name] { return ShellPanels::createPortOpenError(this, name); });
+                [this, text] { return ShellPanels::createPortOpenError(this, text); });
 }
 
 void EditorMainWindow::portNotFound()
