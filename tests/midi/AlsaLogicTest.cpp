@@ -149,7 +149,7 @@ TEST(AlsaSequencerEvents, DeviceOnACableIsGivenNoMoreThanItsWireCarries)
     }
     const double seconds = std::chrono::duration<double>(last - start).count();
     EXPECT_NEAR(seconds, (13072.0 - 1024.0) / 3125.0, 0.01);
-    // After an idle second the burst goes at once again.
+    // After the wire idled a while the burst goes at once again.
     const auto later = last + std::chrono::seconds(10);
     EXPECT_EQ(pace.reserve(1024, later), later);
     EXPECT_GT(pace.reserve(3, later), later);
