@@ -4,6 +4,7 @@
 #include "EditorDefinitions.h"
 #include "EditorLibrary.h"
 #include "EditorTemplate.h"
+#include "MidiSystem.h"
 #include "RemoteMemAPI.h"
 #include "ShellPanels.h"
 
@@ -314,8 +315,12 @@ bool EditorMainWindow::launchPanel(QPointer<QWidget>& panel, bool& pending, cons
 
 void EditorMainWindow::portOpenError(const QString& name)
 {
+    // The MIDI system may know why (another program holds the port): the user is told, not left to guess.
+    const kwmidi::ClientRef client = kwmidi::Client::current();
+    const QString reason = client ? QString::fromStdString(client->openError()) : QString();
+    const QString text = reason.isEmpty() ? name : QStringLiteral("%1: %2").arg(name, reason);
     launchPanel(portOpenErrorPanelPtr, portOpenErrorPending,
-                [this, name] { return ShellPanels::createPortOpenError(this, name); });
+                [this, text] { return ShellPanels::createPortOpenError(this, text); });
 }
 
 void EditorMainWindow::portNotFound()

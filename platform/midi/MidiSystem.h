@@ -189,6 +189,9 @@ public:
                                                            LinkLostCallback lost = {}) = 0;
     // Opens destination index (0-based) for sending. Null when it does not exist or cannot be opened.
     virtual std::unique_ptr<OutputConnection> openDestination(int index, LinkLostCallback lost = {}) = 0;
+    // Why the last connectSource or openDestination that gave null failed, in words for the user ("... is in
+    // use by another program"); empty when the system said nothing more than that it failed.
+    virtual std::string openError() { return {}; }
 
     // Endpoints of our own, listed under deviceName / endpointName (by this process too). Null
     // when the MIDI system cannot make them; also when deviceName is not this process's

@@ -87,6 +87,84 @@ TEST(AlsaSequencerEvents, CarryEveryMessageByteForByteAndJoinLongSysExFromItsPie
     }
 }
 
+TEST(AlsaSequencerEvents, CutASysExOfAnyLengthAndContinueOneSentInPackets)
+{
+    // Whole pieces and one byte more: the last piece holds the F7 alone.
+    for (const std::size_t length : {std::size_t(3 * 1024 + 1), std::size_t(64 * 1024 + 1), std::size_t(1024)}) {
+        Bytes message(length, 0x11);
+        message.front() = 0xF0;
+        message.back() = 0xF7;
+        const std::vector<MidiEvent> events = eventsFromBytes(message.data(), message.size());
+        EXPECT_EQ(events.size(), (length + 1023) / 1024) << length;
+        EXPECT_EQ(joined(events), message) << "a message of " << length << " bytes lost bytes on the way";
+        EXPECT_EQ(events.back().data.back(), 0xF7);
+    }
+
+    // A sender that cuts a long SysEx into packets of its own size (4096 bytes, the first with F0): each
+    // packet continues the one before, and the stream is whole again at the end.
+    Bytes message(5000, 0x22);
+    message.front() = 0xF0;
+    message.back() = 0xF7;
+    bool open = false;
+    const std::vector<MidiEvent> head = eventsFromBytes(message.data(), 4096, 1024, &open);
+    EXPECT_TRUE(open);
+    ASSERT_EQ(head.size(), 4u);
+    const std::vector<MidiEvent> tail = eventsFromBytes(message.data() + 4096, 904, 1024, &open);
+    EXPECT_FALSE(open);
+    ASSERT_EQ(tail.size(), 1u);
+    std::vector<MidiEvent> all = head;
+    all.insert(all.end(), tail.begin(), tail.end());
+    EXPECT_EQ(joined(all), message);
+    // The end alone closes it; a message after it stands on its own.
+    open = true;
+    const Bytes end{0xF7, 0x90, 0x3C, 0x64};
+    const std::vector<MidiEvent> closed = eventsFromBytes(end.data(), end.size(), 1024, &open);
+    ASSERT_EQ(closed.size(), 2u);
+    EXPECT_EQ(closed[0].data, Bytes{0xF7});
+    EXPECT_EQ(closed[1].kind, Kind::NoteOn);
+    EXPECT_FALSE(open);
+    // Refused bytes leave the state as it was: data without an open SysEx, a status inside one.
+    open = false;
+    const Bytes data{0x11, 0x22};
+    EXPECT_TRUE(eventsFromBytes(data.data(), data.size(), 1024, &open).empty());
+    EXPECT_FALSE(open);
+    open = true;
+    const Bytes broken{0x11, 0x90, 0x22, 0xF7};
+    EXPECT_TRUE(eventsFromBytes(broken.data(), broken.size(), 1024, &open).empty());
+    EXPECT_TRUE(open);
+    // Without a state, a SysEx must end where the bytes end.
+    EXPECT_TRUE(eventsFromBytes(message.data(), 4096).empty());
+}
+
+TEST(AlsaSequencerEvents, DeviceOnACableIsGivenNoMoreThanItsWireCarries)
+{
+    // 13,072 bytes in pieces of 256 handed over as fast as allowed: what waits in the device's buffer (what
+    // was handed over less what 3,125 bytes a second carried away since) never passes 1,024 bytes, and the
+    // last piece goes when the wire has carried all but the burst.
+    WirePace pace;
+    const auto start = WirePace::Clock::now();
+    auto now = start;
+    double waiting = 0; // bytes in the device's buffer
+    auto last = start;
+    std::size_t sent = 0;
+    while (sent < 13072) {
+        const std::size_t piece = std::min<std::size_t>(256, 13072 - sent);
+        const auto at = pace.reserve(piece, now);
+        ASSERT_GE(at, now);
+        waiting = std::max(0.0, waiting - std::chrono::duration<double>(at - last).count() * 3125.0) + piece;
+        EXPECT_LE(waiting, 1024.0 + 0.01) << "the buffer held more than the burst after " << sent << " bytes";
+        last = at;
+        now = at;
+        sent += piece;
+    }
+    const double seconds = std::chrono::duration<double>(last - start).count();
+    EXPECT_NEAR(seconds, (13072.0 - 1024.0) / 3125.0, 0.01);
+    // After the wire idled a while the burst goes at once again.
+    const auto later = last + std::chrono::seconds(10);
+    EXPECT_EQ(pace.reserve(1024, later), later);
+    EXPECT_GT(pace.reserve(3, later), later);
+}
+
 TEST(AlsaSequencerLinks, FollowTheirEndpointByNamesAndTellTheLossBeforeTheReturn)
 {
     PortBook book(130);

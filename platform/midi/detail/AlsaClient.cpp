@@ -27,6 +27,11 @@ std::string AlsaClient::systemName()
     return m_engine->reachable() ? "ALSA sequencer" : kNoMidiSystem;
 }
 
+std::string AlsaClient::openError()
+{
+    return m_engine->openError();
+}
+
 std::vector<EndpointInfo> AlsaClient::endpoints(bool sources)
 {
     return m_engine->endpoints(sources);

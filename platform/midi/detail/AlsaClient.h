@@ -19,6 +19,7 @@ public:
     explicit AlsaClient(const std::string& name);
 
     std::string systemName() override;
+    std::string openError() override;
 
 private:
     std::vector<EndpointInfo> endpoints(bool sources) override;

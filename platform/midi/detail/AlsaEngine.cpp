@@ -8,6 +8,7 @@
 #include <chrono>
 #include <optional>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -16,9 +17,11 @@ namespace kwmidi::detail {
 namespace {
 
 constexpr const char* kSequencerDevice = "/dev/snd/seq";
-// How long a send retries while the receivers' pools are full; a receiver that reads nothing that long is
-// stalled, and the caller hears of it rather than waiting for ever.
+// How long a send waits for room in a receiver's pool; a receiver that reads nothing that long is stalled,
+// and the caller hears of it rather than waiting for ever.
 constexpr std::chrono::milliseconds kSendDeadline{2000};
+// A pool cell of the sequencer holds one event record, or that many bytes of a SysEx beside it.
+constexpr std::size_t kCellBytes = 28;
 // How long a listing waits for the reader to catch up with the sequencer: only a reader held up in an
 // owner's callback takes anywhere near as long.
 constexpr std::chrono::milliseconds kListingCatchUp{5000};
@@ -116,6 +119,31 @@ void toSequencer(const alsa::MidiEvent& event, snd_seq_event_t& ev)
         ev.data.control.value = event.value;
         break;
     }
+}
+
+// The pool of another client as the sequencer tells it (its own record of SNDRV_SEQ_IOCTL_GET_CLIENT_POOL:
+// the library asks only for the caller's own).
+struct ClientPool
+{
+    int client;
+    int outputPool;
+    int inputPool;
+    int outputRoom;
+    int outputFree;
+    int inputFree;
+    char reserved[64];
+};
+
+std::optional<ClientPool> poolOf(snd_seq_t* seq, int client)
+{
+    pollfd fd{};
+    if (snd_seq_poll_descriptors(seq, &fd, 1, POLLIN) != 1)
+        return std::nullopt;
+    ClientPool pool{};
+    pool.client = client;
+    if (::ioctl(fd.fd, _IOWR('S', 0x4b, ClientPool), &pool) < 0)
+        return std::nullopt;
+    return pool;
 }
 
 // What the book keeps of a port the sequencer describes.
@@ -300,17 +328,31 @@ void AlsaEngine::catchUpLocked(std::unique_lock<std::mutex>& lock)
         });
 }
 
-bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer)
+bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer, bool* heldByOther)
 {
     const int result = port.receives ? snd_seq_connect_from(m_seq, port.number, peer.client, peer.port)
                                      : snd_seq_connect_to(m_seq, port.number, peer.client, peer.port);
-    // Busy: the subscription is there already, which is what was asked for.
-    return result == 0 || result == -EBUSY;
+    if (result != -EBUSY)
+        return result == 0;
+    // Busy: the subscription is there already, which is what was asked for, or another program holds the
+    // port for itself, and nothing of ours would reach it.
+    const snd_seq_addr_t own{static_cast<unsigned char>(m_client), static_cast<unsigned char>(port.number)};
+    const snd_seq_addr_t other{static_cast<unsigned char>(peer.client), static_cast<unsigned char>(peer.port)};
+    snd_seq_port_subscribe_t* subscription;
+    snd_seq_port_subscribe_alloca(&subscription);
+    snd_seq_port_subscribe_set_sender(subscription, port.receives ? &other : &own);
+    snd_seq_port_subscribe_set_dest(subscription, port.receives ? &own : &other);
+    if (snd_seq_get_port_subscription(m_seq, subscription) == 0)
+        return true;
+    if (heldByOther)
+        *heldByOther = true;
+    return false;
 }
 
 std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index, ReceiveCallback callback, LinkLostCallback lost)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    m_openError.clear();
     if (!openLocked())
         return nullptr;
     if (!m_haveListed[receives]) {
@@ -336,8 +378,11 @@ std::shared_ptr<AlsaPort> AlsaEngine::addLink(bool receives, int index, ReceiveC
     // Set before the subscription: what arrives, and a loss, at once are heard.
     port->setCallback(std::move(callback));
     port->setLostCallback(std::move(lost));
-    if (!subscribeLocked(*port, endpoint.address)) {
+    bool heldByOther = false;
+    if (!subscribeLocked(*port, endpoint.address, &heldByOther)) {
         snd_seq_delete_simple_port(m_seq, number);
+        if (heldByOther)
+            m_openError = endpoint.info.endpointName + " is in use by another program";
         return nullptr;
     }
     m_ports[number] = port;
@@ -389,34 +434,134 @@ std::string AlsaEngine::linkedDeviceName(const AlsaPort& port)
     return m_lost.load() ? std::string() : m_book.peerDeviceName(port.number);
 }
 
+std::string AlsaEngine::openError()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_openError;
+}
+
+// One client that a send reaches.
+struct AlsaEngine::Receiver
+{
+    alsa::PortAddress address;
+    bool program = true; // a user client: its queue has a pool
+    bool wire = false;   // a device of a sound card (USB, a MIDI cable): its driver drops what outruns the wire
+};
+
+std::vector<AlsaEngine::Receiver> AlsaEngine::receiversLocked(const AlsaPort& port)
+{
+    std::vector<alsa::PortAddress> addresses;
+    if (port.isLink) {
+        if (const auto peer = m_book.peer(port.number))
+            addresses.push_back(*peer);
+    } else {
+        snd_seq_query_subscribe_t* query;
+        snd_seq_query_subscribe_alloca(&query);
+        const snd_seq_addr_t own{static_cast<unsigned char>(m_client), static_cast<unsigned char>(port.number)};
+        snd_seq_query_subscribe_set_root(query, &own);
+        snd_seq_query_subscribe_set_type(query, SND_SEQ_QUERY_SUBS_READ);
+        for (int index = 0;; ++index) {
+            snd_seq_query_subscribe_set_index(query, index);
+            if (snd_seq_query_port_subscribers(m_seq, query) < 0)
+                break;
+            const snd_seq_addr_t* address = snd_seq_query_subscribe_get_addr(query);
+            addresses.push_back({address->client, address->port});
+        }
+    }
+    std::vector<Receiver> receivers;
+    snd_seq_client_info_t* info;
+    snd_seq_client_info_alloca(&info);
+    for (const alsa::PortAddress& address : addresses) {
+        Receiver receiver{address};
+        // A kernel client without a card passes events on in software (Midi Through) and is not slowed.
+        if (snd_seq_get_any_client_info(m_seq, address.client, info) == 0 &&
+            snd_seq_client_info_get_type(info) == SND_SEQ_KERNEL_CLIENT) {
+            receiver.program = false;
+            receiver.wire = snd_seq_client_info_get_card(info) >= 0;
+        }
+        receivers.push_back(receiver);
+    }
+    return receivers;
+}
+
 bool AlsaEngine::send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length)
 {
     if (port.receives || !bytes || length == 0 || m_lost.load())
         return false;
-    const std::vector<alsa::MidiEvent> events = alsa::eventsFromBytes(bytes, length);
+    std::lock_guard<std::mutex> sending(port.sendMutex);
+    const bool openBefore = port.sysExOpen;
+    bool open = openBefore;
+    const std::vector<alsa::MidiEvent> events = alsa::eventsFromBytes(bytes, length, alsa::kSysExPiece, &open);
     if (events.empty())
         return false;
-    if (port.isLink && !isLinked(port))
+    std::vector<Receiver> receivers;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_lost.load())
+            return false;
+        receivers = receiversLocked(port);
+    }
+    if (port.isLink && receivers.empty())
         return false;
-    std::lock_guard<std::mutex> lock(m_outputMutex);
-    const auto until = std::chrono::steady_clock::now() + kSendDeadline;
+    port.sysExOpen = open;
+    // Each receiver by its address rather than all subscribers at once: one that must be waited for, or that
+    // refuses, then holds up or fails only its own copy, and a retry never feeds the others twice.
+    bool all = true;
+    std::vector<alsa::MidiEvent> wireEvents;
+    for (const Receiver& receiver : receivers) {
+        if (receiver.wire && wireEvents.empty()) {
+            bool wireOpen = openBefore;
+            wireEvents = alsa::eventsFromBytes(bytes, length, alsa::kWirePiece, &wireOpen);
+        }
+        all = sendTo(port, receiver, receiver.wire ? wireEvents : events) && all;
+    }
+    return all;
+}
+
+bool AlsaEngine::sendTo(const AlsaPort& port, const Receiver& receiver, const std::vector<alsa::MidiEvent>& events)
+{
+    // Waits hold neither the engine's lock nor the output lock: listings and other ports' sends go on.
+    auto until = std::chrono::steady_clock::now() + kSendDeadline;
     for (const alsa::MidiEvent& event : events) {
         snd_seq_event_t ev;
         snd_seq_ev_clear(&ev);
         snd_seq_ev_set_source(&ev, static_cast<unsigned char>(port.number));
-        snd_seq_ev_set_subs(&ev);
+        snd_seq_ev_set_dest(&ev, static_cast<unsigned char>(receiver.address.client),
+                            static_cast<unsigned char>(receiver.address.port));
         snd_seq_ev_set_direct(&ev);
         toSequencer(event, ev);
-        for (;;) {
-            const int result = snd_seq_event_output_direct(m_seq, &ev);
-            if (result >= 0)
-                break;
-            // A receiver whose pool is full takes no more until it reads: wait for it, but not for ever.
-            if ((result != -EAGAIN && result != -ENOMEM && result != -ENOSPC) || m_lost.load() ||
-                std::chrono::steady_clock::now() >= until)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const bool sysEx = event.kind == alsa::Kind::SysEx;
+        if (receiver.wire) {
+            // A device's driver reports success for what it then drops: it is given no more than the wire
+            // carries, whatever its buffer's state.
+            const std::size_t size = sysEx ? event.data.size() : alsa::bytesFromEvent(event).size();
+            std::chrono::steady_clock::time_point at;
+            {
+                std::lock_guard<std::mutex> lock(m_paceMutex);
+                at = m_paces[receiver.address.client].reserve(size, std::chrono::steady_clock::now());
+            }
+            std::this_thread::sleep_until(at);
+        } else if (receiver.program) {
+            // A program's queue that refuses an event is marked overrun, and the sequencer empties it at the
+            // program's next read, so an event goes only when the queue has room for it.
+            const int cells = 1 + static_cast<int>(sysEx ? (event.data.size() + kCellBytes - 1) / kCellBytes : 0);
+            for (;;) {
+                const std::optional<ClientPool> pool = poolOf(m_seq, receiver.address.client);
+                if (!pool || pool->inputPool < cells)
+                    return false; // gone, or it can never hold the event
+                if (pool->inputFree >= cells)
+                    break;
+                if (m_lost.load() || std::chrono::steady_clock::now() >= until)
+                    return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
+        {
+            std::lock_guard<std::mutex> lock(m_outputMutex);
+            if (m_lost.load() || snd_seq_event_output_direct(m_seq, &ev) < 0)
+                return false;
+        }
+        until = std::chrono::steady_clock::now() + kSendDeadline;
     }
     return true;
 }

@@ -26,6 +26,8 @@ struct AlsaPort : PortNotices
     bool receives = false;
     bool isLink = false;
     alsa::SysExJoiners joiners; // reader thread only
+    std::mutex sendMutex;   // one sender at a time, so that a SysEx sent in packets reaches each receiver whole
+    bool sysExOpen = false; // the last send left a SysEx to be continued; under sendMutex
 };
 
 // Everything of the process's one sequencer client, shared with its reader thread so that the facade may go
@@ -59,13 +61,18 @@ public:
     bool isLinked(const AlsaPort& port);
     std::string linkedDeviceName(const AlsaPort& port);
     bool send(AlsaPort& port, const std::uint8_t* bytes, std::size_t length);
+    // Why the last addLink() gave nothing, in words; empty when nothing was said.
+    std::string openError();
 
 private:
     bool openLocked();
     std::map<alsa::PortAddress, alsa::PortRecord> queryLocked();
     void catchUpLocked(std::unique_lock<std::mutex>& lock);
     void listLocked(bool sources);
-    bool subscribeLocked(const AlsaPort& port, alsa::PortAddress peer);
+    bool subscribeLocked(const AlsaPort& port, alsa::PortAddress peer, bool* heldByOther = nullptr);
+    struct Receiver;
+    std::vector<Receiver> receiversLocked(const AlsaPort& port);
+    bool sendTo(const AlsaPort& port, const Receiver& receiver, const std::vector<alsa::MidiEvent>& events);
     void readUntilStopped();
     void handleAnnounce(int type, alsa::PortAddress one, alsa::PortAddress two);
     std::uint32_t recoverInput();
@@ -93,6 +100,10 @@ private:
     std::atomic<bool> m_stopping{false};
     bool m_started = false; // start() was called: the first open that succeeds starts the reader
     std::thread m_reader;   // set under m_mutex
+
+    std::mutex m_paceMutex;                // guards m_paces; held for no wait
+    std::map<int, alsa::WirePace> m_paces; // devices behind a MIDI cable, by client
+    std::string m_openError;               // why the last link could not be made; under m_mutex
 };
 
 } // namespace kwmidi::detail

@@ -88,29 +88,35 @@ std::uint8_t low7(std::int32_t value)
 
 } // namespace
 
-std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece)
+std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece,
+                                       bool* sysExOpen)
 {
     std::vector<MidiEvent> events;
     if (!bytes || piece == 0)
         return events;
+    bool open = sysExOpen && *sysExOpen;
     std::size_t at = 0;
     while (at < length) {
         const std::uint8_t status = bytes[at];
-        if (status == 0xF0) {
-            std::size_t end = at + 1;
+        if (status == 0xF0 || (open && (status < 0x80 || status == 0xF7))) {
+            std::size_t end = status == 0xF0 ? at + 1 : at;
             while (end < length && bytes[end] < 0x80)
                 ++end;
-            if (end >= length || bytes[end] != 0xF7)
+            const bool ended = end < length && bytes[end] == 0xF7;
+            if (!ended && (end < length || !sysExOpen))
                 return {};
-            for (std::size_t from = at; from <= end; from += piece) {
+            const std::size_t last = ended ? end + 1 : length;
+            for (std::size_t from = at; from < last; from += piece) {
                 MidiEvent event;
                 event.kind = Kind::SysEx;
-                event.data.assign(bytes + from, bytes + std::min(end + 1, from + piece));
+                event.data.assign(bytes + from, bytes + std::min(last, from + piece));
                 events.push_back(std::move(event));
             }
-            at = end + 1;
+            open = !ended;
+            at = last;
             continue;
         }
+        open = false;
         const std::optional<Kind> kind = kindOf(status);
         const int count = dataBytesOf(status);
         if (!kind || at + static_cast<std::size_t>(count) >= length)
@@ -150,7 +156,25 @@ std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t le
         events.push_back(std::move(event));
         at += 1 + static_cast<std::size_t>(count);
     }
+    if (sysExOpen)
+        *sysExOpen = open;
     return events;
+}
+
+WirePace::Clock::time_point WirePace::reserve(std::size_t bytes, Clock::time_point now)
+{
+    using Seconds = std::chrono::duration<double>;
+    const auto span = [](std::size_t count) {
+        return std::chrono::duration_cast<Clock::duration>(Seconds(double(count) / kWireBytesPerSecond));
+    };
+    // What waits in the device's buffer, bytes included, stays within the burst.
+    Clock::time_point at = now;
+    if (m_drained && *m_drained > now) {
+        const std::size_t room = kBurstBytes - std::min(bytes, kBurstBytes);
+        at = std::max(now, *m_drained - span(room));
+    }
+    m_drained = std::max(m_drained.value_or(at), at) + span(bytes);
+    return at;
 }
 
 std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event)

@@ -3,6 +3,7 @@
 #include "MidiSystem.h"
 #include "detail/DeviceNames.h"
 
+#include <chrono>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -59,7 +60,33 @@ inline constexpr std::size_t kSysExPiece = 1024;
 
 // The events that carry bytes, one message after another; empty (nothing to send) when the bytes are no
 // complete MIDI messages: a data byte without a status, a message cut short, a SysEx without its end.
-std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece = kSysExPiece);
+// Given sysExOpen, a SysEx may run on from the bytes before (*sysExOpen: leading data bytes and F7 continue
+// it) and into the bytes after (*sysExOpen set), as a MIDI stream carries it in packets of a sender's size;
+// a status byte other than F7 ends an open one. *sysExOpen is left as it was when the bytes are refused.
+std::vector<MidiEvent> eventsFromBytes(const std::uint8_t* bytes, std::size_t length, std::size_t piece = kSysExPiece,
+                                       bool* sysExOpen = nullptr);
+
+// When bytes may go to a device behind a MIDI cable, whose driver holds what waits for the wire in a buffer
+// of its own (4096 bytes by default) and drops what does not fit without telling the sender: no faster than
+// the wire takes them, after at most a burst that the buffer holds many times over. One per device; under
+// its owner's lock.
+class WirePace
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    // 31,250 baud of ten bits a byte.
+    static constexpr double kWireBytesPerSecond = 3125.0;
+    static constexpr std::size_t kBurstBytes = 1024;
+
+    // The moment bytes (at most kBurstBytes) may be handed over, now or later; they count as handed over then.
+    Clock::time_point reserve(std::size_t bytes, Clock::time_point now);
+
+private:
+    std::optional<Clock::time_point> m_drained; // when the wire will have carried everything handed over
+};
+
+// The largest SysEx piece for a device behind a cable: a quarter of the burst, so that bytes flow evenly.
+inline constexpr std::size_t kWirePiece = WirePace::kBurstBytes / 4;
 
 // The bytes of one event as a MIDI stream carries them (a SysEx piece: its bytes as they are).
 std::vector<std::uint8_t> bytesFromEvent(const MidiEvent& event);
