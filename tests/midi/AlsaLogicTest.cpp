@@ -227,80 +227,6 @@ TEST(AlsaSequencerLinks, FollowTheirEndpointByNamesAndTellTheLossBeforeTheReturn
     EXPECT_TRUE(book.endpoints(true).empty());
 }
 
-// Two units of one name: a link whose unit goes waits for one of its name that appears after the loss, never
-// takes over the unit that was there, and follows its own unit back whatever " (k)" the listing gives it.
-TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOther)
-{
-    const std::string name = "Telvor ZELK6/ZELK8";
-    const std::string port2 = name + " Port2";
-    const auto unit = [&](PortBook& book, int client) {
-        book.portPresent({client, 0}, port(name, name + " Port1", true, true));
-        book.portPresent({client, 1}, port(name, port2, true, true));
-    };
-    const auto deviceAt = [](PortBook& book, PortAddress address) {
-        for (const Endpoint& endpoint : book.endpoints(true)) {
-            if (endpoint.address == address)
-                return endpoint.info.deviceName;
-        }
-        return std::string("(not listed)");
-    };
-    PortBook book(140);
-    unit(book, 128);
-    unit(book, 129);
-    ASSERT_EQ(deviceAt(book, {129, 1}), name + " (2)");
-    book.addLink(1, true, {name, port2}, PortAddress{128, 1});
-    book.addLink(2, false, {name, port2}, PortAddress{128, 1});
-    EXPECT_EQ(book.peerDeviceName(1), name);
-
-    // The first unit is switched off for good: the second is listed under the plain name, and was there.
-    book.portExited({128, 0});
-    book.portExited({128, 1});
-    book.clientExited(128);
-    EXPECT_EQ(book.takeLost(), (std::vector<int>{1, 2}));
-    EXPECT_EQ(deviceAt(book, {129, 1}), name);
-    EXPECT_TRUE(book.wantedLinks().empty()) << "a link took over the unit that was there at the loss";
-    // Another program's port changes: the unit stays one that was there.
-    book.portPresent({129, 1}, port(name, port2, true, true));
-    book.replaceAll({{{129, 0}, port(name, name + " Port1", true, true)}, {{129, 1}, port(name, port2, true, true)}});
-    EXPECT_TRUE(book.wantedLinks().empty());
-
-    // Switched on again (the sequencer gives it a number of its own): listed "(2)", and followed.
-    unit(book, 130);
-    EXPECT_EQ(deviceAt(book, {130, 1}), name + " (2)");
-    auto wanted = book.wantedLinks();
-    ASSERT_EQ(wanted.size(), 2u);
-    EXPECT_EQ(wanted[0], (std::pair<int, PortAddress>{1, {130, 1}}));
-    EXPECT_EQ(wanted[1], (std::pair<int, PortAddress>{2, {130, 1}}));
-    book.linked(1, {130, 1});
-    book.linked(2, {130, 1});
-    EXPECT_EQ(book.peerDeviceName(2), name + " (2)");
-
-    // The unit that stayed goes for good: ours takes the plain name, and the links keep it.
-    book.clientExited(129);
-    EXPECT_TRUE(book.takeLost().empty());
-    EXPECT_EQ(book.peerDeviceName(1), name);
-    // Ours switched off and on at the number that came free: "(2)" before, the plain name now, still its own.
-    book.clientExited(130);
-    EXPECT_EQ(book.takeLost().size(), 2u);
-    unit(book, 129);
-    wanted = book.wantedLinks();
-    ASSERT_EQ(wanted.size(), 2u);
-    EXPECT_EQ(wanted[0].second, (PortAddress{129, 1}));
-    EXPECT_EQ(deviceAt(book, {129, 1}), name);
-    book.linked(1, {129, 1});
-    book.linked(2, {129, 1});
-
-    // A unit that goes and comes back at the same number before anyone looked is a new port: a link to it
-    // takes it; one of its name that was present all along is not taken by a link of another unit.
-    book.addLink(3, true, {name, port2}, PortAddress{129, 1});
-    unit(book, 131);
-    book.clientExited(129);
-    unit(book, 129);
-    EXPECT_EQ(book.takeLost(), (std::vector<int>{1, 2, 3}));
-    wanted = book.wantedLinks();
-    ASSERT_EQ(wanted.size(), 3u);
-    for (const auto& [own, peer] : wanted)
-        EXPECT_EQ(peer, (PortAddress{129, 1})) << "link " << own;
 // The sequencer drops events when our input overruns, and a sender may end in the middle of a message: a
 // message with a piece missing is never handed on as if whole, and what a sender left half-sent never
 // comes in front of what the next one at its address sends.
@@ -376,9 +302,9 @@ TEST(AlsaSequencerLinks, AfterAnOverrunTellEveryLinkAndRelinkThoseWhoseSubscript
     EXPECT_EQ(sources[2].info.endpointName, "Knobwright Out");
     ASSERT_EQ(book.endpoints(false).size(), 2u) << "a link port or the announce port of ours was listed";
 
-    book.addLink(1, true, {"Synth A", "A Port1", 0}, PortAddress{128, 0});
-    book.addLink(2, false, {"Synth B", "B Port1", 0}, PortAddress{129, 0});
-    book.addLink(3, false, {"Synth C", "C Port1", 0}, std::nullopt); // waiting for its device
+    book.addLink(1, true, {"Synth A", "A Port1"}, PortAddress{128, 0});
+    book.addLink(2, false, {"Synth B", "B Port1"}, PortAddress{129, 0});
+    book.addLink(3, false, {"Synth C", "C Port1"}, std::nullopt); // waiting for its device
     EXPECT_EQ(book.linkedPeers(), (std::vector<std::pair<int, PortAddress>>{{1, {128, 0}}, {2, {129, 0}}}));
 
     // B restarted during the overrun (its subscription went with its old port; the new one is at the same
@@ -399,4 +325,80 @@ TEST(AlsaSequencerLinks, AfterAnOverrunTellEveryLinkAndRelinkThoseWhoseSubscript
     // A renamed client keeps its links: it is the same port.
     EXPECT_TRUE(book.takeLost().empty());
     EXPECT_EQ(book.peer(2), (PortAddress{129, 0}));
+}
+
+// Two units of one name: a link whose unit goes waits for one of its name that appears after the loss, never
+// takes over the unit that was there, and follows its own unit back whatever " (k)" the listing gives it.
+TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOther)
+{
+    const std::string name = "Telvor ZELK6/ZELK8";
+    const std::string port2 = name + " Port2";
+    const auto unit = [&](PortBook& book, int client) {
+        book.portPresent({client, 0}, port(name, name + " Port1", true, true));
+        book.portPresent({client, 1}, port(name, port2, true, true));
+    };
+    const auto deviceAt = [](PortBook& book, PortAddress address) {
+        for (const Endpoint& endpoint : book.endpoints(true)) {
+            if (endpoint.address == address)
+                return endpoint.info.deviceName;
+        }
+        return std::string("(not listed)");
+    };
+    PortBook book(140);
+    unit(book, 128);
+    unit(book, 129);
+    ASSERT_EQ(deviceAt(book, {129, 1}), name + " (2)");
+    book.addLink(1, true, {name, port2}, PortAddress{128, 1});
+    book.addLink(2, false, {name, port2}, PortAddress{128, 1});
+    EXPECT_EQ(book.peerDeviceName(1), name);
+
+    // The first unit is switched off for good: the second is listed under the plain name, and was there.
+    book.portExited({128, 0});
+    book.portExited({128, 1});
+    book.clientExited(128);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(deviceAt(book, {129, 1}), name);
+    EXPECT_TRUE(book.wantedLinks().empty()) << "a link took over the unit that was there at the loss";
+    // Another program's port changes: the unit stays one that was there.
+    book.portPresent({129, 1}, port(name, port2, true, true));
+    book.replaceAll({{{129, 0}, port(name, name + " Port1", true, true)}, {{129, 1}, port(name, port2, true, true)}});
+    EXPECT_TRUE(book.wantedLinks().empty());
+
+    // Switched on again (the sequencer gives it a number of its own): listed "(2)", and followed.
+    unit(book, 130);
+    EXPECT_EQ(deviceAt(book, {130, 1}), name + " (2)");
+    auto wanted = book.wantedLinks();
+    ASSERT_EQ(wanted.size(), 2u);
+    EXPECT_EQ(wanted[0], (std::pair<int, PortAddress>{1, {130, 1}}));
+    EXPECT_EQ(wanted[1], (std::pair<int, PortAddress>{2, {130, 1}}));
+    book.linked(1, {130, 1});
+    book.linked(2, {130, 1});
+    EXPECT_EQ(book.peerDeviceName(2), name + " (2)");
+
+    // The unit that stayed goes for good: ours takes the plain name, and the links keep it.
+    book.clientExited(129);
+    EXPECT_TRUE(book.takeLost().empty());
+    EXPECT_EQ(book.peerDeviceName(1), name);
+    // Ours switched off and on at the number that came free: "(2)" before, the plain name now, still its own.
+    book.clientExited(130);
+    EXPECT_EQ(book.takeLost().size(), 2u);
+    unit(book, 129);
+    wanted = book.wantedLinks();
+    ASSERT_EQ(wanted.size(), 2u);
+    EXPECT_EQ(wanted[0].second, (PortAddress{129, 1}));
+    EXPECT_EQ(deviceAt(book, {129, 1}), name);
+    book.linked(1, {129, 1});
+    book.linked(2, {129, 1});
+
+    // A unit that goes and comes back at the same number before anyone looked is a new port: a link to it
+    // takes it; one of its name that was present all along is not taken by a link of another unit.
+    book.addLink(3, true, {name, port2}, PortAddress{129, 1});
+    unit(book, 131);
+    book.clientExited(129);
+    unit(book, 129);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{1, 2, 3}));
+    wanted = book.wantedLinks();
+    ASSERT_EQ(wanted.size(), 3u);
+    for (const auto& [own, peer] : wanted)
+        EXPECT_EQ(peer, (PortAddress{129, 1})) << "link " << own;
 }

@@ -380,13 +380,16 @@ void PortBook::forgetAll()
 
 void PortBook::inputLost(std::map<PortAddress, PortRecord> ports, const std::vector<int>& subscribed)
 {
-    m_ports = std::move(ports);
+    replaceAll(std::move(ports));
     for (auto& [own, link] : m_links) {
         if (!link.peer)
             continue; // told when it went, and waiting for its names
+        // A link whose subscription went takes the port it had again: whether its program went and came back
+        // at the same address meanwhile is in what the emptied queue held, and nothing else tells.
         if (std::find(subscribed.begin(), subscribed.end(), own) == subscribed.end())
-            link.peer.reset();
-        link.lost = true;
+            loseLink(link);
+        else
+            link.lost = true;
     }
 }
 

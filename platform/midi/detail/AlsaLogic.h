@@ -187,7 +187,7 @@ public:
     void forgetAll();
     // Our input overran and the sequencer emptied it, announcements with it: ports is a new query, and
     // subscribed tells which links' subscriptions are still there. Every link's owner is told of the loss (what
-    // it was sent is gone); a link whose subscription went follows its names again once that is told.
+    // it was sent is gone); a link whose subscription went takes the port it had again once that is told.
     void inputLost(std::map<PortAddress, PortRecord> ports, const std::vector<int>& subscribed);
 
     // The endpoints in one direction, in the sequencer's order, ours that we publish among them: the system
