@@ -49,12 +49,12 @@ class SynthRestart : public ZelkSimFixture
 protected:
     SynthRestart() : ZelkSimFixture(QLatin1Char('R')) {}
 
-    void startWatchingWindow(int watchPeriodMs, int answerTimeoutMs = -1)
+    void startWatchingWindow(int watchPeriodMs, int answerTimeoutMs = -1, int answerRetries = 0)
     {
         memApi = std::make_unique<RemoteMemAPI>();
         memApi->setConnectionWatchPeriod(watchPeriodMs);
         if (answerTimeoutMs > 0)
-            memApi->setAnswerTimeout(answerTimeoutMs, 0);
+            memApi->setAnswerTimeout(answerTimeoutMs, answerRetries);
         window = std::make_unique<EditorMainWindow>(memApi.get(), true);
         window->show();
         g_pEditorMainWindow = window.get();
@@ -106,7 +106,7 @@ protected:
 TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEditsReachTheEditedTemplate)
 {
     startSim({"--fill", "5"});
-    startWatchingWindow(kWatchNeverTripsMs);
+    startWatchingWindow(kWatchNeverTripsMs, kPatientAnswerMs, kPatientRetries);
     ASSERT_NE(panel(), nullptr) << "no auto-sync at start";
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
         << "the announcing synthesizer was not synchronised with: " << syncState();

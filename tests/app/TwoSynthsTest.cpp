@@ -115,6 +115,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     const QString second = device + QStringLiteral(" (2)");
     settings().setValue(QStringLiteral("PortName"), second);
     memApi = std::make_unique<RemoteMemAPI>();
+    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
     window = std::make_unique<EditorMainWindow>(memApi.get(), true);
     window->show();
     g_pEditorMainWindow = window.get();
@@ -189,6 +190,7 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
     startOther({"--fill", "6", "--template", "12"});
     const QString second = device + QStringLiteral(" (2)");
     memApi = std::make_unique<RemoteMemAPI>();
+    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
     window = std::make_unique<EditorMainWindow>(memApi.get(), true);
     window->show();
     g_pEditorMainWindow = window.get();
@@ -249,6 +251,7 @@ TEST_F(TwoSynths, TheSecondKeepsTheEditorWhenTheFirstGoesAndSetupListsItOnce)
     startOther({"--fill", "6", "--template", "12"});
     settings().setValue(QStringLiteral("PortName"), device + QStringLiteral(" (2)"));
     memApi = std::make_unique<RemoteMemAPI>();
+    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
     window = std::make_unique<EditorMainWindow>(memApi.get(), true);
     window->show();
     g_pEditorMainWindow = window.get();

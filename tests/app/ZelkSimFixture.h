@@ -95,6 +95,10 @@ protected:
     {
         return memApi->getParam(ParamAddress(ParamAddress::kOnlineStateBank, -1, -1, -1)).getCurrentValue() == 1;
     }
+    // The encoder's patience in tests whose subject is not that patience: a loaded machine can hold an answer
+    // for seconds, and the shipped one (1 s, four copies) would give up on a synthesizer that is there.
+    static constexpr int kPatientAnswerMs = 3000;
+    static constexpr int kPatientRetries = 3;
     bool syncedAndIdle() { return online() && window->autoSyncPanel() == nullptr && memApi->isMIDIRouteLinked(); }
     // Where the editor stands, for a wait that ended without what it waited for.
     std::string syncState()

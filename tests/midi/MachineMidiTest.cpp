@@ -1,5 +1,6 @@
 #include "MidiSystem.h"
 #include "TestEnvironment.h"
+#include "detail/AlsaEngine.h"
 #include "private_jack.h"
 
 #include <QCoreApplication>
@@ -768,7 +769,10 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
     peer.kill();
     ASSERT_TRUE(peer.waitForFinished(10000));
     startPeer();
-    // A listing from another thread waits for our reader: its mark goes to our input before the burst.
+    // A listing from another thread waits for our reader: its mark goes to our input before the burst. It
+    // waits a minute at most here, so that one waiting for a mark the overrun threw away is told apart
+    // from one that a loaded machine holds up.
+    kwmidi::detail::AlsaEngine::setListingCatchUp(60s);
     std::atomic<bool> listed{false};
     const auto listing = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point listedAt;
@@ -787,17 +791,15 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
         << "the overrun was not told to each link's owner once: " << inputLost << " " << outputLost;
     ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 30s))
         << "the links did not follow the synthesizer that restarted during the overrun";
-    ASSERT_TRUE(kwtest::waitUntil([&] { return listed.load(); }, 30s)) << "the listing never returned";
+    EXPECT_TRUE(kwtest::waitUntil([&] { return listed.load(); }, 30s))
+        << "a listing waited for a mark that went with the overrun input";
     lister.join();
-    // A listing waits for the reader 5 s at most: one that took that long waited for a mark thrown away.
-    // Soon after the reader went on, or well within those 5 s, is soon enough on a loaded machine.
+    kwmidi::detail::AlsaEngine::setListingCatchUp(5s);
     const auto ms = [](auto d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
     std::printf("burst: %s of 200 taken; the listing returned %lld ms after the reader went on, %lld ms after it "
                 "began\n",
                 burst.substr(6).c_str(), static_cast<long long>(ms(listedAt - released)),
                 static_cast<long long>(ms(listedAt - listing)));
-    EXPECT_TRUE(listedAt - released < 2s || listedAt - listing < 4900ms)
-        << "a listing waited for a mark that went with the overrun input";
     EXPECT_GT(input->droppedMessages(), 0u);
 
     const Bytes after{0xF0, 0x7D, 0x05, 0x03, 0xF7};

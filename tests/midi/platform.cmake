@@ -9,7 +9,8 @@ if(TARGET kw_platform_midi)
                 ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
                 ${PROJECT_SOURCE_DIR}/tests/protocol/private_jack.h
         LIBS kw_platform_midi Qt6::Core)
-    target_include_directories(kw_platform_midi_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/protocol)
+    target_include_directories(kw_platform_midi_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/protocol
+                                                              ${PROJECT_SOURCE_DIR}/platform/midi)
     target_compile_definitions(kw_platform_midi_tests PRIVATE KW_MIDI_PEER="$<TARGET_FILE:kw_midi_peer>")
     add_dependencies(kw_platform_midi_tests kw_midi_peer)
     # The tests over the machine's MIDI system, whichever it is, carry MIDI between programs.

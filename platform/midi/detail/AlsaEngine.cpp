@@ -23,8 +23,8 @@ constexpr std::chrono::milliseconds kSendDeadline{2000};
 // A pool cell of the sequencer holds one event record, or that many bytes of a SysEx beside it.
 constexpr std::size_t kCellBytes = 28;
 // How long a listing waits for the reader to catch up with the sequencer: only a reader held up in an
-// owner's callback takes anywhere near as long.
-constexpr std::chrono::milliseconds kListingCatchUp{5000};
+// owner's callback takes anywhere near as long (see setListingCatchUp).
+std::atomic<std::chrono::milliseconds::rep> g_listingCatchUpMs{5000};
 // How long the reader waits for an event before it looks at the links and at stop().
 constexpr int kPollMilliseconds = 50;
 // Cells of the client's pools: the most the sequencer gives one client, so that a long SysEx in pieces and
@@ -166,6 +166,11 @@ AlsaEngine::~AlsaEngine()
 {
     if (m_seq)
         snd_seq_close(m_seq);
+}
+
+void AlsaEngine::setListingCatchUp(std::chrono::milliseconds limit)
+{
+    g_listingCatchUpMs.store(limit.count());
 }
 
 bool AlsaEngine::present()
@@ -323,7 +328,7 @@ void AlsaEngine::catchUpLocked(std::unique_lock<std::mutex>& lock)
     }
     lock.lock();
     if (sent)
-        m_linksKept.wait_for(lock, kListingCatchUp, [&] {
+        m_linksKept.wait_for(lock, std::chrono::milliseconds(g_listingCatchUpMs.load()), [&] {
             return m_lost.load() || m_stopping.load() || static_cast<std::int32_t>(m_marksTaken - mark) >= 0;
         });
 }
@@ -336,13 +341,7 @@ bool AlsaEngine::subscribeLocked(const AlsaPort& port, alsa::PortAddress peer, b
         return result == 0;
     // Busy: the subscription is there already, which is what was asked for, or another program holds the
     // port for itself, and nothing of ours would reach it.
-    const snd_seq_addr_t own{static_cast<unsigned char>(m_client), static_cast<unsigned char>(port.number)};
-    const snd_seq_addr_t other{static_cast<unsigned char>(peer.client), static_cast<unsigned char>(peer.port)};
-    snd_seq_port_subscribe_t* subscription;
-    snd_seq_port_subscribe_alloca(&subscription);
-    snd_seq_port_subscribe_set_sender(subscription, port.receives ? &other : &own);
-    snd_seq_port_subscribe_set_dest(subscription, port.receives ? &own : &other);
-    if (snd_seq_get_port_subscription(m_seq, subscription) == 0)
+    if (subscribedLocked(port, peer))
         return true;
     if (heldByOther)
         *heldByOther = true;
