@@ -4,7 +4,10 @@
 //   burst <count> <size>  sends count SysEx messages of size bytes on source 1 as fast as it can, stops at
 //                         the first refused one and prints "burst <sent>"
 //   close <k>             removes source k and destination k while it runs on, and prints "closed <k>"
+// On ALSA it sends as most programs do, without waiting for room in the receiver's queue, so that a receiver
+// that reads too slowly overruns.
 #include "MidiSystem.h"
+#include "detail/AlsaEngine.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +24,7 @@ int main(int argc, char** argv)
     }
     const std::string device = argv[1];
     kwmidi::setClientName(device);
+    kwmidi::detail::AlsaEngine::setWaitForRoom(false);
     auto client = kwmidi::Client::acquire();
     if (!client->isAvailable()) {
         std::cout << kwmidi::kNoMidiSystem << std::endl;

@@ -2,6 +2,7 @@
 if(TARGET kw_platform_midi)
     add_executable(kw_midi_peer ${CMAKE_CURRENT_LIST_DIR}/MidiPeerMain.cpp)
     target_link_libraries(kw_midi_peer PRIVATE kw_platform_midi)
+    target_include_directories(kw_midi_peer PRIVATE ${PROJECT_SOURCE_DIR}/platform/midi)
     kw_set_warnings(kw_midi_peer)
 
     kw_add_gtest(kw_platform_midi_tests LABEL midi JACK

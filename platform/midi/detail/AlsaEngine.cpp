@@ -25,6 +25,8 @@ constexpr std::size_t kCellBytes = 28;
 // How long a listing waits for the reader to catch up with the sequencer: only a reader held up in an
 // owner's callback takes anywhere near as long (see setListingCatchUp).
 std::atomic<std::chrono::milliseconds::rep> g_listingCatchUpMs{5000};
+// Whether a send to a program waits for room in its queue (see setWaitForRoom).
+std::atomic<bool> g_waitForRoom{true};
 // How long the reader waits for an event before it looks at the links and at stop().
 constexpr int kPollMilliseconds = 50;
 // Cells of the client's pools: the most the sequencer gives one client, so that a long SysEx in pieces and
@@ -171,6 +173,11 @@ AlsaEngine::~AlsaEngine()
 void AlsaEngine::setListingCatchUp(std::chrono::milliseconds limit)
 {
     g_listingCatchUpMs.store(limit.count());
+}
+
+void AlsaEngine::setWaitForRoom(bool wait)
+{
+    g_waitForRoom.store(wait);
 }
 
 bool AlsaEngine::present()
@@ -540,7 +547,7 @@ bool AlsaEngine::sendTo(const AlsaPort& port, const Receiver& receiver, const st
                 at = m_paces[receiver.address.client].reserve(size, std::chrono::steady_clock::now());
             }
             std::this_thread::sleep_until(at);
-        } else if (receiver.program) {
+        } else if (receiver.program && g_waitForRoom.load()) {
             // A program's queue that refuses an event is marked overrun, and the sequencer empties it at the
             // program's next read, so an event goes only when the queue has room for it.
             const int cells = 1 + static_cast<int>(sysEx ? (event.data.size() + kCellBytes - 1) / kCellBytes : 0);

@@ -48,6 +48,10 @@ public:
     // How long a listing waits for the reader at most (5 s). A test that must tell a listing that waited for
     // a mark the sequencer threw away from one that waited for a loaded machine makes it long.
     static void setListingCatchUp(std::chrono::milliseconds limit);
+    // Whether a send to a program waits until its queue has room (the default). Programs of other makers send
+    // without looking, and overrun a receiver that reads too slowly; the tests' peer program does so too when
+    // it stands for one of them.
+    static void setWaitForRoom(bool wait);
 
     void start();
     void stop();
