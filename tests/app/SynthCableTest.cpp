@@ -70,15 +70,6 @@ protected:
         AutoSync::setDefaultTimeouts({});
     }
 
-    void startWindow()
-    {
-        memApi = std::make_unique<RemoteMemAPI>();
-        window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-        window->show();
-        g_pEditorMainWindow = window.get();
-    }
-    bool synchronised() { return online() && window->autoSyncPanel() == nullptr; }
-
     // The directory id of the entry whose name matches; -1 when none does.
     static int idOf(const QStringList& entries, const QRegularExpression& name, QString* found = nullptr)
     {

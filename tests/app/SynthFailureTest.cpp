@@ -26,13 +26,7 @@ protected:
     // an unanswered message (two copies, 0.6 s, instead of four, 4 s); 0 keeps the system's own.
     void startWindowWith(int answerTimeoutMs = 0, int answerRetries = 0)
     {
-        memApi = std::make_unique<RemoteMemAPI>();
-        memApi->setConnectionWatchPeriod(kWatchNeverTripsMs);
-        if (answerTimeoutMs > 0)
-            memApi->setAnswerTimeout(answerTimeoutMs, answerRetries);
-        window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-        window->show();
-        g_pEditorMainWindow = window.get();
+        startWindow(answerTimeoutMs, answerRetries, kWatchNeverTripsMs);
     }
     AutoSync* panel() const { return qobject_cast<AutoSync*>(window->autoSyncPanel()); }
     bool syncedAndIdle() { return online() && panel() == nullptr && window->getLockCount() == 0; }

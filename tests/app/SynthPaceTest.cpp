@@ -92,15 +92,6 @@ protected:
         return f;
     }
 
-    void startWindow()
-    {
-        memApi = std::make_unique<RemoteMemAPI>();
-        window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-        window->show();
-        g_pEditorMainWindow = window.get();
-    }
-    // Auto-sync has brought the two into step: its panel is gone and the editor is ONLINE.
-    bool synchronised() { return online() && window->autoSyncPanel() == nullptr; }
     // The store button and both lamps, as the view shows them now.
     bool storeShown(EditorTemplate* v)
     {

@@ -51,13 +51,7 @@ protected:
 
     void startWatchingWindow(int watchPeriodMs, int answerTimeoutMs = -1, int answerRetries = 0)
     {
-        memApi = std::make_unique<RemoteMemAPI>();
-        memApi->setConnectionWatchPeriod(watchPeriodMs);
-        if (answerTimeoutMs > 0)
-            memApi->setAnswerTimeout(answerTimeoutMs, answerRetries);
-        window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-        window->show();
-        g_pEditorMainWindow = window.get();
+        startWindow(answerTimeoutMs, answerRetries, watchPeriodMs);
     }
     // How long the editor took to see the synthesizer go or come back, for the test's log.
     static void tookSince(const QElapsedTimer& since, const std::string& what)

@@ -114,11 +114,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     startOther({"--fill", "6", "--template", "12"});
     const QString second = device + QStringLiteral(" (2)");
     settings().setValue(QStringLiteral("PortName"), second);
-    memApi = std::make_unique<RemoteMemAPI>();
-    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
-    window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-    window->show();
-    g_pEditorMainWindow = window.get();
+    startWindow(kPatientAnswerMs, kPatientRetries);
 
     // Both are offered, each with the ports of its own.
     const QStringList names = window->getPortNameList().filter(device);
@@ -189,11 +185,7 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
     startSim({"--fill", "5", "--template", "7"});
     startOther({"--fill", "6", "--template", "12"});
     const QString second = device + QStringLiteral(" (2)");
-    memApi = std::make_unique<RemoteMemAPI>();
-    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
-    window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-    window->show();
-    g_pEditorMainWindow = window.get();
+    startWindow(kPatientAnswerMs, kPatientRetries);
     ASSERT_EQ(window->getPortNameList().value(window->getPortIndex()).toStdString(), device.toStdString());
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
         << "the receive from the first synthesizer did not complete";
@@ -250,11 +242,7 @@ TEST_F(TwoSynths, TheSecondKeepsTheEditorWhenTheFirstGoesAndSetupListsItOnce)
     startSim({"--fill", "5"});
     startOther({"--fill", "6", "--template", "12"});
     settings().setValue(QStringLiteral("PortName"), device + QStringLiteral(" (2)"));
-    memApi = std::make_unique<RemoteMemAPI>();
-    memApi->setAnswerTimeout(kPatientAnswerMs, kPatientRetries);
-    window = std::make_unique<EditorMainWindow>(memApi.get(), true);
-    window->show();
-    g_pEditorMainWindow = window.get();
+    startWindow(kPatientAnswerMs, kPatientRetries);
     ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
         << "the receive from the second synthesizer did not complete";
     ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 12);

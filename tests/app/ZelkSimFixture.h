@@ -99,7 +99,22 @@ protected:
     // for seconds, and the shipped one (1 s, four copies) would give up on a synthesizer that is there.
     static constexpr int kPatientAnswerMs = 3000;
     static constexpr int kPatientRetries = 3;
-    bool syncedAndIdle() { return online() && window->autoSyncPanel() == nullptr && memApi->isMIDIRouteLinked(); }
+    // The editor's window as the program starts it, on a memory service of its own. A positive answerTimeoutMs
+    // sets the encoder's patience (answerRetries copies more), a positive watchPeriodMs the connection watch's.
+    void startWindow(int answerTimeoutMs = -1, int answerRetries = 0, int watchPeriodMs = -1)
+    {
+        memApi = std::make_unique<RemoteMemAPI>();
+        if (watchPeriodMs > 0)
+            memApi->setConnectionWatchPeriod(watchPeriodMs);
+        if (answerTimeoutMs > 0)
+            memApi->setAnswerTimeout(answerTimeoutMs, answerRetries);
+        window = std::make_unique<EditorMainWindow>(memApi.get(), true);
+        window->show();
+        g_pEditorMainWindow = window.get();
+    }
+    // Auto-sync has brought the two into step: its panel is gone and the editor is ONLINE.
+    bool synchronised() { return online() && window->autoSyncPanel() == nullptr; }
+    bool syncedAndIdle() { return synchronised() && memApi->isMIDIRouteLinked(); }
     // Where the editor stands, for a wait that ended without what it waited for.
     std::string syncState()
     {

@@ -2,6 +2,7 @@
 // virtual raw MIDI driver's device, read at the wire's pace as the cable would), programs that are busy a
 // moment or stall, two listeners of one source, and a port another program holds for itself.
 #include "CableReader.h"
+#include "EndpointIndex.h"
 #include "MidiSystem.h"
 #include "TSystemMIDI.h"
 
@@ -153,15 +154,6 @@ protected:
         client = kwmidi::Client::acquire();
         if (client->systemName() != "ALSA sequencer")
             GTEST_SKIP() << "the sequencer's own receivers are tested on ALSA (scripts/uml/test-interprocess)";
-    }
-    static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
-                       const std::string& endpoint)
-    {
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].deviceName == device && list[i].endpointName == endpoint)
-                return static_cast<int>(i);
-        }
-        return -1;
     }
     const std::string deviceName = "KW AlsaSend " + std::to_string(::getpid());
     kwmidi::ClientRef client;

@@ -1,3 +1,4 @@
+#include "EndpointIndex.h"
 #include "MidiSystem.h"
 #include "TestEnvironment.h"
 #include "detail/AlsaEngine.h"
@@ -203,15 +204,6 @@ protected:
     }
     // Ends a peer and with it its ports; true once it is gone.
     static bool stopPeer(QProcess& process) { return kwtest::endProcess(process, 10s); }
-    static int indexOf(const std::vector<kwmidi::EndpointInfo>& list, const std::string& device,
-                       const std::string& endpoint)
-    {
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].deviceName == device && list[i].endpointName == endpoint)
-                return static_cast<int>(i);
-        }
-        return -1;
-    }
 
     kwmidi::ClientRef client;
     QProcess peer;
