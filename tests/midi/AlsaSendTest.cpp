@@ -283,6 +283,7 @@ TEST_F(AlsaSend, PortHeldByAnotherProgramIsAnErrorInWords)
     auto output = client->openDestination(index);
     EXPECT_NE(output, nullptr);
     EXPECT_EQ(client->openError(), "");
-    if (output)
+    if (output) {
         EXPECT_TRUE(output->send(Bytes{0x90, 0x3C, 0x64}.data(), 3));
+    }
 }

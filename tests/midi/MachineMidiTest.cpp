@@ -559,8 +559,9 @@ TEST_F(MachineMidi, APortClosedWhileItsProgramRunsIsLostAndOurOwnPortsAreListedA
     EXPECT_FALSE(kwtest::waitUntil([&] { return (toldFirst == 1 ? outputLost : inputLost) != 0; }, 1s))
         << "a connection closed while its owner heard of another loss was told after it ended";
     EXPECT_EQ(asked.answered(), asked.asked()) << "the engine did not answer an owner asking as it was told";
-    if (input)
+    if (input) {
         EXPECT_FALSE(input->isLinked());
+    }
     EXPECT_LT(indexOf(client->sources(), device, endpoint), 0) << "a port that went is still listed";
     EXPECT_GE(indexOf(client->sources(), device, device + " Port2"), 0) << "the program's other ports went too";
     input.reset();
