@@ -726,6 +726,12 @@ bool JackEngine::relinkLocked()
                 std::find_if(present.begin(), present.end(), [&](const NamedPort& p) { return p.port == port->peer; });
             if (peer == present.end())
                 continue;
+            if (port->confirmed && !jack_port_connected_to(port->port, port->peer.c_str())) {
+                // Cut since the last look (someone else disconnected it): the next pass tells the loss before
+                // the link is made again, as for a peer that went.
+                confirming = true;
+                continue;
+            }
             port->target = {peer->base, peer->names.endpointName};
             chosen = &*peer;
         } else {
