@@ -26,8 +26,8 @@ void roundTrip(const std::uint8_t* data, std::size_t size, std::size_t piece)
 }
 
 // Each 4 bytes are one announcement or one step of the owner: a port's start (with a name from a small
-// set, so that names clash), its exit, a client's exit, a cut connection, a link made or removed, the
-// loss told and the relinking done.
+// set, so that names clash), its exit, a client's exit or rename, a cut connection, an overrun of our input,
+// a link made or removed, the loss told and the relinking done.
 void announcements(const std::uint8_t* data, std::size_t size)
 {
     static const char* const names[] = {"Telvor ZELK6/ZELK8", "Midi Through", "kw-link", "Knobwright", ""};
@@ -37,7 +37,7 @@ void announcements(const std::uint8_t* data, std::size_t size)
     for (std::size_t at = 0; at + 4 <= size; at += 4) {
         const PortAddress address{128 + (data[at + 1] & 3), data[at + 2] & 3};
         const int own = data[at + 3] & 7;
-        switch (data[at] % 9) {
+        switch (data[at] % 11) {
         case 0:
             book.portPresent(address, {names[data[at + 3] % 5], ports[(data[at + 3] >> 3) % 4],
                                        (data[at + 3] & 0x40) != 0, (data[at + 3] & 0x80) != 0});
@@ -55,8 +55,7 @@ void announcements(const std::uint8_t* data, std::size_t size)
             const auto list = book.endpoints((data[at + 3] & 8) != 0);
             if (!list.empty()) {
                 const Endpoint& e = list[data[at + 2] % list.size()];
-                book.addLink(own, (data[at + 3] & 8) != 0, {e.info.deviceName, e.info.endpointName, e.occurrence},
-                             e.address);
+                book.addLink(own, (data[at + 3] & 8) != 0, {e.info.deviceName, e.info.endpointName}, e.address);
             }
             break;
         }
@@ -69,6 +68,13 @@ void announcements(const std::uint8_t* data, std::size_t size)
         case 7:
             for (const auto& [link, peer] : book.wantedLinks())
                 book.linked(link, peer);
+            break;
+        case 8:
+            book.clientRenamed(address.client, names[data[at + 3] % 5]);
+            break;
+        case 9:
+            // An overrun of our input: the sequencer is asked again, and one link's subscription stayed.
+            book.inputLost({{address, {names[data[at + 3] % 5], ports[(data[at + 3] >> 3) % 4], true, true}}}, {own});
             break;
         default:
             book.forgetAll();
