@@ -75,8 +75,9 @@ protected:
             found.append(it.next().captured(0));
         return found.join(QStringLiteral(", "));
     }
-    // Opens File > Setup and hands back what its port field and pop-up show, the pop-up closed unchanged.
-    QStringList setupShows(QString* field)
+    // Opens File > Setup and hands back what its port field and pop-up show, the pop-up closed unchanged (and
+    // pictured under screenshot, when one is named).
+    QStringList setupShows(QString* field, const QString& screenshot = {})
     {
         QMetaObject::invokeMethod(window.get(), "fileSetup");
         QPointer<::Setup> setup = qobject_cast<::Setup*>(window->setupPanel());
@@ -90,6 +91,8 @@ protected:
                 return;
             for (QAction* action : menu->actions())
                 offered.append(action->text().trimmed());
+            if (!screenshot.isEmpty())
+                kwtest::saveAppScreenshotWithPopup(window.get(), menu, screenshot);
             menu->close();
         });
         QTest::mouseClick(setup->btnMidiPort, Qt::LeftButton);
@@ -208,7 +211,8 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
     // File > Setup lists the one that is there under the name it has now, and the one the editor waits for;
     // OK with that choice leaves the other alone.
     QString field;
-    const QStringList offered = setupShows(&field).filter(device);
+    const QStringList offered =
+        setupShows(&field, QStringLiteral("panel-Setup-synthesizer-not-present")).filter(device);
     const QString waiting = device + QStringLiteral(" \u2013 not present");
     EXPECT_EQ(offered.join(QStringLiteral(" | ")).toStdString(),
               (device + QStringLiteral(" | ") + waiting).toStdString());
