@@ -24,6 +24,19 @@ void setFolderVariable(const char* name, const QString& path)
     QDir().mkpath(path);
     qputenv(name, QFile::encodeName(path));
 }
+
+// A run may start several JACK servers so that tests of the machine's MIDI system run side by side, one on
+// each (scripts/jack-env): ctest says which one this test was given ("id:s2,slots:1"). "s0" is the server
+// JACK_DEFAULT_SERVER names, "sK" the one named after it with "-sK". The programs the test starts inherit it.
+void useGivenJackServer(const QByteArray& runServer)
+{
+    if (qgetenv("CTEST_RESOURCE_GROUP_0") != "jack")
+        return;
+    const QByteArray given = qgetenv("CTEST_RESOURCE_GROUP_0_JACK");
+    const QByteArray id = given.startsWith("id:") ? given.mid(3, given.indexOf(',') - 3) : QByteArray();
+    if (!id.isEmpty() && id != "s0")
+        qputenv("JACK_DEFAULT_SERVER", runServer + '-' + id);
+}
 } // namespace
 
 void isolateFromUserFiles()
@@ -46,6 +59,8 @@ void isolateFromUserFiles()
     const QByteArray jackServer = qgetenv("JACK_DEFAULT_SERVER");
     if (jackServer.isEmpty() || jackServer == "default")
         qputenv("JACK_DEFAULT_SERVER", "kw-tests-have-no-jack-server");
+    else
+        useGivenJackServer(jackServer);
     qputenv("JACK_NO_START_SERVER", "1");
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setDefaultFormat(QSettings::IniFormat);
