@@ -6,9 +6,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
+
+#include <sched.h>
+#include <sys/mount.h>
 
 namespace kwtest {
 
@@ -25,17 +31,24 @@ void setFolderVariable(const char* name, const QString& path)
     qputenv(name, QFile::encodeName(path));
 }
 
-// A run may start several JACK servers so that tests of the machine's MIDI system run side by side, one on
-// each (scripts/jack-env): ctest says which one this test was given ("id:s2,slots:1"). "s0" is the server
-// JACK_DEFAULT_SERVER names, "sK" the one named after it with "-sK". The programs the test starts inherit it.
-void useGivenJackServer(const QByteArray& runServer)
+// A run may start several JACK servers so that tests of the machine's MIDI system run side by side, each
+// alone on one (scripts/jack-env). Each server has a /dev/shm of its own, the folder KW_JACK_SLOTS_DIR/<id>,
+// and ctest says which one this test was given ("id:s2,slots:1"): the test, and every program it starts,
+// takes that folder as its /dev/shm, in a mount namespace of its own. Stops the test program in words where
+// it cannot: on another server's /dev/shm it would not reach its own.
+void joinGivenJackServer()
 {
-    if (qgetenv("CTEST_RESOURCE_GROUP_0") != "jack")
-        return;
+    const QByteArray folders = qgetenv("KW_JACK_SLOTS_DIR");
     const QByteArray given = qgetenv("CTEST_RESOURCE_GROUP_0_JACK");
-    const QByteArray id = given.startsWith("id:") ? given.mid(3, given.indexOf(',') - 3) : QByteArray();
-    if (!id.isEmpty() && id != "s0")
-        qputenv("JACK_DEFAULT_SERVER", runServer + '-' + id);
+    if (folders.isEmpty() || qgetenv("CTEST_RESOURCE_GROUP_0") != "jack" || !given.startsWith("id:"))
+        return;
+    const QByteArray shm = folders + '/' + given.mid(3, given.indexOf(',') - 3);
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(shm.constData(), "/dev/shm", nullptr, MS_BIND, nullptr) != 0) {
+        std::fprintf(stderr, "the test cannot take %s, the /dev/shm of its JACK server: %s\n", shm.constData(),
+                     std::strerror(errno));
+        std::exit(1);
+    }
 }
 } // namespace
 
@@ -60,7 +73,7 @@ void isolateFromUserFiles()
     if (jackServer.isEmpty() || jackServer == "default")
         qputenv("JACK_DEFAULT_SERVER", "kw-tests-have-no-jack-server");
     else
-        useGivenJackServer(jackServer);
+        joinGivenJackServer();
     qputenv("JACK_NO_START_SERVER", "1");
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setDefaultFormat(QSettings::IniFormat);
