@@ -163,6 +163,32 @@ TEST(AlsaSequencerEvents, DeviceOnACableIsGivenNoMoreThanItsWireCarries)
     const auto later = last + std::chrono::seconds(10);
     EXPECT_EQ(pace.reserve(1024, later), later);
     EXPECT_GT(pace.reserve(3, later), later);
+
+    // Two ports of one device fed at once: the device behind them takes no more through both than its wire
+    // carries, so what waits for it never passes its 4,096-byte buffer and the last piece goes no sooner than
+    // the wire has carried all but that. Another device, whose port has the same number as the first's, has a
+    // wire of its own: it takes a burst at once meanwhile.
+    WirePaces paces;
+    const PortAddress port1{20, 0};
+    const PortAddress port2{20, 1};
+    now = start;
+    waiting = 0;
+    last = start;
+    sent = 0;
+    double most = 0;
+    while (sent < 13072) {
+        const std::size_t piece = std::min<std::size_t>(256, 13072 - sent);
+        const auto at = paces.reserve((sent / 256) % 2 ? port2 : port1, piece, now);
+        waiting = std::max(0.0, waiting - std::chrono::duration<double>(at - last).count() * 3125.0) + piece;
+        most = std::max(most, waiting);
+        last = at;
+        now = at;
+        sent += piece;
+    }
+    EXPECT_LE(most, 4096.0) << "the device's buffer overflowed: two ports of it were fed a wire each";
+    EXPECT_GE(std::chrono::duration<double>(last - start).count(), (13072.0 - 4096.0) / 3125.0)
+        << "two ports of one device were fed faster than its wire";
+    EXPECT_EQ(paces.reserve(PortAddress{21, 0}, 1024, last), last) << "another device waited for the first's wire";
 }
 
 TEST(AlsaSequencerLinks, FollowTheirEndpointByNamesAndTellTheLossBeforeTheReturn)

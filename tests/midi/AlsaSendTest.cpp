@@ -1,6 +1,7 @@
-// What the ALSA sequencer backend sends, as the receivers see it: a synthesizer behind a MIDI cable (the
-// virtual raw MIDI driver's device, read at the wire's pace as the cable would), programs that are busy a
-// moment or stall, two listeners of one source, and a port another program holds for itself.
+// What the ALSA sequencer backend sends, as the receivers see it: synthesizers behind MIDI cables (the
+// virtual raw MIDI driver's devices, one read at the wire's pace as the cable would) and Midi Through,
+// programs that are busy a moment, read slowly or stall, two listeners of one source, and a port another
+// program holds for itself.
 #include "CableReader.h"
 #include "EndpointIndex.h"
 #include "MidiSystem.h"
@@ -9,8 +10,10 @@
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <optional>
@@ -161,26 +164,44 @@ protected:
 
 } // namespace
 
-TEST_F(AlsaSend, SynthesizerOnACableGetsEveryByteTheEditorSendsInOrder)
+TEST_F(AlsaSend, SynthesizersOnCablesGetEveryByteInOrderAtTheirWiresPaceAndMidiThroughAtOnce)
 {
-    // The first device of the virtual raw MIDI driver: a kernel client of its sound card, as a USB
+    // The first two devices of the virtual raw MIDI driver: kernel clients of its sound card, as a USB
     // synthesizer or a MIDI interface is.
     const auto destinations = client->destinations();
-    int index = -1;
-    int card = -1;
-    int device = -1;
-    for (std::size_t i = 0; i < destinations.size() && index < 0; ++i) {
-        if (std::sscanf(destinations[i].deviceName.c_str(), "Virtual Raw MIDI %d-%d", &card, &device) == 2)
-            index = static_cast<int>(i);
+    std::vector<int> indices;
+    std::vector<std::string> rawDevices;
+    for (std::size_t i = 0; i < destinations.size() && indices.size() < 2; ++i) {
+        int card = -1;
+        int device = -1;
+        if (std::sscanf(destinations[i].deviceName.c_str(), "Virtual Raw MIDI %d-%d", &card, &device) == 2) {
+            indices.push_back(static_cast<int>(i));
+            rawDevices.push_back("/dev/snd/midiC" + std::to_string(card) + "D" + std::to_string(device));
+        }
     }
-    ASSERT_GE(index, 0) << "no virtual raw MIDI device: the guest kernel lacks SND_VIRMIDI";
-    kwtest::CableReader wire("/dev/snd/midiC" + std::to_string(card) + "D" + std::to_string(device));
+    ASSERT_EQ(indices.size(), 2u) << "no two virtual raw MIDI devices: the guest kernel lacks SND_VIRMIDI";
+    kwtest::CableReader wire(rawDevices[0]);
     ASSERT_TRUE(wire.opened()) << "its raw device does not open";
+    // The second one's raw device is read as soon as its driver holds anything: each chunk read is what the
+    // sequencer handed the driver at once.
+    std::mutex chunksMutex;
+    std::vector<std::size_t> chunks;
+    kwtest::CableReader driver(
+        rawDevices[1],
+        [&](const Bytes& chunk) {
+            std::lock_guard<std::mutex> lock(chunksMutex);
+            chunks.push_back(chunk.size());
+        },
+        0);
+    ASSERT_TRUE(driver.opened()) << "its raw device does not open";
+    auto second = client->openDestination(indices[1]);
+    ASSERT_NE(second, nullptr);
 
-    // What the issue measured: two templates initialized within 0.4 s (2,800 bytes each), twelve knob
-    // edits (206 bytes each) and one message longer than a packet (5,000 bytes), sent as the editor does.
+    // Both are fed at once. The first as the editor sends what the issue measured: two templates initialized
+    // within 0.4 s (2,800 bytes each), twelve knob edits (206 bytes each) and one message longer than a packet
+    // (5,000 bytes); the second one long message.
     TSystemMIDI transport(client);
-    ASSERT_TRUE(transport.openOutput(index + 1));
+    ASSERT_TRUE(transport.openOutput(indices[0] + 1));
     std::vector<Bytes> messages{sysEx(2800, 1), sysEx(2800, 2)};
     for (std::uint8_t knob = 0; knob < 12; ++knob)
         messages.push_back(sysEx(206, knob));
@@ -188,25 +209,83 @@ TEST_F(AlsaSend, SynthesizerOnACableGetsEveryByteTheEditorSendsInOrder)
     // A message of whole pieces and one byte more: the last piece holds the F7 alone.
     messages.push_back(sysEx(3 * 1024 + 1, 4));
     messages.push_back(sysEx(13 * 256 + 1, 5));
+    const Bytes big = sysEx(16 * 1024, 6);
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<bool> bigSent{false};
+    std::chrono::steady_clock::time_point bigDone;
+    std::thread feeder([&] {
+        bigSent.store(second->send(big.data(), big.size()));
+        bigDone = std::chrono::steady_clock::now();
+    });
     Bytes sent;
     for (Bytes& message : messages) {
         EXPECT_TRUE(transport.outputData(int(message.size() - 1), message.data() + 1, 0xF0))
             << "a message of " << message.size() << " bytes was refused";
         sent.insert(sent.end(), message.begin(), message.end());
     }
-    ASSERT_EQ(sent.size(), 13072u + 3073u + 3329u);
     // Notes after them keep their place too (each of its own status: the driver leaves out a repeated one).
     unsigned char note[] = {0x3C, 0x64};
     for (const std::uint8_t status : {0x90, 0x80, 0x91}) {
         EXPECT_TRUE(transport.outputData(2, note, status));
         sent.insert(sent.end(), {status, 0x3C, 0x64});
     }
+    const auto sentDone = std::chrono::steady_clock::now();
+    feeder.join();
+    ASSERT_EQ(sent.size(), 13072u + 3073u + 3329u + 9u);
+    EXPECT_TRUE(bigSent.load()) << "the long message to the second device was refused";
+
+    // A device is handed no more ahead of its wire (3,125 bytes a second) than its driver's 4,096-byte buffer
+    // holds, so a send ends no sooner than the wire has carried all but that; and each device has a wire of its
+    // own, so the two were fed in less time than one wire takes for both.
+    const auto seconds = [&](std::chrono::steady_clock::time_point until) {
+        return std::chrono::duration<double>(until - start).count();
+    };
+    EXPECT_GE(seconds(sentDone), (double(sent.size()) - 4096.0) / 3125.0) << "the first device outran its wire";
+    EXPECT_GE(seconds(bigDone), (double(big.size()) - 4096.0) / 3125.0) << "the second device outran its wire";
+    EXPECT_LT(seconds(std::max(sentDone, bigDone)), (double(sent.size() + big.size()) - 4096.0) / 3125.0)
+        << "two devices were fed as if through one wire";
+
     const Bytes arrived = wire.waitFor(sent.size(), 60s);
     EXPECT_EQ(arrived.size(), sent.size()) << "bytes were lost on the way to the cable";
     EXPECT_TRUE(arrived == sent) << "what reached the cable differs from what was sent";
+    EXPECT_TRUE(driver.waitFor(big.size(), 30s) == big) << "what reached the second cable differs from what was sent";
+    {
+        // Pieces sized for the wire, smaller than a program's (1,024 bytes), so that the driver's buffer fills
+        // evenly rather than a program's piece at a time.
+        std::lock_guard<std::mutex> lock(chunksMutex);
+        ASSERT_FALSE(chunks.empty());
+        EXPECT_LT(*std::min_element(chunks.begin(), chunks.end()), 1024u)
+            << "the driver was handed only whole pieces of 1,024 bytes, as a program is";
+    }
+
+    // Midi Through, a kernel client without a card, passes events on in software: it has no wire, and gives
+    // the long message back in a fraction of the time the cable took for it.
+    const int from = indexOf(client->sources(), "Midi Through", "Midi Through Port-0");
+    const int to = indexOf(client->destinations(), "Midi Through", "Midi Through Port-0");
+    ASSERT_GE(from, 0) << "no Midi Through source";
+    ASSERT_GE(to, 0) << "no Midi Through destination";
+    std::mutex echoMutex;
+    std::condition_variable echoed;
+    Bytes echo;
+    auto input = client->connectSource(from, [&](const std::uint8_t* bytes, std::size_t length) {
+        std::lock_guard<std::mutex> lock(echoMutex);
+        echo.insert(echo.end(), bytes, bytes + length);
+        echoed.notify_all();
+    });
+    auto through = client->openDestination(to);
+    ASSERT_NE(input, nullptr);
+    ASSERT_NE(through, nullptr);
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_TRUE(through->send(big.data(), big.size()));
+    std::unique_lock<std::mutex> lock(echoMutex);
+    EXPECT_TRUE(echoed.wait_for(lock, 30s, [&] { return echo.size() >= big.size(); }))
+        << "Midi Through gave back " << echo.size() << " bytes of " << big.size();
+    const double answered = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+    EXPECT_TRUE(echo == big) << "Midi Through gave back other bytes";
+    EXPECT_LT(answered, seconds(bigDone) / 4) << "Midi Through answered as slowly as a cable: it was paced";
 }
 
-TEST_F(AlsaSend, ProgramBusyAMomentGetsEveryMessageOnceAndAStalledOneKeepsWhatCameBefore)
+TEST_F(AlsaSend, ProgramBusyOrSlowGetsEveryMessageOnceAndAStalledOneKeepsWhatCameBefore)
 {
     // Two programs with the default queue (200 cells of the sequencer's pool) listen to a source of ours: the
     // first reads only when the test says, the second all the time.
@@ -221,30 +300,74 @@ TEST_F(AlsaSend, ProgramBusyAMomentGetsEveryMessageOnceAndAStalledOneKeepsWhatCa
         while (!stop.load())
             reading.read(20ms);
     });
+    // Stopped however the test ends, so that a failed assertion is reported rather than ending the process.
+    struct StopReader
+    {
+        std::atomic<bool>& stop;
+        std::thread& reader;
+        ~StopReader()
+        {
+            stop.store(true);
+            if (reader.joinable())
+                reader.join();
+        }
+    } stopReader{stop, reader};
 
     // Busy a moment: an 8,003-byte SysEx needs some 300 cells. The send waits for room while the first
-    // program does not read, and each program gets the message once, whole.
+    // program does not read, and each program gets the message once, whole. What waits ahead of it (a note:
+    // one cell; a SysEx of 250 bytes: one cell and nine of 28 bytes) and four of its pieces of 1,024 bytes (a
+    // cell and 37 of 28 bytes each) leave the queue exactly one cell short of the fifth piece: sent then, it
+    // would be refused, and the sequencer would empty the queue.
     const Bytes note{0x90, 0x3C, 0x64};
+    const Bytes lead = sysEx(250, 8);
     ASSERT_TRUE(source->send(note));
+    ASSERT_TRUE(source->send(lead));
     const Bytes big = sysEx(8003, 7);
     std::atomic<int> result{-1};
     std::thread sender([&] { result.store(source->send(big) ? 1 : 0); });
     // The program is busy far less long than a send waits for a receiver that reads nothing.
     std::this_thread::sleep_for(300ms);
     Bytes expected = note;
+    expected.insert(expected.end(), lead.begin(), lead.end());
     expected.insert(expected.end(), big.begin(), big.end());
     const Bytes first = held.readUntil(expected.size(), 30s);
     sender.join();
     EXPECT_EQ(result.load(), 1) << "a send to a program busy for 300 ms failed";
+    EXPECT_EQ(held.overruns, 0) << "the busy program's queue overran and was emptied";
     EXPECT_TRUE(first == expected) << "the busy program was fed " << first.size() << " bytes of " << expected.size();
     EXPECT_TRUE(reading.readUntil(expected.size(), 30s) == expected) << "the other program was fed short";
     EXPECT_EQ(reading.readUntil(expected.size() + 1, 1s).size(), expected.size()) << "the other program was fed twice";
 
-    // Stalled: the first program reads nothing while a long message is sent. The send gives up and says so,
-    // and what came before it stays: no event was refused, so the sequencer did not empty the queue.
+    // Slow but steady: the first program takes what waits only every 250 ms, and its queue holds five pieces of
+    // 1,024 bytes, so a message of 64 pieces takes it over 2 s, longer than a send waits for a receiver that
+    // reads nothing. That wait starts again with each piece the program takes: the message goes through.
+    std::atomic<bool> steadyDone{false};
+    std::thread steady([&] {
+        while (!steadyDone.load()) {
+            std::this_thread::sleep_for(250ms);
+            held.read(0ms);
+        }
+    });
+    const Bytes longest = sysEx(64 * 1024, 10);
+    auto since = std::chrono::steady_clock::now();
+    EXPECT_TRUE(source->send(longest)) << "a send to a program that reads slowly but steadily failed";
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    steadyDone.store(true);
+    steady.join();
+    EXPECT_GT(took, 2.0) << "the message went through within 2 s: nothing waited past a send's deadline";
+    expected.insert(expected.end(), longest.begin(), longest.end());
+    EXPECT_TRUE(held.readUntil(expected.size(), 30s) == expected) << "the steady program was fed short";
+    EXPECT_EQ(held.overruns, 0) << "the steady program's queue overran and was emptied";
+
+    // Stalled: the first program reads nothing while a long message is sent. The send gives up after 2 s
+    // without room and says so, and what came before it stays: no event was refused, so the sequencer did
+    // not empty the queue.
     const Bytes before = sysEx(100, 9);
     ASSERT_TRUE(source->send(before));
+    since = std::chrono::steady_clock::now();
     EXPECT_FALSE(source->send(sysEx(64 * 1024 + 1, 11))) << "a send to a stalled program reported success";
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count(), 2.0)
+        << "a send gave up on a program that had read nothing for less than 2 s";
     const Bytes after = sysEx(50, 13);
     ASSERT_TRUE(source->send(after));
     const Bytes stalled = held.readUntil(expected.size() + 1024 * 1024, 3s);

@@ -19,14 +19,17 @@
 
 namespace kwtest {
 
-// Reads on a thread of its own; onBytes (when given) is called there with each chunk read.
+// Reads on a thread of its own; onBytes (when given) is called there with each chunk read. Given a rate of 0,
+// it reads whatever the driver holds every few milliseconds: each chunk is then what the sequencer handed the
+// driver at once.
 class CableReader
 {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    explicit CableReader(const std::string& path, std::function<void(const Bytes&)> onBytes = {})
-        : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK)), m_onBytes(std::move(onBytes))
+    explicit CableReader(const std::string& path, std::function<void(const Bytes&)> onBytes = {},
+                         double bytesPerSecond = 3125.0)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK)), m_onBytes(std::move(onBytes)), m_rate(bytesPerSecond)
     {
         if (m_fd < 0)
             return;
@@ -69,7 +72,9 @@ private:
         while (!m_stop.load()) {
             std::this_thread::sleep_for(5ms);
             const auto now = std::chrono::steady_clock::now();
-            const auto allowed = static_cast<std::size_t>(std::chrono::duration<double>(now - since).count() * 3125.0);
+            const auto allowed =
+                m_rate > 0 ? static_cast<std::size_t>(std::chrono::duration<double>(now - since).count() * m_rate)
+                           : taken + sizeof buffer;
             if (allowed <= taken)
                 continue;
             const std::size_t want = std::min(allowed - taken, sizeof buffer);
@@ -93,6 +98,7 @@ private:
 
     int m_fd;
     std::function<void(const Bytes&)> m_onBytes;
+    double m_rate;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
     std::mutex m_mutex;

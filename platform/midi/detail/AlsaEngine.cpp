@@ -544,7 +544,7 @@ bool AlsaEngine::sendTo(const AlsaPort& port, const Receiver& receiver, const st
             std::chrono::steady_clock::time_point at;
             {
                 std::lock_guard<std::mutex> lock(m_paceMutex);
-                at = m_paces[receiver.address.client].reserve(size, std::chrono::steady_clock::now());
+                at = m_paces.reserve(receiver.address, size, std::chrono::steady_clock::now());
             }
             std::this_thread::sleep_until(at);
         } else if (receiver.program && g_waitForRoom.load()) {

@@ -109,9 +109,9 @@ private:
     bool m_started = false; // start() was called: the first open that succeeds starts the reader
     std::thread m_reader;   // set under m_mutex
 
-    std::mutex m_paceMutex;                // guards m_paces; held for no wait
-    std::map<int, alsa::WirePace> m_paces; // devices behind a MIDI cable, by client
-    std::string m_openError;               // why the last link could not be made; under m_mutex
+    std::mutex m_paceMutex;  // guards m_paces; held for no wait
+    alsa::WirePaces m_paces; // devices behind a MIDI cable
+    std::string m_openError; // why the last link could not be made; under m_mutex
 };
 
 } // namespace kwmidi::detail

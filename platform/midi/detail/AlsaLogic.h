@@ -124,6 +124,21 @@ struct PortAddress
     friend auto operator<=>(const PortAddress&, const PortAddress&) = default;
 };
 
+// The paces of the devices behind MIDI cables that sends reach, one per client: a device's ports (a
+// synthesizer's or an interface's several inputs) all lead to it, and what it takes through all of them
+// together stays within one wire's rate. Under its owner's lock.
+class WirePaces
+{
+public:
+    WirePace::Clock::time_point reserve(PortAddress receiver, std::size_t bytes, WirePace::Clock::time_point now)
+    {
+        return m_byClient[receiver.client].reserve(bytes, now);
+    }
+
+private:
+    std::map<int, WirePace> m_byClient;
+};
+
 // The joiners of one port of ours, one per sender. A sender that went never ends what it left half-sent, and
 // the next client or port at its address starts afresh. One thread.
 class SysExJoiners
