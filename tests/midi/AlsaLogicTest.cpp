@@ -327,6 +327,16 @@ TEST(AlsaSequencerLinks, AfterAnOverrunTellEveryLinkAndRelinkThoseWhoseSubscript
     EXPECT_EQ(book.peer(2), (PortAddress{129, 0}));
 }
 
+// Only the sequencer's own System Announce port tells of ports coming and going: neither its timer port nor
+// port 1 of another program, which may send events of the same types to our announce port.
+TEST(AlsaSequencerLinks, BelieveAnnouncementsFromTheSystemAnnouncePortOnly)
+{
+    EXPECT_TRUE(fromSystemAnnounce({0, 1}));
+    EXPECT_FALSE(fromSystemAnnounce({0, 0})) << "the system timer port was believed";
+    EXPECT_FALSE(fromSystemAnnounce({128, 1})) << "port 1 of another program was believed";
+    EXPECT_FALSE(fromSystemAnnounce({128, 0}));
+}
+
 // Two units of one name: a link whose unit goes waits for one of its name that appears after the loss, never
 // takes over the unit that was there, and follows its own unit back whatever " (k)" the listing gives it.
 TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOther)

@@ -664,13 +664,17 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     ASSERT_FALSE(peerLines.empty());
     const int peerClient = numberAfter(peerLines.front(), "Client ");
     ASSERT_TRUE(ours >= 0 && announce >= 0 && peerClient >= 0) << "our client or the peer's not found on the sequencer";
-    const auto forge = [&](snd_seq_event_type_t type, int port) {
+    // Sent from the program's port 1 too: the number of the System Announce port on the sequencer's own client.
+    const int otherSecond =
+        snd_seq_create_simple_port(other, "KW Renamer Announce", SND_SEQ_PORT_CAP_READ, SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_EQ(otherSecond, 1);
+    const auto forge = [&](snd_seq_event_type_t type, int port, int from) {
         snd_seq_event_t ev;
         snd_seq_ev_clear(&ev);
         ev.type = type;
         ev.data.addr.client = static_cast<unsigned char>(peerClient);
         ev.data.addr.port = static_cast<unsigned char>(port);
-        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(otherPort));
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(from));
         snd_seq_ev_set_dest(&ev, static_cast<unsigned char>(ours), static_cast<unsigned char>(announce));
         snd_seq_ev_set_direct(&ev);
         return snd_seq_event_output_direct(other, &ev) >= 0;
@@ -707,9 +711,12 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     EXPECT_EQ(cut(peerClient, peerSource, ours, linkIn), -EPERM) << "another program cut our input's link";
     EXPECT_EQ(cut(ours, linkOut, peerClient, peerDestination), -EPERM) << "another program cut our output's link";
 
-    for (int port = 0; port <= 10; ++port)
-        ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port)) << "the sequencer refused an event to our announce port";
-    ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0));
+    for (const int from : {otherPort, otherSecond}) {
+        for (int port = 0; port <= 10; ++port)
+            ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port, from))
+                << "the sequencer refused an event to our announce port";
+        ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0, from));
+    }
     // Sent after them: once its echo is here, our reader has taken them.
     const Bytes sysex{0xF0, 0x7D, 0x06, 0x01, 0xF7};
     ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
