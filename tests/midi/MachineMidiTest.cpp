@@ -719,7 +719,7 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     }
     // Sent after them: once its echo is here, our reader has taken them.
     const Bytes sysex{0xF0, 0x7D, 0x06, 0x01, 0xF7};
-    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << "a link was dropped on another program's word";
     EXPECT_EQ(arrivals.waitFor(sysex.size(), 10s), sysex);
     EXPECT_EQ(lost, 0) << "a link was told lost by another program's word";
     EXPECT_TRUE(input->isLinked() && output->isLinked());
@@ -947,6 +947,9 @@ TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
         << "the links did not follow their unit back";
     EXPECT_EQ(input->linkedDeviceName(), second);
     echoes(2, "after the unit came back");
+    // A link made to it now, while it is listed "(2)", follows it as well.
+    output = client->openDestination(indexOf(client->destinations(), second, endpoint), [&] { ++outputLost; });
+    ASSERT_NE(output, nullptr);
 
     // Now the unit that stayed goes for good: ours takes the plain name and the links stay with it.
     ASSERT_TRUE(stopPeer(otherPeer));
