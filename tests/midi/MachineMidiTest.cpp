@@ -822,6 +822,64 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
     EXPECT_EQ(got.back(), 0xF7);
 }
 
+// A program sends a long SysEx in pieces while our reader is held up, and its middle overruns our input: the
+// sequencer empties it, and what had been joined of the message goes with the rest. The message's last piece,
+// sent after the overrun, finishes nothing, and the next message comes alone.
+TEST_F(MachineMidi, AMessageHalfJoinedWhenOurInputOverranIsNotFinishedByWhatFollows)
+{
+    if (client->systemName() != "ALSA sequencer")
+        GTEST_SKIP() << "the input that the sequencer empties when it overruns is ALSA's";
+    snd_seq_t* other = nullptr;
+    ASSERT_EQ(snd_seq_open(&other, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
+    const std::string name = "KW Pieces " + std::to_string(QCoreApplication::applicationPid());
+    snd_seq_set_client_name(other, name.c_str());
+    const int from =
+        snd_seq_create_simple_port(other, "KW Pieces Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_GE(from, 0);
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), name, "KW Pieces Out") >= 0; }, 10s))
+        << "the other program's port is not listed";
+    Arrivals arrivals;
+    std::atomic<int> lost{0};
+    auto input =
+        client->connectSource(indexOf(client->sources(), name, "KW Pieces Out"), arrivals.callback(), [&] { ++lost; });
+    ASSERT_NE(input, nullptr);
+    // To every subscriber at once, as the sequencer carries it: false when a receiver refused it.
+    const auto send = [&](snd_seq_event_type_t type, Bytes sysex) {
+        snd_seq_event_t ev;
+        snd_seq_ev_clear(&ev);
+        ev.type = type;
+        if (type == SND_SEQ_EVENT_SYSEX)
+            snd_seq_ev_set_sysex(&ev, sysex.size(), sysex.data());
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(from));
+        snd_seq_ev_set_subs(&ev);
+        snd_seq_ev_set_direct(&ev);
+        return snd_seq_event_output_direct(other, &ev) >= 0;
+    };
+    // The message's first piece is joined; a clock between its pieces goes on at once, and our reader is held
+    // up handing it on.
+    arrivals.hold(true);
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, {0xF0, 0x7D, 0x08, 0x01}));
+    ASSERT_TRUE(send(SND_SEQ_EVENT_CLOCK, {}));
+    ASSERT_TRUE(arrivals.waitUntilHeldUp(10s)) << "the clock never reached our reader";
+    int sent = 0;
+    while (sent < 200 && send(SND_SEQ_EVENT_SYSEX, Bytes(1000, 0x11)))
+        ++sent;
+    EXPECT_LT(sent, 200) << "our input took 200 KB while our reader was held up";
+    arrivals.hold(false);
+    ASSERT_TRUE(kwtest::waitUntil([&] { return lost == 1; }, 10s)) << "the overrun was not told";
+
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, {0x02, 0x03, 0xF7}));
+    const Bytes next{0xF0, 0x7D, 0x08, 0x02, 0xF7};
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, next));
+    Bytes expected{0xF8};
+    expected.insert(expected.end(), next.begin(), next.end());
+    EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected)
+        << "the end of a message that the overrun cut was joined to its beginning";
+    EXPECT_GT(input->droppedMessages(), 0u);
+    snd_seq_close(other);
+}
+
 // Two devices of one name (the server renames the second one's client): each is listed with its five
 // ports under a name of its own, a link goes to the one that was listed, and it stays with that device
 // when the other goes and comes back, although the names then change places. A link whose connection is
