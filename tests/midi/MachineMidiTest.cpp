@@ -1025,6 +1025,54 @@ TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
     echoes(4, "after the unit came back under the plain name");
 }
 
+// A unit of its name that is there when a link's unit goes is never taken over, even one that no listing had
+// seen yet (it started just before the other went): renaming a port wakes nobody, so the second unit's
+// endpoint, renamed into place, is first seen as the first unit's goes. A unit that comes after the loss is taken.
+TEST_F(JackMidi, AUnitNotYetListedWhenTheLinksUnitGoesIsNotTakenOver)
+{
+    startPeer();
+    const std::string endpoint = device + " Port2";
+    std::atomic<int> lost{0};
+    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint), [&] { ++lost; });
+    ASSERT_NE(output, nullptr);
+    // The second unit: a client of the device's name (the server renames it), its destination registered under a
+    // name that listings leave out.
+    using JackClient = std::unique_ptr<jack_client_t, int (*)(jack_client_t*)>;
+    JackClient second(jack_client_open(device.c_str(), JackNoStartServer, nullptr), jack_client_close);
+    const std::string pid = std::to_string(QCoreApplication::applicationPid());
+    JackClient watcher(jack_client_open(("KW watch " + pid).c_str(), JackNoStartServer, nullptr), jack_client_close);
+    ASSERT_TRUE(second && watcher) << "no other clients of the server";
+    jack_port_t* hidden = jack_port_register(second.get(), "kw-link unit", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    ASSERT_TRUE(hidden && jack_activate(second.get()) == 0);
+    ASSERT_EQ(jack_port_rename(second.get(), hidden, (endpoint + " (in)").c_str()), 0);
+    // As another client sees it; PipeWire's JACK shows others no renamed port.
+    const auto renamedShown = [&] {
+        const char** ports = jack_get_ports(watcher.get(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+        const std::string tail = ":" + endpoint + " (in)";
+        bool shown = false;
+        for (const char** port = ports; ports && *port; ++port) {
+            const std::string name = *port;
+            shown = shown || (name != device + tail && name.size() > tail.size() &&
+                              name.compare(name.size() - tail.size(), tail.size(), tail) == 0);
+        }
+        jack_free(ports);
+        return shown;
+    };
+    if (!kwtest::waitUntil(renamedShown, 1s))
+        GTEST_SKIP() << "the server shows other clients no renamed port";
+
+    // The first unit's program removes the destination.
+    ASSERT_EQ(ask(peer, "close 2"), "closed 2");
+    ASSERT_TRUE(kwtest::waitUntil([&] { return lost == 1; }, 10s)) << "the loss was not told";
+    EXPECT_FALSE(kwtest::waitUntil([&] { return output->isLinked(); }, 2s))
+        << "the link took over a unit of its name that was there at the loss";
+    EXPECT_GE(indexOf(client->destinations(), device + " (2)", endpoint), 0) << "the unit that was there is not listed";
+    startPeerIn(otherPeer);
+    EXPECT_TRUE(kwtest::waitUntil([&] { return output->isLinked(); }, 10s))
+        << "the link did not take the unit that came after the loss";
+    EXPECT_EQ(output->linkedDeviceName(), device + " (3)");
+}
+
 // JACK's client library walks its list of a program's ports on its notification thread whenever the
 // server works the latencies out again, which any connection change by any program makes it do; a port
 // taken out of that list meanwhile crashed the program now and then when a link was closed.
