@@ -353,6 +353,40 @@ TEST(AlsaSequencerLinks, AfterAnOverrunTellEveryLinkAndRelinkThoseWhoseSubscript
     EXPECT_EQ(book.peer(2), (PortAddress{129, 0}));
 }
 
+// Only the sequencer's own System Announce port tells of ports coming and going: neither its timer port nor
+// port 1 of another program, which may send events of the same types to our announce port.
+TEST(AlsaSequencerLinks, BelieveAnnouncementsFromTheSystemAnnouncePortOnly)
+{
+    EXPECT_TRUE(fromSystemAnnounce({0, 1}));
+    EXPECT_FALSE(fromSystemAnnounce({0, 0})) << "the system timer port was believed";
+    EXPECT_FALSE(fromSystemAnnounce({128, 1})) << "port 1 of another program was believed";
+    EXPECT_FALSE(fromSystemAnnounce({128, 0}));
+}
+
+// A link made to a unit the listing numbers follows it by the unit's own name: once the other of its name has
+// gone for good, its unit comes back under the plain name and is taken.
+TEST(AlsaSequencerLinks, ALinkMadeToANumberedUnitFollowsItBackUnderThePlainName)
+{
+    const std::string name = "Telvor ZELK6/ZELK8";
+    const std::string port2 = name + " Port2";
+    PortBook book(140);
+    book.portPresent({128, 1}, port(name, port2, true, true));
+    book.portPresent({129, 1}, port(name, port2, true, true));
+    const auto sources = book.endpoints(true);
+    ASSERT_EQ(sources.size(), 2u);
+    ASSERT_EQ(sources[1].info.deviceName, name + " (2)");
+    // Made as the engine makes it, with the names the listing shows.
+    book.addLink(1, true, {sources[1].info.deviceName, sources[1].info.endpointName}, sources[1].address);
+    book.clientExited(128);
+    EXPECT_EQ(book.peerDeviceName(1), name);
+    EXPECT_TRUE(book.takeLost().empty());
+    book.clientExited(129);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{1}));
+    book.portPresent({128, 1}, port(name, port2, true, true));
+    EXPECT_EQ(book.wantedLinks(), (std::vector<std::pair<int, PortAddress>>{{1, {128, 1}}}))
+        << "a link made to \"" << name << " (2)\" did not follow its unit back under the plain name";
+}
+
 // Two units of one name: a link whose unit goes waits for one of its name that appears after the loss, never
 // takes over the unit that was there, and follows its own unit back whatever " (k)" the listing gives it.
 TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOther)

@@ -664,13 +664,17 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     ASSERT_FALSE(peerLines.empty());
     const int peerClient = numberAfter(peerLines.front(), "Client ");
     ASSERT_TRUE(ours >= 0 && announce >= 0 && peerClient >= 0) << "our client or the peer's not found on the sequencer";
-    const auto forge = [&](snd_seq_event_type_t type, int port) {
+    // Sent from the program's port 1 too: the number of the System Announce port on the sequencer's own client.
+    const int otherSecond =
+        snd_seq_create_simple_port(other, "KW Renamer Announce", SND_SEQ_PORT_CAP_READ, SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_EQ(otherSecond, 1);
+    const auto forge = [&](snd_seq_event_type_t type, int port, int from) {
         snd_seq_event_t ev;
         snd_seq_ev_clear(&ev);
         ev.type = type;
         ev.data.addr.client = static_cast<unsigned char>(peerClient);
         ev.data.addr.port = static_cast<unsigned char>(port);
-        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(otherPort));
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(from));
         snd_seq_ev_set_dest(&ev, static_cast<unsigned char>(ours), static_cast<unsigned char>(announce));
         snd_seq_ev_set_direct(&ev);
         return snd_seq_event_output_direct(other, &ev) >= 0;
@@ -707,12 +711,15 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     EXPECT_EQ(cut(peerClient, peerSource, ours, linkIn), -EPERM) << "another program cut our input's link";
     EXPECT_EQ(cut(ours, linkOut, peerClient, peerDestination), -EPERM) << "another program cut our output's link";
 
-    for (int port = 0; port <= 10; ++port)
-        ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port)) << "the sequencer refused an event to our announce port";
-    ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0));
+    for (const int from : {otherPort, otherSecond}) {
+        for (int port = 0; port <= 10; ++port)
+            ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port, from))
+                << "the sequencer refused an event to our announce port";
+        ASSERT_TRUE(forge(SND_SEQ_EVENT_CLIENT_EXIT, 0, from));
+    }
     // Sent after them: once its echo is here, our reader has taken them.
     const Bytes sysex{0xF0, 0x7D, 0x06, 0x01, 0xF7};
-    ASSERT_TRUE(output->send(sysex.data(), sysex.size()));
+    ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << "a link was dropped on another program's word";
     EXPECT_EQ(arrivals.waitFor(sysex.size(), 10s), sysex);
     EXPECT_EQ(lost, 0) << "a link was told lost by another program's word";
     EXPECT_TRUE(input->isLinked() && output->isLinked());
@@ -813,6 +820,64 @@ TEST_F(MachineMidi, AnOverrunInputIsToldAndItsLinksFollowASynthesizerThatRestart
     ASSERT_EQ(got.size(), before + 3000) << "the message after the overrun did not come whole";
     EXPECT_EQ(got[before], 0xF0);
     EXPECT_EQ(got.back(), 0xF7);
+}
+
+// A program sends a long SysEx in pieces while our reader is held up, and its middle overruns our input: the
+// sequencer empties it, and what had been joined of the message goes with the rest. The message's last piece,
+// sent after the overrun, finishes nothing, and the next message comes alone.
+TEST_F(MachineMidi, AMessageHalfJoinedWhenOurInputOverranIsNotFinishedByWhatFollows)
+{
+    if (client->systemName() != "ALSA sequencer")
+        GTEST_SKIP() << "the input that the sequencer empties when it overruns is ALSA's";
+    snd_seq_t* other = nullptr;
+    ASSERT_EQ(snd_seq_open(&other, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
+    const std::string name = "KW Pieces " + std::to_string(QCoreApplication::applicationPid());
+    snd_seq_set_client_name(other, name.c_str());
+    const int from =
+        snd_seq_create_simple_port(other, "KW Pieces Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    ASSERT_GE(from, 0);
+    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), name, "KW Pieces Out") >= 0; }, 10s))
+        << "the other program's port is not listed";
+    Arrivals arrivals;
+    std::atomic<int> lost{0};
+    auto input =
+        client->connectSource(indexOf(client->sources(), name, "KW Pieces Out"), arrivals.callback(), [&] { ++lost; });
+    ASSERT_NE(input, nullptr);
+    // To every subscriber at once, as the sequencer carries it: false when a receiver refused it.
+    const auto send = [&](snd_seq_event_type_t type, Bytes sysex) {
+        snd_seq_event_t ev;
+        snd_seq_ev_clear(&ev);
+        ev.type = type;
+        if (type == SND_SEQ_EVENT_SYSEX)
+            snd_seq_ev_set_sysex(&ev, sysex.size(), sysex.data());
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(from));
+        snd_seq_ev_set_subs(&ev);
+        snd_seq_ev_set_direct(&ev);
+        return snd_seq_event_output_direct(other, &ev) >= 0;
+    };
+    // The message's first piece is joined; a clock between its pieces goes on at once, and our reader is held
+    // up handing it on.
+    arrivals.hold(true);
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, {0xF0, 0x7D, 0x08, 0x01}));
+    ASSERT_TRUE(send(SND_SEQ_EVENT_CLOCK, {}));
+    ASSERT_TRUE(arrivals.waitUntilHeldUp(10s)) << "the clock never reached our reader";
+    int sent = 0;
+    while (sent < 200 && send(SND_SEQ_EVENT_SYSEX, Bytes(1000, 0x11)))
+        ++sent;
+    EXPECT_LT(sent, 200) << "our input took 200 KB while our reader was held up";
+    arrivals.hold(false);
+    ASSERT_TRUE(kwtest::waitUntil([&] { return lost == 1; }, 10s)) << "the overrun was not told";
+
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, {0x02, 0x03, 0xF7}));
+    const Bytes next{0xF0, 0x7D, 0x08, 0x02, 0xF7};
+    ASSERT_TRUE(send(SND_SEQ_EVENT_SYSEX, next));
+    Bytes expected{0xF8};
+    expected.insert(expected.end(), next.begin(), next.end());
+    EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected)
+        << "the end of a message that the overrun cut was joined to its beginning";
+    EXPECT_GT(input->droppedMessages(), 0u);
+    snd_seq_close(other);
 }
 
 // Two devices of one name (the server renames the second one's client): each is listed with its five
@@ -940,6 +1005,9 @@ TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
         << "the links did not follow their unit back";
     EXPECT_EQ(input->linkedDeviceName(), second);
     echoes(2, "after the unit came back");
+    // A link made to it now, while it is listed "(2)", follows it as well.
+    output = client->openDestination(indexOf(client->destinations(), second, endpoint), [&] { ++outputLost; });
+    ASSERT_NE(output, nullptr);
 
     // Now the unit that stayed goes for good: ours takes the plain name and the links stay with it.
     ASSERT_TRUE(stopPeer(otherPeer));
@@ -955,6 +1023,54 @@ TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
         << "a link made to \"" << second << "\" did not follow its unit back under the plain name";
     EXPECT_EQ(input->linkedDeviceName(), device);
     echoes(4, "after the unit came back under the plain name");
+}
+
+// A unit of its name that is there when a link's unit goes is never taken over, even one that no listing had
+// seen yet (it started just before the other went): renaming a port wakes nobody, so the second unit's
+// endpoint, renamed into place, is first seen as the first unit's goes. A unit that comes after the loss is taken.
+TEST_F(JackMidi, AUnitNotYetListedWhenTheLinksUnitGoesIsNotTakenOver)
+{
+    startPeer();
+    const std::string endpoint = device + " Port2";
+    std::atomic<int> lost{0};
+    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint), [&] { ++lost; });
+    ASSERT_NE(output, nullptr);
+    // The second unit: a client of the device's name (the server renames it), its destination registered under a
+    // name that listings leave out.
+    using JackClient = std::unique_ptr<jack_client_t, int (*)(jack_client_t*)>;
+    JackClient second(jack_client_open(device.c_str(), JackNoStartServer, nullptr), jack_client_close);
+    const std::string pid = std::to_string(QCoreApplication::applicationPid());
+    JackClient watcher(jack_client_open(("KW watch " + pid).c_str(), JackNoStartServer, nullptr), jack_client_close);
+    ASSERT_TRUE(second && watcher) << "no other clients of the server";
+    jack_port_t* hidden = jack_port_register(second.get(), "kw-link unit", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    ASSERT_TRUE(hidden && jack_activate(second.get()) == 0);
+    ASSERT_EQ(jack_port_rename(second.get(), hidden, (endpoint + " (in)").c_str()), 0);
+    // As another client sees it; PipeWire's JACK shows others no renamed port.
+    const auto renamedShown = [&] {
+        const char** ports = jack_get_ports(watcher.get(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+        const std::string tail = ":" + endpoint + " (in)";
+        bool shown = false;
+        for (const char** port = ports; ports && *port; ++port) {
+            const std::string name = *port;
+            shown = shown || (name != device + tail && name.size() > tail.size() &&
+                              name.compare(name.size() - tail.size(), tail.size(), tail) == 0);
+        }
+        jack_free(ports);
+        return shown;
+    };
+    if (!kwtest::waitUntil(renamedShown, 1s))
+        GTEST_SKIP() << "the server shows other clients no renamed port";
+
+    // The first unit's program removes the destination.
+    ASSERT_EQ(ask(peer, "close 2"), "closed 2");
+    ASSERT_TRUE(kwtest::waitUntil([&] { return lost == 1; }, 10s)) << "the loss was not told";
+    EXPECT_FALSE(kwtest::waitUntil([&] { return output->isLinked(); }, 2s))
+        << "the link took over a unit of its name that was there at the loss";
+    EXPECT_GE(indexOf(client->destinations(), device + " (2)", endpoint), 0) << "the unit that was there is not listed";
+    startPeerIn(otherPeer);
+    EXPECT_TRUE(kwtest::waitUntil([&] { return output->isLinked(); }, 10s))
+        << "the link did not take the unit that came after the loss";
+    EXPECT_EQ(output->linkedDeviceName(), device + " (3)");
 }
 
 // JACK's client library walks its list of a program's ports on its notification thread whenever the

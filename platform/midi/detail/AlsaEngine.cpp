@@ -39,6 +39,7 @@ static_assert(int(alsa::Kind::NoteOn) == SND_SEQ_EVENT_NOTEON && int(alsa::Kind:
               int(alsa::Kind::QuarterFrame) == SND_SEQ_EVENT_QFRAME &&
               int(alsa::Kind::TuneRequest) == SND_SEQ_EVENT_TUNE_REQUEST &&
               int(alsa::Kind::Reset) == SND_SEQ_EVENT_RESET);
+static_assert(SND_SEQ_CLIENT_SYSTEM == 0 && SND_SEQ_PORT_SYSTEM_ANNOUNCE == 1);
 
 void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -599,8 +600,7 @@ void AlsaEngine::readUntilStopped()
                 loseSequencer();
                 break;
             }
-            const bool announced =
-                ev->source.client == SND_SEQ_CLIENT_SYSTEM && ev->source.port == SND_SEQ_PORT_SYSTEM_ANNOUNCE;
+            const bool announced = alsa::fromSystemAnnounce({ev->source.client, ev->source.port});
             if (ev->dest.port == m_announcePort && ev->type == SND_SEQ_EVENT_USR0 && ev->source.client == m_client &&
                 ev->source.port == m_announcePort) {
                 const std::uint32_t taken = ev->data.raw32.d[0];

@@ -271,6 +271,11 @@ void SysExJoiners::senderExited(PortAddress sender, bool wholeClient)
     }
 }
 
+bool fromSystemAnnounce(PortAddress source)
+{
+    return source.client == 0 && source.port == 1;
+}
+
 bool isLinkPortName(const std::string& portName)
 {
     return portName.rfind(kLinkPortPrefix, 0) == 0;

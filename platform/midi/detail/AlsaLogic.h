@@ -139,6 +139,11 @@ private:
     std::map<int, WirePace> m_byClient;
 };
 
+// True for an event the sequencer itself sent from its System Announce port (client 0, port 1). Any program
+// may send events of the announcements' types to a port of ours; only that port's word on ports coming and
+// going is believed.
+bool fromSystemAnnounce(PortAddress source);
+
 // The joiners of one port of ours, one per sender. A sender that went never ends what it left half-sent, and
 // the next client or port at its address starts afresh. One thread.
 class SysExJoiners
