@@ -143,7 +143,8 @@ bool MessageEncoder::sendMessage(bool* wasEmpty)
         Group group = m_queue.takeFirst();
         m_openGroup = m_openGroup > 0 ? m_openGroup - 1 : -1;
         if (!dispatch(group)) {
-            uncount(group);
+            // Dropped with what waits behind it, and owed as that is: a refused store is a store lost.
+            m_queue.prepend(std::move(group));
             giveUp();
             return false;
         }

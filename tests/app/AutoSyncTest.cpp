@@ -6,6 +6,7 @@
 #include "ShellPanels.h"
 #include "SimSynthTemplate.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
@@ -184,13 +185,26 @@ TEST_F(AutoSyncFixture, SendingLeavesTheSynthesizerMemoryEqualToTheEditor)
         writeTemplate(*memApi, 1, t, zelksim::TemplateImage::pattern(41, t));
     }
     memApi->setParam(kCurrentTemplate, 33);
+    // Each acknowledge comes 20 ms late, so that the send of both banks (100 dumps) takes longer than the
+    // receive's time-out, which must not end it: a send has a time-out of its own.
+    AutoSync::setDefaultTimeouts({500, 600000});
+    core([](zelksim::SynthCore& c, zelksim::Millis) {
+        c.setReplyDelay(20);
+        return 0;
+    });
     window->autoSync(true, false);
     ASSERT_NE(panel(), nullptr);
     QPointer<QWidget> guard(panel());
     activate();
+    QElapsedTimer sendTime;
+    sendTime.start();
     press(panel(), QStringLiteral("Return"));
     ASSERT_TRUE(kwtest::processUntil([&] { return guard.isNull() || panel()->isSending(); }));
-    ASSERT_TRUE(gone(guard, 30s)) << "the send did not complete";
+    ASSERT_TRUE(kwtest::processUntil(
+        [&] { return guard.isNull() || qobject_cast<AutoSync*>(guard.data())->isErrorShown(); }, 30s))
+        << "the send neither completed nor failed";
+    ASSERT_TRUE(guard.isNull()) << "the send failed after " << sendTime.elapsed() << " ms";
+    EXPECT_GT(sendTime.elapsed(), 500) << "the send ended within the receive's time-out: nothing told the two apart";
     EXPECT_TRUE(online());
     EXPECT_EQ(bankDifference(0, true), "") << "the synthesizer's edit buffer is the working bank";
     EXPECT_EQ(bankDifference(1, false), "") << "the synthesizer's stored bank is the stored data";

@@ -260,9 +260,15 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndEndsWithTheFlagsAnswer)
     EXPECT_EQ(received.count(), 0) << "the receive ended without the bank edit flag";
     EXPECT_EQ(decoder.transmitedBulkReqCount(), 1);
     EXPECT_TRUE(encoder->isHoldingChain());
+    const ParamAddress bankEdited(ParamAddress::kBankEditFlagBank, -1, -1, -1);
+    api.setParam(bankEdited, 0L);
     EXPECT_FALSE(feed(SysEx::parameterChangeFromSynth(SysEx::kMidBankEditFlag, 0x00, QByteArray())));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1) << "a reply without its value byte was taken as the answer";
+    EXPECT_TRUE(encoder->isHoldingChain());
+    EXPECT_EQ(api.getParam(bankEdited).getCurrentValue(), 0);
     feed(SysEx::parameterChangeFromSynth(SysEx::kMidCurrentTemplateNumber, 0x00, QByteArray(1, 7)));
     EXPECT_EQ(received.count(), 0);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1);
     EXPECT_TRUE(encoder->isHoldingChain());
     EXPECT_TRUE(feed(SysEx::parameterChangeFromSynth(SysEx::kMidBankEditFlag, 0x00, QByteArray(1, 1))));
     EXPECT_FALSE(encoder->isHoldingChain());
@@ -278,6 +284,19 @@ TEST_F(Encoder, DataRequestAsksTemplateByTemplateAndEndsWithTheFlagsAnswer)
     bool wasEmpty = false;
     EXPECT_TRUE(encoder->sendMessage(&wasEmpty));
     EXPECT_TRUE(wasEmpty);
+
+    // A value asked by its address is answered only by that address: knob 2's display format (12 19) is
+    // written when it comes, yet answers no request of its control-change number (12 18).
+    const unsigned char knob2CC[2] = {0x12, 0x18};
+    ASSERT_TRUE(encoder->enqueueParamReq(knob2CC));
+    ASSERT_TRUE(encoder->sendMessage(nullptr));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1);
+    EXPECT_TRUE(feed(SysEx::parameterChangeFromSynth(0x12, 0x19, QByteArray(1, 1))));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1) << "another parameter of the same block answered the request";
+    EXPECT_TRUE(encoder->isHoldingChain());
+    EXPECT_TRUE(feed(SysEx::parameterChangeFromSynth(0x12, 0x18, QByteArray(1, 64))));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 0);
+    EXPECT_FALSE(encoder->isHoldingChain());
 
     clearSent();
     EXPECT_TRUE(encoder->sendHardWareDataReq(true));
@@ -345,13 +364,23 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
         << "the chain stalled on an acknowledge that was lost";
 
     // The third is never answered: after three copies more the encoder gives up, the transfer is not
-    // complete, and nothing of it counts as awaiting an answer any more.
+    // complete, and nothing of it counts as awaiting an answer any more. The editor is offline, and a
+    // store and a store to flash queued behind the dumps are owed to the next synchronisation.
+    api.setONLINEstate(1);
+    ASSERT_TRUE(api.sendAllTemplatesStoreMessage());
+    ASSERT_TRUE(encoder->enqueueStoreToFlash());
+    EXPECT_FALSE(api.isStorePending());
+    EXPECT_FALSE(api.isStoreToFlashSending());
     ASSERT_TRUE(waitFor([&] { return encoder->queuedGroupCount() == 0; }, 60s))
         << "the encoder never gave up on a synthesizer that does not answer";
     sent(4 * 15);
     EXPECT_EQ(messageCount(), 4 * 15);
     EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 0);
     EXPECT_EQ(abandoned.count(), 1) << "the encoder gave up without a word";
+    EXPECT_FALSE(api.isONLINE()) << "the editor stayed online after dropping what was queued";
+    EXPECT_TRUE(api.isStorePending()) << "the store queued when the encoder gave up was dropped";
+    EXPECT_TRUE(api.isStoreToFlashSending()) << "the store to flash queued when the encoder gave up was dropped";
     // Its copies may still be acknowledged, so the next chain waits; unless the synthesizer's ports went
     // away with them.
     EXPECT_TRUE(encoder->isHoldingChain());
@@ -378,6 +407,31 @@ TEST_F(Encoder, AnUnansweredDumpOrRequestGoesAgainAndALateAnswerNeitherRunsAhead
     EXPECT_FALSE(feedDump(SysEx::kAreaEditBuffer, 1)) << "a dump of another area";
     EXPECT_TRUE(feedDump(SysEx::kAreaStored, 1));
     EXPECT_EQ(decoder.transmitedBulkReqCount(), 49);
+
+    // The bank edit flag's request is never answered: it goes four times, then the request counter, and
+    // only it, is back to nothing, and the editor is offline.
+    for (int t = 2; t < 50; ++t)
+        ASSERT_TRUE(feedDump(SysEx::kAreaStored, t));
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 1);
+    // A dump counted besides shows a request taken off the wrong counter.
+    decoder.incrementTransmitedBulkCounter();
+    api.setONLINEstate(1);
+    ASSERT_TRUE(waitFor([&] { return abandoned.count() == 2; }, 60s)) << "the encoder never gave up on the request";
+    const Bytes flagRequest = wire({0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x23, 0x00, 0xF7});
+    const auto flagRequestsSent = [&] {
+        const Bytes all = destination->receivedBytes();
+        int count = 0;
+        auto at = std::search(all.begin(), all.end(), flagRequest.begin(), flagRequest.end());
+        for (; at != all.end(); at = std::search(at + 1, all.end(), flagRequest.begin(), flagRequest.end()))
+            ++count;
+        return count;
+    };
+    EXPECT_TRUE(waitFor([&] { return flagRequestsSent() >= 4; }, 5s));
+    EXPECT_EQ(flagRequestsSent(), 4);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 0) << "the request given up on is still awaited";
+    EXPECT_EQ(decoder.transmitedBulkCount(), 1) << "the request given up on was taken off the dumps awaited";
+    EXPECT_FALSE(api.isONLINE());
+    EXPECT_FALSE(encoder->isHoldingChain());
 }
 
 TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)
@@ -419,20 +473,52 @@ TEST_F(Encoder, BuildersAndGroupingRefuseWhatTheSynthesizerCannotTake)
     EXPECT_FALSE(encoder->sendParamChangeOfController(0, 4, 12));
 }
 
-TEST_F(Encoder, AFailedSendDropsTheWholeQueue)
+// A message that cannot go out spoils the order of what follows it: the whole queue goes, and the editor
+// is offline, whether the message awaited an answer or not, so that the next synchronisation sends what
+// was lost. A store or store to flash among what was dropped stays owed to that synchronisation.
+TEST_F(Encoder, AFailedSendDropsTheWholeQueueTakesTheEditorOfflineAndKeepsItsStoresOwed)
 {
+    QSignalSpy abandoned(&api, &RemoteMemAPI::transferAbandoned);
+    api.setONLINEstate(1);
     EXPECT_TRUE(encoder->enqueue1TemplateBulk(0, 1));
     EXPECT_TRUE(encoder->enqueue1TemplateBulk(1, 2));
+    EXPECT_TRUE(encoder->enqueueStoreToFlash());
+    EXPECT_EQ(decoder.transmitedBulkCount(), 2);
     destination->setRefusing(true);
     EXPECT_FALSE(api.sendMessage(nullptr));
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
+    EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    EXPECT_FALSE(api.isONLINE());
+    EXPECT_EQ(abandoned.count(), 1);
+    EXPECT_TRUE(api.isStoreToFlashSending()) << "the store to flash queued behind the refused dump was dropped";
+    api.setStoreToFlashSendingFlag(false);
     EXPECT_FALSE(api.sendEditorAllData(false));
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
+
+    // A live edit refused, nothing awaited: the edit is lost, and the editor says so by going offline.
+    api.setONLINEstate(1);
+    api.setParam(ParamAddress(0, 0, 2, ParamAddress::kCCNumberParam), 64);
+    EXPECT_FALSE(api.isONLINE()) << "a refused edit was lost without a word";
+    EXPECT_EQ(abandoned.count(), 3);
+    // A store and a store to flash refused themselves are owed as those queued behind a refusal.
+    for (const bool flash : {false, true}) {
+        SCOPED_TRACE(flash ? "store to flash" : "store");
+        api.setONLINEstate(1);
+        EXPECT_FALSE(flash ? api.sendStoreToFlash() : api.sendAllTemplatesStoreMessage());
+        EXPECT_FALSE(api.isONLINE());
+        EXPECT_EQ(flash ? api.isStoreToFlashSending() : api.isStorePending(), true) << "a refused store was not owed";
+    }
+    EXPECT_EQ(abandoned.count(), 5);
+    EXPECT_EQ(decoder.transmitedBulkCount(), 0);
+    EXPECT_EQ(decoder.transmitedBulkReqCount(), 0);
 
     // A port that is gone fails the same way.
     destination->setRefusing(false);
     controller->releasePort(ComuController::kOutput, port);
+    api.setONLINEstate(1);
     EXPECT_FALSE(encoder->sendBulk(0, 0));
     EXPECT_EQ(encoder->queuedGroupCount(), 0);
+    EXPECT_FALSE(api.isONLINE());
+    EXPECT_EQ(decoder.transmitedBulkCount(), 0);
     EXPECT_EQ(messageCount(), 0);
 }
