@@ -296,6 +296,9 @@ bool EditorMainWindow::fileOpen(QString filename)
         QString error;
         loaded = EditorFile::load(memApi, 1, &file, true, &error);
         if (loaded) {
+            // The file's stored bank takes the place of a store the synthesizer never carried out: owed to
+            // the next send, it would copy the working bank over the bank just opened, here and there.
+            memApi->setStoreFlag(false);
             memApi->denyToRaiseFileEditFlag();
             fileNameNotifier->setMemAPIString(filename);
             memApi->allowToRaiseFileEditFlag();
