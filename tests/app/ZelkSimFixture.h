@@ -39,8 +39,8 @@ protected:
         ASSERT_TRUE(pace.measure()) << "no program could be run: the machine's pace is unknown";
         std::printf("machine pace: %s\n", pace.describe().c_str());
         std::fflush(stdout);
-        // The auto-sync panel's shortened time-outs are not what these tests are about: a test that is
-        // chooses its own.
+        // The auto-sync panel's shortened time-outs are paced as well: a test whose subject is a time-out
+        // sets the panel's own after this.
         AutoSync::setDefaultTimeouts({pacedMs(kTestReceiveMs), pacedMs(kTestSendMs)});
     }
     void TearDown() override
