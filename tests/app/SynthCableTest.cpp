@@ -101,7 +101,8 @@ TEST_F(SynthCable, SynthesizerOnACableGetsEveryByteWhileTheUserWorksAndAFullSend
 {
     startSim({"--fill", "5"});
     startWindow();
-    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 120s)) << "the start-up receive did not end";
+    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, paced(120s)))
+        << "the start-up receive did not end";
 
     // The cable: the first device of the virtual raw MIDI driver.
     QString cableName;
@@ -151,7 +152,7 @@ TEST_F(SynthCable, SynthesizerOnACableGetsEveryByteWhileTheUserWorksAndAFullSend
     // the user picks a port set: the receive's requests go over the cable too.
     memApi->setONLINEstate(0);
     memApi->setWatchPortActivate(true);
-    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, paced(120s)))
         << "the receive over the cable did not end; " << peer.received().size() << " bytes reached the cable";
 
     // Two templates initialized within 0.4 s (some 2.8 KB each), then twelve knobs edited in a row: more
@@ -198,7 +199,7 @@ TEST_F(SynthCable, SynthesizerOnACableGetsEveryByteWhileTheUserWorksAndAFullSend
             return synchronised() ||
                    (window->autoSyncPanel() && static_cast<AutoSync*>(window->autoSyncPanel())->isErrorShown());
         },
-        300s));
+        paced(300s)));
     ASSERT_TRUE(synchronised()) << "the full send over the cable failed";
     const double seconds = static_cast<double>(sending.elapsed()) / 1000.0;
     const QString flow = askUntil(QStringLiteral("flow"),

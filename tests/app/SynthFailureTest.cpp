@@ -22,9 +22,9 @@ class SynthFailure : public ZelkSimFixture
 protected:
     SynthFailure() : ZelkSimFixture(QLatin1Char('F')) {}
 
-    // The window with auto-sync at start. answerTimeoutMs and retries shorten the encoder's patience with
-    // an unanswered message (two copies, 0.6 s, instead of four, 4 s); 0 keeps the system's own.
-    void startWindowWith(int answerTimeoutMs = 0, int answerRetries = 0)
+    // The window with auto-sync at start and the encoder's patience with an unanswered message: where a
+    // test makes the encoder give up, two copies of 0.3 s on an idle machine, not the shipped four of 1 s.
+    void startWindowWith(int answerTimeoutMs, int answerRetries)
     {
         startWindow(answerTimeoutMs, answerRetries, kWatchNeverTripsMs);
     }
@@ -49,8 +49,9 @@ protected:
 TEST_F(SynthFailure, AnEditDroppedWhenTheEncoderGivesUpOutsideAPanelReachesTheSynthesizerAtTheNextSync)
 {
     startSim({"--fill", "5"});
-    startWindowWith(300, 1);
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s)) << "no synchronisation at start";
+    startWindowWith(pacedMs(300), 1);
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
+        << "no synchronisation at start: " << syncState();
     ASSERT_TRUE(memApi->activateCurrentTemplateNumber(3));
     ASSERT_TRUE(simSays("status", QStringLiteral("template 3,")));
     const long copied = other(value(cc(20, 5)));
@@ -68,13 +69,13 @@ TEST_F(SynthFailure, AnEditDroppedWhenTheEncoderGivesUpOutsideAPanelReachesTheSy
     ASSERT_TRUE(memApi->setParam(cc(3, 1), edited));
 
     // The encoder gives up: the editor is offline at once, as for a lost synthesizer, though no panel runs.
-    ASSERT_TRUE(kwtest::processUntil([&] { return abandoned.count() > 0; }, 30s)) << "the encoder never gave up";
+    ASSERT_TRUE(kwtest::processUntil([&] { return abandoned.count() > 0; }, paced(30s))) << "the encoder never gave up";
     EXPECT_FALSE(online()) << "ONLINE stayed on after what was queued was dropped";
     ASSERT_TRUE(kwtest::processUntil([&] { return !window->lblOnline->isVisible() || panel() != nullptr; }))
         << "the online lamp stayed lit";
 
     // The synthesizer's next announcement synchronises: the dump and the edit that were dropped arrive.
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
         << "the synthesizer that answers again was not synchronised with";
     EXPECT_TRUE(simSays("show 3 1", knobCC(edited))) << "the edit queued behind the dump never arrived";
     EXPECT_TRUE(simSays("show 20 5", knobCC(copied))) << "the copied knob never arrived";
@@ -97,10 +98,10 @@ TEST_F(SynthFailure, AReceiveWhoseAskedValueIsLostAsksAgainOrFailsIntoRetryButNe
     startSim({"--fill", "6", "--template", "28", "-c", "edit name Edited Here", "--fault", "drop-answer=1", "--fault",
               "drop-answer=2", "--fault", "drop-answer=4"});
     ASSERT_TRUE(ask("status").startsWith("template 28, bank edited"));
-    startWindowWith(300, 1);
+    startWindowWith(pacedMs(300), 1);
     QPointer<AutoSync> sync(panel());
     ASSERT_NE(sync, nullptr) << "no auto-sync at start";
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull() || sync->isErrorShown(); }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull() || sync->isErrorShown(); }, paced(60s)))
         << "the receive neither failed nor ended";
     ASSERT_FALSE(sync.isNull()) << "the receive succeeded without the bank edit flag (editor: template "
                                 << value(kCurrentTemplate) << ", bank edit flag " << value(kBankEdited) << ")";
@@ -109,7 +110,7 @@ TEST_F(SynthFailure, AReceiveWhoseAskedValueIsLostAsksAgainOrFailsIntoRetryButNe
 
     // Retry asks again: the number lost once is asked again, and the receive is exact.
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); }, 60s)) << "Retry did not succeed";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); }, paced(60s))) << "Retry did not succeed";
     EXPECT_TRUE(online());
     EXPECT_EQ(value(kCurrentTemplate), 28);
     EXPECT_EQ(value(kBankEdited), 1);
@@ -124,8 +125,9 @@ TEST_F(SynthFailure, AReceiveWhoseAskedValueIsLostAsksAgainOrFailsIntoRetryButNe
 TEST_F(SynthFailure, APortErrorOfAnEarlierRetryIsNotShownOverTheSendThatSucceededAfterIt)
 {
     startSim({"--fill", "7"});
-    startWindowWith();
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s)) << "no synchronisation at start";
+    startWindowWith(pacedMs(kPatientAnswerMs), kPatientRetries);
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
+        << "no synchronisation at start: " << syncState();
 
     // File > Open while ONLINE sends both banks and the store to flash; replies come late enough that
     // the send still runs when the synthesizer is switched off.
@@ -138,21 +140,21 @@ TEST_F(SynthFailure, APortErrorOfAnEarlierRetryIsNotShownOverTheSendThatSucceede
     ASSERT_TRUE(window->fileOpen());
     QPointer<AutoSync> sync(panel());
     ASSERT_NE(sync, nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, paced(30s))) << "no send started";
     stopSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, paced(60s)))
         << "the send did not fail when the synthesizer was switched off";
 
     // Retry while it is still off: the port cannot be opened, and the send fails again.
-    ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, 30s));
+    ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, paced(30s)));
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown() && !sync->isTransferRunning(); }, 30s));
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync->isErrorShown() && !sync->isTransferRunning(); }, paced(30s)));
     EXPECT_FALSE(memApi->hasMIDIInput()) << "the port opened although the synthesizer is off";
 
     // Back on, Retry sends it all, with the store to flash, and nothing tells of the failure before.
     startSim({"--fill", "8"});
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, paced(60s))) << "Retry did not succeed";
     EXPECT_EQ(window->portOpenErrorPanel(), nullptr) << "the stale port error was shown over the success";
     EXPECT_EQ(window->getLockCount(), 0);
     EXPECT_TRUE(messages.isEmpty());

@@ -110,7 +110,7 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     startSim({"--fill", "5", "--fault", "drop-footer=3"});
     startWindow();
     ASSERT_NE(window->autoSyncPanel(), nullptr) << "no auto-sync at start";
-    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 90s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, paced(90s)))
         << "the receive that lost a footer did not complete";
     QString status = ask(QStringLiteral("status"));
     EXPECT_EQ(numberAfter(status, QStringLiteral("dropped")), 1) << status.toStdString();
@@ -127,7 +127,7 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     v->editTemplateName->selectAll();
     QTest::keyClicks(v->editTemplateName, QStringLiteral("Stored Pad"));
     QTest::keyClick(v->editTemplateName, Qt::Key_Return);
-    ASSERT_TRUE(kwtest::processUntil([&] { return storeShown(v); }, 30s)) << "an edit online did not show STORE";
+    ASSERT_TRUE(kwtest::processUntil([&] { return storeShown(v); }, paced(30s))) << "an edit online did not show STORE";
     EXPECT_EQ(memApi->getParam(kBankEdited).getCurrentValue(), 1);
     EXPECT_TRUE(ask(QStringLiteral("status")).contains(QStringLiteral("bank edited")));
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("template-store-after-edit"));
@@ -138,7 +138,7 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     ASSERT_FALSE(question.isNull()) << "STORE asked nothing";
     press(question, QStringLiteral("Y"));
     ASSERT_TRUE(gone(question));
-    ASSERT_TRUE(kwtest::processUntil([&] { return !storeShown(v); }, 30s)) << "Store -> YES left STORE shown";
+    ASSERT_TRUE(kwtest::processUntil([&] { return !storeShown(v); }, paced(30s))) << "Store -> YES left STORE shown";
     EXPECT_EQ(memApi->getParam(kBankEdited).getCurrentValue(), 0);
     status = ask(QStringLiteral("status"));
     EXPECT_TRUE(status.contains(QStringLiteral("bank stored"))) << status.toStdString();
@@ -157,14 +157,14 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
         ASSERT_TRUE(announcement.announced());
     }
     ASSERT_NE(window->autoSyncPanel(), nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, paced(120s)))
         << "the send after File > New did not complete";
     EXPECT_FALSE(memApi->isStorePending()) << "the store was left for a later send";
     status = askUntil(QStringLiteral("status"),
                       [](const QString& line) { return numberAfter(line, QStringLiteral("stores")) == 2; });
     EXPECT_EQ(numberAfter(status, QStringLiteral("stores")), 2) << "no store after File > New";
     EXPECT_EQ(numberAfter(status, QStringLiteral("dropped")), 2) << status.toStdString();
-    ASSERT_TRUE(kwtest::processUntil([&] { return !storeShown(v); }, 30s)) << "the sent bank was stored";
+    ASSERT_TRUE(kwtest::processUntil([&] { return !storeShown(v); }, paced(30s))) << "the sent bank was stored";
     EXPECT_TRUE(ask(QStringLiteral("status")).contains(QStringLiteral("bank stored")));
     // One chain: no dump began before the acknowledge of the one before it went out, and the store came
     // when every acknowledge had gone out. The dump whose acknowledge was lost went twice.
@@ -188,7 +188,7 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     fileAnswer = bankFile;
     EXPECT_TRUE(window->fileOpen());
     ASSERT_NE(window->autoSyncPanel(), nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return synchronised(); }, paced(120s)))
         << "the send after File > Open did not complete";
     EXPECT_FALSE(memApi->isStoreToFlashSending()) << "the store to flash was left for a later send";
     status = askUntil(QStringLiteral("status"),
@@ -202,6 +202,6 @@ TEST_F(SynthPace, StoreFollowsTheSynthesizerAndSendsKeepOnePaceThroughLostMessag
     EXPECT_EQ(f.flashUnsent, 0);
     EXPECT_EQ(f.storeAfter, acksBeforeOpen) << "no store this time";
     // The edit buffer dumps changed the synthesizer's edit buffer, and nothing stored it since.
-    ASSERT_TRUE(kwtest::processUntil([&] { return storeShown(v); }, 30s)) << "STORE did not follow the flag";
+    ASSERT_TRUE(kwtest::processUntil([&] { return storeShown(v); }, paced(30s))) << "STORE did not follow the flag";
     EXPECT_TRUE(status.contains(QStringLiteral("bank edited"))) << status.toStdString();
 }

@@ -100,9 +100,9 @@ protected:
 TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEditsReachTheEditedTemplate)
 {
     startSim({"--fill", "5"});
-    startWatchingWindow(kWatchNeverTripsMs, kPatientAnswerMs, kPatientRetries);
+    startWatchingWindow(kWatchNeverTripsMs, pacedMs(kPatientAnswerMs), kPatientRetries);
     ASSERT_NE(panel(), nullptr) << "no auto-sync at start";
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
         << "the announcing synthesizer was not synchronised with: " << syncState();
     OnlineFalls falls(memApi.get());
 
@@ -129,7 +129,7 @@ TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEdit
         QElapsedTimer gone;
         gone.start();
         if (restart.waitUntilOffline) {
-            ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, paced(60s)))
                 << "the editor stayed online after the synthesizer's ports went";
             tookSince(gone, "offline after the synthesizer ended");
             ASSERT_TRUE(kwtest::processUntil([&] { return !window->lblOnline->isVisible(); }))
@@ -140,9 +140,9 @@ TEST_F(SynthRestart, RestartTakesTheEditorOfflineAtOnceSyncsAgainByItselfAndEdit
         startSim(restart.options);
         QElapsedTimer back;
         back.start();
-        ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, 60s))
+        ASSERT_TRUE(kwtest::processUntil([&] { return falls.count() > fallsBefore; }, paced(60s)))
             << "the restart went unnoticed: the editor never went offline";
-        ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+        ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
             << "the synthesizer that came back was not synchronised with: " << syncState();
         tookSince(back, "online and synchronised after the synthesizer was ready");
         EXPECT_TRUE(window->lblOnline->isVisible());
@@ -169,7 +169,7 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     startWatchingWindow(kWatchNeverTripsMs);
     QPointer<AutoSync> sync(panel());
     ASSERT_NE(sync, nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "no receive started";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, paced(30s))) << "no receive started";
     EXPECT_FALSE(window->btnWindowClose->isVisible());
 
     // A synthesizer that stops answering, its ports still there: the encoder's resends give up within
@@ -177,17 +177,19 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     expectFailsSoonWhenSilent(sync);
     ASSERT_EQ(ask("fault silent off"), "ok");
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "Retry received nothing";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, paced(30s)))
+        << "Retry received nothing";
 
     killSim();
     QElapsedTimer killed;
     killed.start();
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, 60s))
+    ASSERT_TRUE(
+        kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, paced(60s)))
         << "the receive did not fail when the synthesizer's ports went";
     tookSince(killed, "receive failed after the kill");
     expectErrorLook(sync);
     // A failed dispatch to the ports going may tell the panel before the MIDI system's notice does.
-    ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, 30s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return !memApi->isMIDIRouteLinked(); }, paced(30s)))
         << "the synthesizer's ports going went unnoticed";
     EXPECT_FALSE(memApi->getBulkRecieveEnableFlag()) << "late dumps would still be stored";
     EXPECT_EQ(memApi->getBankAvailableFlag(2).getCurrentValue(), 0);
@@ -204,7 +206,7 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
 
     startSim({"--fill", "8"});
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, paced(60s))) << "Retry did not succeed";
     EXPECT_TRUE(memApi->isMIDIRouteLinked());
     // The port error of the failed retry waited behind the panel; the success after it made it stale.
     EXPECT_EQ(window->portOpenErrorPanel(), nullptr) << "a stale port error was shown over the success";
@@ -237,10 +239,10 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         }
         sync = panel();
         ASSERT_NE(sync, nullptr);
-        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, paced(30s))) << "no send started";
         killSim();
         killed.restart();
-        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, 60s))
+        ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown(); }, paced(60s)))
             << "the send did not fail when the synthesizer's ports went";
         tookSince(killed, std::string("send (") + send.what + ") failed after the kill");
         expectErrorLook(sync);
@@ -256,23 +258,23 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
         if (send.retry) {
             // Its return does not restart the failed transfer; the user's Retry over the links that
             // followed the synthesizer back does.
-            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, paced(60s)))
                 << "the links did not follow the synthesizer back";
             EXPECT_TRUE(sync->isErrorShown());
             EXPECT_FALSE(sync->isTransferRunning());
             sync->btnRetry->click();
-            ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, paced(60s)))
                 << "Retry did not succeed";
         } else {
             // Closed once the synthesizer is back: the announcements the failed panel ignored meanwhile
             // must not keep its return from starting the auto-sync.
-            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, paced(60s)))
                 << "the links did not follow the synthesizer back";
             sync->btnClose->click();
             ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); })) << "the failed panel did not close";
-            ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, paced(60s)))
                 << "the synthesizer's return started no auto-sync";
-            ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 60s))
+            ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
                 << "the auto-sync on the synthesizer's return did not succeed: " << syncState();
         }
         EXPECT_TRUE(memApi->isMIDIRouteLinked());
@@ -302,13 +304,13 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
     window->fileNew();
     sync = panel();
     ASSERT_NE(sync, nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, 30s)) << "no send started";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isSending(); }, paced(30s))) << "no send started";
     expectFailsSoonWhenSilent(sync);
     kwtest::saveAppScreenshot(window.get(), QStringLiteral("panel-AutoSync-error-synthesizer-silent-sending"));
     EXPECT_TRUE(memApi->isMIDIRouteLinked());
     ASSERT_EQ(ask("fault silent off"), "ok");
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 60s)) << "Retry did not succeed";
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, paced(60s))) << "Retry did not succeed";
     EXPECT_FALSE(memApi->isStorePending()) << "the store was not sent after the retried send";
 }
 
@@ -329,11 +331,12 @@ TEST_F(SynthRestart, AnOverrunOfTheEditorsInputDuringAReceiveFailsItAtOnceAndRet
     const QString bursterName = device + QStringLiteral(" Burst");
     burster.start(QStringLiteral(KW_MIDI_PEER), {bursterName});
     ASSERT_TRUE(burster.waitForStarted(10000));
-    ASSERT_TRUE(kwtest::processUntil([&] { return burster.canReadLine(); }, 60s)) << "the burster never said ready";
+    ASSERT_TRUE(kwtest::processUntil([&] { return burster.canReadLine(); }, paced(60s)))
+        << "the burster never said ready";
     ASSERT_TRUE(burster.readLine().startsWith("ready"));
     const auto tellBurster = [&](const QByteArray& line) {
         burster.write(line + '\n');
-        if (!kwtest::processUntil([&] { return burster.canReadLine(); }, 60s))
+        if (!kwtest::processUntil([&] { return burster.canReadLine(); }, paced(60s)))
             return QString();
         return QString::fromUtf8(burster.readLine()).trimmed();
     };
@@ -358,7 +361,7 @@ TEST_F(SynthRestart, AnOverrunOfTheEditorsInputDuringAReceiveFailsItAtOnceAndRet
     startWatchingWindow(kWatchNeverTripsMs, kTransferNeverTimesOutMs);
     QPointer<AutoSync> sync(panel());
     ASSERT_NE(sync, nullptr);
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, 30s)) << "no receive started";
+    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isReceiving(); }, paced(30s))) << "no receive started";
     const int vanished = memApi->vanishedCount();
 
     ASSERT_EQ(tellBurster("burst 1 10"), "burst 1");
@@ -374,7 +377,8 @@ TEST_F(SynthRestart, AnOverrunOfTheEditorsInputDuringAReceiveFailsItAtOnceAndRet
         holding = false;
         changed.notify_all();
     }
-    ASSERT_TRUE(kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, 60s))
+    ASSERT_TRUE(
+        kwtest::processUntil([&] { return sync && sync->isErrorShown() && !sync->isTransferRunning(); }, paced(60s)))
         << "the receive went on waiting for a reply the overrun threw away";
     // Each link of the route (the watch and communication inputs, the output) told the loss.
     EXPECT_EQ(memApi->vanishedCount() - vanished, 3);
@@ -382,7 +386,8 @@ TEST_F(SynthRestart, AnOverrunOfTheEditorsInputDuringAReceiveFailsItAtOnceAndRet
     EXPECT_GT(holder->droppedMessages(), 0u);
 
     sync->btnRetry->click();
-    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, 120s)) << "Retry did not succeed";
+    ASSERT_TRUE(kwtest::processUntil([&] { return online() && sync.isNull(); }, paced(120s)))
+        << "Retry did not succeed";
     EXPECT_TRUE(memApi->isMIDIRouteLinked());
     for (const int templ : {0, 23, 49}) {
         const long cc = editorCC(templ, 11);

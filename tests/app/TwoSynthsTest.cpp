@@ -31,14 +31,14 @@ protected:
         other.setStandardErrorFile(kwtest::isolatedRoot() + QStringLiteral("/zelk-sim-T2.err"), QIODevice::Append);
         other.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", device, "--sense", "100"} + extra);
         ASSERT_TRUE(other.waitForStarted(10000)) << "the second zelk-sim did not start";
-        ASSERT_TRUE(kwtest::processUntil([&] { return other.canReadLine(); }, 60s))
+        ASSERT_TRUE(kwtest::processUntil([&] { return other.canReadLine(); }, paced(60s)))
             << "the second zelk-sim never said ready";
         ASSERT_TRUE(other.readLine().startsWith("ready"));
     }
     QString askOther(const QString& command)
     {
         other.write(command.toUtf8() + '\n');
-        if (!kwtest::processUntil([&] { return other.canReadLine(); }, 30s))
+        if (!kwtest::processUntil([&] { return other.canReadLine(); }, paced(30s)))
             return QStringLiteral("(the second zelk-sim did not answer %1)").arg(command);
         return QString::fromUtf8(other.readLine()).trimmed();
     }
@@ -117,7 +117,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     startOther({"--fill", "6", "--template", "12"});
     const QString second = device + QStringLiteral(" (2)");
     settings().setValue(QStringLiteral("PortName"), second);
-    startWindow(kPatientAnswerMs, kPatientRetries);
+    startWindow(pacedMs(kPatientAnswerMs), kPatientRetries);
 
     // Both are offered, each with the ports of its own.
     const QStringList names = window->getPortNameList().filter(device);
@@ -134,7 +134,7 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     }
 
     // The auto-sync at start receives from the second synthesizer; the first hears no request.
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
         << "the receive from the second synthesizer did not complete: " << syncState();
     EXPECT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 12) << "the editor is on another template";
     const long cc = memApi->getParam(ParamAddress(0, 12, 1, ParamAddress::kCCNumberParam)).getCurrentValue();
@@ -170,8 +170,8 @@ TEST_F(TwoSynths, TheEditorOffersBothLinksThePortsOfTheChosenOneAndReceivesFromI
     ASSERT_TRUE(kwtest::processUntil([&] {
         return setup.isNull() && window->getPortNameList().value(window->getPortIndex()) == device;
     })) << "the first synthesizer was not chosen";
-    ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() != nullptr || !online(); }, 30s));
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() != nullptr || !online(); }, paced(30s)));
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
         << "the editor did not synchronise with the first synthesizer: " << syncState();
     const QString after = ask(QStringLiteral("status"));
     EXPECT_TRUE(requestsIn(after) > 0 || after.contains(QRegularExpression(QStringLiteral("dumps accepted [1-9]"))))
@@ -188,10 +188,10 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
     startSim({"--fill", "5", "--template", "7"});
     startOther({"--fill", "6", "--template", "12"});
     const QString second = device + QStringLiteral(" (2)");
-    startWindow(kPatientAnswerMs, kPatientRetries);
+    startWindow(pacedMs(kPatientAnswerMs), kPatientRetries);
     ASSERT_EQ(window->getPortNameList().value(window->getPortIndex()).toStdString(), device.toStdString());
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
-        << "the receive from the first synthesizer did not complete";
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
+        << "the receive from the first synthesizer did not complete: " << syncState();
     ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 7);
     const QString before = otherMemory();
     const QString otherStatus = askOther(QStringLiteral("status"));
@@ -199,7 +199,7 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
 
     // Switched off for good: the editor goes offline, and stays so with the other one sensing all along.
     stopSim();
-    ASSERT_TRUE(kwtest::processUntil([&] { return !online() && !memApi->isMIDIRouteLinked(); }, 30s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return !online() && !memApi->isMIDIRouteLinked(); }, paced(30s)))
         << "the editor stayed online after its synthesizer went";
     EXPECT_FALSE(kwtest::processUntil([&] { return online() || memApi->isMIDIRouteLinked(); }, 5s))
         << "the editor went over to the other synthesizer of its name";
@@ -223,7 +223,7 @@ TEST_F(TwoSynths, TheLinkedOneSwitchedOffForGoodLeavesTheOtherUntouchedAndIsFoll
 
     // Switched on again (it keeps its memory): listed second now, followed, ONLINE and in step by itself.
     startSim({"--fill", "5", "--template", "7"});
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
         << "the editor's synthesizer switched on again was not synchronised with";
     EXPECT_TRUE(window->lblOnline->isVisible());
     EXPECT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 7);
@@ -246,9 +246,9 @@ TEST_F(TwoSynths, TheSecondKeepsTheEditorWhenTheFirstGoesAndSetupListsItOnce)
     startSim({"--fill", "5"});
     startOther({"--fill", "6", "--template", "12"});
     settings().setValue(QStringLiteral("PortName"), device + QStringLiteral(" (2)"));
-    startWindow(kPatientAnswerMs, kPatientRetries);
-    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, 120s))
-        << "the receive from the second synthesizer did not complete";
+    startWindow(pacedMs(kPatientAnswerMs), kPatientRetries);
+    ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(120s)))
+        << "the receive from the second synthesizer did not complete: " << syncState();
     ASSERT_EQ(memApi->getParam(kCurrentTemplate).getCurrentValue(), 12);
 
     stopSim();
@@ -258,7 +258,7 @@ TEST_F(TwoSynths, TheSecondKeepsTheEditorWhenTheFirstGoesAndSetupListsItOnce)
     ASSERT_TRUE(memApi->setParam(ParamAddress(0, 12, 4, ParamAddress::kCCNumberParam), cc));
     const QString shown = askOther(QStringLiteral("show 12 4"));
     EXPECT_TRUE(kwtest::processUntil(
-        [&] { return askOther(QStringLiteral("show 12 4")).contains(QStringLiteral(" cc %1 ").arg(cc)); }, 30s))
+        [&] { return askOther(QStringLiteral("show 12 4")).contains(QStringLiteral(" cc %1 ").arg(cc)); }, paced(30s)))
         << "the edit did not reach the second synthesizer: " << shown.toStdString();
 
     QString field;

@@ -6,6 +6,7 @@
 
 #include "AutoSync.h"
 
+#include "MachinePace.h"
 #include "MidiSystem.h"
 #include "ParamAddress.h"
 #include "TestEnvironment.h"
@@ -14,6 +15,7 @@
 #include <QProcess>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -34,6 +36,12 @@ protected:
         if (!kwmidi::Client::acquire()->isAvailable())
             GTEST_SKIP() << "no JACK server answers (source scripts/jack-env and run start_test_jack)";
         settings().setValue(QStringLiteral("PortName"), device);
+        ASSERT_TRUE(pace.measure()) << "no program could be run: the machine's pace is unknown";
+        std::printf("machine pace: %s\n", pace.describe().c_str());
+        std::fflush(stdout);
+        // The auto-sync panel's shortened time-outs are paced as well: a test whose subject is a time-out
+        // sets the panel's own after this.
+        AutoSync::setDefaultTimeouts({pacedMs(kTestReceiveMs), pacedMs(kTestSendMs)});
     }
     void TearDown() override
     {
@@ -50,7 +58,7 @@ protected:
                                  QIODevice::Append);
         sim.start(QStringLiteral(KW_ZELK_SIM), QStringList{"--name", device, "--sense", "100"} + extra);
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, 60s)) << "zelk-sim never said ready";
+        ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, paced(60s))) << "zelk-sim never said ready";
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
     }
     // Ends zelk-sim as its user would (end of its input); killed if it does not end.
@@ -67,7 +75,7 @@ protected:
     {
         using namespace std::chrono_literals;
         sim.write(command.toUtf8() + '\n');
-        if (!kwtest::processUntil([&] { return sim.canReadLine(); }, 30s))
+        if (!kwtest::processUntil([&] { return sim.canReadLine(); }, paced(30s)))
             return QStringLiteral("(zelk-sim did not answer %1)").arg(command);
         return QString::fromUtf8(sim.readLine()).trimmed();
     }
@@ -77,7 +85,7 @@ protected:
                      std::chrono::milliseconds deadline = std::chrono::seconds(30))
     {
         QString answer;
-        const auto until = std::chrono::steady_clock::now() + deadline;
+        const auto until = std::chrono::steady_clock::now() + paced(deadline);
         do {
             answer = ask(command);
         } while (!expected(answer) && std::chrono::steady_clock::now() < until);
@@ -95,8 +103,13 @@ protected:
     {
         return memApi->getParam(ParamAddress(ParamAddress::kOnlineStateBank, -1, -1, -1)).getCurrentValue() == 1;
     }
-    // The encoder's patience in tests whose subject is not that patience: a loaded machine can hold an answer
-    // for seconds, and the shipped one (1 s, four copies) would give up on a synthesizer that is there.
+    // A budget sized on an idle machine (a wait, the encoder's patience, a panel's time-out), stretched by
+    // the pace measured at the test's start, for what a test is not about. A test whose subject is a
+    // time-out gives the system its value as it is.
+    std::chrono::milliseconds paced(std::chrono::milliseconds idle) const { return pace.stretch(idle); }
+    int pacedMs(int idleMs) const { return pace.stretchMs(idleMs); }
+    // The encoder's patience on an idle machine in tests whose subject is not that patience (paced): the
+    // shipped one (1 s, four copies) leaves little margin for a machine that holds an answer a moment.
     static constexpr int kPatientAnswerMs = 3000;
     static constexpr int kPatientRetries = 3;
     // The editor's window as the program starts it, on a memory service of its own. A positive answerTimeoutMs
@@ -131,6 +144,7 @@ protected:
 
     const QString device;
     QProcess sim;
+    kwtest::MachinePace pace;
 
 private:
     QChar m_tag;

@@ -1,5 +1,7 @@
 // The editor's engine over the machine's MIDI system (a JACK server here) against zelk-sim running as
 // a program of its own: the full receive and the full send across processes.
+#include "MachinePace.h"
+#include "MessageEncoder.h"
 #include "MidiSystem.h"
 #include "SimSynthTemplate.h"
 #include "TestEnvironment.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 using namespace enginetest;
@@ -32,10 +35,17 @@ protected:
         ASSERT_EQ(client->backend(), kwmidi::Backend::System);
         if (!client->isAvailable())
             GTEST_SKIP() << simtest::kSkipWithoutServer;
+        // The waits and the encoder's patience below are an idle machine's, stretched by how fast this one
+        // runs now: no time-out is what this test is about.
+        ASSERT_TRUE(pace.measure()) << "no program could be run: the machine's pace is unknown";
+        std::printf("machine pace: %s\n", pace.describe().c_str());
+        std::fflush(stdout);
+        api.setAnswerTimeout(pace.stretchMs(MessageEncoder::kDefaultAnswerTimeoutMs),
+                             MessageEncoder::kDefaultAnswerRetries);
         sim.setStandardErrorFile(kwtest::isolatedRoot() + "/engine-zelk-sim.err");
         sim.start(QStringLiteral(KW_ZELK_SIM), {"--name", device, "--sense", "50", "--fill", QString::number(kSeed)});
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
-        ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, simtest::kZelkSimReadyDeadline))
+        ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, pace.stretch(simtest::kZelkSimReadyDeadline)))
             << "zelk-sim never said ready";
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
         makeNineBanks(api);
@@ -59,7 +69,7 @@ protected:
             const int out5 = portNumber(api.getOutputPortList(), device, " Port5");
             const int before = activated;
             if (in1 > 0 && in5 > 0 && out5 > 0 && api.createMIDIComunicationRoute(in1, in5, out5) &&
-                waitFor([&] { return activated > before; }, 3s))
+                waitFor([&] { return activated > before; }, pace.stretch(3s)))
                 return true;
         }
         return false;
@@ -74,7 +84,7 @@ protected:
             if (!start())
                 return false;
             qint64 progress = -1;
-            while (waitFor([&] { return completions > before; }, 4s) == false) {
+            while (waitFor([&] { return completions > before; }, pace.stretch(4s)) == false) {
                 const qint64 now = QFileInfo(errorFile).size();
                 if (now == progress)
                     break;
@@ -110,6 +120,7 @@ protected:
     }
 
     kwmidi::ClientRef client;
+    kwtest::MachinePace pace;
     QProcess sim;
     QString device = QStringLiteral("Telvor ZELK6/ZELK8 E%1").arg(QCoreApplication::applicationPid());
     RemoteMemAPI api;
