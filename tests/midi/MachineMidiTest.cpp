@@ -191,6 +191,18 @@ protected:
         ASSERT_TRUE(process.waitForReadyRead(45000))
             << "the second MIDI program never said ready: " << process.readAllStandardError().toStdString();
         ASSERT_TRUE(process.readLine().startsWith("ready"));
+        const std::string name = deviceOf(process);
+        const int running = int(peer.state() == QProcess::Running && deviceOf(peer) == name) +
+                            int(otherPeer.state() == QProcess::Running && deviceOf(otherPeer) == name);
+        ASSERT_TRUE(kwtest::waitUntil([&] { return devicesWithFivePorts(client, name) >= running; }, 30s))
+            << "the ports of " << running << " programs named \"" << name << "\" were not all listed";
+    }
+    // The device name a peer's ports show under: its one argument, or zelk-sim's --name.
+    static std::string deviceOf(const QProcess& process)
+    {
+        const QStringList arguments = process.arguments();
+        const qsizetype name = arguments.indexOf(QStringLiteral("--name"));
+        return (name >= 0 ? arguments.value(name + 1) : arguments.value(0)).toStdString();
     }
     // Tells a peer one line (see MidiPeerMain.cpp) and gives its answer.
     static std::string ask(QProcess& process, const std::string& line)
