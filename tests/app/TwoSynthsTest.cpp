@@ -34,6 +34,7 @@ protected:
         ASSERT_TRUE(kwtest::processUntil([&] { return other.canReadLine(); }, paced(60s)))
             << "the second zelk-sim never said ready";
         ASSERT_TRUE(other.readLine().startsWith("ready"));
+        waitUntilListed(sim.state() == QProcess::Running ? 2 : 1);
     }
     QString askOther(const QString& command)
     {

@@ -5,6 +5,7 @@
 #include "PanelFixture.h"
 
 #include "AutoSync.h"
+#include "EndpointIndex.h"
 
 #include "MachinePace.h"
 #include "MidiSystem.h"
@@ -60,6 +61,15 @@ protected:
         ASSERT_TRUE(sim.waitForStarted(10000)) << "zelk-sim did not start";
         ASSERT_TRUE(kwtest::processUntil([&] { return sim.canReadLine(); }, paced(60s))) << "zelk-sim never said ready";
         ASSERT_TRUE(sim.readLine().startsWith("ready"));
+        waitUntilListed(1);
+    }
+    // Until this process lists the ports of that many synthesizers of the device's name.
+    void waitUntilListed(int synthesizers)
+    {
+        using namespace std::chrono_literals;
+        ASSERT_TRUE(kwtest::processUntil(
+            [&] { return devicesWithFivePorts(kwmidi::Client::acquire(), device.toStdString()) >= synthesizers; }, paced(30s)))
+            << "the ports of " << synthesizers << " zelk-sim were not all listed";
     }
     // Ends zelk-sim as its user would (end of its input); killed if it does not end.
     void stopSim() { kwtest::endProcess(sim, std::chrono::seconds(20)); }

@@ -1,6 +1,7 @@
 // Many full transfers back to back between the editor's engine and zelk-sim in another process over
 // the machine's MIDI system (a JACK server of the test's own, with short periods so that round trips
 // are quick), while the server also carries active sensing.
+#include "EndpointIndex.h"
 #include "MachinePace.h"
 #include "MessageEncoder.h"
 #include "MidiSystem.h"
@@ -50,6 +51,8 @@ TEST(EngineStressAcrossProcesses, FiftyFullTransfersWithZelkSimOverJackNeverStal
     ASSERT_TRUE(waitFor([&] { return sim.canReadLine(); }, pace.stretch(simtest::kZelkSimReadyDeadline)))
         << "zelk-sim never said ready";
     ASSERT_TRUE(sim.readLine().startsWith("ready"));
+    ASSERT_TRUE(waitFor([&] { return devicesWithFivePorts(client, device.toStdString()) == 1; }, pace.stretch(30s)))
+        << "zelk-sim's ports were not listed";
 
     RemoteMemAPI api;
     api.setAnswerTimeout(pace.stretchMs(MessageEncoder::kDefaultAnswerTimeoutMs),

@@ -12,7 +12,7 @@ if(TARGET kw_midi AND TARGET kw_memory AND TARGET zelk-sim)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_stress_process_test.cpp ${CMAKE_CURRENT_LIST_DIR}/stress_support.h
                 ${CMAKE_CURRENT_LIST_DIR}/private_jack.h ${CMAKE_CURRENT_LIST_DIR}/zelk_sim_process.h
         LIBS kw_midi kw_memory zelk_sim_core Qt6::Test)
-    target_include_directories(protocol_stress_process_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+    target_include_directories(protocol_stress_process_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR}/tests/midi)
     target_compile_definitions(protocol_stress_process_tests PRIVATE KW_ZELK_SIM="$<TARGET_FILE:zelk-sim>")
     add_dependencies(protocol_stress_process_tests zelk-sim)
 endif()
