@@ -68,7 +68,8 @@ protected:
     {
         using namespace std::chrono_literals;
         ASSERT_TRUE(kwtest::processUntil(
-            [&] { return devicesWithFivePorts(kwmidi::Client::acquire(), device.toStdString()) >= synthesizers; }, paced(30s)))
+            [&] { return devicesWithFivePorts(kwmidi::Client::acquire(), device.toStdString()) >= synthesizers; },
+            paced(30s)))
             << "the ports of " << synthesizers << " zelk-sim were not all listed";
     }
     // Ends zelk-sim as its user would (end of its input); killed if it does not end.

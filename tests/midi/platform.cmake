@@ -7,6 +7,7 @@ if(TARGET kw_platform_midi)
 
     kw_add_gtest(kw_platform_midi_tests LABEL midi JACK
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlatformMidiTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MachineMidiTest.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/MachineMidiUnitsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MachineMidiFixture.h
                 ${CMAKE_CURRENT_LIST_DIR}/VirtualMidiFixture.h
                 ${PROJECT_SOURCE_DIR}/tests/protocol/private_jack.h
         LIBS kw_platform_midi Qt6::Core)
