@@ -26,6 +26,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -83,6 +84,39 @@ private:
     Bytes m_received;
     bool m_holding = false;
     bool m_heldUp = false;
+};
+
+// A link each way to one endpoint of a peer that echoes: what went out, what came back, and how often each
+// link was told it lost its peer. One test thread; the counts from the engine's.
+struct EchoLinks
+{
+    // Made to the source and the destination listed at those indices; false when either was not made.
+    bool open(const kwmidi::ClientRef& client, int source, int destination)
+    {
+        input = client->connectSource(source, arrivals.callback());
+        output = client->openDestination(destination);
+        if (!input || !output)
+            return false;
+        input->setLinkLostCallback([this] { ++inputLost; });
+        output->setLinkLostCallback([this] { ++outputLost; });
+        return true;
+    }
+    // Sends a SysEx with that tag and expects it back after all that came back before.
+    void echo(std::uint8_t tag, const char* when)
+    {
+        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
+        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
+        expected.insert(expected.end(), sysex.begin(), sysex.end());
+        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
+    }
+
+    // What the connections' callbacks reach comes first: the connections go before it.
+    Arrivals arrivals;
+    std::atomic<int> inputLost{0};
+    std::atomic<int> outputLost{0};
+    Bytes expected;
+    std::unique_ptr<kwmidi::InputConnection> input;
+    std::unique_ptr<kwmidi::OutputConnection> output;
 };
 
 // Asks the engine from a link-lost callback, as the editor's owner may: whether the connection is linked,

@@ -20,22 +20,14 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
         }
     }
     const std::string endpoint = device + " Port2";
-    Arrivals arrivals;
-    auto input = client->connectSource(indexOf(client->sources(), second, endpoint), arrivals.callback());
-    auto output = client->openDestination(indexOf(client->destinations(), second, endpoint));
-    ASSERT_TRUE(input && output);
-    std::atomic<int> inputLost{0};
-    std::atomic<int> outputLost{0};
-    input->setLinkLostCallback([&] { ++inputLost; });
-    output->setLinkLostCallback([&] { ++outputLost; });
-    Bytes expected;
+    EchoLinks links;
+    ASSERT_TRUE(links.open(client, indexOf(client->sources(), second, endpoint),
+                           indexOf(client->destinations(), second, endpoint)));
     const auto echoes = [&](std::uint8_t tag, const char* when) {
-        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
-        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
-        expected.insert(expected.end(), sysex.begin(), sysex.end());
-        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
+        links.echo(tag, when);
         // Connected to both devices, the link would hear two echoes.
-        EXPECT_FALSE(kwtest::waitUntil([&] { return arrivals.waitFor(0, 0ms).size() > expected.size(); }, 1s))
+        EXPECT_FALSE(
+            kwtest::waitUntil([&] { return links.arrivals.waitFor(0, 0ms).size() > links.expected.size(); }, 1s))
             << "more than one device echoed " << when;
     };
     echoes(1, "from the second device");
@@ -56,8 +48,8 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
     ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), second, endpoint) >= 0; }, 10s))
         << "the device that came back is not listed as the second:" << devicesListed();
     echoes(2, "after the other device went and came back");
-    EXPECT_EQ(inputLost, 0) << "a link was told lost when another device of its name went";
-    EXPECT_EQ(outputLost, 0);
+    EXPECT_EQ(links.inputLost, 0) << "a link was told lost when another device of its name went";
+    EXPECT_EQ(links.outputLost, 0);
 
     // Someone else cuts our connections; the peer's ports stay. Done here with JACK's own calls (on ALSA no other
     // program may: see ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnotherProgramAreIgnored).
@@ -74,9 +66,9 @@ TEST_F(MachineMidi, TwoDevicesOfOneNameStayTwoAndALinkKeepsToItsOwn)
         jack_free(ours);
     }
     jack_client_close(other);
-    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }, 10s))
-        << "a link whose connection was cut was not told lost: " << inputLost << " " << outputLost;
-    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.inputLost == 1 && links.outputLost == 1; }, 10s))
+        << "a link whose connection was cut was not told lost: " << links.inputLost << " " << links.outputLost;
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.input->isLinked() && links.output->isLinked(); }, 10s))
         << "the links were not made again to the port still there";
     echoes(3, "after the connections were cut and made again");
 }
@@ -91,61 +83,50 @@ TEST_F(MachineMidi, ALinkWaitsForItsOwnUnitAndNeverTakesOverAnotherOfItsName)
     startPeerIn(otherPeer);
     const std::string second = device + " (2)";
     const std::string endpoint = device + " Port2";
-    Arrivals arrivals;
-    auto input = client->connectSource(indexOf(client->sources(), device, endpoint), arrivals.callback());
-    auto output = client->openDestination(indexOf(client->destinations(), device, endpoint));
-    ASSERT_TRUE(input && output);
-    std::atomic<int> inputLost{0};
-    std::atomic<int> outputLost{0};
-    input->setLinkLostCallback([&] { ++inputLost; });
-    output->setLinkLostCallback([&] { ++outputLost; });
-    EXPECT_EQ(input->linkedDeviceName(), device);
-    Bytes expected;
-    const auto echoes = [&](std::uint8_t tag, const char* when) {
-        const Bytes sysex{0xF0, 0x7D, 0x02, tag, 0xF7};
-        ASSERT_TRUE(output->send(sysex.data(), sysex.size())) << when;
-        expected.insert(expected.end(), sysex.begin(), sysex.end());
-        EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected) << "no echo " << when;
-    };
-    echoes(1, "from the first unit");
+    EchoLinks links;
+    ASSERT_TRUE(links.open(client, indexOf(client->sources(), device, endpoint),
+                           indexOf(client->destinations(), device, endpoint)));
+    EXPECT_EQ(links.input->linkedDeviceName(), device);
+    links.echo(1, "from the first unit");
 
     // The first unit is switched off for good: the other one is listed under the plain name now, and the
     // links stay without a peer.
     ASSERT_TRUE(stopPeer(peer));
-    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 1 && outputLost == 1; }, 10s))
-        << "the loss was not told: " << inputLost << " " << outputLost;
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.inputLost == 1 && links.outputLost == 1; }, 10s))
+        << "the loss was not told: " << links.inputLost << " " << links.outputLost;
     ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), second, endpoint) < 0; }, 10s));
-    EXPECT_FALSE(kwtest::waitUntil([&] { return input->isLinked() || output->isLinked(); }, 2s))
+    EXPECT_FALSE(kwtest::waitUntil([&] { return links.input->isLinked() || links.output->isLinked(); }, 2s))
         << "a link went over to the other unit of its name";
     const Bytes probe{0xF0, 0x7D, 0x02, 0x7F, 0xF7};
-    EXPECT_FALSE(output->send(probe.data(), probe.size())) << "a send without the unit was taken";
-    EXPECT_EQ(input->linkedDeviceName(), "");
-    EXPECT_EQ(arrivals.waitFor(expected.size() + 1, 500ms), expected) << "the other unit was reached";
+    EXPECT_FALSE(links.output->send(probe.data(), probe.size())) << "a send without the unit was taken";
+    EXPECT_EQ(links.input->linkedDeviceName(), "");
+    EXPECT_EQ(links.arrivals.waitFor(links.expected.size() + 1, 500ms), links.expected) << "the other unit was reached";
 
     // Switched on again it is a unit that appeared after the loss: the links take it, as "Name (2)".
     startPeer();
-    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.input->isLinked() && links.output->isLinked(); }, 10s))
         << "the links did not follow their unit back";
-    EXPECT_EQ(input->linkedDeviceName(), second);
-    echoes(2, "after the unit came back");
+    EXPECT_EQ(links.input->linkedDeviceName(), second);
+    links.echo(2, "after the unit came back");
     // A link made to it now, while it is listed "(2)", follows it as well.
-    output = client->openDestination(indexOf(client->destinations(), second, endpoint), [&] { ++outputLost; });
-    ASSERT_NE(output, nullptr);
+    links.output =
+        client->openDestination(indexOf(client->destinations(), second, endpoint), [&] { ++links.outputLost; });
+    ASSERT_NE(links.output, nullptr);
 
     // Now the unit that stayed goes for good: ours takes the plain name and the links stay with it.
     ASSERT_TRUE(stopPeer(otherPeer));
-    ASSERT_TRUE(kwtest::waitUntil([&] { return output->linkedDeviceName() == device; }, 10s))
-        << "the link's unit is listed as \"" << output->linkedDeviceName() << "\"";
-    EXPECT_EQ(inputLost, 1) << "a link was told lost when another unit of its name went";
-    echoes(3, "after the other unit went");
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.output->linkedDeviceName() == device; }, 10s))
+        << "the link's unit is listed as \"" << links.output->linkedDeviceName() << "\"";
+    EXPECT_EQ(links.inputLost, 1) << "a link was told lost when another unit of its name went";
+    links.echo(3, "after the other unit went");
     // Switched off and on, it comes back under the plain name: still its own, and followed.
     ASSERT_TRUE(stopPeer(peer));
-    ASSERT_TRUE(kwtest::waitUntil([&] { return inputLost == 2 && outputLost == 2; }, 10s));
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.inputLost == 2 && links.outputLost == 2; }, 10s));
     startPeer();
-    ASSERT_TRUE(kwtest::waitUntil([&] { return input->isLinked() && output->isLinked(); }, 10s))
+    ASSERT_TRUE(kwtest::waitUntil([&] { return links.input->isLinked() && links.output->isLinked(); }, 10s))
         << "a link made to \"" << second << "\" did not follow its unit back under the plain name";
-    EXPECT_EQ(input->linkedDeviceName(), device);
-    echoes(4, "after the unit came back under the plain name");
+    EXPECT_EQ(links.input->linkedDeviceName(), device);
+    links.echo(4, "after the unit came back under the plain name");
 }
 
 // A unit of its name that is there when a link's unit goes is never taken over, even one that no listing had
