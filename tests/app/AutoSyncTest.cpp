@@ -11,9 +11,7 @@
 #include <QMenu>
 #include <QTimer>
 
-#include <functional>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -28,30 +26,6 @@ long value(RemoteMemAPI& api, const ParamAddress& address)
 {
     return api.getParam(address).getCurrentValue();
 }
-
-// Calls a function when the watched object receives an event of one type.
-class EventHook : public QObject
-{
-public:
-    EventHook(QObject* watched, QEvent::Type type, std::function<void()> function)
-        : type(type), function(std::move(function))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == type) {
-            function();
-        }
-        return false;
-    }
-
-private:
-    QEvent::Type type;
-    std::function<void()> function;
-};
 
 const ParamAddress kOnline(ParamAddress::kOnlineStateBank, -1, -1, -1);
 const ParamAddress kFileEditFlag(ParamAddress::kFileEditFlagBank, -1, -1, -1);
@@ -142,7 +116,7 @@ TEST_F(AutoSyncFixture, ReachesOnlineAfterAFullReceiveThatMatchesTheSynthesizer)
     // An announcement that reaches the panel after it finished starts nothing. It is made as the panel
     // hides on its way out: the panel exists then, whenever the event loop deletes it afterwards.
     bool lateAnnouncementIgnored = false;
-    EventHook hidden(panel(), QEvent::Hide, [&] {
+    EventHook hidden(panel(), QEvent::Hide, [&](QObject*) {
         auto* sync = qobject_cast<AutoSync*>(guard.data());
         ShellPanels::autoSyncActivePort(sync);
         lateAnnouncementIgnored = !sync->isTransferRunning();
@@ -300,10 +274,19 @@ TEST_F(AutoSyncFixture, ActiveSensingAnnouncesTheSynthesizerAndStartsAutoSync)
     startWindow(false);
     ASSERT_TRUE(window->isRouteOpen());
     EXPECT_EQ(panel(), nullptr) << "nothing asked for auto-sync at start";
-    ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; })) << "the synthesizer was not announced";
-    EXPECT_TRUE(panel()->isTransferRunning()) << "the announcement starts the exchange";
-    EXPECT_TRUE(memApi->needToWaitAutoSyncDone()) << "file opening waits for the exchange";
+    // Looked at as the exchange ends, before the panel hears of it: the whole exchange may run between two
+    // looks of a wait.
+    bool runningAtItsEnd = false;
+    bool fileOpeningWaitedAtItsEnd = false;
+    QObject::connect(memApi.get(), &RemoteMemAPI::completeBulkReceive, window.get(), [&] {
+        runningAtItsEnd = panel() != nullptr && panel()->isTransferRunning();
+        fileOpeningWaitedAtItsEnd = memApi->needToWaitAutoSyncDone();
+    });
+    ASSERT_TRUE(kwtest::processUntil([&] { return autoSyncsShown() > 0; })) << "the synthesizer was not announced";
     ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s));
+    EXPECT_TRUE(runningAtItsEnd) << "the announcement starts the exchange";
+    EXPECT_TRUE(fileOpeningWaitedAtItsEnd) << "file opening waits for the exchange";
+    EXPECT_EQ(autoSyncsShown(), 1);
     EXPECT_TRUE(online());
     EXPECT_FALSE(memApi->needToWaitAutoSyncDone());
     EXPECT_EQ(bankDifference(0, true), "");
@@ -473,7 +456,7 @@ TEST_F(AutoSyncFixture, SendEndThatMeetsTheVanishingInEitherOrderFailsAndTheRetu
     AutoSync::setDefaultTimeouts({600000, 600000});
     startSynth();
     startWindow(false);
-    ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; })) << "the synthesizer was not announced";
+    ASSERT_TRUE(kwtest::processUntil([&] { return autoSyncsShown() > 0; })) << "the synthesizer was not announced";
     ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s)) << "the first exchange did not complete";
     // The send's completion (the last acknowledge's, queued by the MIDI thread) and the news that the
     // synthesizer went, queued too, may reach the panel in either order: in both the editor ends offline.
@@ -513,8 +496,9 @@ TEST_F(AutoSyncFixture, SendEndThatMeetsTheVanishingInEitherOrderFailsAndTheRetu
         // Closed instead of retried: the synthesizer's return starts the auto-sync, which sends the store.
         sending->btnClose->click();
         ASSERT_TRUE(gone(sending));
+        const int shownBefore = autoSyncsShown();
         startSynth();
-        ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, 30s))
+        ASSERT_TRUE(kwtest::processUntil([&] { return autoSyncsShown() > shownBefore; }, 30s))
             << "the synthesizer's return started no auto-sync";
         ASSERT_TRUE(gone(QPointer<AutoSync>(panel()), 30s)) << "the auto-sync on its return did not complete";
         EXPECT_TRUE(online());

@@ -9,14 +9,42 @@
 #include "EditorShell.h"
 #include "RemoteMemAPI.h"
 
+#include <QEvent>
 #include <QList>
 #include <QSettings>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+
+// Calls a function with the object that receives an event of one type, before the object handles it. Set on
+// the application, it hears of every object.
+class EventHook : public QObject
+{
+public:
+    EventHook(QObject* watched, QEvent::Type type, std::function<void(QObject*)> function)
+        : type(type), function(std::move(function))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        if (event->type() == type) {
+            function(receiver);
+        }
+        return false;
+    }
+
+private:
+    QEvent::Type type;
+    std::function<void(QObject*)> function;
+};
 
 // A main window over its own remote memory, with the simulated synthesizer on in-process MIDI ports when a
 // test asks for it; message boxes and file dialogs are answered here and recorded.
@@ -47,7 +75,10 @@ protected:
         ShellDialogs::setFileAnswer({});
     }
 
-    static QSettings settings() { return QSettings(QSettings::UserScope, QStringLiteral("Telvor"), QStringLiteral("Knobwright")); }
+    static QSettings settings()
+    {
+        return QSettings(QSettings::UserScope, QStringLiteral("Telvor"), QStringLiteral("Knobwright"));
+    }
 
     void startSynth(zelksim::SynthOptions options = {}, const std::string& device = zelksim::kDefaultDeviceName)
     {
@@ -91,6 +122,18 @@ protected:
         return kwtest::processUntil([&] { return guard.isNull(); });
     }
 
+    // The auto-sync panels shown so far, as each was when it appeared. A panel can open, run its whole
+    // exchange and close inside one pass of the event loop (the synthesizer's answers arrive while that
+    // pass still runs), between two looks of a wait for it: it is recorded all the same.
+    struct AutoSyncShown
+    {
+        bool sendAfterReceive = false;
+        bool editBufferOnly = false;
+        bool fileOpeningWaits = false;
+    };
+    QList<AutoSyncShown> shownAutoSyncs;
+    int autoSyncsShown() const { return static_cast<int>(shownAutoSyncs.size()); }
+
     std::unique_ptr<zelksim::SynthMidi> synth;
     std::unique_ptr<RemoteMemAPI> memApi;
     std::unique_ptr<EditorMainWindow> window;
@@ -99,4 +142,13 @@ protected:
     QList<bool> onTopDuringDialog;
     QMessageBox::StandardButton messageAnswer = QMessageBox::Ok;
     QString fileAnswer;
+
+private:
+    EventHook autoSyncHook{QCoreApplication::instance(), QEvent::Show, [this](QObject* shown) {
+                               if (shown->inherits("AutoSync")) {
+                                   shownAutoSyncs.append({shown->property("sendAfterReceive").toBool(),
+                                                          shown->property("editBufferOnly").toBool(),
+                                                          memApi && memApi->needToWaitAutoSyncDone()});
+                               }
+                           }};
 };

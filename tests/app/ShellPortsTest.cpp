@@ -166,10 +166,10 @@ TEST_F(ShellFixture, ActiveSensingAsksForAutoSyncByWhetherTheBankWasEdited)
 
     memApi->setParam(ParamAddress(ParamAddress::kFileEditFlagBank, -1, -1, -1), 1);
     std::thread([api = memApi.get()] { api->emitPortActivatedSignal(); }).join();
-    ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() != nullptr; }));
-    EXPECT_TRUE(window->autoSyncPanel()->property("sendAfterReceive").toBool()) << "an edited bank is sent";
-    EXPECT_FALSE(window->autoSyncPanel()->property("editBufferOnly").toBool());
-    EXPECT_TRUE(memApi->needToWaitAutoSyncDone());
+    ASSERT_TRUE(kwtest::processUntil([&] { return autoSyncsShown() == 1; }));
+    EXPECT_TRUE(shownAutoSyncs.last().sendAfterReceive) << "an edited bank is sent";
+    EXPECT_FALSE(shownAutoSyncs.last().editBufferOnly);
+    EXPECT_TRUE(shownAutoSyncs.last().fileOpeningWaits);
     // The announcement starts the exchange; the panel closes itself when it is done.
     ASSERT_TRUE(kwtest::processUntil([&] { return window->autoSyncPanel() == nullptr; }, std::chrono::seconds(30)));
 

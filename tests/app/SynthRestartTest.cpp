@@ -270,9 +270,10 @@ TEST_F(SynthRestart, SynthesizerKilledDuringAReceiveOrASendFailsItAtOnceAndRetry
             // must not keep its return from starting the auto-sync.
             ASSERT_TRUE(kwtest::processUntil([&] { return memApi->isMIDIRouteLinked(); }, paced(60s)))
                 << "the links did not follow the synthesizer back";
+            const int shownBefore = autoSyncsShown();
             sync->btnClose->click();
             ASSERT_TRUE(kwtest::processUntil([&] { return sync.isNull(); })) << "the failed panel did not close";
-            ASSERT_TRUE(kwtest::processUntil([&] { return panel() != nullptr; }, paced(60s)))
+            ASSERT_TRUE(kwtest::processUntil([&] { return autoSyncsShown() > shownBefore; }, paced(60s)))
                 << "the synthesizer's return started no auto-sync";
             ASSERT_TRUE(kwtest::processUntil([&] { return syncedAndIdle(); }, paced(60s)))
                 << "the auto-sync on the synthesizer's return did not succeed: " << syncState();
