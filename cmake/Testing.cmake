@@ -16,10 +16,10 @@ file(WRITE ${CTEST_RESOURCE_SPEC_FILE}
 # test mode and settings in a private temporary folder. JACK marks executables whose tests use the
 # machine's JACK server: no two run on one server at once, since a dummy-driver server that has many
 # clients coming and going at once starts to drop data and stall; ctest hands each a JACK server of its own
-# out of those the resource file names (scripts/test starts several, see kw_jack_servers below). SERIAL marks tests that load the machine
-# for minutes (the in-process stress test): ctest runs them alone, so that they do not slow the timed waits of
-# others. FIRST marks tests that take long but mostly wait (the stress test across processes on a JACK server of
-# its own): ctest starts them before the others, so that the rest of the run goes on beside them.
+# out of those the resource file above names. SERIAL marks tests that load the machine for minutes (the
+# in-process stress test): ctest runs them alone, so that they do not slow the timed waits of others. FIRST
+# marks tests that take long but mostly wait (the stress test across processes on a JACK server of its own):
+# ctest starts them before the others, so that the rest of the run goes on beside them.
 # INTERPROCESS adds the label interprocess: the tests carry MIDI between programs over the machine's MIDI
 # system, and scripts/test also runs them on ALSA's sequencer inside guest kernels (scripts/uml).
 function(kw_add_gtest name)

@@ -231,6 +231,8 @@ protected:
     {
         stopPeer(peer);
         stopPeer(otherPeer);
+        if (alsaProgram)
+            snd_seq_close(alsaProgram);
     }
     void startPeer(const QString& program = QStringLiteral(KW_MIDI_PEER), QStringList arguments = {})
     {
@@ -276,11 +278,27 @@ protected:
     // Ends a peer and with it its ports; true once it is gone.
     static bool stopPeer(QProcess& process) { return kwtest::endProcess(process, 10s); }
 
+    // Another program on the ALSA sequencer, made with the sequencer's own calls: a client of the name with
+    // one port that sends to its subscribers. It goes at the end of the test.
+    void startAlsaProgram(const std::string& name, const std::string& portName)
+    {
+        ASSERT_EQ(snd_seq_open(&alsaProgram, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
+        snd_seq_set_client_name(alsaProgram, name.c_str());
+        alsaProgramPort = snd_seq_create_simple_port(alsaProgram, portName.c_str(),
+                                                     SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                                     SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+        ASSERT_GE(alsaProgramPort, 0);
+        ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), name, portName) >= 0; }, 10s))
+            << "the other program's port is not listed";
+    }
+
     kwmidi::ClientRef client;
     QProcess peer;
     QProcess otherPeer;
     // Peers that closed one of their five ports at the test's word: they are no longer listed as whole.
     std::set<const QProcess*> closedAPort;
+    snd_seq_t* alsaProgram = nullptr;
+    int alsaProgramPort = -1;
     std::string device = "KW Peer " + std::to_string(QCoreApplication::applicationPid());
 };
 

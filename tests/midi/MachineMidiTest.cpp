@@ -407,18 +407,11 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     if (client->systemName() != "ALSA sequencer")
         GTEST_SKIP() << "renaming a client and sending to another's port are the ALSA sequencer's";
     startPeer();
-    snd_seq_t* other = nullptr;
-    ASSERT_EQ(snd_seq_open(&other, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
     const std::string pid = std::to_string(QCoreApplication::applicationPid());
     const std::string before = "KW Renamer " + pid;
     const std::string after = "KW Renamed " + pid;
-    snd_seq_set_client_name(other, before.c_str());
-    const int otherPort =
-        snd_seq_create_simple_port(other, "KW Renamer Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    ASSERT_GE(otherPort, 0);
-    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), before, "KW Renamer Out") >= 0; }, 10s))
-        << "the other program's port is not listed";
+    ASSERT_NO_FATAL_FAILURE(startAlsaProgram(before, "KW Renamer Out"));
+    snd_seq_t* const other = alsaProgram;
     snd_seq_set_client_name(other, after.c_str());
     EXPECT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), after, "KW Renamer Out") >= 0; }, 10s))
         << "a client that renamed itself is not listed under its new name";
@@ -489,7 +482,7 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     EXPECT_EQ(cut(peerClient, peerSource, ours, linkIn), -EPERM) << "another program cut our input's link";
     EXPECT_EQ(cut(ours, linkOut, peerClient, peerDestination), -EPERM) << "another program cut our output's link";
 
-    for (const int from : {otherPort, otherSecond}) {
+    for (const int from : {alsaProgramPort, otherSecond}) {
         for (int port = 0; port <= 10; ++port)
             ASSERT_TRUE(forge(SND_SEQ_EVENT_PORT_EXIT, port, from))
                 << "the sequencer refused an event to our announce port";
@@ -502,7 +495,6 @@ TEST_F(MachineMidi, ARenamedClientIsListedUnderItsNewNameAndAnnouncementsOfAnoth
     EXPECT_EQ(lost, 0) << "a link was told lost by another program's word";
     EXPECT_TRUE(input->isLinked() && output->isLinked());
     EXPECT_GE(indexOf(client->sources(), device, endpoint), 0) << "the synthesizer was taken off the list";
-    snd_seq_close(other);
 }
 
 // Our reader falls behind (held up in a receive callback here, as a loaded machine holds it up) while the
@@ -607,16 +599,8 @@ TEST_F(MachineMidi, AMessageHalfJoinedWhenOurInputOverranIsNotFinishedByWhatFoll
 {
     if (client->systemName() != "ALSA sequencer")
         GTEST_SKIP() << "the input that the sequencer empties when it overruns is ALSA's";
-    snd_seq_t* other = nullptr;
-    ASSERT_EQ(snd_seq_open(&other, "default", SND_SEQ_OPEN_DUPLEX, 0), 0);
     const std::string name = "KW Pieces " + std::to_string(QCoreApplication::applicationPid());
-    snd_seq_set_client_name(other, name.c_str());
-    const int from =
-        snd_seq_create_simple_port(other, "KW Pieces Out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                   SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    ASSERT_GE(from, 0);
-    ASSERT_TRUE(kwtest::waitUntil([&] { return indexOf(client->sources(), name, "KW Pieces Out") >= 0; }, 10s))
-        << "the other program's port is not listed";
+    ASSERT_NO_FATAL_FAILURE(startAlsaProgram(name, "KW Pieces Out"));
     Arrivals arrivals;
     std::atomic<int> lost{0};
     auto input =
@@ -629,10 +613,10 @@ TEST_F(MachineMidi, AMessageHalfJoinedWhenOurInputOverranIsNotFinishedByWhatFoll
         ev.type = type;
         if (type == SND_SEQ_EVENT_SYSEX)
             snd_seq_ev_set_sysex(&ev, sysex.size(), sysex.data());
-        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(from));
+        snd_seq_ev_set_source(&ev, static_cast<unsigned char>(alsaProgramPort));
         snd_seq_ev_set_subs(&ev);
         snd_seq_ev_set_direct(&ev);
-        return snd_seq_event_output_direct(other, &ev) >= 0;
+        return snd_seq_event_output_direct(alsaProgram, &ev) >= 0;
     };
     // The message's first piece is joined; a clock between its pieces goes on at once, and our reader is held
     // up handing it on.
@@ -655,5 +639,4 @@ TEST_F(MachineMidi, AMessageHalfJoinedWhenOurInputOverranIsNotFinishedByWhatFoll
     EXPECT_EQ(arrivals.waitFor(expected.size(), 10s), expected)
         << "the end of a message that the overrun cut was joined to its beginning";
     EXPECT_GT(input->droppedMessages(), 0u);
-    snd_seq_close(other);
 }
