@@ -462,3 +462,42 @@ TEST(AlsaSequencerLinks, WaitForAUnitThatComesAfterTheLossAndNeverTakeOverTheOth
     for (const auto& [own, peer] : wanted)
         EXPECT_EQ(peer, (PortAddress{129, 1})) << "link " << own;
 }
+
+// The sequencer gives a freed client number to the next client that comes: a link whose subscription was cut
+// takes back the very port it had while that port is still there, never another program that came up at its
+// address since, whether the book heard the exit or only found the newcomer in a query after an overrun.
+TEST(AlsaSequencerLinks, ALinkWhoseSubscriptionWasCutTakesBackItsOwnPortButNoNewcomerAtItsAddress)
+{
+    using Wanted = std::vector<std::pair<int, PortAddress>>;
+    const PortAddress synth{128, 1};
+    const PortAddress mine{140, 1};
+    PortBook book(mine.client);
+    book.portPresent(synth, port("Synth A", "A Port2", true, true));
+    book.addLink(mine.port, true, {"Synth A", "A Port2"}, synth);
+
+    // Someone cuts the subscription; the port stays: the link takes it back.
+    book.unsubscribed(synth, mine);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{mine.port}));
+    EXPECT_EQ(book.wantedLinks(), (Wanted{{mine.port, synth}}));
+    book.linked(mine.port, synth);
+
+    // Cut again, and before the link is made again its program ends and a monitor comes up at its number.
+    book.unsubscribed(synth, mine);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{mine.port}));
+    book.clientExited(synth.client);
+    book.portPresent(synth, port("MIDI Monitor", "Monitor In", true, true));
+    EXPECT_TRUE(book.wantedLinks().empty()) << "the link took another program that came up at its peer's address";
+    // The monitor goes and the synthesizer comes back elsewhere: a unit of its names after the loss, taken.
+    book.clientExited(synth.client);
+    const PortAddress back{129, 1};
+    book.portPresent(back, port("Synth A", "A Port2", true, true));
+    EXPECT_EQ(book.wantedLinks(), (Wanted{{mine.port, back}}));
+    book.linked(mine.port, back);
+
+    // Cut once more, then our input overruns: the query finds a newcomer at the address, no exit was heard.
+    book.unsubscribed(back, mine);
+    EXPECT_EQ(book.takeLost(), (std::vector<int>{mine.port}));
+    book.inputLost({{back, port("MIDI Monitor", "Monitor In", true, true)}}, {});
+    EXPECT_TRUE(book.takeLost().empty()) << "a loss already told was told again";
+    EXPECT_TRUE(book.wantedLinks().empty()) << "the link took a newcomer the query found at its peer's address";
+}
