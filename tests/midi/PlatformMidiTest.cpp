@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <future>
+#include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -152,6 +154,51 @@ TEST(DeviceNames, ALostLinkTakesTheFirstUnitOfItsNameSeenAfterTheLossAndNoOtherT
     two.push_back({"ZELK8", "Port2", 1, true});
     EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, two), 2);
     EXPECT_EQ(kwmidi::detail::followAfterLoss("ZELK8", "Port2", lostAt, {}), -1);
+}
+
+// A JACK client name can stand for two clients one after the other, with no listing between them that lacks
+// the name (seen under PipeWire's JACK, which lists a client's ports for a moment after telling they went):
+// a unit switched off and on is a device that appeared after the loss, one that only changes its ports is not.
+TEST(DeviceNames, AJackClientNameThatCameBackWithOtherPortsBetweenTwoListingsIsANewDevice)
+{
+    using Ports = std::map<std::string, std::set<std::string>>;
+    kwmidi::detail::ClientInstances instances;
+    kwmidi::detail::DeviceNames jack(kwmidi::PortNaming::Jack);
+    std::map<std::string, std::string> keys;
+    std::vector<std::string> devices;
+    const auto list = [&](const Ports& ports) {
+        keys = instances.update(ports);
+        std::vector<kwmidi::detail::SystemClient> clients;
+        for (const auto& [name, unused] : ports)
+            clients.push_back({keys.at(name), name});
+        devices = jack.update(clients);
+    };
+    const auto seen = [&](const std::string& name) { return jack.seen(keys.at(name)); };
+    const std::string unit = "KW Peer", other = "KW Peer-41";
+    list({{unit, {"KW Peer:Port1 (out)", "KW Peer:Port2 (out)", "KW Peer:Port2 (in)"}}});
+    const std::uint64_t first = seen(unit).appeared;
+
+    // Its ports go one by one, one of them comes back, a port is added: the same client all along.
+    list({{unit, {"KW Peer:Port2 (out)", "KW Peer:Port2 (in)"}}});
+    list({{unit, {"KW Peer:Port2 (in)", "KW Peer:Port3 (in)"}}});
+    list({{unit, {"KW Peer:Port1 (out)", "KW Peer:Port2 (in)", "KW Peer:Port3 (in)"}},
+          {other, {"KW Peer-41:Port2 (out)"}}});
+    EXPECT_EQ(seen(unit).appeared, first) << "a client that kept a port was taken for a new one";
+    EXPECT_EQ(devices, (std::vector<std::string>{"KW Peer", "KW Peer (2)"}));
+
+    // Switched off and on between two listings: its last port was still listed, its successor's are others
+    // (the server numbered them, their names being taken a moment before). A device that appeared now.
+    list({{unit, {"KW Peer:Port3 (in)"}}, {other, {"KW Peer-41:Port2 (out)"}}});
+    const std::uint64_t lostAt = jack.lastSeen();
+    list({{unit, {"KW Peer:Port1 (out)-2047", "KW Peer:Port2 (out)-2048"}}, {other, {"KW Peer-41:Port2 (out)"}}});
+    EXPECT_GT(seen(unit).appeared, lostAt) << "the unit that came back was taken for the one that went";
+    EXPECT_EQ(seen(other).appeared, first + 1);
+    EXPECT_EQ(devices, (std::vector<std::string>{"KW Peer (2)", "KW Peer"}))
+        << "the unit that came back kept its place";
+    EXPECT_EQ(kwmidi::detail::followAfterLoss("KW Peer", "Port2", lostAt,
+                                              {{seen(other).base, "Port2", seen(other).appeared, false},
+                                               {seen(unit).base, "Port2", seen(unit).appeared, false}}),
+              1);
 }
 
 TEST(MidiClient, OneClientPerProcessEndingWithItsLastReference)

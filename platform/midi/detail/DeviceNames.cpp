@@ -54,6 +54,27 @@ int followAfterLoss(const std::string& base, const std::string& endpointName, st
     return best;
 }
 
+std::map<std::string, std::string>
+ClientInstances::update(const std::map<std::string, std::set<std::string>>& portsByClient)
+{
+    std::map<std::string, Instance> listed;
+    std::map<std::string, std::string> keys;
+    for (const auto& [name, ports] : portsByClient) {
+        Instance instance{ports, 0};
+        const auto before = m_last.find(name);
+        if (before != m_last.end()) {
+            const bool kept = std::any_of(ports.begin(), ports.end(), [&](const std::string& port) {
+                return before->second.ports.count(port) > 0;
+            });
+            instance.number = before->second.number + (kept ? 0 : 1);
+        }
+        keys[name] = name + '\n' + std::to_string(instance.number);
+        listed.emplace(name, std::move(instance));
+    }
+    m_last = std::move(listed);
+    return keys;
+}
+
 std::vector<std::string> DeviceNames::update(const std::vector<SystemClient>& present)
 {
     // A client named X that went since the last look may have been present when the server renamed

@@ -14,7 +14,7 @@ namespace kwmidi::detail {
 struct SystemClient
 {
     std::string
-        key; // stays the same while the client lives: ALSA its client number as text, JACK the name the server gave it
+        key; // stays the same while the client lives: ALSA its client number as text, JACK a ClientInstances key
     std::string name; // the client name the system shows
 };
 
@@ -58,6 +58,25 @@ private:
     std::map<std::string, Known> m_known; // by key: the clients present at the last update
     std::set<std::string> m_lastNames;
     std::uint64_t m_serial = 0;
+};
+
+// JACK names a client after its program alone, so a client that goes and another of its name that comes can
+// fall between two listings; PipeWire's JACK even lists a client's ports for a moment after telling that they
+// went. The keys given here tell the two apart by their ports: a client none of whose ports its name had at
+// the last listing is another client. Used by one engine under its own lock.
+class ClientInstances
+{
+public:
+    // The key of each client name of a listing (given with the full names of its ports), for DeviceNames.
+    std::map<std::string, std::string> update(const std::map<std::string, std::set<std::string>>& portsByClient);
+
+private:
+    struct Instance
+    {
+        std::set<std::string> ports;
+        unsigned number = 0;
+    };
+    std::map<std::string, Instance> m_last; // by client name: what the last listing showed
 };
 
 // An endpoint as a link that lost its own weighs it (see "How a link follows its endpoint" in MidiSystem.h).

@@ -241,9 +241,10 @@ void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
 void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations)
 {
     // Device names depend on every client present, whichever direction is asked for.
-    std::vector<SystemClient> clients;
+    std::vector<std::string> clientNames; // as the server gave them: unique while a client lives
     std::vector<std::pair<std::size_t, std::size_t>> clientOf[2]; // per listed port: its client, its index
     std::vector<NamedPort> lists[2];
+    std::map<std::string, std::set<std::string>> portsByClient;
     for (const int which : {0, 1}) {
         const char** ports =
             jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, which == 0 ? JackPortIsOutput : JackPortIsInput);
@@ -253,18 +254,23 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
             if (!**port || isLinkPort(*port, PortNaming::Jack))
                 continue;
             NamedPort named{*port, splitSystemPortName(*port, PortNaming::Jack), {}, 0};
-            // The client's name as the server gave it: unique while the client lives.
             const std::string& client = named.names.deviceName;
-            const auto found =
-                std::find_if(clients.begin(), clients.end(), [&](const SystemClient& c) { return c.key == client; });
-            const std::size_t index = static_cast<std::size_t>(found - clients.begin());
-            if (found == clients.end())
-                clients.push_back({client, client});
+            const auto found = std::find(clientNames.begin(), clientNames.end(), client);
+            const std::size_t index = static_cast<std::size_t>(found - clientNames.begin());
+            if (found == clientNames.end())
+                clientNames.push_back(client);
+            portsByClient[client].insert(named.port);
             clientOf[which].emplace_back(index, lists[which].size());
             lists[which].push_back(std::move(named));
         }
         jack_free(ports);
     }
+    // The server's client names may stand for two clients one after the other (see ClientInstances).
+    std::map<std::string, std::string> keys = m_clientInstances.update(portsByClient);
+    std::vector<SystemClient> clients;
+    clients.reserve(clientNames.size());
+    for (const std::string& name : clientNames)
+        clients.push_back({keys[name], name});
     const std::vector<std::string> devices = m_deviceNames.update(clients);
     for (const int which : {0, 1}) {
         for (const auto& [client, port] : clientOf[which]) {

@@ -146,6 +146,7 @@ private:
     std::vector<std::shared_ptr<JackPort>> m_ports;
     std::vector<NamedPort> m_listed[2]; // sources, destinations
     DeviceNames m_deviceNames{PortNaming::Jack};
+    ClientInstances m_clientInstances;
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
     // Link ports of ours that no link uses now, disconnected: those that listen, then those that send; they
