@@ -161,6 +161,8 @@ bool JackEngine::openLocked()
         delete m_served.exchange(new Served);
         jack_client_close(m_client);
         m_client = nullptr;
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        m_unregistered.clear();
     }
     if (m_client)
         return true;
@@ -206,11 +208,7 @@ void JackEngine::onShutdown(void* self)
     auto* engine = static_cast<JackEngine*>(self);
     engine->m_lost.store(true);
     // Every link lost its peer with the server: the keeper tells their owners.
-    {
-        std::lock_guard<std::mutex> lock(engine->m_relinkMutex);
-        engine->m_relinkWanted = true;
-    }
-    engine->m_relinkWake.notify_all();
+    engine->wakeKeeper();
 }
 
 void JackEngine::onPortConnect(jack_port_id_t a, jack_port_id_t b, int, void* self)
@@ -222,21 +220,44 @@ void JackEngine::onPortConnect(jack_port_id_t a, jack_port_id_t b, int, void* se
     const jack_port_t* first = client ? jack_port_by_id(client, a) : nullptr;
     const jack_port_t* second = client ? jack_port_by_id(client, b) : nullptr;
     if ((first && jack_port_is_mine(client, first)) || (second && jack_port_is_mine(client, second)))
-        onPortRegistration(0, 0, self);
+        engine->wakeKeeper();
 }
 
-void JackEngine::onPortRegistration(std::uint32_t, int, void* self)
+void JackEngine::onPortRegistration(std::uint32_t id, int registered, void* self)
 {
     // JACK's notification thread may not call back into the server: the keeper does the work.
     auto* engine = static_cast<JackEngine*>(self);
-    {
-        std::lock_guard<std::mutex> lock(engine->m_relinkMutex);
-        engine->m_relinkWanted = true;
+    // The client library takes a port that went out of its lists only once this returns, and the keeper may
+    // look before: what it lists must already know the port went (see m_unregistered). Looking a port up by
+    // id reads the client's own copy of the graph.
+    jack_client_t* client = engine->m_client;
+    const jack_port_t* port = client ? jack_port_by_id(client, id) : nullptr;
+    if (const char* name = port ? jack_port_name(port) : nullptr) {
+        std::lock_guard<std::mutex> lock(engine->m_noticeMutex);
+        if (registered)
+            engine->m_unregistered.erase(name);
+        else
+            engine->m_unregistered.insert(name);
     }
-    engine->m_relinkWake.notify_all();
+    engine->wakeKeeper();
+}
+
+void JackEngine::wakeKeeper()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_relinkMutex);
+        m_relinkWanted = true;
+    }
+    m_relinkWake.notify_all();
 }
 
 // ---- Listing ------------------------------------------------------------------------------------------
+
+bool JackEngine::toldGone(const std::string& port)
+{
+    std::lock_guard<std::mutex> lock(m_noticeMutex);
+    return m_unregistered.count(port) > 0;
+}
 
 void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations)
 {
@@ -245,12 +266,22 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
     std::vector<std::pair<std::size_t, std::size_t>> clientOf[2]; // per listed port: its client, its index
     std::vector<NamedPort> lists[2];
     std::map<std::string, std::set<std::string>> portsByClient;
+    std::set<std::string> unregistered;
+    {
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        unregistered = m_unregistered;
+    }
+    std::set<std::string> listed;
     for (const int which : {0, 1}) {
         const char** ports =
             jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, which == 0 ? JackPortIsOutput : JackPortIsInput);
         if (!ports)
             continue;
         for (const char** port = ports; *port; ++port) {
+            if (unregistered.count(*port)) {
+                listed.insert(*port);
+                continue;
+            }
             if (!**port || isLinkPort(*port, PortNaming::Jack))
                 continue;
             NamedPort named{*port, splitSystemPortName(*port, PortNaming::Jack), {}, 0};
@@ -264,6 +295,14 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
             lists[which].push_back(std::move(named));
         }
         jack_free(ports);
+    }
+    {
+        // A port told gone that the lists no longer show is gone for good.
+        std::lock_guard<std::mutex> lock(m_noticeMutex);
+        for (const std::string& name : unregistered) {
+            if (!listed.count(name))
+                m_unregistered.erase(name);
+        }
     }
     // The server's client names may stand for two clients one after the other (see ClientInstances).
     std::map<std::string, std::string> keys = m_clientInstances.update(portsByClient);
@@ -475,7 +514,7 @@ bool JackEngine::waitForConnection(const std::string& own, const std::string& pe
             if (!m_client || m_lost.load())
                 return false;
             const jack_port_t* port = jack_port_by_name(m_client, own.c_str());
-            if (!port || !jack_port_by_name(m_client, peer.c_str()))
+            if (!port || !jack_port_by_name(m_client, peer.c_str()) || toldGone(peer))
                 return false;
             if (jack_port_connected_to(port, peer.c_str()))
                 return true;
@@ -696,7 +735,7 @@ std::vector<std::shared_ptr<JackPort>> JackEngine::takeLostLinksLocked()
         if (!gone) {
             // The port of that name may be the peer's successor already (a quick restart): a connection
             // the graph showed and shows no more went with the peer.
-            const bool present = jack_port_by_name(m_client, port->peer.c_str()) != nullptr;
+            const bool present = jack_port_by_name(m_client, port->peer.c_str()) != nullptr && !toldGone(port->peer);
             const bool connected = present && jack_port_connected_to(port->port, port->peer.c_str());
             gone = !present || (port->confirmed && !connected);
             port->confirmed = port->confirmed || connected;

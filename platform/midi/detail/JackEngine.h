@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <semaphore.h>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,6 +117,7 @@ private:
     bool openLocked();
     // Both directions' ports of others, named by the clients present now.
     void listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations);
+    bool toldGone(const std::string& port);
     // A link takes a port that an earlier link left idle where there is one (see unregisterLocked).
     std::shared_ptr<JackPort> registerLocked(bool receives, const std::string& shortName, bool link = false,
                                              ReceiveCallback callback = {});
@@ -133,6 +135,8 @@ private:
     void readUntilStopped();
     void keepLinksUntilStopped();
 
+    void wakeKeeper();
+
     static int process(std::uint32_t frames, void* self);
     static void onShutdown(void* self);
     static void onPortRegistration(std::uint32_t port, int registered, void* self);
@@ -147,6 +151,10 @@ private:
     std::vector<NamedPort> m_listed[2]; // sources, destinations
     DeviceNames m_deviceNames{PortNaming::Jack};
     ClientInstances m_clientInstances;
+    // The ports the server told went (full names) that its lists may show still: the client library drops a
+    // port from them only after the notification. Not listed, and no link's peer.
+    std::mutex m_noticeMutex; // taken on JACK's notification thread: nothing is called under it
+    std::set<std::string> m_unregistered;
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
     // Link ports of ours that no link uses now, disconnected: those that listen, then those that send; they
