@@ -97,6 +97,11 @@ TEST(DeviceNames, TwoDevicesOfOneNameStayTwoAndAReturningOneKeepsItsName)
     EXPECT_EQ(jack.update({{"ZELK8-155", "ZELK8-155"}, {"ZELK8", "ZELK8"}}), (List{"ZELK8 (2)", "ZELK8"}));
     EXPECT_EQ(jack.update({{"ZELK8-155", "ZELK8-155"}}), (List{"ZELK8"}));
     EXPECT_EQ(jack.update({{"ZELK8", "ZELK8"}, {"ZELK8-155", "ZELK8-155"}}), (List{"ZELK8 (2)", "ZELK8"}));
+    // Seen together for the first time, they are named in the order they came to the server, whatever the
+    // order of the listing (PipeWire's JACK lists a later client first): a renamed client came later.
+    kwmidi::detail::DeviceNames together(kwmidi::PortNaming::Jack);
+    EXPECT_EQ(together.update({{"ZELK8-52", "ZELK8-52"}, {"ZELK8-7", "ZELK8-7"}, {"ZELK8", "ZELK8"}}),
+              (List{"ZELK8 (3)", "ZELK8 (2)", "ZELK8"}));
     // Names that end in digits of their own stay as they are, and so two models stay two.
     kwmidi::detail::DeviceNames fresh(kwmidi::PortNaming::Jack);
     EXPECT_EQ(fresh.update({{"Studio-2024", "Studio-2024"},

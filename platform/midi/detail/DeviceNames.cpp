@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace kwmidi::detail {
 
@@ -84,15 +85,29 @@ std::vector<std::string> DeviceNames::update(const std::vector<SystemClient>& pr
         names.insert(client.name);
 
     std::map<std::string, Known> known;
+    std::vector<std::pair<std::string, Known>> newcomers;
     for (const SystemClient& client : present) {
-        if (known.count(client.key))
+        if (known.count(client.key) ||
+            std::any_of(newcomers.begin(), newcomers.end(), [&](const auto& n) { return n.first == client.key; }))
             continue; // listed twice: one client
         const auto old = m_known.find(client.key);
         // ALSA gives a number that came free to the next client: a new name under an old key is a new client.
         if (old != m_known.end() && old->second.name == client.name)
             known.emplace(client.key, old->second);
         else
-            known.emplace(client.key, Known{client.name, baseName(client.name, m_naming, names), ++m_serial});
+            newcomers.emplace_back(client.key, Known{client.name, baseName(client.name, m_naming, names), 0});
+    }
+    // Clients first seen together are counted in the order they came to the server, which a listing need
+    // not follow (PipeWire's JACK lists a later client before an earlier one): a client the server renamed
+    // came while one of its base name was there, and the server numbers renamed clients as they come.
+    const auto suffix = [](const Known& k) {
+        return k.name == k.base ? 0ul : std::strtoul(k.name.c_str() + k.base.size() + 1, nullptr, 10) + 1;
+    };
+    std::stable_sort(newcomers.begin(), newcomers.end(),
+                     [&](const auto& a, const auto& b) { return suffix(a.second) < suffix(b.second); });
+    for (auto& [key, client] : newcomers) {
+        client.firstSeen = ++m_serial;
+        known.emplace(key, std::move(client));
     }
 
     std::vector<const std::pair<const std::string, Known>*> order;
