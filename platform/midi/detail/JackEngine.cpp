@@ -19,7 +19,11 @@ constexpr std::chrono::milliseconds kConnectDeadline{3000};
 // How long a port list change waits for a process cycle to let go of the old list; a server that runs
 // no cycle that long is stalled, and the old list is kept rather than freed under it.
 constexpr std::chrono::milliseconds kCycleDeadline{2000};
-// How often the link keeper looks at a connection it made until the graph shows it.
+// How long a port the server told went may still be in the client library's lists: while the notification
+// runs. One listed under that name later came anew.
+constexpr std::chrono::milliseconds kToldGoneFor{500};
+// How often the link keeper looks at a connection it made until the graph shows it, and at a port told gone
+// until it is out of the lists.
 constexpr std::chrono::milliseconds kConfirmInterval{10};
 // Queue sizes per port: far above what a port buffer carries in one cycle, so that only a reader or
 // a server stalled for seconds fills one.
@@ -237,7 +241,7 @@ void JackEngine::onPortRegistration(std::uint32_t id, int registered, void* self
         if (registered)
             engine->m_unregistered.erase(name);
         else
-            engine->m_unregistered.insert(name);
+            engine->m_unregistered[name] = std::chrono::steady_clock::now();
     }
     engine->wakeKeeper();
 }
@@ -256,7 +260,8 @@ void JackEngine::wakeKeeper()
 bool JackEngine::toldGone(const std::string& port)
 {
     std::lock_guard<std::mutex> lock(m_noticeMutex);
-    return m_unregistered.count(port) > 0;
+    const auto told = m_unregistered.find(port);
+    return told != m_unregistered.end() && std::chrono::steady_clock::now() - told->second < kToldGoneFor;
 }
 
 void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPort>* destinations)
@@ -266,10 +271,19 @@ void JackEngine::listLocked(std::vector<NamedPort>* sources, std::vector<NamedPo
     std::vector<std::pair<std::size_t, std::size_t>> clientOf[2]; // per listed port: its client, its index
     std::vector<NamedPort> lists[2];
     std::map<std::string, std::set<std::string>> portsByClient;
-    std::set<std::string> unregistered;
+    std::set<std::string> unregistered; // told gone a moment ago
     {
         std::lock_guard<std::mutex> lock(m_noticeMutex);
-        unregistered = m_unregistered;
+        const auto now = std::chrono::steady_clock::now();
+        for (auto told = m_unregistered.begin(); told != m_unregistered.end();) {
+            if (now - told->second < kToldGoneFor) {
+                unregistered.insert(told->first);
+                ++told;
+            } else {
+                // Listed that long after: a port that came anew under the name.
+                told = m_unregistered.erase(told);
+            }
+        }
     }
     std::set<std::string> listed;
     for (const int which : {0, 1}) {
@@ -719,7 +733,10 @@ bool JackEngine::keepLinks()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_client || m_lost.load())
         return false;
-    return relinkLocked();
+    const bool confirming = relinkLocked();
+    // A port told gone is looked for again until the lists no longer show it, or show it anew.
+    std::lock_guard<std::mutex> notices(m_noticeMutex);
+    return confirming || !m_unregistered.empty();
 }
 
 // The links whose peers went away since the last look; each is reported once and has no peer afterwards.

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <semaphore.h>
@@ -151,10 +152,10 @@ private:
     std::vector<NamedPort> m_listed[2]; // sources, destinations
     DeviceNames m_deviceNames{PortNaming::Jack};
     ClientInstances m_clientInstances;
-    // The ports the server told went (full names) that its lists may show still: the client library drops a
-    // port from them only after the notification. Not listed, and no link's peer.
+    // The ports the server told went (full names), and when: the client library drops a port from its lists
+    // only after the notification, so for a moment they show it still. Not listed then, and no link's peer.
     std::mutex m_noticeMutex; // taken on JACK's notification thread: nothing is called under it
-    std::set<std::string> m_unregistered;
+    std::map<std::string, std::chrono::steady_clock::time_point> m_unregistered;
     bool m_haveListed[2] = {false, false};
     unsigned m_linkSerial = 0;
     // Link ports of ours that no link uses now, disconnected: those that listen, then those that send; they
