@@ -86,9 +86,9 @@ std::vector<std::string> DeviceNames::update(const std::vector<SystemClient>& pr
 
     std::map<std::string, Known> known;
     std::vector<std::pair<std::string, Known>> newcomers;
+    std::set<std::string> keys;
     for (const SystemClient& client : present) {
-        if (known.count(client.key) ||
-            std::any_of(newcomers.begin(), newcomers.end(), [&](const auto& n) { return n.first == client.key; }))
+        if (!keys.insert(client.key).second)
             continue; // listed twice: one client
         const auto old = m_known.find(client.key);
         // ALSA gives a number that came free to the next client: a new name under an old key is a new client.
